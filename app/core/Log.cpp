@@ -1,0 +1,72 @@
+#include "Log.h"
+
+#include "Errors.h"
+#include "ProgramFolder.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+TDebugLog& TDebugLog::instance() {
+    static TDebugLog log;
+    return log;
+}
+
+void TDebugLog::openFile(const QString& path, QIODevice::OpenMode mode) {
+    std::lock_guard lock(mutex_);
+    file_.close();
+    file_.setFileName(path);
+    if (!file_.open(mode))
+        throw EInOutError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file_.errorString()));
+    if (file_.size() > MaxSizeAtOpen && !file_.resize(0))
+        throw EInOutError(
+            QStringLiteral("Cannot empty file \"%1\". %2").arg(path, file_.errorString()));
+    file_.seek(file_.size());
+}
+
+void TDebugLog::open(const QString& path) {
+    openFile(path, QIODevice::ReadWrite);
+}
+
+void TDebugLog::create(const QString& path) {
+    openFile(path, QIODevice::ReadWrite | QIODevice::Truncate);
+}
+
+void TDebugLog::close() {
+    std::lock_guard lock(mutex_);
+    file_.close();
+}
+
+bool TDebugLog::isOpen() const {
+    std::lock_guard lock(mutex_);
+    return file_.isOpen();
+}
+
+QString TDebugLog::timeStamp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return QLocale::system().toString(now.date(), QLocale::ShortFormat) + " " +
+           now.time().toString("HH:mm:ss");
+}
+
+void TDebugLog::line(const QString& message) {
+    const QString prefix = timeStamp() + ":";
+    const int room = MaxLineLength - int(prefix.size());
+    QByteArray bytes;
+    // A long message is split over several lines, each with its own time
+    // stamp, so nothing of it is lost and no line passes the bound.
+    for (qsizetype at = 0; at == 0 || at < message.size(); at += room)
+        bytes += (prefix + message.mid(at, room)).toUtf8() + "\r\n";
+    std::lock_guard lock(mutex_);
+    if (file_.isOpen()) {
+        file_.write(bytes);
+        file_.flush();
+    }
+}
+
+void LogLine(const QString& message) {
+    TDebugLog::instance().line(message);
+}
+
+QString LogPath() {
+    return ProgramFile("log.txt");
+}

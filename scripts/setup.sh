@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# One set-up for people and CI: installs the Debian packages the project needs
+# (only when some are missing), builds, and then either starts the program on
+# a freshly made demo camera ("run") or runs the whole test suite ("test").
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+
+packages=(
+  build-essential cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libjpeg-turbo-progs libexiv2-dev
+  libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libburn-dev libisofs-dev libgphoto2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth imagemagick
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j2
+}
+
+run_program() {
+  local home="${LUMVIK_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/Lumvik_utilities}"
+  local camera="$home/demo-camera"
+  if [ -x "$build/tools/lumvik-demo-camera" ]; then
+    [ -d "$camera" ] || "$build/tools/lumvik-demo-camera" "$camera"
+    export LUMVIK_CAMERA="sim:$camera"
+  fi
+  exec "$build/app/Lumvik_utilities" "$@"
+}
+
+run_tests() {
+  cd "$build"
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
+}
+
+case "${1:-}" in
+  run) install_packages; build_all; shift; run_program "$@" ;;
+  test) install_packages; build_all; run_tests ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac

@@ -1,0 +1,100 @@
+#include "Log.h"
+#include "TestEnvironment.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QString writeFileOfSize(const QString& name, qint64 size) {
+    const QString path = testenv::newFolder("log") + "/" + name;
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QByteArray(size, 'x'));
+    return path;
+}
+
+QList<QByteArray> lines(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QList<QByteArray> result = f.readAll().split('\n');
+    result.removeLast(); // after the last line end
+    return result;
+}
+
+struct LogGuard {
+    ~LogGuard() { TDebugLog::instance().close(); }
+};
+
+} // namespace
+
+TEST(DebugLog, SizeBoundAtOpen) {
+    struct Case {
+        qint64 size;
+        qint64 keptBytes;
+    };
+    for (const Case c : {Case{65001, 0}, Case{65000, 65000}}) {
+        LogGuard guard;
+        const QString path = writeFileOfSize("log.txt", c.size);
+        TDebugLog::instance().open(path);
+        LogLine("after");
+        TDebugLog::instance().close();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray all = f.readAll();
+        EXPECT_EQ(all.left(c.keptBytes), QByteArray(c.keptBytes, 'x')) << c.size;
+        EXPECT_TRUE(all.mid(c.keptBytes).endsWith(":after\r\n")) << c.size;
+    }
+}
+
+TEST(DebugLog, ClosedLogWritesNothing) {
+    LogGuard guard;
+    const QString path = testenv::newFolder("closed") + "/log.txt";
+    LogLine("nothing");
+    EXPECT_FALSE(QFile::exists(path));
+    TDebugLog::instance().create(path);
+    TDebugLog::instance().close();
+    LogLine("nothing either");
+    EXPECT_EQ(QFile(path).size(), 0);
+}
+
+TEST(DebugLog, LineFormatAndLongMessagesSplit) {
+    LogGuard guard;
+    const QString path = testenv::newFolder("long") + "/log.txt";
+    TDebugLog::instance().create(path);
+    const QString message = QString(1200, 'a') + "END";
+    LogLine(message);
+    TDebugLog::instance().close();
+    const QByteArray prefix = (TDebugLog::timeStamp() + ":").toUtf8();
+    QByteArray joined;
+    for (const QByteArray& line : lines(path)) {
+        ASSERT_TRUE(line.endsWith('\r'));
+        EXPECT_LE(line.size() - 1, TDebugLog::MaxLineLength);
+        ASSERT_TRUE(line.startsWith(prefix)) << line.left(40).constData();
+        joined += line.mid(prefix.size(), line.size() - 1 - prefix.size());
+    }
+    EXPECT_EQ(QString::fromUtf8(joined), message);
+}
+
+TEST(DebugLog, LinesFromTwoThreadsNeverInterleave) {
+    LogGuard guard;
+    const QString path = testenv::newFolder("threads") + "/log.txt";
+    TDebugLog::instance().create(path);
+    std::vector<std::thread> writers;
+    for (char c : {'a', 'b'})
+        writers.emplace_back([c] {
+            for (int i = 0; i < 500; ++i)
+                LogLine(QString(300, QChar(c)));
+        });
+    for (auto& w : writers)
+        w.join();
+    TDebugLog::instance().close();
+    const QList<QByteArray> all = lines(path);
+    ASSERT_EQ(all.size(), 1000);
+    for (const QByteArray& line : all) {
+        const QByteArray body = line.mid(line.lastIndexOf(':') + 1).chopped(1);
+        EXPECT_TRUE(body == QByteArray(300, 'a') || body == QByteArray(300, 'b'));
+    }
+}
