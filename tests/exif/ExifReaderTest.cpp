@@ -46,10 +46,11 @@ QString writeFile(const QString& name, const QByteArray& bytes) {
     return path;
 }
 
-ExifSummary expectedSummary(const QString& path) {
+// The summary of smallShot(), written on `Modified`, as a file of `fileSize` bytes.
+ExifSummary smallShotSummary(qint64 fileSize) {
     ExifSummary s;
     s.fileName = "IMG_0004.JPG";
-    s.fileSize = QFile(path).size();
+    s.fileSize = fileSize;
     s.fileDate = Modified.date();
     s.photoDate = "2026:05:14 09:30:07";
     s.make = "Canon";
@@ -62,6 +63,10 @@ ExifSummary expectedSummary(const QString& path) {
     s.iso = "100";
     s.flash = true;
     return s;
+}
+
+ExifSummary expectedSummary(const QString& path) {
+    return smallShotSummary(QFile(path).size());
 }
 
 // Changes the picture's EXIF data through Exiv2, as another camera would have written it.
@@ -140,22 +145,15 @@ TEST(ExifReader, SummaryFollowsWhatTheDataHolds) {
 }
 
 TEST(ExifReader, SummaryText) {
-    ExifSummary s;
-    s.fileName = "IMG_0001.JPG";
-    s.fileSize = 2047; // rounds down to 1k
-    s.fileDate = QDate(2026, 5, 14);
-    s.photoDate = "2026:05:14 09:00:07";
-    s.make = "Canon";
-    s.model = "Canon PowerShot G5";
-    s.width = 1600;
-    s.height = 1200;
-    s.exposureTime = "1/60 s";
-    s.fNumber = "F2.8";
+    ExifSummary s = smallShotSummary(2047); // rounds down to 1k
+    s.focalLength.reset();
+    s.iso.reset();
+    s.flash = false;
     const QString head =
-        "File Name: IMG_0001.JPG\r\nFile Size: 1k\r\nFile Date: " +
-        QLocale::system().toString(QDate(2026, 5, 14), QLocale::ShortFormat) +
-        "\r\nPhoto Date: 2026:05:14 09:00:07\r\nMake (Model): Canon (Canon PowerShot G5)\r\n"
-        "Dimensions: 1600 x 1200\r\n";
+        "File Name: IMG_0004.JPG\r\nFile Size: 1k\r\nFile Date: " +
+        QLocale::system().toString(Modified.date(), QLocale::ShortFormat) +
+        "\r\nPhoto Date: 2026:05:14 09:30:07\r\nMake (Model): Canon (Canon PowerShot G5)\r\n"
+        "Dimensions: 320 x 240\r\n";
     EXPECT_EQ(ExifSummaryText(s), head + "Exposure Time: 1/60 s\r\nFNumber: F2.8\r\nFlash: No");
 
     s.focalLength = "7.2 mm";
@@ -167,7 +165,7 @@ TEST(ExifReader, SummaryText) {
                      "Focal Length (35mm): 35.0 mm\r\nFNumber: F2.8\r\nISO: 100\r\nFlash: Yes");
 
     s.error = "No EXIF data found";
-    EXPECT_EQ(ExifSummaryText(s), "File Name: IMG_0001.JPG\r\nExif Error: No EXIF data found");
+    EXPECT_EQ(ExifSummaryText(s), "File Name: IMG_0004.JPG\r\nExif Error: No EXIF data found");
 }
 
 TEST(ExifReader, TagsOfACameraPicture) {

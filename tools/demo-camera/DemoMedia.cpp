@@ -1,21 +1,11 @@
 #include "DemoMedia.h"
 
-#include <QtEndian>
+#include "LittleEndian.h"
+
 #include <cmath>
 #include <numbers>
 
 namespace {
-
-QByteArray le16(quint16 v) {
-    QByteArray b(2, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-QByteArray le32(quint32 v) {
-    QByteArray b(4, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
 
 // A RIFF chunk: four-character code, little-endian size, data padded to even.
 QByteArray chunk(const char* code, const QByteArray& data) {

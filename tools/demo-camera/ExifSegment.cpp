@@ -1,5 +1,7 @@
 #include "ExifSegment.h"
 
+#include "LittleEndian.h"
+
 #include <QList>
 #include <QtEndian>
 #include <cmath>
@@ -15,17 +17,6 @@ enum Type : quint16 {
     Undefined = 7,
     SRational = 10
 };
-
-QByteArray le16(quint16 v) {
-    QByteArray b(2, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-QByteArray le32(quint32 v) {
-    QByteArray b(4, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
 
 struct Entry {
     quint16 tag;
