@@ -48,13 +48,13 @@ QImage scene(int number, QSize size, double phase) {
                           horizon * (0.5 - 0.35 * std::sin(phase * std::numbers::pi))),
                   r, r);
 
-    const QRectF house(w * 0.68, horizon - h * 0.16, w * 0.2, h * 0.22);
+    const QRectF house(w * 0.66, horizon - h * 0.1, w * 0.2, h * 0.16);
     p.setBrush(QColor::fromHsv((hue + 180) % 360, 170, 200));
     p.drawRect(house);
     p.setBrush(QColor(150, 40, 30));
     p.drawPolygon(
         QPolygonF({house.topLeft() - QPointF(w * 0.02, 0), house.topRight() + QPointF(w * 0.02, 0),
-                   QPointF(house.center().x(), house.top() - h * 0.12)}));
+                   QPointF(house.center().x(), house.top() - h * 0.09)}));
 
     QFont font("DejaVu Sans");
     font.setBold(true);
@@ -63,7 +63,7 @@ QImage scene(int number, QSize size, double phase) {
     QPainterPath path;
     path.addText(0, 0, font, text);
     const QRectF box = path.boundingRect();
-    path.translate(w / 2 - box.center().x(), h * 0.45 - box.center().y());
+    path.translate(w / 2 - box.center().x(), h * 0.27 - box.center().y());
     p.setPen(QPen(Qt::black, std::max(1.0, h / 200)));
     p.setBrush(Qt::white);
     p.drawPath(path);

@@ -15,7 +15,7 @@ struct DemoShot {
     int number = 1;         // file number, as in IMG_0001.JPG
     int folder = 100;       // as in DCIM/100CANON
     QSize size{1600, 1200}; // the stored image, as the sensor saw it
-    ShotFacts facts;
+    ShotFacts facts;        // facts.pixels is the size too, unless a test wants them to differ
     bool operator==(const DemoShot&) const = default;
 };
 
