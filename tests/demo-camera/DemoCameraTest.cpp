@@ -29,11 +29,18 @@ QStringList filesBelow(const QString& dir) {
     return files;
 }
 
+// Little-endian integers of a file; bytes beyond its end count as 0.
+quint32 littleEndian(const QByteArray& b, qsizetype at, int size) {
+    quint32 v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = v << 8 | (at + i < b.size() ? uchar(b[at + i]) : 0);
+    return v;
+}
 quint16 u16(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    return quint16(littleEndian(b, at, 2));
 }
 quint32 u32(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    return littleEndian(b, at, 4);
 }
 
 // The SHORT value behind a tag found by searching for its tag and type bytes,
