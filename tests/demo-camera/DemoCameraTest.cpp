@@ -186,6 +186,7 @@ TEST(DemoCamera, PicturesCarryCameraExif) {
             QString("%1-%2").arg(shot.folder).arg(shot.number, 4, 10, QChar('0'));
         EXPECT_TRUE(exif.makerNoteTags.contains(ExifTag{"File Number", fileNumber}));
         EXPECT_TRUE(exif.makerNoteTags.contains(ExifTag{"Owner Name", "Lumvik demo"}));
+        EXPECT_TRUE(exif.makerNoteTags.contains(ExifTag{"Lens", "7.2 - 28.8 mm"}));
     }
     EXPECT_EQ(days.size(), 3);
 }

@@ -114,8 +114,11 @@ TEST(ExifReader, SummaryFollowsWhatTheDataHolds) {
              erase(e, "Exif.Photo.FNumber");
              erase(e, "Exif.Photo.FocalLength");
              erase(e, "Exif.Photo.ISOSpeedRatings");
+             erase(e, "Exif.CanonCs.ISOSpeed");
          },
          [](ExifSummary& s) { s.exposureTime = s.fNumber = s.focalLength = s.iso = std::nullopt; }},
+        {"the maker note's ISO when the EXIF data has none",
+         [](Exiv2::ExifData& e) { erase(e, "Exif.Photo.ISOSpeedRatings"); }, [](ExifSummary&) {}},
         {"35 mm focal length",
          [](Exiv2::ExifData& e) { e["Exif.Photo.FocalLengthIn35mmFilm"] = uint16_t(35); },
          [](ExifSummary& s) { s.focalLength35mm = "35.0 mm"; }},

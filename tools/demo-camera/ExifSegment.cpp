@@ -132,9 +132,25 @@ Ifd ifd0(const ShotFacts& f) {
 // TIFF header, as the camera writes it.
 Ifd makerNote(const ShotFacts& f) {
     Ifd ifd;
-    // Camera settings: byte length, macro mode (1 macro, 2 normal), self timer,
-    // quality (3 fine), flash mode (0 off, 1 auto).
-    ifd.shorts(0x0001, {10, quint16(f.macro ? 1 : 2), 0, 3, quint16(f.flash ? 1 : 0)});
+    // Camera settings, by index: 0 byte length, 1 macro mode (1 macro, 2 normal),
+    // 3 quality (3 fine), 4 flash mode (0 off, 1 auto), 9 record mode (1 JPEG),
+    // 16 ISO code (16 for ISO 50, one more per doubling), 18 focus type (1 auto,
+    // 3 close-up), 19 AF point (auto-selected), 20 exposure program (1 program),
+    // 23 to 25 the lens's tele and wide focal lengths and their unit (per mm).
+    QList<quint16> settings(26, 0);
+    settings[0] = settings.size() * 2;
+    settings[1] = f.macro ? 1 : 2;
+    settings[3] = 3;
+    settings[4] = f.flash ? 1 : 0;
+    settings[9] = 1;
+    settings[16] = quint16(16 + std::lround(std::log2(f.iso / 50.0)));
+    settings[18] = f.macro ? 3 : 1;
+    settings[19] = 0x3001;
+    settings[20] = 1;
+    settings[23] = f.lensTele;
+    settings[24] = f.lensWide;
+    settings[25] = 10;
+    ifd.shorts(0x0001, settings);
     ifd.ascii(0x0006, "IMG:" + f.model.section(' ', 1) + " JPEG");
     ifd.ascii(0x0007, "Firmware Version 1.00");
     ifd.longValue(0x0008, f.fileNumber);

@@ -30,6 +30,8 @@ struct ShotFacts {
     int iso = 100;
     bool flash = false;
     bool macro = false;
+    quint16 lensWide = 72; // the zoom lens's range, in tenths of a millimetre
+    quint16 lensTele = 288;
     quint32 fileNumber = 0; // folder number * 10000 + file number; 0 leaves the maker note out
     bool operator==(const ShotFacts&) const = default;
 };
