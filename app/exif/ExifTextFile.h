@@ -1,0 +1,12 @@
+#pragma once
+// The EXIF text file written beside a received picture: the summary, then
+// every EXIF tag and every maker-note tag, one per line, with CR LF line ends.
+
+#include "ExifReader.h"
+
+// The text file's path: the picture's path with its extension replaced by ".txt".
+QString ExifTextFilePath(const QString& picturePath);
+
+// Creates (or replaces) the text file of the picture the contents were read
+// from. Throws EInOutError when it cannot be created or written.
+void WriteExifTextFile(const ExifContents& contents);
