@@ -21,6 +21,18 @@ const QByteArray PixelYPattern("\x03\xA0\x03\x00", 4);
 const QByteArray ThumbnailLengthPattern("\x02\x02\x04\x00", 4);
 const QByteArray ThumbnailStart("\xFF\xD8\xFF\xDB", 4);
 
+const QByteArray Exif1Start("\xFF\xD8\xFF\xE1", 4);
+
+// The end of an EXIF first segment, or 0 when the file does not start with one.
+qsizetype exifSegmentEnd(const QByteArray& jpeg) {
+    if (jpeg.size() < SegmentDataOffset || !jpeg.startsWith(Exif1Start))
+        return 0;
+    const qsizetype end =
+        SegmentLengthOffset + qFromBigEndian<quint16>(jpeg.constData() + SegmentLengthOffset);
+    return end <= jpeg.size() && jpeg.mid(SegmentDataOffset, 6) == QByteArray("Exif\0\0", 6) ? end
+                                                                                             : 0;
+}
+
 [[noreturn]] void fail(const char* message) {
     throw EConvertError(QString::fromLatin1(message));
 }
@@ -130,10 +142,18 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
         fail("EXIF segment too large for one segment");
     const qsizetype oldSegmentEnd =
         SegmentLengthOffset + qFromBigEndian<quint16>(picture.constData() + 4);
-    QByteArray result("\xFF\xD8\xFF\xE1", 4);
+    QByteArray result = Exif1Start;
     result.reserve(picture.size() + turned.size());
     char length[2];
     qToBigEndian(quint16(dataSize + 2), length);
     result.append(length, 2).append(head.bytes()).append(turned).append(picture.mid(oldSegmentEnd));
     return result;
+}
+
+QByteArray WithExifSegmentOf(const QByteArray& source, const QByteArray& turned) {
+    const qsizetype sourceEnd = exifSegmentEnd(source);
+    const qsizetype turnedEnd = exifSegmentEnd(turned);
+    if (!sourceEnd || !turnedEnd)
+        return turned;
+    return source.left(sourceEnd) + turned.mid(turnedEnd);
 }

@@ -21,3 +21,9 @@ struct TExifRotation {
 // of the file is copied as it stands. Raises an ELumvikError kind, and changes
 // nothing, when the segment is not laid out as expected.
 QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation& rotation);
+
+// The codec, when it turns a picture whose first segment is EXIF, sets the
+// pixel dimensions in the copy it writes to the turned picture's size. This
+// puts the first segment of source back in front of the turned picture, so the
+// EXIF block says exactly what the EXIF update (or the camera) wrote.
+QByteArray WithExifSegmentOf(const QByteArray& source, const QByteArray& turned);

@@ -222,7 +222,7 @@ void TJPEGImage::Make_PictureTranformation() {
     // A rotation that fails part-way leaves the buffer as it was loaded, so
     // saving it back never replaces a good picture with a broken one.
     try {
-        pictureBuffer = TransformJpeg(updated, *code);
+        pictureBuffer = WithExifSegmentOf(updated, TransformJpeg(updated, *code));
     } catch (const std::exception& error) {
         logTransformationFailure(error);
         pictureBuffer = original;
