@@ -119,28 +119,24 @@ void TJPEGImage::compress() {
     bitmap_ = kept;
 }
 
-int TJPEGImage::width() {
+QSize TJPEGImage::size() {
     if (!bitmap_.isNull())
-        return bitmap_.width();
+        return bitmap_.size();
     if (!data_)
-        return 0;
+        return {};
     if (scale_ == TJPEGScale::Full)
-        return data_->header.size.width();
+        return data_->header.size;
     if (scaledSize_.isEmpty())
         scaledSize_ = jpegcodec::ScaledSize(data_->bytes, int(scale_));
-    return scaledSize_.width();
+    return scaledSize_;
+}
+
+int TJPEGImage::width() {
+    return size().width();
 }
 
 int TJPEGImage::height() {
-    if (!bitmap_.isNull())
-        return bitmap_.height();
-    if (!data_)
-        return 0;
-    if (scale_ == TJPEGScale::Full)
-        return data_->header.size.height();
-    if (scaledSize_.isEmpty())
-        scaledSize_ = jpegcodec::ScaledSize(data_->bytes, int(scale_));
-    return scaledSize_.height();
+    return size().height();
 }
 
 bool TJPEGImage::isGrayscaleJPEG() const {
@@ -151,21 +147,24 @@ bool TJPEGImage::isProgressiveJPEG() const {
     return data_ && data_->header.progressive;
 }
 
-void TJPEGImage::setScale(TJPEGScale scale) {
-    if (scale == scale_)
-        return;
+template <class T> bool TJPEGImage::changeDecodeOption(T& option, T value) {
+    if (option == value)
+        return false;
+    option = value;
     discardBitmap();
-    scale_ = scale;
-    scaledSize_ = QSize();
-    modified_ = true;
+    return true;
+}
+
+void TJPEGImage::setScale(TJPEGScale scale) {
+    if (changeDecodeOption(scale_, scale)) {
+        scaledSize_ = QSize();
+        modified_ = true;
+    }
 }
 
 void TJPEGImage::setGrayscale(bool grayscale) {
-    if (grayscale == grayscale_)
-        return;
-    discardBitmap();
-    grayscale_ = grayscale;
-    modified_ = true;
+    if (changeDecodeOption(grayscale_, grayscale))
+        modified_ = true;
 }
 
 void TJPEGImage::setCompressionQuality(int quality) {
@@ -174,27 +173,19 @@ void TJPEGImage::setCompressionQuality(int quality) {
 }
 
 void TJPEGImage::setPerformance(TJPEGPerformance performance) {
-    if (performance != performance_)
-        discardBitmap();
-    performance_ = performance;
+    changeDecodeOption(performance_, performance);
 }
 
 void TJPEGImage::setPixelFormat(TJPEGPixelFormat format) {
-    if (format != pixelFormat_)
-        discardBitmap();
-    pixelFormat_ = format;
+    changeDecodeOption(pixelFormat_, format);
 }
 
 void TJPEGImage::setProgressiveDisplay(bool on) {
-    if (on != progressiveDisplay_)
-        discardBitmap();
-    progressiveDisplay_ = on;
+    changeDecodeOption(progressiveDisplay_, on);
 }
 
 void TJPEGImage::setSmoothing(bool on) {
-    if (on != smoothing_)
-        discardBitmap();
-    smoothing_ = on;
+    changeDecodeOption(smoothing_, on);
 }
 
 void TJPEGImage::loadPictureBuffer(const QString& path) {

@@ -115,6 +115,9 @@ class TJPEGImage {
     struct Data;
     void setData(const QByteArray& jpeg);
     void discardBitmap();
+    QSize size();
+    // Stores value; a change discards the bitmap and returns true.
+    template <class T> bool changeDecodeOption(T& option, T value);
 
     std::shared_ptr<const Data> data_;
     QImage bitmap_;
