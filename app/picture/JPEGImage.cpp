@@ -233,6 +233,8 @@ void TJPEGImage::rotateInMemory(int degrees) {
 }
 
 void TJPEGImage::insertComment(const QString& path) const {
+    if (commentLines.isEmpty())
+        return;
     QByteArray text;
     for (const QString& line : commentLines)
         text += line.toUtf8() + "\r\n";

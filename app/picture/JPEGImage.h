@@ -108,7 +108,7 @@ class TJPEGImage {
     // decodes it again and adds degrees to the rotation.
     void rotateInMemory(int degrees);
     // Writes the comment lines, each ended by CR LF, into the JPEG file at path
-    // as a comment segment behind its first segment.
+    // as a comment segment behind its first segment; no lines, no change.
     void insertComment(const QString& path) const;
 
   private:

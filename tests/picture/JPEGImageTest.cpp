@@ -223,11 +223,23 @@ TEST(JPEGImage, GrayAndProgressiveEncoding) {
     EXPECT_TRUE(result.isProgressiveJPEG());
 }
 
+TEST(JPEGImage, ExifBlockFollowsTheLastDecode) {
+    TJPEGImage image = loaded(fixture::CameraJpeg());
+    EXPECT_TRUE(image.exifBlock().isEmpty()) << "captured by decoding, not by loading";
+    image.bitmap();
+    EXPECT_EQ(image.exifBlock(), fixture::FirstApp1(fixture::CameraJpeg()));
+    image.loadFromData(fixture::Encode(fixture::Pattern(8, 8)));
+    image.bitmap();
+    EXPECT_TRUE(image.exifBlock().isEmpty());
+}
+
 TEST(JPEGImage, CopiesShareCompressedData) {
-    const TJPEGImage original = loaded(fixture::Encode(fixture::Pattern(16, 16)));
+    TJPEGImage original = loaded(fixture::Encode(fixture::Pattern(16, 16)));
+    original.bitmap();
     TJPEGImage copy;
     copy.assign(original);
     EXPECT_EQ(copy.data().constData(), original.data().constData());
+    EXPECT_TRUE(copy.hasBitmap());
     copy.loadFromData(fixture::Encode(fixture::Pattern(8, 8)));
     EXPECT_NE(copy.data(), original.data());
     EXPECT_EQ(TJPEGImage(original).width(), 16);
