@@ -20,17 +20,18 @@ const QByteArray PixelXPattern("\x02\xA0\x03\x00", 4);
 const QByteArray PixelYPattern("\x03\xA0\x03\x00", 4);
 const QByteArray ThumbnailLengthPattern("\x02\x02\x04\x00", 4);
 const QByteArray ThumbnailStart("\xFF\xD8\xFF\xDB", 4);
-
-const QByteArray Exif1Start("\xFF\xD8\xFF\xE1", 4);
+const QByteArray App1First("\xFF\xD8\xFF\xE1", 4); // start of image, then APP1
+const QByteArray ExifHeader("Exif\0\0", 6);
+const QByteArray IntelTiffHeader("II\x2A\x00", 4);
 
 // The end of an EXIF first segment, or 0 when the file does not start with one.
 qsizetype exifSegmentEnd(const QByteArray& jpeg) {
-    if (jpeg.size() < SegmentDataOffset || !jpeg.startsWith(Exif1Start))
+    if (jpeg.size() < SegmentDataOffset || !jpeg.startsWith(App1First))
         return 0;
     const qsizetype end =
         SegmentLengthOffset + qFromBigEndian<quint16>(jpeg.constData() + SegmentLengthOffset);
-    return end <= jpeg.size() && jpeg.mid(SegmentDataOffset, 6) == QByteArray("Exif\0\0", 6) ? end
-                                                                                             : 0;
+    return end <= jpeg.size() && jpeg.mid(SegmentDataOffset, ExifHeader.size()) == ExifHeader ? end
+                                                                                              : 0;
 }
 
 [[noreturn]] void fail(const char* message) {
@@ -68,16 +69,15 @@ class Segment {
 
 // The first segment's data, after checking that it is EXIF in Intel order.
 Segment exifSegment(const QByteArray& picture) {
-    if (picture.size() < SegmentDataOffset ||
-        !picture.startsWith(QByteArray("\xFF\xD8\xFF\xE1", 4)))
+    if (picture.size() < SegmentDataOffset || !picture.startsWith(App1First))
         fail("First segment is not an EXIF segment");
     const qsizetype length = qFromBigEndian<quint16>(picture.constData() + SegmentLengthOffset);
     if (length < 2 || SegmentLengthOffset + length > picture.size())
         fail("EXIF segment is truncated");
     const QByteArray data = picture.mid(SegmentDataOffset, length - 2);
-    if (!data.startsWith(QByteArray("Exif\0\0", 6)))
+    if (!data.startsWith(ExifHeader))
         fail("First segment is not an EXIF segment");
-    if (!data.mid(TiffHeaderOffset).startsWith(QByteArray("II\x2A\x00", 4)))
+    if (!data.mid(TiffHeaderOffset).startsWith(IntelTiffHeader))
         fail("EXIF block is not in Intel byte order");
     return Segment(data);
 }
@@ -142,7 +142,7 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
         fail("EXIF segment too large for one segment");
     const qsizetype oldSegmentEnd =
         SegmentLengthOffset + qFromBigEndian<quint16>(picture.constData() + 4);
-    QByteArray result = Exif1Start;
+    QByteArray result = App1First;
     result.reserve(picture.size() + turned.size());
     char length[2];
     qToBigEndian(quint16(dataSize + 2), length);
