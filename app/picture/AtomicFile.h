@@ -1,0 +1,13 @@
+#pragma once
+// Every rewrite of a picture on disk goes through here, so a crash or a full
+// disk never leaves a half-written file where a good one was.
+
+#include <QByteArray>
+#include <QString>
+
+// Writes data to a temporary file beside path and renames it over path. On any
+// failure path keeps its old content and EInOutError is raised.
+void WriteFileAtomically(const QString& path, const QByteArray& data);
+
+// The whole content of a file; EInOutError when it cannot be read.
+QByteArray ReadWholeFile(const QString& path);

@@ -1,0 +1,253 @@
+#include "JPEGImage.h"
+
+#include "AtomicFile.h"
+#include "Errors.h"
+#include "ExifRotation.h"
+#include "JpegCodec.h"
+#include "Jpegtrans.h"
+#include "Log.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QtEndian>
+
+struct TJPEGImage::Data {
+    QByteArray bytes;
+    jpegcodec::Header header;
+};
+
+namespace {
+
+constexpr qsizetype MaxCommentBytes = 65533;
+
+QString errorText(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const ELumvikError*>(&error))
+        return own->message();
+    return QString::fromLocal8Bit(error.what());
+}
+
+void logTransformationFailure(const std::exception& error) {
+    LogLine("Exception : Make_PictureTranformation " + errorText(error));
+}
+
+QByteArray bigEndian16(qsizetype value) {
+    QByteArray bytes(2, '\0');
+    qToBigEndian(quint16(value), bytes.data());
+    return bytes;
+}
+
+} // namespace
+
+void TJPEGImage::setData(const QByteArray& jpeg) {
+    auto data = std::make_shared<Data>();
+    data->header = jpegcodec::ReadHeader(jpeg);
+    data->bytes = jpeg;
+    data_ = std::move(data);
+    scaledSize_ = QSize();
+    discardBitmap();
+}
+
+void TJPEGImage::discardBitmap() {
+    bitmap_ = QImage();
+}
+
+void TJPEGImage::loadFromStream(QIODevice& stream) {
+    setData(stream.readAll());
+}
+
+void TJPEGImage::loadFromFile(const QString& path) {
+    setData(ReadWholeFile(path));
+}
+
+void TJPEGImage::loadFromData(const QByteArray& jpeg) {
+    setData(jpeg);
+}
+
+void TJPEGImage::saveToStream(QIODevice& stream) {
+    if (!data_)
+        compress();
+    stream.write(data_->bytes);
+}
+
+void TJPEGImage::saveToFile(const QString& path) {
+    if (!data_)
+        compress();
+    WriteFileAtomically(path, data_->bytes);
+}
+
+QByteArray TJPEGImage::data() const {
+    return data_ ? data_->bytes : QByteArray();
+}
+
+void TJPEGImage::assign(const TJPEGImage& other) {
+    data_ = other.data_;
+    bitmap_ = other.bitmap_;
+    exif_ = other.exif_;
+    scaledSize_ = QSize();
+}
+
+void TJPEGImage::assign(const QImage& bitmap) {
+    data_.reset();
+    bitmap_ = bitmap.copy();
+    exif_.clear();
+    scaledSize_ = QSize();
+}
+
+const QImage& TJPEGImage::bitmap() {
+    if (bitmap_.isNull() && data_) {
+        jpegcodec::DecodeOptions options;
+        options.scale = int(scale_);
+        options.grayscale = grayscale_;
+        options.eightBit = pixelFormat_ == TJPEGPixelFormat::Format8Bit;
+        options.bestSpeed = performance_ == TJPEGPerformance::BestSpeed;
+        options.progressiveDisplay = progressiveDisplay_;
+        options.smoothing = smoothing_;
+        bitmap_ = jpegcodec::Decode(data_->bytes, options, exif_, onScanShown);
+    }
+    return bitmap_;
+}
+
+void TJPEGImage::draw(QPainter& painter, const QRect& rect) {
+    painter.drawImage(rect, bitmap());
+}
+
+void TJPEGImage::compress() {
+    const jpegcodec::EncodeOptions options{quality_, grayscale_, progressiveEncoding_};
+    const QByteArray encoded = jpegcodec::Encode(bitmap(), options, exif_);
+    const QImage kept = bitmap_;
+    setData(encoded);
+    bitmap_ = kept;
+}
+
+QSize TJPEGImage::size() {
+    if (!bitmap_.isNull())
+        return bitmap_.size();
+    if (!data_)
+        return {};
+    if (scale_ == TJPEGScale::Full)
+        return data_->header.size;
+    if (scaledSize_.isEmpty())
+        scaledSize_ = jpegcodec::ScaledSize(data_->bytes, int(scale_));
+    return scaledSize_;
+}
+
+int TJPEGImage::width() {
+    return size().width();
+}
+
+int TJPEGImage::height() {
+    return size().height();
+}
+
+bool TJPEGImage::isGrayscaleJPEG() const {
+    return data_ && data_->header.grayscale;
+}
+
+bool TJPEGImage::isProgressiveJPEG() const {
+    return data_ && data_->header.progressive;
+}
+
+template <class T> bool TJPEGImage::changeDecodeOption(T& option, T value) {
+    if (option == value)
+        return false;
+    option = value;
+    discardBitmap();
+    return true;
+}
+
+void TJPEGImage::setScale(TJPEGScale scale) {
+    if (changeDecodeOption(scale_, scale)) {
+        scaledSize_ = QSize();
+        modified_ = true;
+    }
+}
+
+void TJPEGImage::setGrayscale(bool grayscale) {
+    if (changeDecodeOption(grayscale_, grayscale))
+        modified_ = true;
+}
+
+void TJPEGImage::setCompressionQuality(int quality) {
+    quality_ = quality;
+    modified_ = true;
+}
+
+void TJPEGImage::setPerformance(TJPEGPerformance performance) {
+    changeDecodeOption(performance_, performance);
+}
+
+void TJPEGImage::setPixelFormat(TJPEGPixelFormat format) {
+    changeDecodeOption(pixelFormat_, format);
+}
+
+void TJPEGImage::setProgressiveDisplay(bool on) {
+    changeDecodeOption(progressiveDisplay_, on);
+}
+
+void TJPEGImage::setSmoothing(bool on) {
+    changeDecodeOption(smoothing_, on);
+}
+
+void TJPEGImage::loadPictureBuffer(const QString& path) {
+    pictureBuffer.clear();
+    pictureBuffer = ReadWholeFile(path);
+}
+
+void TJPEGImage::savePictureBuffer(const QString& path) const {
+    WriteFileAtomically(path, pictureBuffer);
+}
+
+void TJPEGImage::Make_PictureTranformation() {
+    const std::optional<TTransformCode> code = TransformCodeForRotation(rotation_);
+    if (!code)
+        return;
+    const QByteArray original = pictureBuffer;
+    QByteArray updated;
+    try {
+        updated =
+            UpdateExifForRotation(original, {rotation_, pictureWidth, pictureHeight, int(scale_)});
+    } catch (const std::exception& error) {
+        logTransformationFailure(error);
+        updated = original;
+    }
+    // A rotation that fails part-way leaves the buffer as it was loaded, so
+    // saving it back never replaces a good picture with a broken one.
+    try {
+        pictureBuffer = WithExifSegmentOf(updated, TransformJpeg(updated, *code));
+    } catch (const std::exception& error) {
+        logTransformationFailure(error);
+        pictureBuffer = original;
+    }
+}
+
+void TJPEGImage::rotateInMemory(int degrees) {
+    const std::optional<TTransformCode> code = TransformCodeForRotation(degrees);
+    if (!code)
+        throw ERangeError(QStringLiteral("Rotation must be 90, 180 or 270 degrees"));
+    // Worked on a copy so that a failure leaves this object as it was.
+    TJPEGImage turned(*this);
+    turned.setData(TransformJpeg(data(), *code));
+    turned.bitmap();
+    turned.rotation_ = (rotation_ + degrees) % 360;
+    *this = std::move(turned);
+}
+
+void TJPEGImage::insertComment(const QString& path) const {
+    if (commentLines.isEmpty())
+        return;
+    QByteArray text;
+    for (const QString& line : commentLines)
+        text += line.toUtf8() + "\r\n";
+    if (text.size() > MaxCommentBytes)
+        throw ERangeError(QStringLiteral("Comment too long for one comment segment"));
+    const QByteArray file = ReadWholeFile(path);
+    const qsizetype firstSegmentLength =
+        file.size() >= 6 ? qFromBigEndian<quint16>(file.constData() + 4) : 0;
+    if (!file.startsWith("\xFF\xD8\xFF") || firstSegmentLength < 2 ||
+        4 + firstSegmentLength > file.size())
+        throw EConvertError(
+            QStringLiteral("Cannot insert a comment into %1: not a JPEG file").arg(path));
+    const qsizetype insertAt = 4 + firstSegmentLength;
+    WriteFileAtomically(path, file.left(insertAt) + "\xFF\xFE" + bigEndian16(text.size() + 2) +
+                                  text + file.mid(insertAt));
+}

@@ -1,0 +1,223 @@
+#include "CameraJpeg.h"
+
+#include "TestEnvironment.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtEndian>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+#include <stdexcept>
+
+namespace fixture {
+namespace {
+
+// Fixtures are always valid, so a codec error is a broken test.
+void abortOnError(j_common_ptr info) {
+    (*info->err->output_message)(info);
+    std::abort();
+}
+
+// Builds TIFF bytes in either byte order.
+class TiffWriter {
+  public:
+    explicit TiffWriter(bool motorola) : motorola_(motorola) {}
+    void u16(quint32 v) {
+        char b[2];
+        motorola_ ? qToBigEndian(quint16(v), b) : qToLittleEndian(quint16(v), b);
+        bytes.append(b, 2);
+    }
+    void u32(quint32 v) {
+        char b[4];
+        motorola_ ? qToBigEndian(v, b) : qToLittleEndian(v, b);
+        bytes.append(b, 4);
+    }
+    void shortEntry(quint32 tag, quint32 value) {
+        u16(tag);
+        u16(3);
+        u32(1);
+        u16(value);
+        u16(0);
+    }
+    void longEntry(quint32 tag, quint16 type, quint32 count, quint32 value) {
+        u16(tag);
+        u16(type);
+        u32(count);
+        u32(value);
+    }
+    QByteArray bytes;
+
+  private:
+    bool motorola_;
+};
+
+QByteArray segment(quint8 marker, const QByteArray& data) {
+    QByteArray s("\xFF");
+    s.append(char(marker));
+    char length[2];
+    qToBigEndian(quint16(data.size() + 2), length);
+    return s.append(length, 2).append(data);
+}
+
+QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) {
+    // Layout: header, IFD0 (3 entries), EXIF IFD (2), IFD1 (3), "Canon", padding, thumbnail.
+    constexpr quint32 ifd0 = 8, exifIfd = ifd0 + 2 + 3 * 12 + 4, ifd1 = exifIfd + 2 + 2 * 12 + 4,
+                      make = ifd1 + 2 + 3 * 12 + 4;
+    const quint32 thumbnailAt = make + 6 + quint32(o.padding);
+    TiffWriter t(o.motorola);
+    t.bytes = o.motorola ? QByteArray("MM\x00\x2A", 4) : QByteArray("II\x2A\x00", 4);
+    t.u32(ifd0);
+    t.u16(3);
+    t.longEntry(0x010F, 2, 6, make);
+    t.shortEntry(0x0112, quint32(o.orientation));
+    t.longEntry(0x8769, 4, 1, exifIfd);
+    t.u32(ifd1);
+    t.u16(2);
+    t.shortEntry(0xA002, quint32(o.recordedWidth.value_or(o.width)));
+    t.shortEntry(0xA003, quint32(o.height));
+    t.u32(0);
+    t.u16(3);
+    t.shortEntry(0x0103, 6);
+    t.longEntry(0x0201, 4, 1, thumbnail.isEmpty() ? 0 : thumbnailAt);
+    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size()));
+    t.u32(0);
+    t.bytes.append("Canon\0", 6).append(QByteArray(o.padding, '\0')).append(thumbnail);
+    return QByteArray("Exif\0\0", 6) + t.bytes;
+}
+
+} // namespace
+
+QImage Pattern(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y,
+                           qRgb(x * 255 / width, y * 255 / height, ((x / 16 + y / 16) % 2) * 200));
+    return image;
+}
+
+QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
+    const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    errors.error_exit = abortOnError;
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = JDIMENSION(rgb.width());
+    info.image_height = JDIMENSION(rgb.height());
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, options.quality, TRUE);
+    if (options.grayscale)
+        jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+    if (options.progressive)
+        jpeg_simple_progression(&info);
+    info.optimize_coding = options.optimizeHuffman;
+    info.write_JFIF_header = FALSE;
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uchar*>(rgb.constScanLine(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray result(reinterpret_cast<const char*>(out), qsizetype(size));
+    std::free(out);
+    return result;
+}
+
+QByteArray CameraJpeg(const CameraOptions& o) {
+    QByteArray thumbnail;
+    if (o.thumbnail) {
+        thumbnail =
+            Encode(Pattern(160, 120), {.quality = 75, .optimizeHuffman = o.optimizedThumbnail});
+        thumbnail.chop(o.thumbnailCut);
+    }
+    const QByteArray main = Encode(Pattern(o.width, o.height));
+    QByteArray file("\xFF\xD8", 2);
+    if (o.jfifFirst)
+        file += segment(0xE0, QByteArray("JFIF\0\x01\x01\x00\x00\x01\x00\x01\x00\x00", 14));
+    file += segment(0xE1, exifSegmentData(o, thumbnail));
+    return file + main.mid(2);
+}
+
+QByteArray FirstApp1(const QByteArray& jpeg) {
+    if (jpeg.size() < 6 || quint8(jpeg[3]) != 0xE1)
+        return {};
+    return jpeg.mid(6, qFromBigEndian<quint16>(jpeg.constData() + 4) - 2);
+}
+
+QByteArray BehindFirstSegment(const QByteArray& jpeg) {
+    return jpeg.mid(4 + qFromBigEndian<quint16>(jpeg.constData() + 4));
+}
+
+ExifFacts ReadExif(const QByteArray& app1) {
+    const QByteArray tiff = app1.mid(6);
+    auto u16 = [&](qsizetype at) {
+        return quint32(qFromLittleEndian<quint16>(tiff.constData() + at));
+    };
+    auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(tiff.constData() + at); };
+    ExifFacts facts;
+    auto walk = [&](quint32 ifd, auto&& self) -> quint32 {
+        const quint32 count = u16(ifd);
+        for (quint32 i = 0; i < count; ++i) {
+            const quint32 entry = ifd + 2 + i * 12;
+            const quint32 value = u16(entry + 2) == 3 ? u16(entry + 8) : u32(entry + 8);
+            switch (u16(entry)) {
+            case 0x0112:
+                facts.orientation = value;
+                break;
+            case 0xA002:
+                facts.pixelX = value;
+                break;
+            case 0xA003:
+                facts.pixelY = value;
+                break;
+            case 0x0201:
+                facts.thumbnailOffset = value;
+                break;
+            case 0x0202:
+                facts.thumbnailLength = value;
+                break;
+            case 0x8769:
+                self(value, self);
+                break;
+            }
+        }
+        return u32(ifd + 2 + count * 12);
+    };
+    const quint32 ifd1 = walk(u32(4), walk);
+    if (ifd1)
+        walk(ifd1, walk);
+    facts.thumbnail = tiff.mid(facts.thumbnailOffset, facts.thumbnailLength);
+    return facts;
+}
+
+QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {
+    const QString input = testenv::newFolder("jpegtran") + "/input.jpg";
+    WriteFile(input, jpeg);
+    QProcess process;
+    process.start(JPEGTRAN_PATH, {"-copy", "all", "-rotate", QString::number(degrees), input});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        throw std::runtime_error("jpegtran failed");
+    return process.readAllStandardOutput();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void WriteFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+}
+
+} // namespace fixture

@@ -1,0 +1,80 @@
+#pragma once
+// Test pictures made by code: JPEGs laid out as a camera writes them (EXIF APP1
+// segment first, a TIFF structure written byte by byte, an embedded 160x120
+// thumbnail at the end of the segment), with switches for the odd variants.
+
+#include "Errors.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <ostream>
+
+// Lets test failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace fixture {
+
+// A picture whose colours tell its corners apart, so a turn is visible.
+QImage Pattern(int width, int height);
+
+struct EncodeOptions {
+    int quality = 90;
+    bool progressive = false;
+    bool optimizeHuffman = false;
+    bool grayscale = false;
+};
+// A plain JPEG of bitmap (start of image, then the tables: no JFIF segment).
+QByteArray Encode(const QImage& bitmap, const EncodeOptions& options = {});
+
+struct CameraOptions {
+    int width = 330;
+    int height = 250;
+    bool motorola = false;
+    bool thumbnail = true;
+    bool optimizedThumbnail = false;
+    std::optional<int> recordedWidth = std::nullopt; // PixelXDimension when it differs from width
+    bool jfifFirst = false;                          // a JFIF segment before the EXIF segment
+    int padding = 0;      // zero bytes between the directories and thumbnail
+    int thumbnailCut = 0; // bytes cut off the thumbnail's end
+    int orientation = 6;
+};
+QByteArray CameraJpeg(const CameraOptions& options = {});
+
+// The first segment's data (behind its length field) when it is APP1.
+QByteArray FirstApp1(const QByteArray& jpeg);
+// The file behind its first segment: what a lossless turn leaves of the image
+// itself besides the EXIF block.
+QByteArray BehindFirstSegment(const QByteArray& jpeg);
+
+// Tag values read from an EXIF segment's data by walking its directories.
+struct ExifFacts {
+    quint32 orientation = 0;
+    quint32 pixelX = 0;
+    quint32 pixelY = 0;
+    quint32 thumbnailOffset = 0;
+    quint32 thumbnailLength = 0;
+    QByteArray thumbnail; // the bytes the two thumbnail tags point at
+};
+ExifFacts ReadExif(const QByteArray& app1);
+
+// What `jpegtran -copy all -rotate degrees` makes of jpeg.
+QByteArray Jpegtran(const QByteArray& jpeg, int degrees);
+
+// The message of the program error that work raises; empty when none.
+template <class Work> QString ErrorMessage(const Work& work) {
+    try {
+        work();
+    } catch (const ELumvikError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& data);
+
+} // namespace fixture
