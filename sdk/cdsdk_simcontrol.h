@@ -15,7 +15,7 @@ extern "C" {
    simulated camera, on the camera's event thread; returns once all were called. */
 void cdsimInjectEvent(uint32_t eventId);
 
-/* Makes the n-th call (counting from 1, from now on) of the operation named
+/* Makes the n-th call (counting from 1, from now on; 0 counts as 1) of the operation named
    operation (for example "CDOpenImage") return code instead of doing its work. */
 void cdsimFailCall(const char* operation, uint32_t n, cdError code);
 

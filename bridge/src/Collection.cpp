@@ -235,6 +235,16 @@ void readPictureProperties(cdHItem item, cdHImageData data, tsPictureProperties&
     record.wideFocalLength = focalOf(item, CD_ITEMPROP_WIDE_FOCAL);
 }
 
+// Opens the item and gets its data of one kind, with the data's information.
+cdHImageData openItemData(cdHItem item, cdError (*getData)(cdHItem, cdHImageData*),
+                          cdImageDataInfo& info) {
+    check(CDOpenImage(item));
+    cdHImageData data = 0;
+    check(getData(item, &data));
+    check(CDGetImageDataInfo(data, &info));
+    return data;
+}
+
 tsResult* deleteEntry(const char* exportName, int32_t index) {
     return runExport(exportName, [&] {
         const CollectionEntry& entry = entryAt(index);
@@ -364,11 +374,8 @@ tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents) {
 tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
     return runExport("tsGetPictureProperties", [&] {
         const cdHItem item = entryAt(index).item;
-        check(CDOpenImage(item));
-        cdHImageData data = 0;
-        check(CDGetPicture(item, &data));
         cdImageDataInfo info{};
-        check(CDGetImageDataInfo(data, &info));
+        const cdHImageData data = openItemData(item, CDGetPicture, info);
         const uint8_t reserved = record->reserved;
         *record = tsPictureProperties{};
         record->reserved = reserved;
@@ -388,11 +395,8 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
     return runExport("tsGetMovieProperties", [&] {
         *record = tsMovieProperties{};
         const cdHItem item = entryAt(index).item;
-        check(CDOpenImage(item));
-        cdHImageData data = 0;
-        check(CDGetMovie(item, &data));
         cdImageDataInfo info{};
-        check(CDGetImageDataInfo(data, &info));
+        const cdHImageData data = openItemData(item, CDGetMovie, info);
         copyText(record->fileName, sizeof record->fileName, info.fileName);
         record->fileSize = info.byteCount;
         cdHEnum properties = 0;

@@ -2,36 +2,13 @@
 
 #include "State.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fs = std::filesystem;
 using namespace cdsim;
 
 namespace {
-
-Enumeration& enumeration(State& state, cdHEnum handle, EnumKind kind) {
-    auto& found = state.get<Enumeration>(handle);
-    if (found.kind != kind) {
-        throw Failure{CD_ERR_BAD_HANDLE};
-    }
-    return found;
-}
-
-uint32_t nextEntry(State& state, cdHEnum handle, EnumKind kind) {
-    auto& entries = enumeration(state, handle, kind);
-    if (entries.next >= entries.entries.size()) {
-        throw Failure{CD_ERR_ENUM_END};
-    }
-    return entries.entries[entries.next++];
-}
-
-cdHEnum newEnumeration(State& state, EnumKind kind, std::vector<uint32_t> entries, Source* owner) {
-    const cdHEnum handle = state.add(std::make_shared<Enumeration>(kind, entries));
-    if (owner) {
-        owner->owned.push_back(handle);
-    }
-    return handle;
-}
 
 Source& openSource(State& state, cdHSource handle) {
     auto& source = state.get<Source>(handle);
@@ -50,6 +27,10 @@ void addVolumes(State& state, cdHSource handle) {
         source.volumes.push_back(volume);
         source.owned.push_back(volume);
     }
+}
+
+uint32_t kilobytes(uintmax_t bytes) {
+    return static_cast<uint32_t>(std::min<uintmax_t>(bytes / 1024, UINT32_MAX));
 }
 
 void copyText(char* destination, size_t capacity, const std::string& text) {
@@ -89,19 +70,19 @@ cdError CDEnumDeviceReset(uint32_t kind, cdHEnum* handle) {
         if (!state.unplugged && pluggedCameraFolder()) {
             devices.push_back(0);
         }
-        *handle = newEnumeration(state, EnumKind::Device, devices, nullptr);
+        *handle = state.newEnumeration(EnumKind::Device, devices, nullptr);
     });
 }
 
 cdError CDGetDeviceCount(cdHEnum handle, uint32_t* count) {
     return run("CDGetDeviceCount", [&](State& state, auto&) {
-        *count = static_cast<uint32_t>(enumeration(state, handle, EnumKind::Device).entries.size());
+        *count = static_cast<uint32_t>(state.enumeration(handle, EnumKind::Device).entries.size());
     });
 }
 
 cdError CDEnumDeviceNext(cdHEnum handle, cdSourceInfo* info) {
     return run("CDEnumDeviceNext", [&](State& state, auto&) {
-        const uint32_t device = nextEntry(state, handle, EnumKind::Device);
+        const uint32_t device = state.nextEntry(handle, EnumKind::Device);
         const auto folder = pluggedCameraFolder();
         if (!folder) {
             throw Failure{CD_ERR_DEVICE_NOT_FOUND};
@@ -117,10 +98,8 @@ cdError CDEnumDeviceNext(cdHEnum handle, cdSourceInfo* info) {
 }
 
 cdError CDEnumDeviceRelease(cdHEnum handle) {
-    return run("CDEnumDeviceRelease", [&](State& state, auto&) {
-        enumeration(state, handle, EnumKind::Device);
-        state.remove(handle);
-    });
+    return run("CDEnumDeviceRelease",
+               [&](State& state, auto&) { state.releaseEnumeration(handle, EnumKind::Device); });
 }
 
 cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
@@ -177,21 +156,20 @@ cdError CDEnumDevicePropertyReset(cdHSource handle, uint32_t /*option*/, cdHEnum
         if (!source.camera) {
             throw Failure{CD_ERR_NOT_SUPPORTED};
         }
-        *properties = newEnumeration(state, EnumKind::DeviceProperty,
-                                     {CD_DEVPROP_MODEL_NAME, CD_DEVPROP_OWNER_NAME}, &source);
+        *properties = state.newEnumeration(EnumKind::DeviceProperty,
+                                           {CD_DEVPROP_MODEL_NAME, CD_DEVPROP_OWNER_NAME}, &source);
     });
 }
 
 cdError CDEnumDevicePropertyNext(cdHEnum handle, uint32_t* propertyId) {
     return run("CDEnumDevicePropertyNext", [&](State& state, auto&) {
-        *propertyId = nextEntry(state, handle, EnumKind::DeviceProperty);
+        *propertyId = state.nextEntry(handle, EnumKind::DeviceProperty);
     });
 }
 
 cdError CDEnumDevicePropertyRelease(cdHEnum handle) {
     return run("CDEnumDevicePropertyRelease", [&](State& state, auto&) {
-        enumeration(state, handle, EnumKind::DeviceProperty);
-        state.remove(handle);
+        state.releaseEnumeration(handle, EnumKind::DeviceProperty);
     });
 }
 
@@ -218,26 +196,24 @@ cdError CDGetDevicePropertyData(cdHSource handle, uint32_t propertyId, uint32_t*
 cdError CDEnumVolumeReset(cdHSource handle, cdHEnum* volumes) {
     return run("CDEnumVolumeReset", [&](State& state, auto&) {
         auto& source = openSource(state, handle);
-        *volumes = newEnumeration(state, EnumKind::Volume, source.volumes, &source);
+        *volumes = state.newEnumeration(EnumKind::Volume, source.volumes, &source);
     });
 }
 
 cdError CDGetVolumeCount(cdHEnum handle, uint32_t* count) {
     return run("CDGetVolumeCount", [&](State& state, auto&) {
-        *count = static_cast<uint32_t>(enumeration(state, handle, EnumKind::Volume).entries.size());
+        *count = static_cast<uint32_t>(state.enumeration(handle, EnumKind::Volume).entries.size());
     });
 }
 
 cdError CDEnumVolumeNext(cdHEnum handle, cdHVolume* volume) {
     return run("CDEnumVolumeNext",
-               [&](State& state, auto&) { *volume = nextEntry(state, handle, EnumKind::Volume); });
+               [&](State& state, auto&) { *volume = state.nextEntry(handle, EnumKind::Volume); });
 }
 
 cdError CDEnumVolumeRelease(cdHEnum handle) {
-    return run("CDEnumVolumeRelease", [&](State& state, auto&) {
-        enumeration(state, handle, EnumKind::Volume);
-        state.remove(handle);
-    });
+    return run("CDEnumVolumeRelease",
+               [&](State& state, auto&) { state.releaseEnumeration(handle, EnumKind::Volume); });
 }
 
 cdError CDGetVolumeInfo(cdHVolume handle, cdVolumeInfo* info) {
@@ -248,8 +224,8 @@ cdError CDGetVolumeInfo(cdHVolume handle, cdVolumeInfo* info) {
         std::error_code error;
         const auto space = fs::space(volume.root, error);
         if (!error) {
-            info->totalKBytes = static_cast<uint32_t>(space.capacity / 1024);
-            info->freeKBytes = static_cast<uint32_t>(space.available / 1024);
+            info->totalKBytes = kilobytes(space.capacity);
+            info->freeKBytes = kilobytes(space.available);
         }
         copyText(info->name, sizeof info->name, volume.name);
     });

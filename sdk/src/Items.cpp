@@ -133,43 +133,24 @@ cdError CDEnumImageItemReset(cdHVolume handle, uint32_t depth, uint32_t option, 
             source->owned.push_back(added);
             handles.push_back(added);
         }
-        const cdHEnum enumeration =
-            state.add(std::make_shared<Enumeration>(EnumKind::Item, handles));
-        source->owned.push_back(enumeration);
-        *items = enumeration;
+        *items = state.newEnumeration(EnumKind::Item, handles, source);
     });
 }
 
 cdError CDGetImageItemCount(cdHEnum handle, uint32_t* count) {
     return run("CDGetImageItemCount", [&](State& state, auto&) {
-        const auto& items = state.get<Enumeration>(handle);
-        if (items.kind != EnumKind::Item) {
-            throw Failure{CD_ERR_BAD_HANDLE};
-        }
-        *count = static_cast<uint32_t>(items.entries.size());
+        *count = static_cast<uint32_t>(state.enumeration(handle, EnumKind::Item).entries.size());
     });
 }
 
 cdError CDEnumImageItemNext(cdHEnum handle, cdHItem* next) {
-    return run("CDEnumImageItemNext", [&](State& state, auto&) {
-        auto& items = state.get<Enumeration>(handle);
-        if (items.kind != EnumKind::Item) {
-            throw Failure{CD_ERR_BAD_HANDLE};
-        }
-        if (items.next >= items.entries.size()) {
-            throw Failure{CD_ERR_ENUM_END};
-        }
-        *next = items.entries[items.next++];
-    });
+    return run("CDEnumImageItemNext",
+               [&](State& state, auto&) { *next = state.nextEntry(handle, EnumKind::Item); });
 }
 
 cdError CDEnumImageItemRelease(cdHEnum handle) {
-    return run("CDEnumImageItemRelease", [&](State& state, auto&) {
-        if (state.get<Enumeration>(handle).kind != EnumKind::Item) {
-            throw Failure{CD_ERR_BAD_HANDLE};
-        }
-        state.remove(handle);
-    });
+    return run("CDEnumImageItemRelease",
+               [&](State& state, auto&) { state.releaseEnumeration(handle, EnumKind::Item); });
 }
 
 cdError CDMakeImageItem(const char* path, uint32_t format, cdHItem* made) {
@@ -252,16 +233,13 @@ cdError CDEnumImageItemPropertyReset(cdHItem handle, uint32_t /*option*/, cdHEnu
         if (!metadata(found).readable) {
             throw Failure{CD_ERR_PROPERTY_UNAVAILABLE};
         }
-        *properties = state.add(std::make_shared<Enumeration>(EnumKind::ItemProperty));
+        *properties = state.newEnumeration(EnumKind::ItemProperty, {}, found.source);
     });
 }
 
 cdError CDEnumImageItemPropertyRelease(cdHEnum handle) {
     return run("CDEnumImageItemPropertyRelease", [&](State& state, auto&) {
-        if (state.get<Enumeration>(handle).kind != EnumKind::ItemProperty) {
-            throw Failure{CD_ERR_BAD_HANDLE};
-        }
-        state.remove(handle);
+        state.releaseEnumeration(handle, EnumKind::ItemProperty);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "cdsdk_simcontrol.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -28,6 +29,35 @@ std::vector<Source*> State::sources() const {
         }
     }
     return open;
+}
+
+cdHEnum State::newEnumeration(EnumKind kind, std::vector<uint32_t> entries, Source* owner) {
+    const cdHEnum handle = add(std::make_shared<Enumeration>(kind, std::move(entries)));
+    if (owner) {
+        owner->owned.push_back(handle);
+    }
+    return handle;
+}
+
+Enumeration& State::enumeration(cdHEnum handle, EnumKind kind) const {
+    auto& found = get<Enumeration>(handle);
+    if (found.kind != kind) {
+        throw Failure{CD_ERR_BAD_HANDLE};
+    }
+    return found;
+}
+
+uint32_t State::nextEntry(cdHEnum handle, EnumKind kind) const {
+    auto& entries = enumeration(handle, kind);
+    if (entries.next >= entries.entries.size()) {
+        throw Failure{CD_ERR_ENUM_END};
+    }
+    return entries.entries[entries.next++];
+}
+
+void State::releaseEnumeration(cdHEnum handle, EnumKind kind) {
+    enumeration(handle, kind);
+    remove(handle);
 }
 
 std::optional<cdError> injectedFailure(State& state, const char* operation) {
@@ -149,7 +179,7 @@ void cdsimInjectEvent(uint32_t eventId) {
 
 void cdsimFailCall(const char* operation, uint32_t n, cdError code) {
     std::lock_guard<std::mutex> lock(stateMutex());
-    state().failures.push_back({operation, n, code});
+    state().failures.push_back({operation, std::max<uint32_t>(n, 1), code});
 }
 
 void cdsimUnplug(void) {

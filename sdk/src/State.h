@@ -112,6 +112,13 @@ class State {
     }
 
     void remove(cdHandle handle) { objects_.erase(handle); }
+
+    // Enumerations: made for an owner (released with it, or null), and checked
+    // for their kind on every use.
+    cdHEnum newEnumeration(EnumKind kind, std::vector<uint32_t> entries, Source* owner);
+    Enumeration& enumeration(cdHEnum handle, EnumKind kind) const;
+    uint32_t nextEntry(cdHEnum handle, EnumKind kind) const;
+    void releaseEnumeration(cdHEnum handle, EnumKind kind);
     void clear() { objects_.clear(); }
 
     // Every open source, for delivering camera events.
