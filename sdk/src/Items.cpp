@@ -1,5 +1,6 @@
 // Image items, their properties and their data.
 
+#include "ScaledThumbnail.h"
 #include "State.h"
 
 #include <cstring>
@@ -41,14 +42,23 @@ const ItemMetadata& metadata(Item& item) {
     return *item.metadata;
 }
 
-// A made item knows only its own file; a camera item also its companions.
+bool hasThumbnail(Item& item) {
+    return !metadata(item).exifThumbnail.empty() || !item.files.thumbnail.empty() ||
+           (item.files.format == CD_FORMAT_JPEG && metadata(item).readable);
+}
+
+// The EXIF thumbnail, else the ".THM" companion (a made item knows none),
+// else for a JPEG picture a scaled copy of it.
 Bytes thumbnailBytes(Item& item) {
     const Bytes& exif = metadata(item).exifThumbnail;
-    if (!exif.empty() || item.files.thumbnail.empty()) {
+    if (!exif.empty()) {
         return exif;
     }
-    std::ifstream in(item.files.thumbnail, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    if (!item.files.thumbnail.empty()) {
+        std::ifstream in(item.files.thumbnail, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    return item.files.format == CD_FORMAT_JPEG ? scaledThumbnail(item.files.main) : Bytes();
 }
 
 uint32_t fileSize(const fs::path& file) {
@@ -201,7 +211,7 @@ cdError CDGetItemInfo(cdHItem handle, cdItemInfo* info) {
         if (const auto time = properties.find(CD_ITEMPROP_TIME); time != properties.end()) {
             std::memcpy(&info->time, time->second.data(), sizeof info->time);
         }
-        info->numThumbnails = thumbnailBytes(found).empty() ? 0 : 1;
+        info->numThumbnails = hasThumbnail(found) ? 1 : 0;
         info->numPictures = isPicture(found.files.format) ? 1 : 0;
         info->numMovies = found.files.format == CD_FORMAT_MOVIE ? 1 : 0;
         info->numSounds = found.files.format == CD_FORMAT_SOUND || !found.files.sound.empty();

@@ -322,13 +322,28 @@ TEST_F(SimCameraTest, ItemInformationCountsWhatTheItemHolds) {
     EXPECT_EQ(CDFreeImageItem(made), CD_OK);
 }
 
-TEST_F(SimCameraTest, ExifThumbnailIsAJpegOfItsOwn) {
-    const cdHItem picture = standardItems().at(0);
-    ASSERT_EQ(CDOpenImage(picture), CD_OK);
-    cdHImageData thumbnail = 0;
-    ASSERT_EQ(CDGetThumbnail(picture, &thumbnail), CD_OK);
-    const QImage image = QImage::fromData(written(thumbnail), "JPG");
-    EXPECT_EQ(image.size(), QSize(160, 120));
+TEST_F(SimCameraTest, ThumbnailIsTheExifOneElseAScaledPicture) {
+    const QString folder = testenv::newFolder("files");
+    struct Case {
+        bool exifThumbnail;
+        QSize picture;
+        QSize thumbnail;
+    };
+    for (const Case& c : {Case{true, {64, 48}, {160, 120}}, Case{false, {640, 480}, {160, 120}},
+                          Case{false, {1000, 250}, {125, 32}}, Case{false, {100, 50}, {100, 50}}}) {
+        const QString path = folder + "/IMG_0001.JPG";
+        fixture::writePicture(path, fixture::shotAt("2004:05:06 07:08:09", 1, c.exifThumbnail),
+                              c.picture);
+        cdHItem made = 0;
+        ASSERT_EQ(CDMakeImageItem(path.toUtf8().constData(), CD_FORMAT_JPEG, &made), CD_OK);
+        EXPECT_EQ(info(made).numThumbnails, 1u);
+        ASSERT_EQ(CDOpenImage(made), CD_OK);
+        cdHImageData thumbnail = 0;
+        ASSERT_EQ(CDGetThumbnail(made, &thumbnail), CD_OK);
+        EXPECT_EQ(QImage::fromData(written(thumbnail), "JPG").size(), c.thumbnail)
+            << c.picture.width();
+        EXPECT_EQ(CDFreeImageItem(made), CD_OK);
+    }
 }
 
 std::mutex progressMutex;
