@@ -15,9 +15,10 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 class WildcardFileSearch {
   public:
     WildcardFileSearch();
-    virtual ~WildcardFileSearch() = default;
 
+    // The first virtual operation: called with the path of each file found.
     virtual void OnFileFound(const std::string& path) = 0;
+    virtual ~WildcardFileSearch() = default;
 
     // Calls OnFileFound for every file the pattern matches; a pattern without
     // wildcards is reported unchanged.
