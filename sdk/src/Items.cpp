@@ -27,6 +27,12 @@ Item& item(State& state, cdHItem handle) {
     return found;
 }
 
+const ImageData& imageData(State& state, cdHImageData handle) {
+    const auto& found = state.get<ImageData>(handle);
+    requireConnected(state, found.source);
+    return found;
+}
+
 Item& openItem(State& state, cdHItem handle) {
     auto& found = item(state, handle);
     if (found.openCount == 0) {
@@ -68,6 +74,7 @@ uint32_t fileSize(const fs::path& file) {
 }
 
 cdHImageData addData(State& state, Item& item, ImageData data) {
+    data.source = item.source;
     const cdHImageData handle = state.add(std::make_shared<ImageData>(std::move(data)));
     item.dataHandles.push_back(handle);
     return handle;
@@ -312,7 +319,7 @@ cdError CDGetMovie(cdHItem handle, cdHImageData* data) {
 
 cdError CDGetImageDataInfo(cdHImageData handle, cdImageDataInfo* info) {
     return run("CDGetImageDataInfo", [&](State& state, auto&) {
-        const auto& data = state.get<ImageData>(handle);
+        const auto& data = imageData(state, handle);
         std::memset(info, 0, sizeof *info);
         info->dataType = static_cast<uint32_t>(data.kind);
         info->byteCount =
@@ -324,7 +331,7 @@ cdError CDGetImageDataInfo(cdHImageData handle, cdImageDataInfo* info) {
 cdError CDGetBaseImageDataProperty(cdHImageData handle, uint32_t propertyId, uint32_t* size,
                                    void* buffer) {
     return run("CDGetBaseImageDataProperty", [&](State& state, auto&) {
-        const auto& data = state.get<ImageData>(handle);
+        const auto& data = imageData(state, handle);
         if (propertyId != CD_IMAGEPROP_WIDTH && propertyId != CD_IMAGEPROP_HEIGHT) {
             throw Failure{CD_ERR_PROPERTY_UNAVAILABLE};
         }
@@ -344,7 +351,7 @@ cdError CDGetImageData(cdHImageData handle, const cdStorage* storage,
         if (!storage || storage->type != CD_STORAGE_FILE || !storage->path) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
-        const ImageData data = state.get<ImageData>(handle);
+        const ImageData data = imageData(state, handle);
         const std::string path = storage->path;
         const auto reporter = option == CD_PROGRESS_REPORT ? progress : nullptr;
         // The data moves on a transfer thread of its own, as from a camera;

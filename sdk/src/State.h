@@ -30,8 +30,6 @@ struct Volume {
     Source* source = nullptr;
 };
 
-struct ImageData;
-
 struct Item {
     Item(ItemFiles files, Source* source) : files(std::move(files)), source(source) {}
     ItemFiles files;
@@ -50,6 +48,7 @@ struct ImageData {
     std::string name;
     uint16_t width = 0;
     uint16_t height = 0;
+    Source* source = nullptr; // the item's
 };
 
 struct EventRegistration {

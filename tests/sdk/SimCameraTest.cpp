@@ -404,6 +404,9 @@ TEST_F(SimCameraTest, UnpluggingEndsTheConnection) {
     const cdHSource source = connect();
     const cdHVolume volume = volumes(source).at(0);
     const cdHItem item = items(volume).at(0);
+    cdHImageData picture = 0;
+    ASSERT_EQ(CDOpenImage(item), CD_OK);
+    ASSERT_EQ(CDGetPicture(item, &picture), CD_OK);
     cdHandle registration = 0;
     ASSERT_EQ(CDRegisterEventCallbackFunction(source, recordEvent, 0, &registration), CD_OK);
     eventsSeen.clear();
@@ -413,6 +416,10 @@ TEST_F(SimCameraTest, UnpluggingEndsTheConnection) {
     cdVolumeInfo volumeInfo{};
     EXPECT_EQ(CDGetVolumeInfo(volume, &volumeInfo), CD_ERR_DEVICE_DISCONNECTED);
     EXPECT_EQ(CDOpenImage(item), CD_ERR_DEVICE_DISCONNECTED);
+    const QByteArray path = (testenv::newFolder("out") + "/picture.jpg").toUtf8();
+    const cdStorage storage{CD_STORAGE_FILE, path.constData()};
+    EXPECT_EQ(CDGetImageData(picture, &storage, nullptr, 0, CD_PROGRESS_NONE),
+              CD_ERR_DEVICE_DISCONNECTED);
     cdHEnum devices = 0;
     ASSERT_EQ(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices), CD_OK);
     cdSourceInfo device{};
