@@ -1,0 +1,169 @@
+#include "CameraClient.h"
+
+#include "Errors.h"
+
+#include <QFile>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+// The bytes before and after the unwritten reserved byte.
+bool sameBytesAround(const void* a, const void* b, size_t reserved, size_t size) {
+    const auto* left = static_cast<const char*>(a);
+    const auto* right = static_cast<const char*>(b);
+    return std::memcmp(left, right, reserved) == 0 &&
+           std::memcmp(left + reserved + 1, right + reserved + 1, size - reserved - 1) == 0;
+}
+
+QString textOf(const char* buffer, size_t capacity) {
+    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(strnlen(buffer, capacity)));
+}
+
+QString nameOf(const char* buffer) {
+    return textOf(buffer, TS_NAME_SIZE - 1);
+}
+
+} // namespace
+
+bool operator==(const tsPictureProperties& a, const tsPictureProperties& b) {
+    return sameBytesAround(&a, &b, offsetof(tsPictureProperties, reserved), sizeof a);
+}
+
+bool operator==(const tsMovieProperties& a, const tsMovieProperties& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "Picture(" << textOf(properties.fileName, sizeof properties.fileName)
+                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+                    << properties.height << ", " << properties.fileSize << " bytes, rotation "
+                    << properties.rotation << ", number " << properties.directoryNumber << "-"
+                    << properties.fileNumber << ")";
+    return debug;
+}
+
+QDebug operator<<(QDebug debug, const tsMovieProperties& properties) {
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "Movie(" << textOf(properties.fileName, sizeof properties.fileName)
+                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+                    << properties.height << ", " << properties.fileSize << " bytes, number "
+                    << properties.directoryNumber << "-" << properties.fileNumber << ")";
+    return debug;
+}
+
+namespace tesselink {
+
+void CheckResult(const tsResult* result) {
+    if (result->code == 0) {
+        return;
+    }
+    const QString code =
+        QString::number(static_cast<quint32>(result->code), 16).toUpper().rightJustified(8, '0');
+    throw ECameraError("Canon drivers error. Errorcode 0x" + code + ", function " +
+                       textOf(result->function, sizeof result->function));
+}
+
+void StartSDK() {
+    CheckResult(tsStartSDK());
+}
+
+void FinishSDK() {
+    CheckResult(tsFinishSDK());
+}
+
+void Connect() {
+    CheckResult(tsConnect());
+}
+
+void Disconnect() {
+    CheckResult(tsDisconnect());
+}
+
+QString GetModel() {
+    char name[TS_NAME_SIZE] = {};
+    CheckResult(tsGetModel(name));
+    return nameOf(name);
+}
+
+QString GetOwnerName() {
+    char name[TS_NAME_SIZE] = {};
+    CheckResult(tsGetOwnerName(name));
+    return nameOf(name);
+}
+
+QString GetPort() {
+    int32_t port = 0;
+    CheckResult(tsGetPort(&port));
+    switch (port) {
+    case 0:
+        return "No port";
+    case 1:
+        return "USB";
+    case 2:
+        return "IEEE1394";
+    default:
+        return "Unknown port";
+    }
+}
+
+int TotalVolumes() {
+    int32_t count = 0;
+    CheckResult(tsTotalVolumes(&count));
+    return count;
+}
+
+void GetVolume(int n) {
+    CheckResult(tsGetVolume(n));
+}
+
+void OpenPicCollection(int kind, const QString& path, tsFileKinds kinds) {
+    CheckResult(tsOpenPicCollection(kind, QFile::encodeName(path).constData(), kinds));
+}
+
+void ClosePicCollection() {
+    CheckResult(tsClosePicCollection());
+}
+
+int GetNrOfPicturesOnCamera() {
+    int32_t count = 0;
+    CheckResult(tsGetNrOfPicturesOnCamera(&count));
+    return count;
+}
+
+tsObjectContents GetObjectContents(int index) {
+    tsObjectContents contents{};
+    CheckResult(tsGetObjectContents(index, &contents));
+    return contents;
+}
+
+tsPictureProperties GetPictureProperties(int index) {
+    tsPictureProperties properties{};
+    CheckResult(tsGetPictureProperties(index, &properties));
+    return properties;
+}
+
+tsMovieProperties GetMovieProperties(int index) {
+    tsMovieProperties properties{};
+    CheckResult(tsGetMovieProperties(index, &properties));
+    return properties;
+}
+
+void DeletePicture(int index) {
+    CheckResult(tsDeletePicture(index));
+}
+
+void GetThumbnail(int index, const QString& path) {
+    CheckResult(tsGetThumbnail(index, QFile::encodeName(path).constData()));
+}
+
+void GetPicture(int index, const QString& path, bool skipPicture) {
+    CheckResult(tsGetPicture(index, QFile::encodeName(path).constData(), skipPicture ? 1 : 0));
+}
+
+void GetMovie(int index, const QString& path) {
+    CheckResult(tsGetMovie(index, QFile::encodeName(path).constData()));
+}
+
+} // namespace tesselink

@@ -1,0 +1,419 @@
+#include "Collection.h"
+
+#include "Frame.h"
+#include "WildcardFileSearch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tesselink {
+
+Collection& collection() {
+    static Collection pictures;
+    return pictures;
+}
+
+CollectionEntry& entryAt(int32_t index) {
+    auto& entries = collection().entries;
+    if (index < 0 || static_cast<size_t>(index) >= entries.size()) {
+        fail(TS_ERR_BAD_INDEX);
+    }
+    return entries[static_cast<size_t>(index)];
+}
+
+namespace {
+
+std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string extensionOf(const std::string& path) {
+    return fs::path(path).extension().string();
+}
+
+} // namespace
+
+std::string existingNeighbour(const std::string& path) {
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        return path;
+    }
+    const fs::path wanted(path);
+    const std::string name = upperCase(wanted.filename().string());
+    const fs::path folder = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (upperCase(it->path().filename().string()) == name) {
+            return (wanted.parent_path() / it->path().filename()).string();
+        }
+    }
+    return path;
+}
+
+std::string withExtension(const std::string& path, const std::string& lower,
+                          const std::string& upper) {
+    const std::string extension = extensionOf(path);
+    const bool inCapitals = upperCase(extension) == extension &&
+                            std::any_of(extension.begin(), extension.end(),
+                                        [](unsigned char c) { return std::isalpha(c); });
+    return path.substr(0, path.size() - extension.size()) + (inCapitals ? upper : lower);
+}
+
+namespace {
+
+// The item number's file part, or 0 when the item does not tell it.
+uint32_t sortKeyOf(cdHItem item) {
+    uint32_t number = 0;
+    uint32_t size = sizeof number;
+    if (CDGetImageItemProperty(item, CD_ITEMPROP_NUMBER, &size, &number) != CD_OK) {
+        return 0;
+    }
+    return number % 10000;
+}
+
+// Entries stay in ascending key order; equal keys keep the order they came in.
+void insertSorted(CollectionEntry entry) {
+    auto& entries = collection().entries;
+    const auto position = std::upper_bound(
+        entries.begin(), entries.end(), entry.sortKey,
+        [](uint32_t key, const CollectionEntry& other) { return key < other.sortKey; });
+    entries.insert(position, std::move(entry));
+}
+
+struct CameraKind {
+    uint32_t depth;
+    uint32_t option;
+};
+
+void openCameraCollection(const CameraKind& kind) {
+    Connection& state = connection();
+    check(CDEnumImageItemReset(state.volume, kind.depth, kind.option, &state.itemEnumeration));
+    uint32_t count = 0;
+    check(CDGetImageItemCount(state.itemEnumeration, &count));
+    for (uint32_t i = 0; i < count; ++i) {
+        CollectionEntry entry;
+        check(CDEnumImageItemNext(state.itemEnumeration, &entry.item));
+        check(CDOpenImage(entry.item));
+        entry.sortKey = sortKeyOf(entry.item);
+        check(CDCloseImage(entry.item));
+        insertSorted(std::move(entry));
+    }
+}
+
+std::optional<std::string> companionOf(const std::string& path, uint32_t format) {
+    if (format == CD_FORMAT_MOVIE) {
+        return withExtension(path, ".thm", ".thm");
+    }
+    if (format == CD_FORMAT_CRW || format == CD_FORMAT_TIFF || format == CD_FORMAT_CR2) {
+        // A TIFF or CR2 file is its own thumbnail.
+        return upperCase(extensionOf(path)) == ".CRW" ? withExtension(path, ".thm", ".THM") : path;
+    }
+    return std::nullopt;
+}
+
+// Adds every file found to the collection; a file the SDK cannot read still
+// gets its entry, at the front.
+class FolderSearch : public WildcardFileSearch {
+  public:
+    explicit FolderSearch(uint32_t format) : format_(format) {}
+
+    void OnFileFound(const std::string& path) override {
+        CollectionEntry entry;
+        entry.file = path;
+        entry.companion = companionOf(path, format_);
+        if (CDMakeImageItem(path.c_str(), format_, &entry.item) != CD_OK) {
+            entry.item = 0;
+            auto& entries = collection().entries;
+            entries.insert(entries.begin(), std::move(entry));
+            return;
+        }
+        if (CDOpenImage(entry.item) == CD_OK) {
+            entry.sortKey = sortKeyOf(entry.item);
+            CDCloseImage(entry.item);
+        }
+        insertSorted(std::move(entry));
+    }
+
+  private:
+    uint32_t format_;
+};
+
+void openFolderCollection(const std::string& folder, const tsFileKinds& kinds) {
+    struct Pattern {
+        uint8_t wanted;
+        const char* pattern;
+        uint32_t format;
+    };
+    // Sound files are searched before movies.
+    const Pattern patterns[] = {{kinds.jpegPictures, "/**/*.jpg", CD_FORMAT_JPEG},
+                                {kinds.rawPictures, "/**/*.crw", CD_FORMAT_CRW},
+                                {kinds.rawPictures, "/**/*.tif", CD_FORMAT_TIFF},
+                                {kinds.rawPictures, "/**/*.cr2", CD_FORMAT_CR2},
+                                {kinds.sounds, "/**/*.wav", CD_FORMAT_SOUND},
+                                {kinds.movies, "/**/*.avi", CD_FORMAT_MOVIE}};
+    collection().folder = true;
+    for (const Pattern& pattern : patterns) {
+        if (pattern.wanted) {
+            FolderSearch(pattern.format).Search(folder + pattern.pattern);
+        }
+    }
+}
+
+// Runs steps with the computer's own source open, as tsConnect would open a camera.
+template <class Steps> void withComputerSource(Steps&& steps) {
+    Connection& state = connection();
+    state.description.info.sourceType = CD_SOURCE_COMPUTER;
+    check(CDOpenSource(&state.description.info, &state.source));
+    cdHEnum volumes = 0;
+    check(CDEnumVolumeReset(state.source, &volumes));
+    steps(volumes);
+    check(CDEnumVolumeRelease(volumes));
+    check(CDCloseSource(state.source));
+}
+
+template <class T> bool readProperty(cdHItem item, uint32_t propertyId, T& value) {
+    uint32_t size = sizeof value;
+    return CDGetImageItemProperty(item, propertyId, &size, &value) == CD_OK;
+}
+
+template <class T> int32_t propertyOr0(cdHItem item, uint32_t propertyId) {
+    T value{};
+    return readProperty(item, propertyId, value) ? static_cast<int32_t>(value) : 0;
+}
+
+int32_t focalOf(cdHItem item, uint32_t propertyId) {
+    cdRational focal{};
+    if (!readProperty(item, propertyId, focal) || focal.denominator == 0) {
+        return 0;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(focal.numerator) /
+                                static_cast<uint32_t>(focal.denominator));
+}
+
+template <class Record> void readNumberAndSize(cdHItem item, cdHImageData data, Record& record) {
+    const uint32_t number = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_NUMBER));
+    record.directoryNumber = static_cast<int32_t>(number / 10000);
+    record.fileNumber = static_cast<int32_t>(number % 10000);
+    record.shootingTime = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_TIME));
+    for (const auto& [propertyId, field] : {std::pair{CD_IMAGEPROP_WIDTH, &record.width},
+                                            std::pair{CD_IMAGEPROP_HEIGHT, &record.height}}) {
+        uint16_t value = 0;
+        uint32_t size = sizeof value;
+        if (CDGetBaseImageDataProperty(data, propertyId, &size, &value) == CD_OK) {
+            *field = value;
+        }
+    }
+}
+
+void readPictureProperties(cdHItem item, cdHImageData data, tsPictureProperties& record) {
+    readNumberAndSize(item, data, record);
+    cdRational rational{};
+    if (readProperty(item, CD_ITEMPROP_SHUTTER_SPEED, rational)) {
+        record.shutterSpeedNumerator = rational.numerator;
+        record.shutterSpeedDenominator = rational.denominator;
+    }
+    if (readProperty(item, CD_ITEMPROP_APERTURE, rational)) {
+        record.apertureNumerator = rational.numerator;
+        record.apertureDenominator = rational.denominator;
+    }
+    readProperty(item, CD_ITEMPROP_EXPOSURE_COMP, record.exposureCompensation);
+    float flash = 0.0f;
+    record.flash = readProperty(item, CD_ITEMPROP_FLASH, flash) && flash != 0.0f ? 1 : 0;
+    record.macro = propertyOr0<uint8_t>(item, CD_ITEMPROP_MACRO) == 1 ? 1 : 0;
+    record.rotation = propertyOr0<int32_t>(item, CD_ITEMPROP_ROTATION);
+    record.isoSpeed = propertyOr0<uint16_t>(item, CD_ITEMPROP_ISO);
+    uint32_t size = sizeof record.modelName;
+    CDGetImageItemProperty(item, CD_ITEMPROP_MODEL_NAME, &size, record.modelName);
+    size = sizeof record.ownerName;
+    CDGetImageItemProperty(item, CD_ITEMPROP_OWNER_NAME, &size, record.ownerName);
+    record.focalLength = propertyOr0<uint16_t>(item, CD_ITEMPROP_FOCAL_LENGTH) >> 5;
+    record.teleFocalLength = focalOf(item, CD_ITEMPROP_TELE_FOCAL);
+    record.wideFocalLength = focalOf(item, CD_ITEMPROP_WIDE_FOCAL);
+}
+
+// Opens the item and gets its data of one kind, with the data's information.
+cdHImageData openItemData(cdHItem item, cdError (*getData)(cdHItem, cdHImageData*),
+                          cdImageDataInfo& info) {
+    check(CDOpenImage(item));
+    cdHImageData data = 0;
+    check(getData(item, &data));
+    check(CDGetImageDataInfo(data, &info));
+    return data;
+}
+
+tsResult* deleteEntry(const char* exportName, int32_t index) {
+    return runExport(exportName, [&] {
+        const CollectionEntry& entry = entryAt(index);
+        check(CDDeleteImage(connection().volume, entry.item));
+        if (collection().folder) {
+            CDFreeImageItem(entry.item);
+        }
+        auto& entries = collection().entries;
+        entries.erase(entries.begin() + index);
+    });
+}
+
+tsResult* countEntries(const char* exportName, int32_t* count) {
+    return runExport(exportName,
+                     [&] { *count = static_cast<int32_t>(collection().entries.size()); });
+}
+
+} // namespace
+} // namespace tesselink
+
+using namespace tesselink;
+
+extern "C" {
+
+tsResult* tsTotalVolumes(int32_t* count) {
+    return runExport("tsTotalVolumes", [&] {
+        cdHEnum volumes = 0;
+        check(CDEnumVolumeReset(connection().source, &volumes));
+        uint32_t total = 0;
+        check(CDGetVolumeCount(volumes, &total));
+        *count = static_cast<int32_t>(total);
+        check(CDEnumVolumeRelease(volumes));
+    });
+}
+
+tsResult* tsGetVolume(int32_t n) {
+    return runExport("tsGetVolume", [&] {
+        cdHEnum volumes = 0;
+        check(CDEnumVolumeReset(connection().source, &volumes));
+        for (int32_t i = 0; i < n; ++i) {
+            check(CDEnumVolumeNext(volumes, &connection().volume));
+        }
+        check(CDEnumVolumeRelease(volumes));
+    });
+}
+
+tsResult* tsTotalPCVolumes(int32_t* count) {
+    return runExport("tsTotalPCVolumes", [&] {
+        withComputerSource([&](cdHEnum volumes) {
+            uint32_t total = 0;
+            check(CDGetVolumeCount(volumes, &total));
+            *count = static_cast<int32_t>(total);
+        });
+    });
+}
+
+tsResult* tsGetPCVolumeName(int32_t n, char* name) {
+    return runExport("tsGetPCVolumeName", [&] {
+        withComputerSource([&](cdHEnum volumes) {
+            for (int32_t i = 0; i < n; ++i) {
+                check(CDEnumVolumeNext(volumes, &connection().volume));
+            }
+            cdVolumeInfo info{};
+            check(CDGetVolumeInfo(connection().volume, &info));
+            *name = info.name[0];
+        });
+    });
+}
+
+tsResult* tsOpenPicCollection(int32_t kind, const char* path, tsFileKinds kinds) {
+    return runExport("tsOpenPicCollection", [&] {
+        static const CameraKind cameraKinds[] = {
+            {10, CD_ENUM_ALL_ITEMS}, {3, CD_ENUM_PICTURES}, {3, CD_ENUM_IMAGES_AND_MOVIES}};
+        if (kind == TS_SOURCE_FOLDER) {
+            openFolderCollection(path ? path : "", kinds);
+        } else if (kind >= TS_SOURCE_CAMERA_ALL && kind < TS_SOURCE_FOLDER) {
+            openCameraCollection(cameraKinds[kind]);
+        } else {
+            fail(TS_ERR_BAD_KIND);
+        }
+    });
+}
+
+tsResult* tsClosePicCollection(void) {
+    return runExport("tsClosePicCollection", [] {
+        Collection& pictures = collection();
+        Connection& state = connection();
+        // Every entry goes, even when the SDK fails to release one; the first
+        // failure is reported.
+        cdError first = CD_OK;
+        if (!pictures.folder && state.itemEnumeration != 0) {
+            first = CDEnumImageItemRelease(state.itemEnumeration);
+            state.itemEnumeration = 0;
+        }
+        for (const CollectionEntry& entry : pictures.entries) {
+            if (pictures.folder && entry.item != 0) {
+                const cdError freed = CDFreeImageItem(entry.item);
+                first = first != CD_OK ? first : freed;
+            }
+        }
+        pictures.entries.clear();
+        pictures.folder = false;
+        check(first);
+    });
+}
+
+tsResult* tsGetNrOfPicturesOnCamera(int32_t* count) {
+    return countEntries("tsGetNrOfPicturesOnCamera", count);
+}
+
+tsResult* tsGetNrOfMoviesCamera(int32_t* count) {
+    return countEntries("tsGetNrOfMoviesCamera", count);
+}
+
+tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents) {
+    return runExport("tsGetObjectContents", [&] {
+        const CollectionEntry& entry = entryAt(index);
+        cdItemInfo info{};
+        check(CDGetItemInfo(entry.item, &info));
+        contents->thumbnails = static_cast<int32_t>(info.numThumbnails) + (entry.companion ? 1 : 0);
+        contents->pictures = static_cast<int32_t>(info.numPictures);
+        contents->movies = static_cast<int32_t>(info.numMovies);
+        contents->sounds = static_cast<int32_t>(info.numSounds);
+    });
+}
+
+tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
+    return runExport("tsGetPictureProperties", [&] {
+        const cdHItem item = entryAt(index).item;
+        cdImageDataInfo info{};
+        const cdHImageData data = openItemData(item, CDGetPicture, info);
+        const uint8_t reserved = record->reserved;
+        *record = tsPictureProperties{};
+        record->reserved = reserved;
+        copyText(record->fileName, sizeof record->fileName, "-");
+        cdHEnum properties = 0;
+        if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
+            copyText(record->fileName, sizeof record->fileName, info.fileName);
+            record->fileSize = info.byteCount;
+            readPictureProperties(item, data, *record);
+            check(CDEnumImageItemPropertyRelease(properties));
+        }
+        check(CDCloseImage(item));
+    });
+}
+
+tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
+    return runExport("tsGetMovieProperties", [&] {
+        *record = tsMovieProperties{};
+        const cdHItem item = entryAt(index).item;
+        cdImageDataInfo info{};
+        const cdHImageData data = openItemData(item, CDGetMovie, info);
+        copyText(record->fileName, sizeof record->fileName, info.fileName);
+        record->fileSize = info.byteCount;
+        cdHEnum properties = 0;
+        if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
+            readNumberAndSize(item, data, *record);
+            CDEnumImageItemPropertyRelease(properties);
+        }
+        check(CDCloseImage(item));
+    });
+}
+
+tsResult* tsDeletePicture(int32_t index) {
+    return deleteEntry("tsDeletePicture", index);
+}
+
+tsResult* tsDeleteMovie(int32_t index) {
+    return deleteEntry("tsDeleteMovie", index);
+}
+
+} // extern "C"

@@ -1,0 +1,146 @@
+#include "Frame.h"
+
+#include <cstddef>
+
+static_assert(offsetof(tsPictureProperties, shootingTime) == 76);
+static_assert(offsetof(tsPictureProperties, modelName) == 108);
+static_assert(offsetof(tsPictureProperties, focalLength) == 172);
+static_assert(offsetof(tsMovieProperties, shootingTime) == 52);
+static_assert(sizeof(tesselink::Connection::description) == 400);
+
+namespace tesselink {
+
+Connection& connection() {
+    static Connection state;
+    return state;
+}
+
+tsResult& status() {
+    static tsResult record;
+    return record;
+}
+
+CallbackSlots& slots() {
+    static CallbackSlots callbacks;
+    return callbacks;
+}
+
+void check(cdError result) {
+    status().code = result;
+    if (result != CD_OK) {
+        throw CLumvikException();
+    }
+}
+
+void fail(int32_t code) {
+    status().code = code;
+    throw CLumvikException();
+}
+
+void readDeviceProperty(uint32_t propertyId, void* buffer, uint32_t capacity) {
+    cdHEnum properties = 0;
+    check(CDEnumDevicePropertyReset(connection().source, 0, &properties));
+    uint32_t current = UINT32_MAX;
+    while (current != propertyId) {
+        check(CDEnumDevicePropertyNext(properties, &current));
+    }
+    uint32_t size = capacity;
+    check(CDGetDevicePropertyData(connection().source, propertyId, &size, buffer, 0));
+    check(CDEnumDevicePropertyRelease(properties));
+}
+
+uint32_t progressAdapter(uint32_t progress, uint32_t /*sdkStatus*/, cdContext /*context*/) {
+    if (const auto callback = slots().progress.load()) {
+        callback(static_cast<int32_t>(progress));
+    }
+    return 0;
+}
+
+namespace {
+
+uint32_t eventAdapter(uint32_t eventId, const void* /*data*/, uint32_t /*dataSize*/,
+                      cdContext /*context*/) {
+    if (const auto callback = slots().event.load()) {
+        callback(static_cast<int32_t>((eventId >> 16) & 0xF),
+                 static_cast<int32_t>(eventId & 0xFFFF));
+    }
+    return 0;
+}
+
+tsResult* readName(const char* exportName, uint32_t propertyId, char* name) {
+    return runExport(exportName, [&] { readDeviceProperty(propertyId, name, TS_NAME_SIZE); });
+}
+
+} // namespace
+} // namespace tesselink
+
+using namespace tesselink;
+
+extern "C" {
+
+tsResult* tsStartSDK(void) {
+    return runExport("tsStartSDK", [] {
+        cdVersionInfo version{};
+        version.size = sizeof version;
+        version.major = 7;
+        version.minor = 0;
+        check(CDStartSDK(&version, 0));
+    });
+}
+
+tsResult* tsFinishSDK(void) {
+    return runExport("tsFinishSDK", [] { check(CDFinishSDK()); });
+}
+
+tsResult* tsConnect(void) {
+    return runExport("tsConnect", [] {
+        Connection& state = connection();
+        cdHEnum devices = 0;
+        check(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices));
+        check(CDEnumDeviceNext(devices, &state.description.info));
+        check(CDEnumDeviceRelease(devices));
+        check(CDOpenSource(&state.description.info, &state.source));
+        check(CDRegisterEventCallbackFunction(state.source, eventAdapter, 0,
+                                              &state.eventRegistration));
+    });
+}
+
+tsResult* tsDisconnect(void) {
+    return runExport("tsDisconnect", [] {
+        Connection& state = connection();
+        slots().progress = nullptr;
+        check(CDUnregisterEventCallbackFunction(state.source, state.eventRegistration));
+        check(CDCloseSource(state.source));
+    });
+}
+
+tsResult* tsGetModel(char* name) {
+    return readName("tsGetModel", CD_DEVPROP_MODEL_NAME, name);
+}
+
+tsResult* tsGetOwnerName(char* name) {
+    return readName("tsGetOwnerName", CD_DEVPROP_OWNER_NAME, name);
+}
+
+tsResult* tsGetPort(int32_t* port) {
+    return runExport("tsGetPort",
+                     [&] { *port = static_cast<int32_t>(connection().description.info.portType); });
+}
+
+void tsRegisterEventCallbackFunction(tsEventCallback callback) {
+    slots().event = callback;
+}
+
+void tsRegisterRemoteEventCallbackFunction(tsRemoteEventCallback callback) {
+    slots().remoteEvent = callback;
+}
+
+void tsRegisterProgressCallbackFunction(tsProgressCallback callback) {
+    slots().progress = callback;
+}
+
+void tsRegisterViewfinderCallbackFunction(tsViewfinderCallback callback) {
+    slots().viewfinder = callback;
+}
+
+} // extern "C"

@@ -1,0 +1,73 @@
+#pragma once
+// What every export shares: the status record and how an export runs, the one
+// camera connection, the callback slots and the adapters the SDK calls.
+
+#include "cdsdk.h"
+#include "tesselink.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace tesselink {
+
+// Thrown by the result check and caught in the export that ran it.
+class CLumvikException {};
+
+struct Connection {
+    // The SDK's device description; the bridge keeps 400 bytes for it.
+    union {
+        cdSourceInfo info;
+        uint8_t reserved[400];
+    } description{};
+    cdHSource source = 0;
+    cdHandle eventRegistration = 0;
+    cdHVolume volume = 0;
+    cdHEnum itemEnumeration = 0;
+};
+
+Connection& connection();
+tsResult& status();
+
+// The result check: the status takes the SDK's result, and a failure ends the export.
+void check(cdError result);
+
+// Ends the export with one of the bridge's own TS_ERR_... codes.
+[[noreturn]] void fail(int32_t code);
+
+// Copies text into a buffer of capacity bytes, cut short and zero-terminated.
+inline void copyText(char* destination, size_t capacity, const char* text) {
+    const size_t length = std::min(std::strlen(text), capacity - 1);
+    std::memcpy(destination, text, length);
+    destination[length] = '\0';
+}
+
+// Runs an export's steps under its name; nothing leaves it but the status record.
+template <class Steps> tsResult* runExport(const char* name, Steps&& steps) noexcept {
+    tsResult& result = status();
+    std::memset(result.function, 0, sizeof result.function);
+    copyText(result.function, sizeof result.function, name);
+    result.code = 0;
+    try {
+        steps();
+    } catch (const CLumvikException&) {
+    } catch (...) {
+        result.code = TS_ERR_INTERNAL;
+    }
+    return &result;
+}
+
+// Reads a device property of the connected camera into buffer of capacity bytes.
+void readDeviceProperty(uint32_t propertyId, void* buffer, uint32_t capacity);
+
+struct CallbackSlots {
+    std::atomic<tsEventCallback> event{nullptr};
+    std::atomic<tsRemoteEventCallback> remoteEvent{nullptr};
+    std::atomic<tsProgressCallback> progress{nullptr};
+    std::atomic<tsViewfinderCallback> viewfinder{nullptr};
+};
+CallbackSlots& slots();
+
+uint32_t progressAdapter(uint32_t progress, uint32_t sdkStatus, cdContext context);
+
+} // namespace tesselink

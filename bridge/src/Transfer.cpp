@@ -1,0 +1,164 @@
+// Writing an entry's thumbnail, picture with sound note, or movie to files
+// that carry the item's shooting time.
+
+#include "Collection.h"
+#include "Frame.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tesselink {
+namespace {
+
+void writeData(cdHImageData data, const std::string& path, bool withProgress) {
+    const cdStorage storage{CD_STORAGE_FILE, path.c_str()};
+    check(CDGetImageData(data, &storage, withProgress ? progressAdapter : nullptr, 0,
+                         withProgress ? CD_PROGRESS_REPORT : CD_PROGRESS_NONE));
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    ~FileDescriptor() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return descriptor_; }
+    int release() { return std::exchange(descriptor_, -1); }
+
+  private:
+    int descriptor_;
+};
+
+bool writeAll(int descriptor, const char* bytes, ssize_t count) {
+    while (count > 0) {
+        const ssize_t written = ::write(descriptor, bytes, static_cast<size_t>(count));
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        count -= written;
+    }
+    return true;
+}
+
+// Copies source to destination, replacing a file of that name.
+void copyFile(const std::string& source, const std::string& destination) {
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
+        fail(TS_ERR_FILE_OPEN);
+    }
+    FileDescriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (out.get() < 0) {
+        fail(TS_ERR_FILE_CREATE);
+    }
+    char block[4096];
+    ssize_t got = 0;
+    while ((got = ::read(in.get(), block, sizeof block)) > 0) {
+        if (!writeAll(out.get(), block, got)) {
+            fail(TS_ERR_FILE_WRITE);
+        }
+    }
+    if (got < 0 || ::close(out.release()) != 0) {
+        fail(TS_ERR_FILE_WRITE);
+    }
+}
+
+// Gives the file the item's shooting time as its modification time; the
+// access time stays.
+void setShootingTime(cdHItem item, const std::string& path) {
+    cdHEnum properties = 0;
+    check(CDEnumImageItemPropertyReset(item, 0, &properties));
+    uint32_t seconds = 0;
+    uint32_t size = sizeof seconds;
+    check(CDGetImageItemProperty(item, CD_ITEMPROP_TIME, &size, &seconds));
+    check(CDEnumImageItemPropertyRelease(properties));
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+        fail(TS_ERR_FILE_TIME);
+    }
+}
+
+// The sound note beside a folder picture IMG_0002.JPG is IMG_0002.WAV, in any
+// letter case; the copy is named after the destination the same way.
+void copyFolderSoundNote(const std::string& file, const std::string& destination) {
+    const std::string note = existingNeighbour(withExtension(file, ".wav", ".WAV"));
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(note, error)) {
+        return;
+    }
+    copyFile(note, withExtension(destination, ".wav", ".WAV"));
+}
+
+} // namespace
+} // namespace tesselink
+
+using namespace tesselink;
+
+extern "C" {
+
+tsResult* tsGetThumbnail(int32_t index, const char* path) {
+    return runExport("tsGetThumbnail", [&] {
+        const CollectionEntry& entry = entryAt(index);
+        if (entry.companion) {
+            copyFile(existingNeighbour(*entry.companion), path);
+            return;
+        }
+        check(CDOpenImage(entry.item));
+        cdHImageData data = 0;
+        check(CDGetThumbnail(entry.item, &data));
+        writeData(data, path, false);
+        check(CDCloseImage(entry.item));
+    });
+}
+
+tsResult* tsGetPicture(int32_t index, const char* path, int32_t skipPicture) {
+    return runExport("tsGetPicture", [&] {
+        const CollectionEntry& entry = entryAt(index);
+        const std::string destination = path;
+        check(CDOpenImage(entry.item));
+        cdHImageData picture = 0;
+        check(CDGetPicture(entry.item, &picture));
+        cdHImageData sound = 0;
+        const bool hasSound = CDGetSound(entry.item, &sound) == CD_OK;
+        if (skipPicture == 0) {
+            writeData(picture, destination, true);
+        }
+        if (hasSound) {
+            writeData(sound, destination + ".wav", true);
+            setShootingTime(entry.item, destination + ".wav");
+        }
+        if (collection().folder && entry.file) {
+            copyFolderSoundNote(*entry.file, destination);
+        }
+        // A skipped picture that was never written has no time to set.
+        std::error_code error;
+        if (skipPicture == 0 || std::filesystem::exists(destination, error)) {
+            setShootingTime(entry.item, destination);
+        }
+        check(CDCloseImage(entry.item));
+    });
+}
+
+tsResult* tsGetMovie(int32_t index, const char* path) {
+    return runExport("tsGetMovie", [&] {
+        const CollectionEntry& entry = entryAt(index);
+        check(CDOpenImage(entry.item));
+        cdHImageData movie = 0;
+        check(CDGetMovie(entry.item, &movie));
+        writeData(movie, path, true);
+        if (!collection().folder) {
+            setShootingTime(entry.item, path);
+        }
+        check(CDCloseImage(entry.item));
+    });
+}
+
+} // extern "C"

@@ -1,0 +1,213 @@
+// A simulated camera is a folder DIR:
+//
+//   DIR/camera.ini      [Camera] with the keys Model ("Canon PowerShot G5"),
+//                       Owner (the owner name), Port (1 USB, 2 IEEE 1394) and,
+//                       optionally, SerialNumber. Other keys are ignored.
+//   DIR/<volume>/       every immediate subfolder is a volume, in name order;
+//                       the folder's name is the volume's name (for example CF).
+//
+// Inside a volume the files are laid out like a card:
+//   DCIM/100CANON/IMG_0001.JPG   a picture, with its sound note IMG_0001.WAV
+//   DCIM/100CANON/MVI_0002.AVI   a movie, with its thumbnail MVI_0002.THM
+//   DCIM/101CANON/CRW_0003.CRW   a RAW picture, with its thumbnail CRW_0003.THM
+// Companions are matched by name in any letter case.
+
+#include "CameraFolder.h"
+
+#include "cdsdk.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace cdsim {
+
+std::string upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    std::string value = text.substr(first, last - first + 1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// The keys of one section of an INI file, upper-cased.
+std::map<std::string, std::string> readSection(const fs::path& file, const std::string& section) {
+    std::map<std::string, std::string> keys;
+    std::ifstream in(file);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        const std::string text = trimmed(line);
+        if (text.empty() || text[0] == ';' || text[0] == '#') {
+            continue;
+        }
+        if (text.front() == '[' && text.back() == ']') {
+            inSection = upper(trimmed(text.substr(1, text.size() - 2))) == upper(section);
+            continue;
+        }
+        const auto equals = text.find('=');
+        if (inSection && equals != std::string::npos) {
+            keys[upper(trimmed(text.substr(0, equals)))] = trimmed(text.substr(equals + 1));
+        }
+    }
+    return keys;
+}
+
+std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        entries.push_back(entry);
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.path().filename().string() < b.path().filename().string();
+    });
+    return entries;
+}
+
+std::optional<uint32_t> formatOfExtension(const std::string& extension) {
+    static const std::map<std::string, uint32_t> formats = {
+        {".JPG", CD_FORMAT_JPEG},  {".JPEG", CD_FORMAT_JPEG}, {".CRW", CD_FORMAT_CRW},
+        {".CR2", CD_FORMAT_CR2},   {".TIF", CD_FORMAT_TIFF},  {".TIFF", CD_FORMAT_TIFF},
+        {".AVI", CD_FORMAT_MOVIE}, {".WAV", CD_FORMAT_SOUND}};
+    const auto found = formats.find(upper(extension));
+    if (found == formats.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool listed(uint32_t format, uint32_t option) {
+    switch (option) {
+    case CD_ENUM_PICTURES:
+        return format != CD_FORMAT_MOVIE && format != CD_FORMAT_SOUND;
+    case CD_ENUM_IMAGES_AND_MOVIES:
+        return format != CD_FORMAT_SOUND;
+    default:
+        return true;
+    }
+}
+
+// The items of one folder's files, in name order. A sound file is an item of
+// its own only when no picture or movie of the same name carries it as its note.
+std::vector<ItemFiles> folderItems(const fs::path& folder,
+                                   const std::vector<fs::directory_entry>& files) {
+    std::map<std::string, bool> carriesNote;
+    for (const auto& file : files) {
+        const auto format = formatOfExtension(file.path().extension().string());
+        if (format && *format != CD_FORMAT_SOUND) {
+            carriesNote[upper(file.path().stem().string())] = true;
+        }
+    }
+    std::vector<ItemFiles> items;
+    for (const auto& file : files) {
+        const auto format = formatOfExtension(file.path().extension().string());
+        const std::string stem = file.path().stem().string();
+        if (!format || (*format == CD_FORMAT_SOUND && carriesNote.count(upper(stem)))) {
+            continue;
+        }
+        ItemFiles item{file.path(), {}, {}, *format};
+        if (*format != CD_FORMAT_SOUND && *format != CD_FORMAT_JPEG) {
+            item.thumbnail = findNeighbour(folder, stem + ".THM");
+        }
+        if (*format != CD_FORMAT_SOUND && *format != CD_FORMAT_MOVIE) {
+            item.sound = findNeighbour(folder, stem + ".WAV");
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+void scanFolder(const fs::path& folder, uint32_t level, uint32_t depth, uint32_t option,
+                std::vector<ItemFiles>& items) {
+    const auto entries = sortedEntries(folder);
+    std::vector<fs::directory_entry> files;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(files),
+                 [](const auto& entry) { return entry.is_regular_file(); });
+    for (const auto& item : folderItems(folder, files)) {
+        if (listed(item.format, option)) {
+            items.push_back(item);
+        }
+    }
+    if (level + 1 >= depth) {
+        return;
+    }
+    for (const auto& entry : entries) {
+        if (entry.is_directory()) {
+            scanFolder(entry.path(), level + 1, depth, option, items);
+        }
+    }
+}
+
+} // namespace
+
+fs::path findNeighbour(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    if (fs::is_regular_file(folder / name, error)) {
+        return folder / name;
+    }
+    for (const auto& entry : sortedEntries(folder)) {
+        if (entry.is_regular_file() && upper(entry.path().filename().string()) == upper(name)) {
+            return entry.path();
+        }
+    }
+    return {};
+}
+
+std::optional<fs::path> pluggedCameraFolder() {
+    const char* setting = std::getenv("LUMVIK_CAMERA");
+    const std::string prefix = "sim:";
+    if (!setting || std::string(setting).rfind(prefix, 0) != 0) {
+        return std::nullopt;
+    }
+    const fs::path folder = std::string(setting).substr(prefix.size());
+    std::error_code error;
+    if (!fs::is_regular_file(folder / "camera.ini", error)) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+CameraDescription readDescription(const fs::path& folder) {
+    auto keys = readSection(folder / "camera.ini", "Camera");
+    CameraDescription camera{keys["MODEL"], keys["OWNER"], keys["SERIALNUMBER"], 0};
+    camera.port = static_cast<uint32_t>(std::strtoul(keys["PORT"].c_str(), nullptr, 10));
+    return camera;
+}
+
+std::vector<fs::path> volumeFolders(const fs::path& folder) {
+    std::vector<fs::path> volumes;
+    for (const auto& entry : sortedEntries(folder)) {
+        if (entry.is_directory()) {
+            volumes.push_back(entry.path());
+        }
+    }
+    return volumes;
+}
+
+std::vector<ItemFiles> scanVolume(const fs::path& root, uint32_t depth, uint32_t option) {
+    std::vector<ItemFiles> items;
+    if (depth > 0) {
+        scanFolder(root, 0, depth, option, items);
+    }
+    return items;
+}
+
+} // namespace cdsim

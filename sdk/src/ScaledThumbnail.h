@@ -1,0 +1,14 @@
+#pragma once
+// A thumbnail made from a JPEG picture that carries none of its own.
+
+#include "ItemMetadata.h"
+
+#include <filesystem>
+
+namespace cdsim {
+
+// The picture scaled down by a power of two to fit 160 x 160, as JPEG; empty
+// when the file does not decode.
+Bytes scaledThumbnail(const std::filesystem::path& jpeg);
+
+} // namespace cdsim

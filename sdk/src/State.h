@@ -1,0 +1,159 @@
+#pragma once
+// The layer's one state: its objects behind handles, guarded by one mutex, and
+// the wrapper every operation runs in.
+
+#include "CameraFolder.h"
+#include "ItemMetadata.h"
+#include "cdsdk.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+namespace cdsim {
+
+// Thrown inside an operation to end it with a code.
+struct Failure {
+    cdError code;
+};
+
+struct Source;
+
+struct Volume {
+    std::filesystem::path root;
+    std::string name;
+    Source* source = nullptr;
+};
+
+struct Item {
+    Item(ItemFiles files, Source* source) : files(std::move(files)), source(source) {}
+    ItemFiles files;
+    Source* source = nullptr; // null for an item made from a file of the computer
+    int openCount = 0;
+    std::optional<ItemMetadata> metadata;
+    std::vector<cdHandle> dataHandles;
+};
+
+enum class DataKind { Picture, Thumbnail, Sound, Movie };
+
+struct ImageData {
+    DataKind kind;
+    std::filesystem::path file; // the data's file, or empty when bytes hold it
+    Bytes bytes;
+    std::string name;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    Source* source = nullptr; // the item's
+};
+
+struct EventRegistration {
+    cdEventCallbackFunction function;
+    cdContext context;
+};
+
+struct Source {
+    bool camera = false;
+    std::filesystem::path folder;
+    CameraDescription description;
+    std::vector<cdHandle> volumes;
+    std::vector<cdHandle> owned; // handles released with the source
+    std::map<cdHandle, EventRegistration> registrations;
+};
+
+enum class EnumKind { Device, DeviceProperty, Volume, Item, ItemProperty };
+
+struct Enumeration {
+    explicit Enumeration(EnumKind kind, std::vector<uint32_t> entries = {})
+        : kind(kind), entries(std::move(entries)) {}
+    EnumKind kind;
+    std::vector<uint32_t> entries;
+    size_t next = 0;
+};
+
+using Object =
+    std::variant<std::shared_ptr<Enumeration>, std::shared_ptr<Source>, std::shared_ptr<Volume>,
+                 std::shared_ptr<Item>, std::shared_ptr<ImageData>>;
+
+struct ArmedFailure {
+    std::string operation;
+    uint32_t callsLeft;
+    cdError code;
+};
+
+class State {
+  public:
+    bool started = false;
+    bool unplugged = false;
+    std::vector<ArmedFailure> failures;
+
+    cdHandle newHandle() { return nextHandle_++; }
+
+    template <class T> cdHandle add(std::shared_ptr<T> object) {
+        const cdHandle handle = newHandle();
+        objects_.emplace(handle, Object(std::move(object)));
+        return handle;
+    }
+
+    // The object of a handle, which must be of kind T.
+    template <class T> T& get(cdHandle handle) const {
+        const auto found = objects_.find(handle);
+        if (found != objects_.end()) {
+            if (const auto* object = std::get_if<std::shared_ptr<T>>(&found->second)) {
+                return **object;
+            }
+        }
+        throw Failure{CD_ERR_BAD_HANDLE};
+    }
+
+    void remove(cdHandle handle) { objects_.erase(handle); }
+
+    // Enumerations: made for an owner (released with it, or null), and checked
+    // for their kind on every use.
+    cdHEnum newEnumeration(EnumKind kind, std::vector<uint32_t> entries, Source* owner);
+    Enumeration& enumeration(cdHEnum handle, EnumKind kind) const;
+    uint32_t nextEntry(cdHEnum handle, EnumKind kind) const;
+    void releaseEnumeration(cdHEnum handle, EnumKind kind);
+    void clear() { objects_.clear(); }
+
+    // Every open source, for delivering camera events.
+    std::vector<Source*> sources() const;
+
+  private:
+    std::unordered_map<cdHandle, Object> objects_;
+    cdHandle nextHandle_ = 0x1001;
+};
+
+State& state();
+std::mutex& stateMutex();
+std::optional<cdError> injectedFailure(State& state, const char* operation);
+cdError codeOfCurrentException();
+
+// Runs one operation with the state locked: counts the call for injected
+// failures, refuses it before the start, and turns Failure into its code. The
+// body may unlock the lock while it waits for its transfer thread.
+template <class Body> cdError run(const char* operation, Body&& body) {
+    std::unique_lock<std::mutex> lock(stateMutex());
+    State& current = state();
+    try {
+        if (const auto code = injectedFailure(current, operation)) {
+            return *code;
+        }
+        if (!current.started) {
+            return CD_ERR_NOT_STARTED;
+        }
+        body(current, lock);
+        return CD_OK;
+    } catch (...) {
+        return codeOfCurrentException();
+    }
+}
+
+// A source, volume or item of the camera fails once the camera is unplugged.
+void requireConnected(const State& state, const Source* source);
+
+} // namespace cdsim

@@ -1,0 +1,251 @@
+#include "BridgeSession.h"
+
+#include <QFile>
+#include <cmath>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using CollectionTest = BridgeTest;
+using Names = std::vector<std::string>;
+
+TEST_F(CollectionTest, CameraEntriesAreOrderedByFileNumberWhateverTheirFolder) {
+    for (const int kind : {TS_SOURCE_CAMERA_ALL, TS_SOURCE_CAMERA_IMAGES}) {
+        openStandardCamera(kind);
+        EXPECT_EQ(entryNames(),
+                  (Names{"IMG_0003.JPG", "CRW_0004.CRW", "IMG_0005.JPG", "MVI_0007.AVI"}));
+        int32_t movies = 0;
+        EXPECT_EQ(tsGetNrOfMoviesCamera(&movies)->code, 0);
+        EXPECT_EQ(movies, count());
+        ASSERT_EQ(tsClosePicCollection()->code, 0);
+        EXPECT_EQ(count(), 0);
+        ASSERT_EQ(tsDisconnect()->code, 0);
+    }
+}
+
+TEST_F(CollectionTest, PicturesKindLeavesMoviesOut) {
+    openStandardCamera(TS_SOURCE_CAMERA_PICTURES);
+    EXPECT_EQ(entryNames(), (Names{"IMG_0003.JPG", "CRW_0004.CRW", "IMG_0005.JPG"}));
+}
+
+TEST_F(CollectionTest, EqualFileNumbersKeepTheCardOrder) {
+    fixture::CameraFolder camera(testenv::newFolder("camera"));
+    fixture::writePicture(camera.volume("CF") + "/DCIM/101CANON/IMG_0001.JPG");
+    fixture::writePicture(camera.volume("CF") + "/DCIM/100CANON/IMG_0002.JPG");
+    fixture::writePicture(camera.volume("CF") + "/DCIM/100CANON/IMG_0001.JPG");
+    camera.plugIn();
+    ASSERT_EQ(tsConnect()->code, 0);
+    ASSERT_EQ(tsGetVolume(1)->code, 0);
+    ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", {})->code, 0);
+    std::vector<int32_t> directories;
+    for (int i = 0; i < count(); ++i) {
+        tsPictureProperties properties{};
+        ASSERT_EQ(tsGetPictureProperties(i, &properties)->code, 0);
+        directories.push_back(properties.directoryNumber * 10000 + properties.fileNumber);
+    }
+    EXPECT_EQ(directories, (std::vector<int32_t>{1000001, 1010001, 1000002}));
+}
+
+TEST_F(CollectionTest, VolumesCountAndSelect) {
+    openStandardCamera();
+    ASSERT_EQ(tsClosePicCollection()->code, 0);
+    int32_t volumes = 0;
+    EXPECT_EQ(tsTotalVolumes(&volumes)->code, 0);
+    EXPECT_EQ(volumes, 2);
+    EXPECT_EQ(tsGetVolume(2)->code, 0);
+    EXPECT_EQ(tsGetVolume(0)->code, 0); // keeps volume 2
+    ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", {})->code, 0);
+    EXPECT_EQ(entryNames(), (Names{"IMG_0001.JPG"}));
+    EXPECT_EQ(tsGetVolume(3)->code, CD_ERR_ENUM_END);
+}
+
+TEST_F(CollectionTest, ComputerVolumesNeedNoCamera) {
+    qunsetenv("LUMVIK_CAMERA");
+    int32_t volumes = 0;
+    EXPECT_EQ(tsTotalPCVolumes(&volumes)->code, 0);
+    EXPECT_EQ(volumes, 1);
+    char name = 0;
+    EXPECT_EQ(tsGetPCVolumeName(1, &name)->code, 0);
+    EXPECT_EQ(name, '/');
+}
+
+TEST_F(CollectionTest, PicturePropertiesOfACameraPicture) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    const auto camera = openStandardCamera();
+    tsPictureProperties properties{};
+    properties.reserved = 0x5A;
+    ASSERT_EQ(tsGetPictureProperties(2, &properties)->code, 0);
+    EXPECT_STREQ(properties.fileName, "IMG_0005.JPG");
+    EXPECT_NEAR(double(properties.shutterSpeedNumerator) / properties.shutterSpeedDenominator,
+                std::log2(60.0), 1e-3);
+    EXPECT_NEAR(double(properties.apertureNumerator) / properties.apertureDenominator,
+                2 * std::log2(2.8), 1e-3);
+    EXPECT_NEAR(properties.exposureCompensation, -1.0 / 3, 1e-6);
+    EXPECT_EQ(properties.flash, 1);
+    EXPECT_EQ(properties.macro, 0);
+    EXPECT_EQ(properties.isProtected, 0);
+    EXPECT_EQ(properties.reserved, 0x5A);
+    EXPECT_EQ(properties.shootingTime, 1083827289u); // 2004-05-06 07:08:09
+    EXPECT_EQ(properties.width, 64);
+    EXPECT_EQ(properties.height, 48);
+    EXPECT_EQ(properties.fileSize,
+              uint32_t(QFile(camera.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG").size()));
+    EXPECT_EQ(properties.rotation, 0);
+    EXPECT_EQ(properties.directoryNumber, 100);
+    EXPECT_EQ(properties.fileNumber, 5);
+    EXPECT_EQ(properties.isoSpeed, 100);
+    EXPECT_STREQ(properties.modelName, "Canon PowerShot G5");
+    EXPECT_STREQ(properties.ownerName, "Lumvik Tester");
+    EXPECT_EQ(properties.focalLength, 7);
+    EXPECT_EQ(properties.teleFocalLength, 0);
+
+    ASSERT_EQ(tsGetPictureProperties(0, &properties)->code, 0);
+    EXPECT_EQ(properties.rotation, 90);
+}
+
+TEST_F(CollectionTest, MoviePropertiesAndObjectContents) {
+    openStandardCamera();
+    tsMovieProperties movie{};
+    ASSERT_EQ(tsGetMovieProperties(3, &movie)->code, 0);
+    EXPECT_STREQ(movie.fileName, "MVI_0007.AVI");
+    EXPECT_EQ(movie.width, 320);
+    EXPECT_EQ(movie.height, 240);
+    EXPECT_EQ(movie.directoryNumber, 100);
+    EXPECT_EQ(movie.fileNumber, 7);
+    EXPECT_GT(movie.fileSize, 0u);
+    // A picture has no movie data: the movie record stays empty.
+    EXPECT_EQ(tsGetMovieProperties(0, &movie)->code, CD_ERR_NO_DATA);
+    EXPECT_STREQ(movie.fileName, "");
+
+    tsObjectContents contents{};
+    ASSERT_EQ(tsGetObjectContents(2, &contents)->code, 0);
+    EXPECT_EQ(std::vector<int32_t>(
+                  {contents.thumbnails, contents.pictures, contents.movies, contents.sounds}),
+              (std::vector<int32_t>{1, 1, 0, 1}));
+}
+
+// The same card read from a computer folder: every kind in its own search, and
+// companions found by name.
+TEST_F(CollectionTest, FolderEntriesOrderedByKeyThenByKind) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writePicture(folder + "/IMG_0001.JPG");
+    fixture::writeFile(folder + "/IMG_0001.CRW", "raw");
+    fixture::writeFile(folder + "/IMG_0001.THM", fixture::jpegBytes({160, 120}, 1));
+    fixture::writeFile(folder + "/SND_0001.WAV", fixture::soundBytes());
+    fixture::writeMovie(folder + "/MVI_0001.AVI");
+    fixture::writeFile(folder + "/MVI_0001.THM", fixture::jpegBytes({160, 120}, 1));
+    fixture::writePicture(folder + "/sub/IMG_0000.jpg");
+    openFolder(folder);
+    std::vector<std::string> files;
+    std::vector<int32_t> thumbnails;
+    for (int i = 0; i < count(); ++i) {
+        tsObjectContents contents{};
+        ASSERT_EQ(tsGetObjectContents(i, &contents)->code, 0);
+        thumbnails.push_back(contents.thumbnails);
+        tsMovieProperties movie{};
+        tsGetMovieProperties(i, &movie);
+        tsPictureProperties picture{};
+        tsGetPictureProperties(i, &picture);
+        files.push_back(contents.movies ? movie.fileName : picture.fileName);
+    }
+    // A sound file is neither picture nor movie: it has no picture properties.
+    EXPECT_EQ(files, (Names{"IMG_0000.jpg", "IMG_0001.JPG", "IMG_0001.CRW", "", "MVI_0001.AVI"}));
+    EXPECT_EQ(thumbnails, (std::vector<int32_t>{1, 1, 1, 0, 1}));
+    ASSERT_EQ(tsClosePicCollection()->code, 0);
+
+    openFolder(folder, {0, 0, 1, 0});
+    EXPECT_EQ(count(), 1);
+}
+
+TEST_F(CollectionTest, FolderFileTheSdkCannotTakeGoesFirstAndAnswersWithTheSdksCode) {
+    const QString folder = testenv::newFolder("card");
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"}) {
+        fixture::writePicture(folder + "/" + name);
+    }
+    cdsimFailCall("CDMakeImageItem", 3, 0x99);
+    openFolder(folder);
+    ASSERT_EQ(count(), 3);
+    tsPictureProperties properties{};
+    const tsResult* result = tsGetPictureProperties(0, &properties);
+    EXPECT_EQ(result->code, CD_ERR_BAD_HANDLE);
+    EXPECT_EQ(statusName(result), "tsGetPictureProperties");
+    ASSERT_EQ(tsGetPictureProperties(1, &properties)->code, 0);
+    EXPECT_STREQ(properties.fileName, "IMG_0001.JPG");
+    EXPECT_EQ(tsClosePicCollection()->code, 0);
+}
+
+TEST_F(CollectionTest, UnreadablePictureGivesADashAndZeros) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writeFile(folder + "/IMG_0001.JPG", "no picture inside");
+    openFolder(folder);
+    tsPictureProperties properties{};
+    std::memset(&properties, 0x33, sizeof properties);
+    ASSERT_EQ(tsGetPictureProperties(0, &properties)->code, 0);
+    EXPECT_STREQ(properties.fileName, "-");
+    EXPECT_EQ(properties.modelName[0], 0);
+    EXPECT_EQ(properties.ownerName[0], 0);
+    EXPECT_EQ(properties.fileSize, 0u);
+    EXPECT_EQ(properties.shootingTime, 0u);
+    EXPECT_EQ(properties.reserved, 0x33);
+    EXPECT_EQ(properties.wideFocalLength, 0);
+}
+
+TEST_F(CollectionTest, DeleteShiftsTheLaterEntries) {
+    const auto camera = openStandardCamera();
+    ASSERT_EQ(tsDeletePicture(0)->code, 0);
+    EXPECT_FALSE(QFile::exists(camera.volume("CF") + "/DCIM/101CANON/IMG_0003.JPG"));
+    EXPECT_EQ(entryNames(), (Names{"CRW_0004.CRW", "IMG_0005.JPG", "MVI_0007.AVI"}));
+    ASSERT_EQ(tsDeleteMovie(2)->code, 0);
+    EXPECT_EQ(entryNames(), (Names{"CRW_0004.CRW", "IMG_0005.JPG"}));
+}
+
+TEST_F(CollectionTest, FolderDeleteRemovesTheFile) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writePicture(folder + "/IMG_0001.JPG");
+    fixture::writePicture(folder + "/IMG_0002.JPG");
+    openFolder(folder);
+    ASSERT_EQ(tsDeletePicture(0)->code, 0);
+    EXPECT_FALSE(QFile::exists(folder + "/IMG_0001.JPG"));
+    EXPECT_EQ(entryNames(), (Names{"IMG_0002.JPG"}));
+}
+
+TEST_F(CollectionTest, CloseDiscardsEveryEntryEvenWhenTheSdkFails) {
+    openStandardCamera();
+    cdsimFailCall("CDEnumImageItemRelease", 1, 0x55);
+    const tsResult* result = tsClosePicCollection();
+    EXPECT_EQ(result->code, 0x55);
+    EXPECT_EQ(count(), 0);
+
+    const QString folder = testenv::newFolder("card");
+    fixture::writePicture(folder + "/IMG_0001.JPG");
+    fixture::writePicture(folder + "/IMG_0002.JPG");
+    openFolder(folder);
+    cdsimFailCall("CDFreeImageItem", 1, 0x56);
+    EXPECT_EQ(tsClosePicCollection()->code, 0x56);
+    EXPECT_EQ(count(), 0);
+    openFolder(folder);
+    EXPECT_EQ(count(), 2); // not the two earlier ones on top
+}
+
+TEST_F(CollectionTest, CallerErrorsGetTheirOwnCodes) {
+    openStandardCamera();
+    tsPictureProperties properties{};
+    tsObjectContents contents{};
+    const std::string path = (testenv::newFolder("out") + "/x").toStdString();
+    const std::vector<std::function<const tsResult*()>> calls = {
+        [&] { return tsGetPictureProperties(4, &properties); },
+        [&] { return tsGetObjectContents(-1, &contents); }, [&] { return tsDeletePicture(4); },
+        [&] { return tsGetThumbnail(99, path.c_str()); },
+        [&] { return tsGetPicture(4, path.c_str(), 0); }};
+    for (const auto& call : calls) {
+        const tsResult* result = call();
+        EXPECT_EQ(result->code, TS_ERR_BAD_INDEX) << statusName(result);
+    }
+    EXPECT_EQ(tsOpenPicCollection(4, "", {})->code, TS_ERR_BAD_KIND);
+    EXPECT_EQ(count(), 4);
+}
+
+} // namespace

@@ -1,0 +1,149 @@
+#include "BridgeSession.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QImage>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using TransferTest = BridgeTest;
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::string local8(const QString& path) {
+    return path.toStdString();
+}
+
+std::mutex progressMutex;
+std::vector<int32_t> progress;
+std::vector<std::thread::id> progressThreads;
+
+void recordProgress(int32_t value) {
+    std::lock_guard<std::mutex> lock(progressMutex);
+    progress.push_back(value);
+    progressThreads.push_back(std::this_thread::get_id());
+}
+
+TEST_F(TransferTest, PictureWithSoundNoteCarriesTheShootingTime) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    const auto camera = openStandardCamera();
+    tsRegisterProgressCallbackFunction(recordProgress);
+    const QString out = testenv::newFolder("out");
+    ASSERT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, 0);
+    const QString card = camera.volume("CF") + "/DCIM/100CANON/";
+    EXPECT_EQ(contents(out + "/IMG_0005.JPG"), contents(card + "IMG_0005.JPG"));
+    EXPECT_EQ(contents(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
+    EXPECT_EQ(modified(out + "/IMG_0005.JPG"), 1083827289); // 2004-05-06 07:08:09
+    EXPECT_EQ(modified(out + "/IMG_0005.JPG.wav"), 1083827289);
+    EXPECT_EQ(progress, (std::vector<int32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
+    for (const auto thread : progressThreads) {
+        EXPECT_NE(thread, std::this_thread::get_id());
+    }
+}
+
+TEST_F(TransferTest, SkippingThePictureWritesOnlyTheSoundNote) {
+    openStandardCamera();
+    const QString out = testenv::newFolder("out");
+    ASSERT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 1)->code, 0);
+    EXPECT_FALSE(QFile::exists(out + "/IMG_0005.JPG"));
+    EXPECT_EQ(contents(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
+}
+
+TEST_F(TransferTest, CameraThumbnailsAndMovies) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    const auto camera = openStandardCamera();
+    const QString out = testenv::newFolder("out");
+    ASSERT_EQ(tsGetThumbnail(2, local8(out + "/thumbnail.jpg").c_str())->code, 0);
+    EXPECT_EQ(QImage(out + "/thumbnail.jpg").size(), QSize(160, 120));
+    ASSERT_EQ(tsGetThumbnail(3, local8(out + "/MVI_0007.thm").c_str())->code, 0);
+    EXPECT_EQ(contents(out + "/MVI_0007.thm"),
+              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.THM"));
+    // Without a progress callback the transfer runs all the same.
+    ASSERT_EQ(tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str())->code, 0);
+    EXPECT_EQ(contents(out + "/MVI_0007.AVI"),
+              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
+    EXPECT_EQ(modified(out + "/MVI_0007.AVI"), 1083924000); // 2004-05-07 10:00:00
+}
+
+TEST_F(TransferTest, FolderPictureTakesItsSoundNeighbourAlong) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writePicture(folder + "/IMG_0002.JPG");
+    fixture::writeFile(folder + "/IMG_0002.WAV", fixture::soundBytes());
+    fixture::writePicture(folder + "/IMG_0003.jpg");
+    fixture::writeFile(folder + "/img_0003.wav", fixture::soundBytes());
+    openFolder(folder, {1, 0, 0, 0});
+    const QString out = testenv::newFolder("out");
+    struct Case {
+        int index;
+        QString destination;
+        QString sound;
+    };
+    // A destination of another extension gets ".wav" beside it instead of
+    // being overwritten by the sound.
+    for (const Case& c :
+         {Case{0, "IMG_0002.jpg", "IMG_0002.wav"}, Case{1, "IMG_0003.JPG", "IMG_0003.WAV"},
+          Case{1, "picture.jpeg", "picture.wav"}}) {
+        ASSERT_EQ(tsGetPicture(c.index, local8(out + "/" + c.destination).c_str(), 0)->code, 0);
+        EXPECT_EQ(contents(out + "/" + c.sound), fixture::soundBytes())
+            << c.destination.toStdString();
+        EXPECT_EQ(QImage(out + "/" + c.destination).size(), QSize(64, 48))
+            << c.destination.toStdString();
+        EXPECT_FALSE(QFile::exists(out + "/" + c.destination + ".wav"));
+    }
+}
+
+TEST_F(TransferTest, FolderCompanionsAreCopiedAsThumbnails) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writeFile(folder + "/CRW_0003.CRW", "raw data");
+    fixture::writeFile(folder + "/CRW_0003.THM", "raw thumbnail");
+    fixture::writeFile(folder + "/IMG_0004.TIF", "tiff picture");
+    fixture::writeFile(folder + "/IMG_0005.CR2", "cr2 picture");
+    fixture::writeMovie(folder + "/MVI_0002.AVI");
+    fixture::writeFile(folder + "/MVI_0002.THM", "movie thumbnail");
+    openFolder(folder, {0, 1, 1, 0});
+    ASSERT_EQ(count(), 4);
+    const QString out = testenv::newFolder("out");
+    QStringList thumbnails;
+    for (int i = 0; i < count(); ++i) {
+        const QString path = out + QString("/%1.thm").arg(i);
+        ASSERT_EQ(tsGetThumbnail(i, local8(path).c_str())->code, 0) << i;
+        thumbnails << contents(path);
+    }
+    EXPECT_EQ(thumbnails,
+              (QStringList{"movie thumbnail", "raw thumbnail", "tiff picture", "cr2 picture"}));
+}
+
+TEST_F(TransferTest, FolderMovieKeepsTheTimeOfTheNewFile) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writeMovie(folder + "/MVI_0002.AVI");
+    QFile(folder + "/MVI_0002.AVI")
+        .setFileTime(QDateTime::fromSecsSinceEpoch(1000000000), QFileDevice::FileModificationTime);
+    openFolder(folder);
+    const QString out = testenv::newFolder("out");
+    const qint64 before = QDateTime::currentSecsSinceEpoch();
+    ASSERT_EQ(tsGetMovie(0, local8(out + "/movie.avi").c_str())->code, 0);
+    EXPECT_GE(modified(out + "/movie.avi"), before - 1);
+}
+
+TEST_F(TransferTest, FileFailuresEndTheExportWithTheirOwnCodes) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writeFile(folder + "/CRW_0003.CRW", "raw data without thumbnail");
+    fixture::writeFile(folder + "/IMG_0004.TIF", "tiff picture");
+    openFolder(folder, {0, 1, 0, 0});
+    const QString out = testenv::newFolder("out");
+    const tsResult* result = tsGetThumbnail(0, local8(out + "/a.thm").c_str());
+    EXPECT_EQ(result->code, TS_ERR_FILE_OPEN);
+    EXPECT_EQ(statusName(result), "tsGetThumbnail");
+    EXPECT_EQ(tsGetThumbnail(1, local8(out + "/none/a.thm").c_str())->code, TS_ERR_FILE_CREATE);
+    EXPECT_EQ(tsGetPicture(1, local8(out + "/none/a.tif").c_str(), 0)->code, CD_ERR_FILE_IO);
+}
+
+} // namespace
