@@ -29,8 +29,15 @@ void record(TLanguageRead::Kind kind, const QString& section, const QString& key
 
 } // namespace
 
+// A name typed in other letter case still finds its file.
 void TLanguageFile::open(const QString& name) {
-    ini_ = TIniFile(LanguageFolder() + "/" + name + ".ini");
+    const QDir folder(LanguageFolder());
+    QString file = name + ".ini";
+    if (!folder.exists(file))
+        for (const QString& entry : folder.entryList({"*.ini"}, QDir::Files))
+            if (entry.compare(file, Qt::CaseInsensitive) == 0)
+                file = entry;
+    ini_ = TIniFile(folder.filePath(file));
 }
 
 void TLanguageFile::close() {

@@ -1,0 +1,50 @@
+#include "LanguageCheck.h"
+
+#include "Format.h"
+#include "IniFile.h"
+#include "ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace languagecheck {
+
+QString ShippedFolder() {
+    return QStringLiteral(LUMVIK_SOURCE_DIR "/languages");
+}
+
+void InstallShippedLanguages() {
+    const QDir shipped(ShippedFolder());
+    QDir().mkpath(ProgramFile("languages"));
+    for (const QString& name : shipped.entryList({"*.ini"}, QDir::Files)) {
+        QFile::remove(ProgramFile("languages/" + name));
+        QFile::copy(shipped.filePath(name), ProgramFile("languages/" + name));
+    }
+}
+
+void WriteLanguageFile(const QString& name, const QString& content) {
+    QDir().mkpath(ProgramFile("languages"));
+    QFile file(ProgramFile("languages/" + name + ".ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content.toUtf8());
+}
+
+void ExpectReadsMatchEnglishFile(const QList<TLanguageRead>& reads) {
+    const TIniFile english(ShippedFolder() + "/english.ini");
+    ASSERT_GT(english.readInteger("VERSION", "version", 0), 0);
+    ASSERT_FALSE(reads.isEmpty());
+    for (const TLanguageRead& read : reads) {
+        const QString where = "[" + read.section + "] " + read.key;
+        if (!english.valueExists(read.section, read.key)) {
+            ADD_FAILURE() << "english.ini lacks " << where.toStdString();
+            continue;
+        }
+        QString text = english.readString(read.section, read.key, {});
+        if (read.kind == TLanguageRead::MultiLine)
+            text = Format(text, QStringList(10, "\n"));
+        EXPECT_EQ(text.toStdString(), read.def.toStdString()) << where.toStdString();
+    }
+}
+
+} // namespace languagecheck
