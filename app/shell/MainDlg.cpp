@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
@@ -36,6 +37,7 @@ const QString MissingLanguageFile =
 
 constexpr int DesignWidth = 224;
 constexpr int DesignHeight = 147;
+constexpr int MenuBarRoom = 24;
 
 void run(const TMainFlows::Hook& hook, TForm_main& window) {
     if (hook)
@@ -51,8 +53,13 @@ TForm_main::TForm_main(TMainFlows flows, QStringList arguments)
     texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
     buildControls();
     buildMenus();
-    resize(sizeHint().expandedTo(QSize(DesignWidth, DesignHeight)));
+    // Large enough for the whole menu bar in the platform's font.
+    resize(QSize(DesignWidth, DesignHeight)
+               .expandedTo(sizeHint())
+               .expandedTo(QSize(menuBar()->sizeHint().width() + MenuBarRoom, 0)));
     RunGuarded([this] { FormCreate(); });
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                    screen()->availableGeometry()));
     languageWindow_ = std::make_unique<TForm_language>(this);
     SetAppMarkerWindow(this);
 }
