@@ -5,10 +5,27 @@
 #include "SingleInstance.h"
 #include "Version.h"
 
+#include "AppException.h"
+
 #include <QApplication>
 
+namespace {
+
+// An error that escapes any window's event handler reaches AppException().
+class TApplication : public QApplication {
+  public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        bool handled = false;
+        RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+        return handled;
+    }
+};
+
+} // namespace
+
 int RunProgram(int argc, char** argv, TMainFlows flows) {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QApplication::setApplicationName("Lumvik_utilities");
     QApplication::setApplicationVersion(VersionText());
     try {
