@@ -25,16 +25,7 @@ enum TMsgDlgBtn : unsigned {
 using TMsgDlgButtons = unsigned;
 
 // The answer of a box; the numbers of the Windows IDOK, IDCANCEL, ... results.
-enum TModalResult {
-    mrNone = 0,
-    mrOk = 1,
-    mrCancel = 2,
-    mrAbort = 3,
-    mrRetry = 4,
-    mrIgnore = 5,
-    mrYes = 6,
-    mrNo = 7
-};
+enum TModalResult { mrNone, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
 
 // Style flags of MessageBox(): the Windows MB_ values the program uses.
 enum TMessageBoxFlag : unsigned {

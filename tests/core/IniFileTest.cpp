@@ -1,17 +1,13 @@
 #include "IniFile.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
 QString writeIni(const QByteArray& content) {
-    const QString path = testenv::newFolder("ini") + "/test.ini";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    return path;
+    return testfiles::Write(testenv::newFolder("ini") + "/test.ini", content);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Format.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,10 +26,7 @@ void InstallShippedLanguages() {
 }
 
 void WriteLanguageFile(const QString& name, const QString& content) {
-    QDir().mkpath(ProgramFile("languages"));
-    QFile file(ProgramFile("languages/" + name + ".ini"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content.toUtf8());
+    testfiles::Write(ProgramFile("languages/" + name + ".ini"), content.toUtf8());
 }
 
 void ExpectReadsMatchEnglishFile(const QList<TLanguageRead>& reads) {

@@ -1,23 +1,13 @@
 #include "Settings.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
 QString storeWith(const QByteArray& content) {
-    const QString path = testenv::newFolder("settings") + "/settings.ini";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
-    return path;
-}
-
-QByteArray fileText(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
+    return testfiles::Write(testenv::newFolder("settings") + "/settings.ini", content);
 }
 
 constexpr const char* S = TSettings::Section;
@@ -52,7 +42,7 @@ TEST(Settings, WritesAreStoredAtOnceAndReadBack) {
     settings.writeBool(S, "Automatucwebupdates1", false);
     settings.writeInteger(S, "count", 12);
     settings.writeString(S, "EditPCSourceDir", "/home/me/Pictures, old");
-    const QByteArray text = fileText(path);
+    const QByteArray text = testfiles::Read(path);
     EXPECT_TRUE(text.contains("Debug=1")) << text.constData();
     EXPECT_TRUE(text.contains("Automatucwebupdates1=0")) << text.constData();
     EXPECT_TRUE(text.contains("count=12")) << text.constData();

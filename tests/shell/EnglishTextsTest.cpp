@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "ProgramFolder.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -11,13 +12,9 @@
 // shipped English file.
 TEST_F(MainWindowTest, EnglishFileHoldsEveryTextTheShellReads) {
     TLanguageReadRecorder recorder;
-    QDir().mkpath(ProgramFile("drivers2"));
-    QFile(ProgramFile("drivers2/Install.exe")).open(QIODevice::WriteOnly);
-    QDir().mkpath(QFileInfo(TSettings::LegacyPath()).path());
-    QFile legacy(TSettings::LegacyPath());
-    legacy.open(QIODevice::WriteOnly);
-    legacy.write("[TesselSDK]\nActiveXVersion=2\nActiveXDrvInstalled=1\n");
-    legacy.close();
+    testfiles::Write(ProgramFile("drivers2/Install.exe"), "");
+    testfiles::Write(TSettings::LegacyPath(),
+                     "[TesselSDK]\nActiveXVersion=2\nActiveXDrvInstalled=1\n");
     {
         script.press(mrOk).then([](const TDialogRequest&) { return TDialogAnswer{1, {}}; });
         TForm_main w;

@@ -3,8 +3,8 @@
 #include "LanguageCheck.h"
 #include "Log.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 void MainWindowTest::SetUp() {
@@ -20,12 +20,10 @@ QString MainWindowTest::storedSetting(const QString& key) {
 }
 
 QStringList MainWindowTest::logMessages() {
-    QFile file(LogPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     QStringList messages;
     static const QRegularExpression stamp("^.*?\\d\\d:\\d\\d:\\d\\d:");
-    for (const QString& line : QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts))
+    const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
+    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
         messages << QString(line).remove(stamp);
     return messages;
 }

@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "ThreadMessage.h"
 
 #include <QAction>
@@ -152,15 +153,9 @@ TEST_F(MainWindowTest, StartupLinesInOrder) {
 TEST_F(MainWindowTest, LogSizeBoundAtStart) {
     storeSetting("language", "english");
     for (const qint64 size : {65001, 65000}) {
-        {
-            QFile f(LogPath());
-            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            f.write(QByteArray(size, 'x'));
-        }
+        testfiles::Write(LogPath(), QByteArray(size, 'x'));
         { TForm_main w; }
-        QFile f(LogPath());
-        f.open(QIODevice::ReadOnly);
-        const QByteArray all = f.readAll();
+        const QByteArray all = testfiles::Read(LogPath());
         const qint64 kept = size > TDebugLog::MaxSizeAtOpen ? 0 : size;
         EXPECT_EQ(all.left(kept), QByteArray(kept, 'x')) << size;
         EXPECT_NE(all.at(kept), 'x') << size;
@@ -246,22 +241,15 @@ TEST_F(MainWindowTest, OldDriversAreUninstalledAndTheLegacySettingsDeleted) {
         TDialogScript fresh;
         QDir(ProgramFile("drivers3")).removeRecursively();
         QFile::remove(out);
-        QDir().mkpath(QFileInfo(TSettings::LegacyPath()).path());
-        QFile legacy(TSettings::LegacyPath());
-        legacy.open(QIODevice::WriteOnly);
-        legacy.write(QString("[TesselSDK]\nActiveXVersion=%1\nActiveXDrvInstalled=%2\n")
-                         .arg(c.version)
-                         .arg(c.installed)
-                         .toUtf8());
-        legacy.close();
+        testfiles::Write(TSettings::LegacyPath(),
+                         QString("[TesselSDK]\nActiveXVersion=%1\nActiveXDrvInstalled=%2\n")
+                             .arg(c.version)
+                             .arg(c.installed)
+                             .toUtf8());
         const QString installer = ProgramFile("drivers3/Install.exe");
         if (c.installerExists) {
-            QDir().mkpath(ProgramFile("drivers3"));
-            QFile script(installer);
-            script.open(QIODevice::WriteOnly);
-            script.write(("#!/bin/sh\necho \"$1 $(pwd)\" > " + out + "\n").toUtf8());
-            script.close();
-            script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+            testfiles::Write(installer, ("#!/bin/sh\necho \"$1 $(pwd)\" > " + out + "\n").toUtf8());
+            QFile(installer).setPermissions(QFile(installer).permissions() | QFileDevice::ExeOwner);
         }
         storeSetting("language", "english");
         { TForm_main w; }
@@ -272,9 +260,7 @@ TEST_F(MainWindowTest, OldDriversAreUninstalledAndTheLegacySettingsDeleted) {
         EXPECT_EQ(fresh.asked()[0].text, "Old Lumvik drivers found and will be uninstalled");
         EXPECT_EQ(fresh.asked()[0].buttons, TMsgDlgButtons(mbOK));
         QTRY_VERIFY(QFile(out).size() > 0);
-        QFile ran(out);
-        ran.open(QIODevice::ReadOnly);
-        EXPECT_EQ(ran.readAll().trimmed(), "uninstall " + ProgramFile("drivers3").toUtf8());
+        EXPECT_EQ(testfiles::Read(out).trimmed(), "uninstall " + ProgramFile("drivers3").toUtf8());
     }
 }
 

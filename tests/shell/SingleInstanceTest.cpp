@@ -2,6 +2,7 @@
 #include "Log.h"
 #include "ProgramFolder.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,22 +38,13 @@ TEST(SingleInstance, SecondCheckFindsTheFirstAndBringsItsWindowForward) {
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 // A run of the real program with its own program and settings folders.
 struct Program {
     QString home = testenv::newFolder("program-home");
     QString config = testenv::newFolder("program-config");
 
     Program() {
-        QDir().mkpath(config + "/Lumvik_utilities");
-        QFile settings(config + "/Lumvik_utilities/settings.ini");
-        settings.open(QIODevice::WriteOnly);
-        settings.write("[Lumvik_utilities]\nlanguage=english\nUSBSelected=1\n");
+        testfiles::Write(settingsPath(), "[Lumvik_utilities]\nlanguage=english\nUSBSelected=1\n");
     }
     QString settingsPath() const { return config + "/Lumvik_utilities/settings.ini"; }
     QString logPath() const { return home + "/log.txt"; }
@@ -73,10 +65,10 @@ TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
     const Program program;
     QProcess first;
     program.start(first);
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(program.logPath()).contains("started"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).contains("started"), 20000);
     QTest::qWait(200);
-    const QByteArray settingsBefore = readAll(program.settingsPath());
-    const QByteArray logBefore = readAll(program.logPath());
+    const QByteArray settingsBefore = testfiles::Read(program.settingsPath());
+    const QByteArray logBefore = testfiles::Read(program.logPath());
 
     QProcess second;
     program.start(second);
@@ -85,18 +77,18 @@ TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
     EXPECT_EQ(second.exitCode(), 0);
 
     // The first comes forward; the second left no trace.
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(program.logPath()).size() > logBefore.size(), 10000);
-    const QByteArray added = readAll(program.logPath()).mid(logBefore.size());
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).size() > logBefore.size(), 10000);
+    const QByteArray added = testfiles::Read(program.logPath()).mid(logBefore.size());
     EXPECT_EQ(added.count("\r\n"), 1);
     EXPECT_TRUE(added.contains("Brought to the front by a second start"));
-    EXPECT_EQ(readAll(program.settingsPath()), settingsBefore);
+    EXPECT_EQ(testfiles::Read(program.settingsPath()), settingsBefore);
 
     // A first instance that died leaves its socket; the next start takes over.
     first.kill();
     first.waitForFinished();
     QProcess third;
     program.start(third);
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(program.logPath()).count("started") == 2, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).count("started") == 2, 20000);
     EXPECT_EQ(third.state(), QProcess::Running);
     third.kill();
     third.waitForFinished();
