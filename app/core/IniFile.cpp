@@ -17,9 +17,11 @@ TIniFile::TIniFile(const QString& path) : path_(path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    // fromUtf8() also drops the byte order mark some editors write first.
+    const QString text = QString::fromUtf8(file.readAll());
     QHash<QString, QString>* section = nullptr;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
+    for (const QString& raw : text.split('\n')) {
+        const QString line = raw.trimmed();
         if (line.startsWith('[')) {
             const qsizetype end = line.indexOf(']');
             const QString name = line.mid(1, end < 0 ? -1 : end - 1).trimmed().toLower();

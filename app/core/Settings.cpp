@@ -47,6 +47,8 @@ void TSettings::writeString(const QString& section, const QString& key, const QS
     store_->sync();
 }
 
+// An INI store holds every value as text, so a number overwriting a text value
+// and a number written anew look alike: a decimal string.
 void TSettings::writeInteger(const QString& section, const QString& key, int value) {
     writeString(section, key, QString::number(value));
 }

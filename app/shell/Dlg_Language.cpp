@@ -11,6 +11,8 @@ TForm_language::TForm_language(QWidget* parent)
     : QDialog(parent), ComboBox_language(new QComboBox(this)) {
     setObjectName("Form_language");
     setWindowTitle("Language");
+    // The choice cannot be cancelled; only a listed name ends it.
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
     ComboBox_language->setEditable(true);
     ComboBox_language->setInsertPolicy(QComboBox::NoInsert);
     ComboBox_language->addItems(ListedLanguages());

@@ -62,6 +62,11 @@ TEST(IniFile, ProfileRules) {
     EXPECT_FALSE(ini.valueExists("form_main", "missing"));
 }
 
+TEST(IniFile, ByteOrderMarkIsSkipped) {
+    const TIniFile ini(writeIni("\xef\xbb\xbf[VERSION]\r\nversion=1\r\n"));
+    EXPECT_EQ(ini.readInteger("VERSION", "version", 0), 1);
+}
+
 TEST(IniFile, MissingFileReadsAsEmpty) {
     const TIniFile ini(testenv::newFolder("none") + "/absent.ini");
     EXPECT_EQ(ini.readString("VERSION", "version", "d"), "d");
