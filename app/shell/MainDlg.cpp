@@ -265,8 +265,6 @@ bool TForm_main::event(QEvent* event) {
 }
 
 void TForm_main::FormShow() {
-    if (!settings_)
-        return;
     if (settings_->readString(TSettings::Section, "language", "default") == "default") {
         // The selection ends by running this step again with the chosen language.
         Selectlanguage1Click();
@@ -288,20 +286,16 @@ void TForm_main::FormActivate() {
 }
 
 void TForm_main::FormDestroy() {
-    if (destroyed_)
-        return;
-    destroyed_ = true;
     LogLine("Entering TForm_main.FormDestroy");
-    run(flows_.disconnect, *this);
-    if (settings_) {
-        TSettings& s = *settings_;
-        s.writeString(TSettings::Section, "Lumvik_exe", QCoreApplication::applicationFilePath());
-        s.writeString(TSettings::Section, "language", currentLanguage_);
-        texts_->storeSize(s, "MainDlgWidth", "MainDlgHeight");
-        s.writeBool(TSettings::Section, "Debug", Debug1->isChecked());
-        s.writeBool(TSettings::Section, "Automatucwebupdates1", Automatucwebupdates1->isChecked());
-        s.writeString(TSettings::Section, "EditPCSourceDir", EditPCSourceDir->text());
-    }
+    // A camera that fails to disconnect must not cost the user the settings.
+    RunGuarded([this] { run(flows_.disconnect, *this); });
+    TSettings& s = *settings_;
+    s.writeString(TSettings::Section, "Lumvik_exe", QCoreApplication::applicationFilePath());
+    s.writeString(TSettings::Section, "language", currentLanguage_);
+    texts_->storeSize(s, "MainDlgWidth", "MainDlgHeight");
+    s.writeBool(TSettings::Section, "Debug", Debug1->isChecked());
+    s.writeBool(TSettings::Section, "Automatucwebupdates1", Automatucwebupdates1->isChecked());
+    s.writeString(TSettings::Section, "EditPCSourceDir", EditPCSourceDir->text());
     settings_.reset();
     language_.close();
     run(flows_.stopUpdateThread, *this);
@@ -312,8 +306,6 @@ void TForm_main::FormDestroy() {
     if (Debug1->isChecked())
         TDebugLog::instance().close();
     CloseAppMarker();
-    if (messageThread_)
-        messageThread_->terminate();
     messageThread_.reset();
     run(flows_.finishSDK, *this);
 }

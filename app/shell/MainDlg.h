@@ -159,5 +159,4 @@ class TForm_main : public QMainWindow, public TAppServices {
     QLabel* statusPanel_;
     bool shown_ = false;
     bool activated_ = false;
-    bool destroyed_ = false;
 };

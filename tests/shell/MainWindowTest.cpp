@@ -228,6 +228,19 @@ TEST_F(MainWindowTest, ExitWritesTheSettingsAndTheNextStartRestoresThem) {
     EXPECT_EQ(again.EditPCSourceDir->text(), "/media/card/DCIM");
 }
 
+TEST_F(MainWindowTest, FailedDisconnectAtExitStillWritesTheSettings) {
+    storeSetting("language", "english");
+    TMainFlows flows;
+    flows.disconnect = [](TForm_main&) { throw ECameraError("Canon drivers error"); };
+    {
+        TForm_main w(flows);
+        w.EditPCSourceDir->setText("/kept");
+    }
+    EXPECT_EQ(storedSetting("EditPCSourceDir"), "/kept");
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].text, "Canon drivers error.");
+}
+
 TEST_F(MainWindowTest, OldDriversAreUninstalledAndTheLegacySettingsDeleted) {
     struct Case {
         int installed;
