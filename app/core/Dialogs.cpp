@@ -10,13 +10,15 @@
 #include <QThread>
 #include <deque>
 
-namespace {
-
-struct Script {
+struct TDialogScript::State {
     std::deque<TDialogScript::Step> steps;
     QList<TDialogRequest> asked;
     int unanswered = 0;
 };
+
+namespace {
+
+using Script = TDialogScript::State;
 
 // Touched only on the user-interface thread, like the boxes themselves.
 Script* activeScript = nullptr;
@@ -204,17 +206,16 @@ int ExecModal(QDialog& dialog) {
     return ask({TDialogRequest::Window, dialog.windowTitle(), {}, mtCustom, 0, {}, &dialog}).result;
 }
 
-TDialogScript::TDialogScript() {
-    activeScript = new Script;
+TDialogScript::TDialogScript() : state_(std::make_unique<State>()), outer_(activeScript) {
+    activeScript = state_.get();
 }
 
 TDialogScript::~TDialogScript() {
-    delete activeScript;
-    activeScript = nullptr;
+    activeScript = outer_;
 }
 
 TDialogScript& TDialogScript::then(Step step) {
-    activeScript->steps.push_back(std::move(step));
+    state_->steps.push_back(std::move(step));
     return *this;
 }
 
@@ -227,13 +228,13 @@ TDialogScript& TDialogScript::enter(const QString& value) {
 }
 
 QList<TDialogRequest> TDialogScript::asked() const {
-    return activeScript->asked;
+    return state_->asked;
 }
 
 int TDialogScript::unanswered() const {
-    return activeScript->unanswered;
+    return state_->unanswered;
 }
 
 int TDialogScript::pending() const {
-    return int(activeScript->steps.size());
+    return int(state_->steps.size());
 }

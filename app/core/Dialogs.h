@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QDialog;
 
@@ -74,7 +75,8 @@ struct TDialogAnswer {
 
 // While one exists, its steps answer the requests in order, one step each, on the
 // user-interface thread. A request that finds no step left is answered with its
-// first button (Yes, OK, ... in that order) and counted as unanswered.
+// first button (Yes, OK, ... in that order) and counted as unanswered. A script
+// made while another exists takes over until it ends.
 class TDialogScript {
   public:
     using Step = std::function<TDialogAnswer(const TDialogRequest&)>;
@@ -93,4 +95,10 @@ class TDialogScript {
     QList<TDialogRequest> asked() const;
     int unanswered() const;
     int pending() const;
+
+    struct State;
+
+  private:
+    std::unique_ptr<State> state_;
+    State* outer_; // the script in force before this one, again after it
 };

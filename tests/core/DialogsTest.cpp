@@ -40,6 +40,20 @@ TEST(Dialogs, CancelledChoosersKeepTheValue) {
     EXPECT_EQ(script.asked()[1].kind, TDialogRequest::Directory);
 }
 
+TEST(Dialogs, InnerScriptTakesOverUntilItEnds) {
+    TDialogScript outer;
+    outer.press(mrNo);
+    {
+        TDialogScript inner;
+        inner.press(mrCancel);
+        EXPECT_EQ(MessageDlg("inner", mtWarning, mbOK | mbCancel), mrCancel);
+        EXPECT_EQ(inner.asked().size(), 1);
+    }
+    EXPECT_EQ(MessageDlg("outer", mtWarning, mbYes | mbNo), mrNo);
+    ASSERT_EQ(outer.asked().size(), 1);
+    EXPECT_EQ(outer.asked()[0].text, "outer");
+}
+
 TEST(Dialogs, UnscriptedRequestsTakeTheFirstButton) {
     TDialogScript script;
     EXPECT_EQ(MessageDlg("?", mtWarning, mbNo | mbCancel), mrNo);
