@@ -1,7 +1,8 @@
 #pragma once
 // What every window reaches through the main window: the settings store, the
-// open language file and the current language. The debug log is reached through
-// LogLine(). Tests implement it without the whole program.
+// open language file, the current language, the main window's status text and
+// whether Debug is on. The debug log itself is written through LogLine(). Tests
+// implement it without the whole program.
 
 #include <QString>
 
@@ -14,4 +15,6 @@ class TAppServices {
     virtual TSettings& settings() = 0;
     virtual const TLanguageFile& language() const = 0;
     virtual QString currentLanguage() const = 0;
+    virtual void SetStatusText(const QString& text) = 0;
+    virtual bool debugEnabled() const = 0;
 };

@@ -67,9 +67,9 @@ class TForm_main : public QMainWindow, public TAppServices {
     QString currentLanguage() const override;
 
     // The one panel of the status bar.
-    void SetStatusText(const QString& text);
+    void SetStatusText(const QString& text) override;
     QString statusText() const;
-    bool debugEnabled() const;
+    bool debugEnabled() const override;
     TMessageThread* messageThread() const;
 
     // Connection state, kept here for the camera connection.

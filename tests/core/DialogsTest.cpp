@@ -1,8 +1,11 @@
 #include "Dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -115,4 +118,33 @@ TEST(Dialogs, ModalWindowsGoThroughTheScript) {
     EXPECT_EQ(ExecModal(dialog), QDialog::Accepted);
     EXPECT_EQ(dialog.objectName(), "touched by the script");
     EXPECT_EQ(script.asked()[0].caption, "Some window");
+}
+
+TEST(Dialogs, RealBoxShowsTheTextIconAndButtons) {
+    struct Case {
+        TMsgDlgType type;
+        TMsgDlgButtons buttons;
+        QMessageBox::StandardButton press;
+        int result;
+        QMessageBox::Icon icon;
+    };
+    const Case cases[] = {
+        {mtConfirmation, mbYes | mbNo, QMessageBox::No, mrNo, QMessageBox::Question},
+        {mtError, mbOK, QMessageBox::Ok, mrOk, QMessageBox::Critical},
+        {mtWarning, mbYes, QMessageBox::Yes, mrYes, QMessageBox::Warning},
+    };
+    for (const Case& c : cases) {
+        QString seenText;
+        QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seenText = box->text();
+            seenIcon = box->icon();
+            box->button(c.press)->click();
+        });
+        EXPECT_EQ(MessageDlg("Really?", c.type, c.buttons), c.result);
+        EXPECT_EQ(seenText, "Really?");
+        EXPECT_EQ(seenIcon, c.icon);
+    }
 }
