@@ -1,5 +1,6 @@
 #include "Log.h"
 
+#include "Clock.h"
 #include "Errors.h"
 #include "ProgramFolder.h"
 
@@ -43,7 +44,7 @@ bool TDebugLog::isOpen() const {
 }
 
 QString TDebugLog::timeStamp() {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Now();
     return QLocale::system().toString(now.date(), QLocale::ShortFormat) + " " +
            now.time().toString("HH:mm:ss");
 }

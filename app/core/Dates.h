@@ -1,0 +1,23 @@
+#pragma once
+// Conversions between the camera's seconds since 1970-01-01 and local date and
+// time as a day count (whole days since 1899-12-30, the fraction the time of
+// day). The offset of local time in force now is used for every date.
+
+#include <QDateTime>
+#include <QtGlobal>
+
+using TDateTime = double;
+
+// Days from 1899-12-30 to 1970-01-01.
+constexpr TDateTime UnixDateDelta = 25569.0;
+
+// The offset of local time from UTC now, in days (positive east of Greenwich).
+double LocalOffsetDays();
+
+TDateTime SecondsToDateTime(qint64 seconds);
+// To the nearest whole second.
+qint64 DateTimeToSeconds(TDateTime dateTime);
+
+// The day count as a calendar date and time (no time zone applied) and back.
+QDateTime ToQDateTime(TDateTime dateTime);
+TDateTime FromQDateTime(const QDateTime& dateTime);

@@ -1,0 +1,162 @@
+#pragma once
+// The main window: the hub whose menus open every other window, and the owner
+// of the application services (settings, language file, debug log, message
+// thread) that every window reaches through TAppServices.
+
+#include "AppServices.h"
+#include "LanguageFile.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+class TForm_language;
+class TForm_main;
+class TMessageThread;
+class TSettings;
+class TWindowLocaliser;
+
+// The work that other parts of the program bring to the main window: the camera
+// start and stop, the four camera flows, mail, autostart, web update, About and
+// Properties. A hook left empty does nothing.
+struct TMainFlows {
+    using Hook = std::function<void(TForm_main&)>;
+    Hook startSDK;              // create step: camera SDK start
+    Hook registerEventCallback; // create step: camera event callback
+    Hook finishSDK;             // exit sequence, last step
+    Hook connect;               // Connect_to_tessel
+    Hook disconnect;            // Disconnect_from_tessel
+    Hook addUSBAutostart;       // also the first start's offer
+    Hook deleteUSBAutostart;
+    Hook getPicturesFromCamera;   // flow A
+    Hook getPicturesFromComputer; // flow B
+    Hook takePictureRemote;       // flow C
+    Hook uploadPictures;          // flow D
+    Hook remoteAtStart;           // "/remote" on the command line
+    std::function<void(TForm_main&, const QString&)> transferAtStart; // a directory
+    Hook emailPictures;
+    Hook requestOfFunction;
+    Hook errorReport;
+    Hook question;
+    Hook automaticUpdateCheck; // show step, when Automatic web updates is checked
+    Hook searchForUpdate;
+    Hook stopUpdateThread; // exit sequence
+    Hook properties;
+    Hook about;
+};
+
+class TForm_main : public QMainWindow, public TAppServices {
+    Q_OBJECT
+  public:
+    static constexpr const char* Section = "Form_main";
+
+    // Runs the create step; `arguments` is the command line without the program.
+    explicit TForm_main(TMainFlows flows = {}, QStringList arguments = {});
+    // Runs the exit sequence.
+    ~TForm_main() override;
+
+    TSettings& settings() override;
+    const TLanguageFile& language() const override;
+    QString currentLanguage() const override;
+
+    // The one panel of the status bar.
+    void SetStatusText(const QString& text) override;
+    QString statusText() const;
+    bool debugEnabled() const override;
+    TMessageThread* messageThread() const;
+
+    // Connection state, kept here for the camera connection.
+    bool connected = false;
+    QString cameraModel;
+    // Set by the web update when an installer waits to be started at exit.
+    bool upgradePending = false;
+    QString upgradeProgram;
+
+    // Steps and menu handlers.
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormDestroy();
+    void Connect1Click();
+    void Disconnect1Click();
+    void Selectlanguage1Click();
+    void PropertiesMenuClick();
+    void Quit1Click();
+    void Getpictures1Click();
+    void Getpicturesfromcomputer1Click();
+    void Takepictureremote1Click();
+    void Uploadpictures1Click();
+    void Add1Click();
+    void DeleteUSBAutostart2Click();
+    void Emailpictures1Click();
+    void Sendarequestoffunction1Click();
+    void Senderrorreportorrequestoffunction1Click();
+    void Sendaquestion1Click();
+    void Debug1Click();
+    void Searchforanupdate1Click();
+    void About2Click();
+    void BitBtn_ExplorerClick();
+
+    // The controls, named as in the language file and the settings.
+    QLabel* LabelPCSourceDir;
+    QLineEdit* EditPCSourceDir;
+    QToolButton* BitBtn_Explorer;
+    QPushButton* BitBtnClose;
+    QStatusBar* StatusBar1;
+    QMenu* Camera1;
+    QAction* Connect1;
+    QAction* Disconnect1;
+    QAction* Selectlanguage1;
+    QAction* PropertiesMenu;
+    QAction* Quit1;
+    QMenu* Pictures1;
+    QAction* Getpictures1;
+    QAction* Getpicturesfromcomputer1;
+    QAction* Takepictureremote1;
+    QAction* Uploadpictures1;
+    QMenu* USB1;
+    QAction* AddUSBAutostart1;
+    QAction* DeleteUSBAutostart2;
+    QMenu* Email1;
+    QAction* Emailpictures1;
+    QAction* Sendarequestoffunction1;
+    QAction* Senderrorreportorrequestoffunction1;
+    QAction* Sendaquestion1;
+    QMenu* About1;
+    QAction* Debug1;
+    QAction* Automatucwebupdates1;
+    QAction* Searchforanupdate1;
+    QAction* About2;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* name, const char* caption,
+                     void (TForm_main::*handler)());
+    void runFlow(const char* handler, const TMainFlows::Hook& hook);
+    void cleanUpOldDrivers();
+    void logStartup();
+
+    TMainFlows flows_;
+    QStringList arguments_;
+    QString currentLanguage_;
+    std::unique_ptr<TSettings> settings_;
+    TLanguageFile language_;
+    std::unique_ptr<TWindowLocaliser> texts_;
+    std::unique_ptr<TMessageThread> messageThread_;
+    std::unique_ptr<TForm_language> languageWindow_;
+    QLabel* statusPanel_;
+    bool shown_ = false;
+    bool activated_ = false;
+};

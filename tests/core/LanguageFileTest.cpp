@@ -1,0 +1,92 @@
+#include "LanguageFile.h"
+#include "Errors.h"
+#include "LanguageCheck.h"
+#include "ProgramFolder.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using languagecheck::WriteLanguageFile;
+
+TEST(LanguageFile, ReadsFromTheFileOrTheDefault) {
+    WriteLanguageFile("deutsch", "[VERSION]\nversion=3\n"
+                                 "[Form_main]\n"
+                                 "caption=Kamera\n"
+                                 "empty=\n"
+                                 "infomsg_x=Grund = %s, Datei %1:s\n"
+                                 "hint_two=erste%szweite\n");
+    TLanguageFile language;
+    language.open("deutsch");
+    EXPECT_EQ(language.version(), 3);
+    EXPECT_EQ(language.read("form_main", "CAPTION", "Camera"), "Kamera");
+    EXPECT_EQ(language.read("Form_main", "empty", "not empty"), "");
+    EXPECT_EQ(language.read("Form_main", "absent", "Built in"), "Built in");
+    EXPECT_EQ(language.readFormatted("Form_main", "infomsg_x", "", {"7", "a.jpg"}),
+              "Grund = 7, Datei a.jpg");
+    EXPECT_EQ(language.readFormatted("Form_main", "absent", "reason = %s", {"4"}), "reason = 4");
+    EXPECT_EQ(language.readMultiLine("Form_main", "hint_two", ""), "erste\nzweite");
+    EXPECT_EQ(language.readMultiLine("Form_main", "absent", "line one\nline two"),
+              "line one\nline two");
+    EXPECT_THROW(language.readFormatted("Form_main", "infomsg_x", "", {"7"}), EFormatError);
+}
+
+TEST(LanguageFile, MissingFileReadsDefaultsWithVersionZero) {
+    QDir().mkpath(ProgramFile("languages"));
+    TLanguageFile language;
+    language.open("klingon");
+    EXPECT_EQ(language.version(), 0);
+    EXPECT_EQ(language.read("Form_main", "camera_menu", "&Camera"), "&Camera");
+}
+
+TEST(LanguageFile, NameInOtherLetterCaseFindsTheFile) {
+    WriteLanguageFile("english", "[VERSION]\nversion=1\n");
+    TLanguageFile language;
+    language.open("ENGLISH");
+    EXPECT_EQ(language.version(), 1);
+}
+
+TEST(LanguageFile, LanguageListEndsAtTheFirstGap) {
+    struct Case {
+        const char* content;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"[LANGUAGES]\nlang_01=english\nlang_02=deutsch\n", {"english", "deutsch"}},
+        {"[LANGUAGES]\nlang_01=english\nlang_03=deutsch\n", {"english"}},
+        {"[languages]\nLANG_01=english\nlang_02=default\nlang_03=deutsch\n", {"english"}},
+        {"[LANGUAGES]\nlang_1=english\n", {}},
+        {"[OTHER]\nlang_01=english\n", {}},
+    };
+    for (const Case& c : cases) {
+        WriteLanguageFile("languages", c.content);
+        EXPECT_EQ(ListedLanguages(), c.expected) << c.content;
+    }
+    QFile::remove(ProgramFile("languages/languages.ini"));
+    EXPECT_EQ(ListedLanguages(), QStringList());
+}
+
+TEST(LanguageFile, ProgramFolderLanguagesComeFirst) {
+    EXPECT_NE(LanguageFolder(), ProgramFile("languages"));
+    QDir().mkpath(ProgramFile("languages"));
+    EXPECT_EQ(LanguageFolder(), ProgramFile("languages"));
+}
+
+TEST(LanguageFile, RecorderSeesEveryReadWhileItExists) {
+    TLanguageFile language;
+    language.read("A", "before", "x");
+    QList<TLanguageRead> reads;
+    {
+        TLanguageReadRecorder recorder;
+        language.read("A", "plain", "p");
+        language.readFormatted("A", "formatted", "f %s", {"1"});
+        language.readMultiLine("B", "hint_m", "m\nn");
+        reads = recorder.reads();
+    }
+    language.read("A", "after", "x");
+    ASSERT_EQ(reads.size(), 3);
+    EXPECT_EQ(reads[0].key, "plain");
+    EXPECT_EQ(reads[1].kind, TLanguageRead::Formatted);
+    EXPECT_EQ(reads[1].def, "f %s");
+    EXPECT_EQ(reads[2].section, "B");
+    EXPECT_EQ(reads[2].kind, TLanguageRead::MultiLine);
+}

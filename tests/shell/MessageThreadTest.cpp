@@ -1,0 +1,74 @@
+#include "Dialogs.h"
+#include "FakeClock.h"
+#include "ThreadMessage.h"
+
+#include <QApplication>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+struct Shown {
+    QString text;
+    qint64 atMs;
+};
+
+} // namespace
+
+TEST(MessageThread, ShowsEachPostedMessageOnePollApartWithoutMakingThePosterWait) {
+    TFakeClock clock;
+    const QDateTime start = clock.now();
+    TDialogScript script;
+    QList<Shown> shown;
+    TMessageThread thread;
+    const auto record = [&](const TDialogRequest& r) {
+        shown.append({r.text, start.msecsTo(clock.now())});
+        return TDialogAnswer{mrOk, {}};
+    };
+    script
+        .then([&](const TDialogRequest& r) {
+            // Posting while a box is showing returns at once.
+            std::thread poster([&] { thread.post("Third", "Camera event", MB_ICONERROR); });
+            poster.join();
+            return record(r);
+        })
+        .then(record)
+        .then(record);
+    std::atomic<qint64> postedMs{0};
+    std::thread poster([&] {
+        thread.post("Battery level is weak", "Camera event", MB_ICONWARNING);
+        thread.post("USB connection lost", "Camera event", MB_ICONERROR);
+        postedMs = start.msecsTo(clock.now());
+    });
+    poster.join();
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 3, 20000);
+    thread.terminate();
+
+    EXPECT_EQ(shown[0].text, "Battery level is weak");
+    EXPECT_EQ(shown[1].text, "USB connection lost");
+    EXPECT_EQ(shown[2].text, "Third");
+    EXPECT_LE(shown[0].atMs - postedMs, TMessageThread::PollMs);
+    EXPECT_EQ(shown[1].atMs - shown[0].atMs, TMessageThread::PollMs);
+    EXPECT_EQ(shown[2].atMs - shown[1].atMs, TMessageThread::PollMs);
+    const QList<TDialogRequest> asked = script.asked();
+    EXPECT_EQ(asked[0].caption, "Camera event");
+    EXPECT_EQ(asked[0].type, mtWarning);
+    EXPECT_EQ(asked[1].type, mtError);
+    EXPECT_EQ(asked[0].buttons, TMsgDlgButtons(mbOK));
+}
+
+TEST(MessageThread, StopsWhileItsBoxWaitsForTheUserInterfaceThread) {
+    TFakeClock clock;
+    TDialogScript script;
+    TMessageThread thread;
+    thread.post("pending", "caption", MB_ICONWARNING);
+    // The thread may already wait for the box; stopping must still finish.
+    thread.terminate();
+    thread.post("after the stop", "caption", MB_ICONWARNING);
+    QTest::qWait(50);
+    EXPECT_LE(script.asked().size(), 1);
+    for (const TDialogRequest& r : script.asked())
+        EXPECT_EQ(r.text, "pending");
+}

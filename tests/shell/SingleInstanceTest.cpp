@@ -1,0 +1,95 @@
+#include "SingleInstance.h"
+#include "Log.h"
+#include "ProgramFolder.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+TEST(SingleInstance, SecondCheckFindsTheFirstAndBringsItsWindowForward) {
+    ASSERT_FALSE(CheckAppAlreadyRunning("LumvikTest", true, false));
+    QWidget window;
+    window.showMinimized();
+    SetAppMarkerWindow(&window);
+    ASSERT_TRUE(window.windowState() & Qt::WindowMinimized);
+
+    EXPECT_TRUE(CheckAppAlreadyRunning("LumvikTest", true, false));
+    QTRY_VERIFY(!(window.windowState() & Qt::WindowMinimized));
+    EXPECT_TRUE(window.isVisible());
+
+    // Without activate the owner is left alone.
+    window.showMinimized();
+    EXPECT_TRUE(CheckAppAlreadyRunning("LumvikTest", false, false));
+    QTest::qWait(100);
+    EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
+
+    CloseAppMarker();
+    EXPECT_FALSE(CheckAppAlreadyRunning("LumvikTest", true, true));
+    // closeAfter gave it up at once, so the next check owns it again.
+    EXPECT_FALSE(CheckAppAlreadyRunning("LumvikTest", true, false));
+    CloseAppMarker();
+}
+
+namespace {
+
+// A run of the real program with its own program and settings folders.
+struct Program {
+    QString home = testenv::newFolder("program-home");
+    QString config = testenv::newFolder("program-config");
+
+    Program() {
+        testfiles::Write(settingsPath(), "[Lumvik_utilities]\nlanguage=english\nUSBSelected=1\n");
+    }
+    QString settingsPath() const { return config + "/Lumvik_utilities/settings.ini"; }
+    QString logPath() const { return home + "/log.txt"; }
+
+    void start(QProcess& process) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LUMVIK_HOME", home);
+        env.insert("XDG_CONFIG_HOME", config);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(LUMVIK_PROGRAM, {});
+    }
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
+    const Program program;
+    QProcess first;
+    program.start(first);
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).contains("started"), 20000);
+    QTest::qWait(200);
+    const QByteArray settingsBefore = testfiles::Read(program.settingsPath());
+    const QByteArray logBefore = testfiles::Read(program.logPath());
+
+    QProcess second;
+    program.start(second);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+
+    // The first comes forward; the second left no trace.
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).size() > logBefore.size(), 10000);
+    const QByteArray added = testfiles::Read(program.logPath()).mid(logBefore.size());
+    EXPECT_EQ(added.count("\r\n"), 1);
+    EXPECT_TRUE(added.contains("Brought to the front by a second start"));
+    EXPECT_EQ(testfiles::Read(program.settingsPath()), settingsBefore);
+
+    // A first instance that died leaves its socket; the next start takes over.
+    first.kill();
+    first.waitForFinished();
+    QProcess third;
+    program.start(third);
+    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).count("started") == 2, 20000);
+    EXPECT_EQ(third.state(), QProcess::Running);
+    third.kill();
+    third.waitForFinished();
+}
