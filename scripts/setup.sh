@@ -37,8 +37,8 @@ build_all() {
 run_program() {
   local home="${LUMVIK_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/Lumvik_utilities}"
   local camera="$home/demo-camera"
-  if [ -x "$build/tools/lumvik-demo-camera" ]; then
-    [ -d "$camera" ] || "$build/tools/lumvik-demo-camera" "$camera"
+  if [ -x "$build/tools/demo-camera/lumvik-demo-camera" ]; then
+    [ -d "$camera" ] || "$build/tools/demo-camera/lumvik-demo-camera" "$camera"
     export LUMVIK_CAMERA="sim:$camera"
   fi
   exec "$build/app/Lumvik_utilities" "$@"
