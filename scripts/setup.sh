@@ -45,14 +45,15 @@ run_program() {
 }
 
 run_tests() {
-  cd "$build"
-  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
   # The picture code reads whatever files a camera or a folder holds: its
-  # tests run a second time under AddressSanitizer and UndefinedBehaviorSanitizer.
+  # tests run first under AddressSanitizer and UndefinedBehaviorSanitizer,
+  # then the whole suite runs in the normal build.
   local sanitize="$root/build-sanitize"
   cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMVIK_SANITIZE=ON >/dev/null
   cmake --build "$sanitize" -j2 --target picture_tests
-  QT_QPA_PLATFORM=offscreen "$sanitize/tests/picture/picture_tests"
+  QT_QPA_PLATFORM=offscreen "$sanitize/tests/picture/picture_tests" --gtest_brief=1
+  cd "$build"
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
 }
 
 case "${1:-}" in
