@@ -8,9 +8,11 @@
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "cdsdk_simcontrol.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -361,6 +363,24 @@ TEST_F(FileManagerTest, PreviewSelectionBecomesTheListSelection) {
         EXPECT_EQ(markedWhenShown, QList<int>({0}));
         EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG"}));
     });
+}
+
+TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
+    plugInStandardCamera();
+    runFlowA([this](TForm_filemanager& w) {
+        cdsimInjectEvent(0x00040000 | 13);
+        QDeadlineTimer deadline(10000);
+        while (script.asked().size() < 2 && !deadline.hasExpired())
+            QTest::qWait(10);
+        ASSERT_EQ(script.asked().size(), 2);
+        EXPECT_EQ(script.asked()[1].caption, "Camera event");
+        EXPECT_EQ(script.asked()[1].text, "USB connection lost");
+        EXPECT_EQ(script.asked()[1].type, mtError);
+        // The window goes on working meanwhile.
+        makeCurrent(w, "IMG_0005.JPG");
+        EXPECT_EQ(w.Label_Size->text(), "Size:64x48");
+    });
+    EXPECT_TRUE(logMessages().contains("Callback Event=4Reason =13"));
 }
 
 TEST_F(FileManagerTest, FailedConnectEndsFlowAWithItsTexts) {
