@@ -4,17 +4,12 @@
 #include "CameraFixture.h"
 #include "Dlg_Filemanager.h"
 #include "FileManagerFlows.h"
-#include "LanguageCheck.h"
-#include "Log.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "cdsdk_simcontrol.h"
 
-#include <QRegularExpression>
-
 void FileManagerTest::SetUp() {
-    languagecheck::InstallShippedLanguages();
+    MainWindowTest::SetUp();
     TSettings settings;
     settings.writeString(TSettings::Section, "language", "english");
     settings.writeInteger(TSettings::Section, "USBSelected", 1);
@@ -53,13 +48,4 @@ void FileManagerTest::whenShown(std::function<void(TForm_filemanager&)> body) {
 void FileManagerTest::runFlowA(std::function<void(TForm_filemanager&)> body) {
     whenShown(std::move(body));
     main().Getpictures1Click();
-}
-
-QStringList FileManagerTest::logMessages() {
-    QStringList messages;
-    static const QRegularExpression stamp("^.*?\\d\\d:\\d\\d:\\d\\d:");
-    const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
-    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-        messages << QString(line).remove(stamp);
-    return messages;
 }

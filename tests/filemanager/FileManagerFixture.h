@@ -1,21 +1,16 @@
 #pragma once
-// What the file manager tests share: the shipped languages, a clock that does
-// not wait, a dialog script, a main window with the camera connection and the
-// file manager flows, and a way to run the flows with a test body in place of
-// the user.
+// What the file manager tests share beside the main window tests' fixture: a
+// main window with the camera connection and the file manager flows, and a way
+// to run the flows with a test body in place of the user.
 
-#include "Dialogs.h"
-#include "FakeClock.h"
-#include "MainDlg.h"
+#include "MainWindowFixture.h"
 
-#include <QStringList>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 class TForm_filemanager;
 
-class FileManagerTest : public ::testing::Test {
+class FileManagerTest : public MainWindowTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -29,11 +24,6 @@ class FileManagerTest : public ::testing::Test {
     void whenShown(std::function<void(TForm_filemanager&)> body);
     void runFlowA(std::function<void(TForm_filemanager&)> body);
 
-    // The log's messages without their time stamps.
-    static QStringList logMessages();
-
-    TFakeClock clock;
-    TDialogScript script;
     QString target; // an empty target directory, ending in "/"
 
   private:

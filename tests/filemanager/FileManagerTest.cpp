@@ -103,6 +103,17 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
     EXPECT_TRUE(log.contains("Camera is disconnected"));
 }
 
+TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCard) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        w.SpinEdit_VolumeNr->setValue(2);
+        w.FormActivate();
+        EXPECT_EQ(listed(w), QStringList({"IMG_0001.JPG"}));
+        EXPECT_TRUE(w.model().FindRecord("IMG_0005.JPG"))
+            << "records survive a rebuild of the list";
+    });
+}
+
 TEST_F(FileManagerTest, OneVolumeHidesTheSelectorAndTheDemoCameraListsAllItsFiles) {
     const QString camera = testenv::newFolder("demo") + "/cam";
     MakeDemoCamera(camera);
