@@ -177,6 +177,33 @@ TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurren
     });
 }
 
+TEST_F(FileManagerTest, PressOnThePreviousSelectionKeepsItAndDoubleClickClearsIt) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        QListWidget* list = w.ListBox_Cam_File_Names;
+        w.Button_Unselect_allClick();
+        w.SetEntrySelected(0, true);
+        w.SetEntrySelected(2, true);
+        makeCurrent(w, "IMG_0005.JPG"); // the click step remembers the selection
+        const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onFirst);
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "IMG_0005.JPG"}));
+        EXPECT_EQ(list->currentRow(), 0);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onFirst);
+
+        const QPoint onOther = list->visualItemRect(list->item(1)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onOther);
+        EXPECT_EQ(selectedNames(w), QStringList({"CRW_0004.CRW"}));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onOther);
+
+        w.Button_sel_allClick();
+        w.ListBox_Cam_File_NamesDblClick();
+        EXPECT_TRUE(w.selectedIndexes().isEmpty());
+        EXPECT_EQ(list->currentRow(), 1);
+        EXPECT_EQ(w.StatusBar1->currentMessage(), "Picture data received, total filesize 0 kB");
+    });
+}
+
 TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {

@@ -1,5 +1,6 @@
 #include "CameraConnection.h"
 #include "CameraFixture.h"
+#include "LanguageCheck.h"
 #include "MainWindowFixture.h"
 #include "TestEnvironment.h"
 #include "cdsdk.h"
@@ -71,6 +72,7 @@ TEST_F(CameraConnectionTest, QuitDisconnectsAndTheExitFindsTheCameraDisconnected
 }
 
 TEST_F(CameraConnectionTest, FailedConnectAndDisconnectShowTheirTexts) {
+    TLanguageReadRecorder recorder;
     TForm_main w(WithCameraConnection({}));
     cdsimUnplug();
     w.Connect1->trigger();
@@ -90,12 +92,14 @@ TEST_F(CameraConnectionTest, FailedConnectAndDisconnectShowTheirTexts) {
     ASSERT_EQ(script.asked().size(), 2);
     EXPECT_TRUE(script.asked()[1].text.startsWith("Canon drivers error. Errorcode 0x"));
     EXPECT_EQ(logMessages().filter("Disconnect_from_tessel. Exception=").size(), 1);
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
 }
 
 // Events arrive on the camera's thread. Those that show nothing are injected
 // before one that does, so the message thread, which keeps their order, shows
 // the last one only if the others posted nothing.
 TEST_F(CameraConnectionTest, CameraEventsBecomeMessagesOfTheMessageThread) {
+    TLanguageReadRecorder recorder;
     TForm_main w(WithCameraConnection({}));
     w.Connect1->trigger();
     const struct {
@@ -130,6 +134,7 @@ TEST_F(CameraConnectionTest, CameraEventsBecomeMessagesOfTheMessageThread) {
     const QStringList log = logMessages();
     EXPECT_TRUE(log.contains("Callback Event=4Reason =13"));
     EXPECT_TRUE(log.contains("Callback Event=3Reason =1"));
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
 }
 
 // The owner name is read on the window's thread, where the bridge is called.
