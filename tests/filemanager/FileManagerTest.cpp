@@ -114,6 +114,27 @@ TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCard) {
     });
 }
 
+TEST_F(FileManagerTest, ObjectWithNeitherPictureNorMovieIsListedAsADashAndLeftAlone) {
+    const fixture::CameraFolder camera = fixture::standardCamera(testenv::newFolder("camera"));
+    // A lone sound file; the second card's collection holds every kind of item.
+    testfiles::Write(camera.volume("SD") + "/DCIM/100CANON/SND_0009.WAV", fixture::soundBytes());
+    camera.plugIn();
+    runFlowA([](TForm_filemanager& w) {
+        w.SpinEdit_VolumeNr->setValue(2);
+        w.FormActivate();
+        const int dash = int(listed(w).indexOf("-"));
+        ASSERT_GE(dash, 0) << listed(w).join(",").toStdString();
+        EXPECT_FALSE(w.selectedIndexes().contains(dash)) << "it is never transferred";
+        EXPECT_EQ(w.model().sizeOf(dash + 1), 0);
+        const size_t records = w.model().records.size();
+        w.ListBox_Cam_File_Names->setCurrentRow(dash);
+        key(w, Qt::Key_Right);
+        w.ListBox_Cam_File_NamesClick();
+        EXPECT_EQ(w.model().records.size(), records);
+        EXPECT_EQ(w.model().DestinationPath(), "");
+    });
+}
+
 TEST_F(FileManagerTest, OneVolumeHidesTheSelectorAndTheDemoCameraListsAllItsFiles) {
     const QString camera = testenv::newFolder("demo") + "/cam";
     MakeDemoCamera(camera);
