@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 
+#include <QLocale>
 #include <cmath>
 #include <ctime>
 
@@ -36,4 +37,9 @@ QDateTime ToQDateTime(TDateTime dateTime) {
 TDateTime FromQDateTime(const QDateTime& dateTime) {
     return double(DayZero.daysTo(dateTime.date())) +
            dateTime.time().msecsSinceStartOfDay() / MillisecondsPerDay;
+}
+
+QString DateTimeText(const QDateTime& dateTime) {
+    return QLocale::system().toString(dateTime.date(), QLocale::ShortFormat) + " " +
+           dateTime.time().toString("HH:mm:ss");
 }

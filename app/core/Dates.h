@@ -21,3 +21,7 @@ qint64 DateTimeToSeconds(TDateTime dateTime);
 // The day count as a calendar date and time (no time zone applied) and back.
 QDateTime ToQDateTime(TDateTime dateTime);
 TDateTime FromQDateTime(const QDateTime& dateTime);
+
+// The program's date and time text: the system's short date, a blank, then
+// the time as "HH:mm:ss".
+QString DateTimeText(const QDateTime& dateTime);

@@ -1,11 +1,11 @@
 #include "Log.h"
 
 #include "Clock.h"
+#include "Dates.h"
 #include "Errors.h"
 #include "ProgramFolder.h"
 
 #include <QDateTime>
-#include <QLocale>
 
 TDebugLog& TDebugLog::instance() {
     static TDebugLog log;
@@ -44,9 +44,7 @@ bool TDebugLog::isOpen() const {
 }
 
 QString TDebugLog::timeStamp() {
-    const QDateTime now = Now();
-    return QLocale::system().toString(now.date(), QLocale::ShortFormat) + " " +
-           now.time().toString("HH:mm:ss");
+    return DateTimeText(Now());
 }
 
 void TDebugLog::line(const QString& message) {

@@ -10,7 +10,6 @@
 #include "ProgramFolder.h"
 
 #include <QFileInfo>
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -59,10 +58,7 @@ QString TFileManagerModel::caption(const char* key, const char* def) const {
 }
 
 QString TFileManagerModel::localDate(uint32_t seconds) const {
-    const QDateTime date = ToQDateTime(SecondsToDateTime(seconds));
-    const QLocale locale = QLocale::system();
-    return locale.toString(date.date(), QLocale::ShortFormat) + " " +
-           locale.toString(date.time(), QLocale::LongFormat);
+    return DateTimeText(ToQDateTime(SecondsToDateTime(seconds)));
 }
 
 void TFileManagerModel::GetAllThumnails() {
