@@ -38,44 +38,39 @@ QByteArray pathOf(const QString& path) {
 
 using Available = tsRemoteAvailArrayReleaseParameters;
 
-// Each parameter's list, by its place in the availability record.
-constexpr std::array<QList<uint8_t> Available::*, TS_PARAM_COUNT> lists = {
-    &Available::CompQuality,
-    &Available::ImageSize,
-    &Available::StrobeSetting,
-    &Available::StrobeCompSetting,
-    &Available::ImageMode,
-    &Available::MLWeiMode,
-    &Available::AFDistance,
-    &Available::WhiteBalanceSetting,
-    &Available::Contrast,
-    &Available::ColorGain,
-    &Available::Sharpness,
-    &Available::ISO,
-    &Available::Av,
-    &Available::Tv,
-    &Available::ExposureCompensation,
-    &Available::PhotoEffect,
-    &Available::Beep};
+// Each parameter's list and the last ordinal of its enumeration, in the
+// order of the availability record, where each parameter takes last + 1 bytes.
+struct RecordPart {
+    QList<uint8_t> Available::*list;
+    int last;
+};
+constexpr RecordPart parts[TS_PARAM_COUNT] = {
+    {&Available::CompQuality, tsRemoteFormatQualityRAW},
+    {&Available::ImageSize, tsRemoteFormatSizeMedium1},
+    {&Available::StrobeSetting, tsRemoteFormatFlashOnRedEye},
+    {&Available::StrobeCompSetting, tsRemoteFormatFlashComp200Minus},
+    {&Available::ImageMode, tsRemoteFormatShootingModeAV},
+    {&Available::MLWeiMode, tsRemoteFormatMLWeiCenterwWeightedAveraging},
+    {&Available::AFDistance, tsRemoteFormatAFDistZFFarDistance},
+    {&Available::WhiteBalanceSetting, tsRemoteFormatWBCustom},
+    {&Available::Contrast, tsRemoteFormatContrastHigh},
+    {&Available::ColorGain, tsRemoteFormatColorGainHigh},
+    {&Available::Sharpness, tsRemoteFormatSharpnessHigh},
+    {&Available::ISO, tsRemoteFormatISO400},
+    {&Available::Av, tsRemoteFormatAV91_0},
+    {&Available::Tv, tsRemoteFormatTV1_16000},
+    {&Available::ExposureCompensation, tsRemoteFormatExposureComp200Minus},
+    {&Available::PhotoEffect, tsRemoteFormatPhotoEffectBW},
+    {&Available::Beep, tsRemoteFormatBeepOff}};
 
-constexpr std::array<int, TS_PARAM_COUNT + 1> bases = {TS_AVAIL_COMP_QUALITY,
-                                                       TS_AVAIL_IMAGE_SIZE,
-                                                       TS_AVAIL_STROBE_SETTING,
-                                                       TS_AVAIL_STROBE_COMP_SETTING,
-                                                       TS_AVAIL_IMAGE_MODE,
-                                                       TS_AVAIL_MLWEI_MODE,
-                                                       TS_AVAIL_AF_DISTANCE,
-                                                       TS_AVAIL_WHITE_BALANCE_SETTING,
-                                                       TS_AVAIL_CONTRAST,
-                                                       TS_AVAIL_COLOR_GAIN,
-                                                       TS_AVAIL_SHARPNESS,
-                                                       TS_AVAIL_ISO,
-                                                       TS_AVAIL_AV,
-                                                       TS_AVAIL_TV,
-                                                       TS_AVAIL_EXPOSURE_COMPENSATION,
-                                                       TS_AVAIL_PHOTO_EFFECT,
-                                                       TS_AVAIL_BEEP,
-                                                       TS_AVAIL_SIZE};
+constexpr int recordSize() {
+    int size = 0;
+    for (const RecordPart& part : parts) {
+        size += part.last + 1;
+    }
+    return size;
+}
+static_assert(recordSize() == TS_AVAIL_SIZE);
 
 } // namespace
 
@@ -165,18 +160,16 @@ void ReleaseActivateViewFinderAuto() {
 }
 
 void BuildAvailableParameters(const uint8_t* record, bool allValues, Available& available) {
-    for (int parameter = 0; parameter < TS_PARAM_COUNT; ++parameter) {
-        QList<uint8_t>& list = available.*lists[parameter];
-        const int base = bases[parameter];
+    const uint8_t* flags = record;
+    for (const RecordPart& part : parts) {
+        QList<uint8_t>& list = available.*part.list;
         list.clear();
-        if (!allValues && record[base] != 0) {
-            continue;
-        }
-        for (int ordinal = 1; ordinal < bases[parameter + 1] - base; ++ordinal) {
-            if (allValues || record[base + ordinal] != 0) {
+        for (int ordinal = 1; ordinal <= part.last && (allValues || flags[0] == 0); ++ordinal) {
+            if (allValues || flags[ordinal] != 0) {
                 list.append(static_cast<uint8_t>(ordinal));
             }
         }
+        flags += part.last + 1;
     }
 }
 

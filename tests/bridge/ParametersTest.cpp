@@ -1,3 +1,4 @@
+#include "ParameterCodes.h"
 #include "RemoteSession.h"
 
 #include <array>
@@ -119,30 +120,14 @@ TEST_F(ParametersTest, SettingWritesTheNonZeroValuesOnly) {
 // The availability record of the ordinals given per parameter, with the
 // not-used flag of each parameter without any.
 std::array<uint8_t, TS_AVAIL_SIZE> recordOf(const std::map<int, std::vector<int>>& available) {
-    const int bases[] = {TS_AVAIL_COMP_QUALITY,
-                         TS_AVAIL_IMAGE_SIZE,
-                         TS_AVAIL_STROBE_SETTING,
-                         TS_AVAIL_STROBE_COMP_SETTING,
-                         TS_AVAIL_IMAGE_MODE,
-                         TS_AVAIL_MLWEI_MODE,
-                         TS_AVAIL_AF_DISTANCE,
-                         TS_AVAIL_WHITE_BALANCE_SETTING,
-                         TS_AVAIL_CONTRAST,
-                         TS_AVAIL_COLOR_GAIN,
-                         TS_AVAIL_SHARPNESS,
-                         TS_AVAIL_ISO,
-                         TS_AVAIL_AV,
-                         TS_AVAIL_TV,
-                         TS_AVAIL_EXPOSURE_COMPENSATION,
-                         TS_AVAIL_PHOTO_EFFECT,
-                         TS_AVAIL_BEEP};
     std::array<uint8_t, TS_AVAIL_SIZE> record{};
     for (int parameter = 0; parameter < TS_PARAM_COUNT; ++parameter) {
         const auto found = available.find(parameter);
-        record[bases[parameter]] = found == available.end() ? 1 : 0;
+        const int base = tesselink::availabilityBase(parameter);
+        record[base] = found == available.end() ? 1 : 0;
         if (found != available.end()) {
             for (const int ordinal : found->second) {
-                record[bases[parameter] + ordinal] = 1;
+                record[base + ordinal] = 1;
             }
         }
     }

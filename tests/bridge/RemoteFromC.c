@@ -1,6 +1,7 @@
 /* Remote control from plain C: everything it knows of the camera comes from
    the bridge's header. */
 
+#include "CCheck.h"
 #include "tesselink.h"
 
 #include <stdatomic.h>
@@ -10,23 +11,7 @@
 
 int remoteFromC(const char* out, char* message, size_t size);
 
-#define CHECK(call)                                                                                \
-    do {                                                                                           \
-        const tsResult* result_ = (call);                                                          \
-        if (result_->code != 0) {                                                                  \
-            snprintf(message, size, "%s: code 0x%08X in %.50s", #call, (unsigned)result_->code,    \
-                     result_->function);                                                           \
-            return 1;                                                                              \
-        }                                                                                          \
-    } while (0)
-
-#define REQUIRE(condition)                                                                         \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            snprintf(message, size, "failed: %s", #condition);                                     \
-            return 1;                                                                              \
-        }                                                                                          \
-    } while (0)
+#define REQUIRE(condition) REQUIRE_THAT(condition, "failed")
 
 enum { FRAMES_WANTED = 3 };
 

@@ -1,5 +1,6 @@
 #include "CameraFixture.h"
 #include "CameraFolder.h"
+#include "SdkSession.h"
 #include "TestEnvironment.h"
 #include "cdsdk.h"
 #include "cdsdk_simcontrol.h"
@@ -14,19 +15,8 @@
 
 namespace {
 
-class RemoteCameraTest : public ::testing::Test {
+class RemoteCameraTest : public SdkTest {
   protected:
-    void SetUp() override {
-        cdVersionInfo version{};
-        version.size = sizeof version;
-        version.major = 7;
-        ASSERT_EQ(CDStartSDK(&version, 0), CD_OK);
-    }
-    void TearDown() override {
-        CDFinishSDK();
-        cdsimReset();
-    }
-
     // A source of a camera offering keys, in release control with the data
     // going to the computer.
     cdHSource releaseControl(const QString& keys = fixture::remoteControl) {
