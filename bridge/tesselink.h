@@ -23,7 +23,7 @@ typedef struct tsResult {
 /* Failures of the bridge's own steps (the SDK's codes are below 0x10000). */
 enum {
     TS_ERR_INTERNAL = 0x00010001,    /* the bridge itself failed */
-    TS_ERR_BAD_INDEX = 0x00010002,   /* an item index outside the collection */
+    TS_ERR_BAD_INDEX = 0x00010002,   /* an item or size index below 0 or past the end */
     TS_ERR_BAD_KIND = 0x00010003,    /* a source kind outside 0 to 3 */
     TS_ERR_FILE_OPEN = 0x00010004,   /* a file to copy cannot be opened */
     TS_ERR_FILE_CREATE = 0x00010005, /* a destination file cannot be created */

@@ -305,7 +305,14 @@ tsResult* tsReleaseGetAvailParams(uint8_t* available) {
     return runExport("tsReleaseGetAvailParams", [&] {
         const Values kept = readParameters();
         std::memset(available, 0, TS_AVAIL_SIZE);
-        AvailabilitySearch(available, kept).run();
+        // A search that fails half-way must not leave the camera with the
+        // values it tried; the status keeps the failure's code.
+        try {
+            AvailabilitySearch(available, kept).run();
+        } catch (const CLumvikException&) {
+            writeParameters(kept);
+            throw;
+        }
         writeParameters(kept);
     });
 }

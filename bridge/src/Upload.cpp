@@ -39,10 +39,13 @@ tsResult* tsGetNrOfImageSizeSupported(int32_t* count) {
 
 tsResult* tsGetImageSizeSupported(int32_t index, tsImageSize* size) {
     return runExport("tsGetImageSizeSupported", [&] {
+        if (index < 0) {
+            fail(TS_ERR_BAD_INDEX);
+        }
         cdHEnum sizes = 0;
         check(CDEnumSupportedImageSizeReset(connection().source, 0, &sizes));
         cdImageSize entry{};
-        for (int64_t fetch = 0; fetch <= int64_t(index); ++fetch) {
+        for (int32_t fetch = 0; fetch <= index; ++fetch) {
             check(CDEnumSupportedImageSizeNext(sizes, &entry));
         }
         size->width = static_cast<int32_t>(entry.width);

@@ -201,15 +201,19 @@ TEST_F(ParametersTest, CameraWithoutFlashMarksBothFlashParametersNotUsed) {
     }
 }
 
-TEST_F(ParametersTest, FailureInsideAListEndsTheSearchWithItsCode) {
-    for (const char* operation :
-         {"CDGetReleaseParamCount", "CDEnumReleaseParamNext", "CDEnumReleaseParamRelease"}) {
+// The fifth list, of the metering, comes after Av, Tv and the flash were tried.
+TEST_F(ParametersTest, FailureInsideAListEndsTheSearchWithItsCodeAndTheSettingsBack) {
+    for (const auto& [operation, call] :
+         {std::pair{"CDGetReleaseParamCount", 2}, std::pair{"CDEnumReleaseParamNext", 2},
+          std::pair{"CDEnumReleaseParamRelease", 5}}) {
         startRelease();
-        cdsimFailCall(operation, 2, 0x66);
+        const cdsimRemoteState before = remote();
+        cdsimFailCall(operation, uint32_t(call), 0x66);
         uint8_t record[TS_AVAIL_SIZE] = {};
         const tsResult* result = tsReleaseGetAvailParams(record);
         EXPECT_EQ(result->code, 0x66) << operation;
         EXPECT_EQ(statusName(result), "tsReleaseGetAvailParams");
+        EXPECT_EQ(settingsOf(remote()), settingsOf(before)) << operation;
         cdsimReset();
         tsDisconnect();
     }

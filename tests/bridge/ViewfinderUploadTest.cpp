@@ -98,10 +98,13 @@ TEST_F(UploadTest, SizesComeInTheCamerasOrder) {
         EXPECT_EQ(tsGetImageSizeSupported(i, &size)->code, 0);
         EXPECT_EQ(QSize(size.width, size.height), expected[i]) << i;
     }
-    tsImageSize size{};
-    const tsResult* result = tsGetImageSizeSupported(3, &size);
-    EXPECT_EQ(result->code, CD_ERR_ENUM_END);
-    EXPECT_EQ(statusName(result), "tsGetImageSizeSupported");
+    for (const auto& [index, code] :
+         {std::pair{3, int32_t(CD_ERR_ENUM_END)}, std::pair{-1, int32_t(TS_ERR_BAD_INDEX)}}) {
+        tsImageSize size{};
+        const tsResult* result = tsGetImageSizeSupported(index, &size);
+        EXPECT_EQ(result->code, code) << index;
+        EXPECT_EQ(statusName(result), "tsGetImageSizeSupported");
+    }
 }
 
 QString rawFile(QSize size) {
