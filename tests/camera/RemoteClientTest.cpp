@@ -1,5 +1,6 @@
 #include "CameraClient.h"
 #include "CameraFixture.h"
+#include "DemoCard.h"
 #include "Errors.h"
 #include "TestEnvironment.h"
 #include "cdsdk_simcontrol.h"
@@ -173,6 +174,23 @@ TEST_F(RemoteClientTest, UploadPassesTheRequest) {
     EXPECT_EQ(added.rotation, 90);
     EXPECT_THROW(tesselink::UploadPicture({320, 200, 0, 2, raw}), ECameraError);
     tesselink::ClosePicCollection();
+}
+
+TEST(DemoCameraTest, OffersAllOfRemoteControl) {
+    const QString dir = testenv::newFolder("demo");
+    MakeDemoCamera(dir);
+    qputenv("LUMVIK_CAMERA", ("sim:" + dir).toUtf8());
+    tesselink::StartSDK();
+    tesselink::Connect();
+    uint8_t upload = 0;
+    EXPECT_EQ(tsDoSupportUppload(&upload)->code, 0);
+    EXPECT_EQ(upload, 1);
+    EXPECT_TRUE(tesselink::ReleaseDoSupportRemote());
+    EXPECT_TRUE(tesselink::ReleaseDoSupportViewFinder());
+    tesselink::ReleaseStart(TS_RELEASE_TO_PC, TS_RELEASE_BOTH);
+    EXPECT_EQ(tesselink::ReleaseGetZoomPosition(), (tsRemoteZoomPosition{0, 8, 12}));
+    tesselink::ReleaseEnd();
+    tesselink::FinishSDK();
 }
 
 } // namespace
