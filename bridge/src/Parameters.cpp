@@ -34,20 +34,22 @@ constexpr CameraSetting cameraSettings[] = {{TS_PARAM_MLWEI_MODE, CD_RELCAM_METE
                                             {TS_PARAM_PHOTO_EFFECT, CD_RELCAM_PHOTO_EFFECT, 2},
                                             {TS_PARAM_BEEP, CD_RELCAM_BEEP, 1}};
 
-// The parameters with a 16-bit getter and setter of their own, in the order
-// they are read and written.
+// The parameters with a 16-bit getter, setter and list of their own, in the
+// order they are read, written and searched.
 struct Dedicated {
     int parameter;
     cdError (*get)(cdHSource, uint16_t*);
     cdError (*set)(cdHSource, uint16_t);
+    cdError (*list)(cdHSource, cdHEnum*);
 };
 constexpr Dedicated dedicated[] = {
-    {TS_PARAM_IMAGE_MODE, CDGetShootingMode, CDSetShootingMode},
-    {TS_PARAM_AV, CDGetAvValue, CDSetAvValue},
-    {TS_PARAM_TV, CDGetTvValue, CDSetTvValue},
-    {TS_PARAM_EXPOSURE_COMPENSATION, CDGetExposureComp, CDSetExposureComp},
-    {TS_PARAM_WHITE_BALANCE_SETTING, CDGetWBSetting, CDSetWBSetting},
-    {TS_PARAM_AF_DISTANCE, CDGetAFDistanceSetting, CDSetAFDistanceSetting}};
+    {TS_PARAM_IMAGE_MODE, CDGetShootingMode, CDSetShootingMode, CDEnumShootingModeReset},
+    {TS_PARAM_AV, CDGetAvValue, CDSetAvValue, CDEnumAvValueReset},
+    {TS_PARAM_TV, CDGetTvValue, CDSetTvValue, CDEnumTvValueReset},
+    {TS_PARAM_EXPOSURE_COMPENSATION, CDGetExposureComp, CDSetExposureComp, CDEnumExposureCompReset},
+    {TS_PARAM_WHITE_BALANCE_SETTING, CDGetWBSetting, CDSetWBSetting, CDEnumWBSettingReset},
+    {TS_PARAM_AF_DISTANCE, CDGetAFDistanceSetting, CDSetAFDistanceSetting,
+     CDEnumAFDistanceSettingReset}};
 
 bool setCameraSetting(const CameraSetting& setting, uint32_t code) {
     return CDSetRelCamSettingData(source(), setting.id, setting.bytes, &code) == CD_OK;
@@ -199,42 +201,24 @@ class AvailabilitySearch {
         setNotUsed(size, found);
     }
 
-    static cdError (*listOf(int parameter))(cdHSource, cdHEnum*) {
-        switch (parameter) {
-        case TS_PARAM_IMAGE_MODE:
-            return CDEnumShootingModeReset;
-        case TS_PARAM_AV:
-            return CDEnumAvValueReset;
-        case TS_PARAM_TV:
-            return CDEnumTvValueReset;
-        case TS_PARAM_EXPOSURE_COMPENSATION:
-            return CDEnumExposureCompReset;
-        case TS_PARAM_WHITE_BALANCE_SETTING:
-            return CDEnumWBSettingReset;
-        default:
-            return CDEnumAFDistanceSettingReset;
-        }
-    }
-
     void single(const Dedicated& parameter) {
         const int p = parameter.parameter;
+        const auto taken = [&](uint32_t code) {
+            return parameter.set(source(), static_cast<uint16_t>(code)) == CD_OK;
+        };
         cdHEnum list = 0;
         bool found = false;
-        if (listOf(p)(source(), &list) == CD_OK) {
+        if (parameter.list(source(), &list) == CD_OK) {
             found = readList(list, sizeof(uint16_t),
                              [&](uint32_t entry) { mark(p, readOrdinal(p, entry)); });
         } else if (p != TS_PARAM_AV && p != TS_PARAM_TV) {
-            found = tryEach(p, [&](uint32_t code) {
-                return parameter.set(source(), static_cast<uint16_t>(code)) == CD_OK;
-            });
+            found = tryEach(p, taken);
         } else if (CDSetShootingMode(source(), CD_SHOOTING_MODE_MANUAL) == CD_OK) {
-            found = tryEach(p, [&](uint32_t code) {
-                return parameter.set(source(), static_cast<uint16_t>(code)) == CD_OK;
-            });
+            found = tryEach(p, taken);
             // Back to the kept value while the manual mode still takes it; once
             // the kept shooting mode is back, the camera may refuse it.
             if (kept_[p] != 0) {
-                parameter.set(source(), code16(p, kept_[p]));
+                taken(writtenCode(p, kept_[p]));
             }
         }
         setNotUsed(p, found);
