@@ -10,7 +10,7 @@
 
 namespace cdsim {
 
-// What a camera offers for remote control. Absent keys offer nothing.
+// What a camera offers for remote control; without its keys, none of it.
 struct Capabilities {
     std::optional<uint32_t> remoteRelease; // device property 8, when the camera lists it
     std::optional<uint32_t> upload;        // device property 4, when the camera lists it
