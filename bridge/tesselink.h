@@ -23,7 +23,7 @@ typedef struct tsResult {
 /* Failures of the bridge's own steps (the SDK's codes are below 0x10000). */
 enum {
     TS_ERR_INTERNAL = 0x00010001,    /* the bridge itself failed */
-    TS_ERR_BAD_INDEX = 0x00010002,   /* an item index outside the collection */
+    TS_ERR_BAD_INDEX = 0x00010002,   /* an item or size index below 0 or past the end */
     TS_ERR_BAD_KIND = 0x00010003,    /* a source kind outside 0 to 3 */
     TS_ERR_FILE_OPEN = 0x00010004,   /* a file to copy cannot be opened */
     TS_ERR_FILE_CREATE = 0x00010005, /* a destination file cannot be created */
@@ -94,6 +94,66 @@ enum {
     TS_SOURCE_FOLDER = 3
 };
 
+/* Upload: a size the camera takes. */
+typedef struct tsImageSize {
+    int32_t width;
+    int32_t height;
+} tsImageSize;
+
+/* Where released data go (tsReleaseStart's destination) and which (its data). */
+enum { TS_RELEASE_TO_PC = 0, TS_RELEASE_TO_PC_AND_CAMERA = 1, TS_RELEASE_TO_CAMERA = 2 };
+enum { TS_RELEASE_THUMBNAIL = 0, TS_RELEASE_PICTURE = 1, TS_RELEASE_BOTH = 2 };
+
+/* The seventeen shooting parameters, in the order the parameter calls
+   exchange them; each value is an ordinal of its enumeration, 0 = not used. */
+enum {
+    TS_PARAM_COMP_QUALITY,
+    TS_PARAM_IMAGE_SIZE,
+    TS_PARAM_STROBE_SETTING,
+    TS_PARAM_STROBE_COMP_SETTING,
+    TS_PARAM_IMAGE_MODE,
+    TS_PARAM_MLWEI_MODE,
+    TS_PARAM_AF_DISTANCE,
+    TS_PARAM_WHITE_BALANCE_SETTING,
+    TS_PARAM_CONTRAST,
+    TS_PARAM_COLOR_GAIN,
+    TS_PARAM_SHARPNESS,
+    TS_PARAM_ISO,
+    TS_PARAM_AV,
+    TS_PARAM_TV,
+    TS_PARAM_EXPOSURE_COMPENSATION,
+    TS_PARAM_PHOTO_EFFECT,
+    TS_PARAM_BEEP,
+    TS_PARAM_COUNT
+};
+
+/* The availability record of tsReleaseGetAvailParams: per parameter, in the
+   order above, one byte per ordinal from 0; byte base + k is 1 when ordinal k
+   is available, byte base + 0 is 1 when the camera has no value at all. */
+enum {
+    TS_AVAIL_COMP_QUALITY = 0,
+    TS_AVAIL_IMAGE_SIZE = 6,
+    TS_AVAIL_STROBE_SETTING = 12,
+    TS_AVAIL_STROBE_COMP_SETTING = 20,
+    TS_AVAIL_IMAGE_MODE = 34,
+    TS_AVAIL_MLWEI_MODE = 53,
+    TS_AVAIL_AF_DISTANCE = 60,
+    TS_AVAIL_WHITE_BALANCE_SETTING = 69,
+    TS_AVAIL_CONTRAST = 79,
+    TS_AVAIL_COLOR_GAIN = 83,
+    TS_AVAIL_SHARPNESS = 87,
+    TS_AVAIL_ISO = 91,
+    TS_AVAIL_AV = 97,
+    TS_AVAIL_TV = 112,
+    TS_AVAIL_EXPOSURE_COMPENSATION = 133,
+    TS_AVAIL_PHOTO_EFFECT = 147,
+    TS_AVAIL_BEEP = 154,
+    TS_AVAIL_SIZE = 157
+};
+
+/* Camera output modes of tsReleaseSetViewFinderOutput. */
+enum { TS_VIEWFINDER_TO_LCD = 0, TS_VIEWFINDER_TO_VIDEO = 1, TS_VIEWFINDER_OFF_ON_CAMERA = 2 };
+
 typedef void (*tsEventCallback)(int32_t event, int32_t reason);
 typedef void (*tsRemoteEventCallback)(int32_t event, int32_t reason, int32_t data);
 typedef void (*tsProgressCallback)(int32_t progress);
@@ -132,6 +192,45 @@ tsResult* tsGetThumbnail(int32_t index, const char* path);
 tsResult* tsGetPicture(int32_t index, const char* path, int32_t skipPicture);
 tsResult* tsGetMovie(int32_t index, const char* path);
 
+/* Upload to the current volume. quality: 0 low, 1 normal, 2 high, 3 very
+   high; path: a raw pixel file, width * height * 3 bytes of red, green, blue,
+   rows from the top; rotation: degrees in the low 16 bits. */
+tsResult* tsGetNrOfImageSizeSupported(int32_t* count);
+tsResult* tsGetImageSizeSupported(int32_t index, tsImageSize* size);
+tsResult* tsDoSupportUppload(uint8_t* supported);
+tsResult* tsUploadPicture(int32_t width, int32_t height, int32_t rotation, int32_t quality,
+                          const char* path);
+
+/* Remote release. synchronous: only its low byte counts. The fetches write
+   the next released data (thumbnail first, then picture) to the file. */
+tsResult* tsReleaseDoSupportRemote(uint8_t* supported);
+tsResult* tsReleaseStart(int32_t destination, int32_t data);
+tsResult* tsReleaseEnd(void);
+tsResult* tsRelease(int32_t synchronous);
+tsResult* tsReleaseGetThumbnail(const char* path);
+tsResult* tsReleaseGetPicture(const char* path);
+
+/* Shooting parameters and zoom, in release control. */
+tsResult* tsReleaseGetParams(int32_t* values); /* TS_PARAM_COUNT values */
+tsResult* tsReleaseSetParams(int32_t compQuality, int32_t imageSize, int32_t strobeSetting,
+                             int32_t strobeCompSetting, int32_t imageMode, int32_t mlWeiMode,
+                             int32_t afDistance, int32_t whiteBalanceSetting, int32_t contrast,
+                             int32_t colorGain, int32_t sharpness, int32_t iso, int32_t av,
+                             int32_t tv, int32_t exposureCompensation, int32_t photoEffect,
+                             int32_t beep);
+tsResult* tsReleaseGetAvailParams(uint8_t* available); /* TS_AVAIL_SIZE bytes */
+tsResult* tsReleaseGetZoomPosition(int32_t* position, int32_t* secondMaximum,
+                                   int32_t* firstMaximum);
+tsResult* tsReleaseSetZoomPosition(int32_t position);
+tsResult* tsReleaseDoSupportZoom(uint8_t* supported);
+
+/* Viewfinder, in release control: frames reach the viewfinder callback. */
+tsResult* tsReleaseDoSupportViewFinder(uint8_t* supported);
+tsResult* tsReleaseStartViewFinder(void);
+tsResult* tsReleaseStopViewFinder(void);
+tsResult* tsReleaseSetViewFinderOutput(int32_t mode);
+tsResult* tsReleaseActivateViewFinderAuto(void);
+
 #ifdef __cplusplus
 }
 #endif
@@ -145,6 +244,7 @@ TESSELINK_STATIC_ASSERT(sizeof(tsPictureProperties) == 184, "picture properties"
 TESSELINK_STATIC_ASSERT(sizeof(tsMovieProperties) == 76, "movie properties");
 TESSELINK_STATIC_ASSERT(sizeof(tsObjectContents) == 16, "object contents");
 TESSELINK_STATIC_ASSERT(sizeof(tsFileKinds) == 4, "file kinds");
+TESSELINK_STATIC_ASSERT(sizeof(tsImageSize) == 8, "image size");
 #undef TESSELINK_STATIC_ASSERT
 
 #endif

@@ -1,8 +1,9 @@
 #ifndef CDSDK_SIMCONTROL_H
 #define CDSDK_SIMCONTROL_H
 /*
- * Test-only control of the simulated camera: events, injected failures and
- * unplugging. Not for the program.
+ * Test-only control of the simulated camera: events, injected failures,
+ * unplugging, viewfinder frames on demand and a look at the camera's remote
+ * state. Not for the program.
  */
 
 #include "cdsdk.h"
@@ -23,6 +24,35 @@ void cdsimFailCall(const char* operation, uint32_t n, cdError code);
    CD_EVENT_REASON_CONNECTION_LOST, further calls on them fail with
    CD_ERR_DEVICE_DISCONNECTED, and the device enumeration finds no camera. */
 void cdsimUnplug(void);
+
+/* Delivers a release event to the release-control callback of the open camera
+   source, on the camera's event thread; returns once it was called. Nothing
+   happens outside release control. */
+void cdsimInjectReleaseEvent(uint32_t eventId, const void* data, uint32_t dataSize);
+
+/* Hands a frame to the running viewfinder's callback on the viewfinder's
+   thread and returns once it was called; bytes null means the next frame of
+   the simulated sensor. Returns 0 when no viewfinder runs. */
+int cdsimDeliverViewfinderFrame(const uint8_t* bytes, uint32_t size);
+
+/* The remote state of the open camera source. */
+typedef struct cdsimRemoteState {
+    int open; /* 0: no camera source is open, the rest is 0 */
+    int inReleaseControl;
+    uint32_t releaseDataKind;
+    uint32_t releases; /* CDRelease calls that shot */
+    int lastReleaseSynchronous;
+    uint16_t quality, imageSize, shootingMode, av, tv, exposureComp, whiteBalance, afDistance,
+        flashMode, flashComp;
+    uint8_t metering, iso, contrast, colorGain, sharpness, beep;
+    uint16_t photoEffect;
+    uint32_t zoom;
+    int viewfinderRunning;
+    uint32_t viewfinderFrames; /* frames delivered since the viewfinder started */
+    uint32_t viewfinderOutput; /* CD_VIEWFINDER_OUTPUT_..., 0 before any selection */
+    uint32_t autoFunctions;    /* flags of the last CDActViewfinderAutoFunctions, 0 before */
+} cdsimRemoteState;
+void cdsimGetRemoteState(cdsimRemoteState* state);
 
 /* Forgets armed failures and plugs the camera in again. */
 void cdsimReset(void);

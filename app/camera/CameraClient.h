@@ -3,6 +3,7 @@
 // named after it without "ts". Each checks the bridge's status and raises
 // ECameraError for a failure, then converts the results.
 
+#include "ReleaseParameters.h"
 #include "tesselink.h"
 
 #include <QDebug>
@@ -12,6 +13,16 @@ bool operator==(const tsPictureProperties& a, const tsPictureProperties& b);
 bool operator==(const tsMovieProperties& a, const tsMovieProperties& b);
 QDebug operator<<(QDebug debug, const tsPictureProperties& properties);
 QDebug operator<<(QDebug debug, const tsMovieProperties& properties);
+
+// What the upload window asks the camera to add: a raw pixel work file of
+// width x height, its rotation in degrees and the quality index 0 to 3.
+struct tsUploadRequest {
+    int32_t width = 0;
+    int32_t height = 0;
+    int16_t rotation = 0;
+    int32_t quality = 0;
+    QString path;
+};
 
 namespace tesselink {
 
@@ -41,5 +52,33 @@ void DeletePicture(int index);
 void GetThumbnail(int index, const QString& path);
 void GetPicture(int index, const QString& path, bool skipPicture);
 void GetMovie(int index, const QString& path);
+
+int GetNrOfImageSizeSupported();
+tsImageSize GetImageSizeSupported(int index);
+void UploadPicture(const tsUploadRequest& request);
+
+bool ReleaseDoSupportRemote();
+bool ReleaseDoSupportZoom();
+bool ReleaseDoSupportViewFinder();
+void ReleaseStart(int destination, int data);
+void ReleaseEnd();
+void Release(int synchronous);
+void ReleaseGetPicture(const QString& path);
+tsRemoteReleaseParameters ReleaseGetParams();
+void ReleaseSetParams(const tsRemoteReleaseParameters& parameters);
+tsRemoteZoomPosition ReleaseGetZoomPosition();
+void ReleaseStartViewFinder();
+void ReleaseStopViewFinder();
+void ReleaseSetViewFinderOutput(int mode);
+void ReleaseActivateViewFinderAuto();
+
+// Fills available from the camera's availability record: with allValues every
+// ordinal of every parameter, else the ordinals the camera takes, and nothing
+// for a parameter it does not use. A failure leaves available as it was.
+void GetAvailableParameters(bool allValues, tsRemoteAvailArrayReleaseParameters& available);
+
+// The list building of GetAvailableParameters over a record of TS_AVAIL_SIZE bytes.
+void BuildAvailableParameters(const uint8_t* record, bool allValues,
+                              tsRemoteAvailArrayReleaseParameters& available);
 
 } // namespace tesselink

@@ -49,6 +49,18 @@ void readDeviceProperty(uint32_t propertyId, void* buffer, uint32_t capacity) {
     check(CDEnumDevicePropertyRelease(properties));
 }
 
+void readSupport(uint32_t propertyId, uint8_t* supported) {
+    uint32_t value = 0;
+    readDeviceProperty(propertyId, &value, sizeof value);
+    *supported = value != 0 ? 1 : 0;
+}
+
+void readFaculty(uint8_t* supported) {
+    uint32_t faculty = 0;
+    check(CDGetReleaseControlFaculty(connection().source, &faculty));
+    *supported = faculty != 0 ? 1 : 0;
+}
+
 uint32_t progressAdapter(uint32_t progress, uint32_t /*sdkStatus*/, cdContext /*context*/) {
     if (const auto callback = slots().progress.load()) {
         callback(static_cast<int32_t>(progress));
@@ -61,8 +73,7 @@ namespace {
 uint32_t eventAdapter(uint32_t eventId, const void* /*data*/, uint32_t /*dataSize*/,
                       cdContext /*context*/) {
     if (const auto callback = slots().event.load()) {
-        callback(static_cast<int32_t>((eventId >> 16) & 0xF),
-                 static_cast<int32_t>(eventId & 0xFFFF));
+        callback(eventOf(eventId), reasonOf(eventId));
     }
     return 0;
 }

@@ -70,4 +70,18 @@ CallbackSlots& slots();
 
 uint32_t progressAdapter(uint32_t progress, uint32_t sdkStatus, cdContext context);
 
+// An SDK event identifier's event (bits 16 to 19) and reason (bits 0 to 15).
+inline int32_t eventOf(uint32_t eventId) {
+    return static_cast<int32_t>((eventId >> 16) & 0xF);
+}
+inline int32_t reasonOf(uint32_t eventId) {
+    return static_cast<int32_t>(eventId & 0xFFFF);
+}
+
+// Sets supported to 1 when the camera reports any release-control faculty.
+void readFaculty(uint8_t* supported);
+
+// Sets supported to 1 when the camera's 32-bit device property is not 0.
+void readSupport(uint32_t propertyId, uint8_t* supported);
+
 } // namespace tesselink

@@ -3,6 +3,23 @@
 //   DIR/camera.ini      [Camera] with the keys Model ("Canon PowerShot G5"),
 //                       Owner (the owner name), Port (1 USB, 2 IEEE 1394) and,
 //                       optionally, SerialNumber. Other keys are ignored.
+//                       What the camera offers for remote control is set by
+//                       further keys; a camera without them offers none of it:
+//     RemoteRelease=1   release control (0: listed as not offered; absent:
+//                       the camera does not list the device property at all)
+//     Upload=1          adding pictures, listed like RemoteRelease
+//     UploadSizes=1600x1200,640x480   the sizes it takes (default 1600x1200,
+//                       1024x768, 640x480)
+//     ZoomMaximum=12    the zoom's last position, digital zoom included
+//                       (0: no zoom)
+//     OpticalZoomMaximum=8   the optical zoom's last position
+//     Viewfinder=1      the live viewfinder
+//     ViewfinderFramesPerSecond=15   0 sends frames only on demand (tests)
+//     ParameterLists=1  lists the values of the image format, shooting mode,
+//                       white balance, flash mode, metering and ISO; no other
+//                       parameter ever has a list, so they are found by trying
+//     Flash=0           the camera has no flash
+//   The remote faculties need RemoteRelease=1.
 //   DIR/<volume>/       every immediate subfolder is a volume, in name order;
 //                       the folder's name is the volume's name (for example CF).
 //
@@ -185,11 +202,113 @@ std::optional<fs::path> pluggedCameraFolder() {
     return folder;
 }
 
+namespace {
+
+uint32_t number(const std::string& text) {
+    return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+}
+
+std::optional<uint32_t> optionalNumber(const std::map<std::string, std::string>& keys,
+                                       const std::string& key) {
+    const auto found = keys.find(key);
+    if (found == keys.end()) {
+        return std::nullopt;
+    }
+    return number(found->second);
+}
+
+// "1600x1200,640x480"; entries that are not two numbers are skipped.
+std::vector<std::pair<uint32_t, uint32_t>> sizesOf(const std::string& text) {
+    std::vector<std::pair<uint32_t, uint32_t>> sizes;
+    size_t begin = 0;
+    while (begin < text.size()) {
+        const size_t end = std::min(text.find(',', begin), text.size());
+        const std::string entry = text.substr(begin, end - begin);
+        const size_t x = entry.find_first_of("xX");
+        if (x != std::string::npos && number(entry) > 0 && number(entry.substr(x + 1)) > 0) {
+            sizes.emplace_back(number(entry), number(entry.substr(x + 1)));
+        }
+        begin = end + 1;
+    }
+    return sizes;
+}
+
+Capabilities capabilitiesOf(const std::map<std::string, std::string>& keys) {
+    Capabilities offers;
+    offers.remoteRelease = optionalNumber(keys, "REMOTERELEASE");
+    offers.upload = optionalNumber(keys, "UPLOAD");
+    offers.zoomMaximum = optionalNumber(keys, "ZOOMMAXIMUM").value_or(0);
+    offers.opticalZoomMaximum =
+        std::min(offers.zoomMaximum, optionalNumber(keys, "OPTICALZOOMMAXIMUM").value_or(0));
+    offers.viewfinder = optionalNumber(keys, "VIEWFINDER").value_or(0) != 0;
+    offers.viewfinderFramesPerSecond =
+        optionalNumber(keys, "VIEWFINDERFRAMESPERSECOND").value_or(15);
+    offers.parameterLists = optionalNumber(keys, "PARAMETERLISTS").value_or(0) != 0;
+    offers.flash = optionalNumber(keys, "FLASH").value_or(1) != 0;
+    const auto sizes = keys.find("UPLOADSIZES");
+    offers.uploadSizes =
+        sizes != keys.end()
+            ? sizesOf(sizes->second)
+            : std::vector<std::pair<uint32_t, uint32_t>>{{1600, 1200}, {1024, 768}, {640, 480}};
+    return offers;
+}
+
+std::optional<uint32_t> leadingNumber(const std::string& text, size_t digits) {
+    if (text.size() < digits ||
+        !std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(digits),
+                     [](unsigned char c) { return std::isdigit(c); })) {
+        return std::nullopt;
+    }
+    return number(text.substr(0, digits));
+}
+
+std::optional<uint32_t> trailingNumber(const std::string& stem) {
+    if (stem.size() < 4) {
+        return std::nullopt;
+    }
+    return leadingNumber(stem.substr(stem.size() - 4), 4);
+}
+
+std::string padded(uint32_t value, int digits) {
+    std::string text = std::to_string(value);
+    return std::string(static_cast<size_t>(std::max(0, digits - int(text.size()))), '0') + text;
+}
+
+} // namespace
+
 CameraDescription readDescription(const fs::path& folder) {
     auto keys = readSection(folder / "camera.ini", "Camera");
-    CameraDescription camera{keys["MODEL"], keys["OWNER"], keys["SERIALNUMBER"], 0};
-    camera.port = static_cast<uint32_t>(std::strtoul(keys["PORT"].c_str(), nullptr, 10));
+    CameraDescription camera{keys["MODEL"], keys["OWNER"], keys["SERIALNUMBER"], 0, {}};
+    camera.port = number(keys["PORT"]);
+    camera.offers = capabilitiesOf(keys);
     return camera;
+}
+
+fs::path nextPicturePath(const fs::path& volumeRoot) {
+    const fs::path dcim = volumeRoot / "DCIM";
+    fs::path folder;
+    uint32_t folderNumber = 0;
+    uint32_t fileNumber = 0;
+    for (const auto& entry : sortedEntries(dcim)) {
+        const auto numbered = leadingNumber(entry.path().filename().string(), 3);
+        if (!entry.is_directory() || !numbered || *numbered < 100) {
+            continue;
+        }
+        if (*numbered >= folderNumber) {
+            folderNumber = *numbered;
+            folder = entry.path();
+        }
+        for (const auto& file : sortedEntries(entry.path())) {
+            fileNumber =
+                std::max(fileNumber, trailingNumber(file.path().stem().string()).value_or(0));
+        }
+    }
+    if (folder.empty() || fileNumber >= 9999) {
+        folderNumber = std::max<uint32_t>(100, folder.empty() ? 100 : folderNumber + 1);
+        folder = dcim / (padded(folderNumber, 3) + "CANON");
+        fileNumber = fileNumber >= 9999 ? 0 : fileNumber;
+    }
+    return folder / ("IMG_" + padded(fileNumber + 1, 4) + ".JPG");
 }
 
 std::vector<fs::path> volumeFolders(const fs::path& folder) {

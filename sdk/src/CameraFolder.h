@@ -10,11 +10,25 @@
 
 namespace cdsim {
 
+// What a camera offers for remote control; without its keys, none of it.
+struct Capabilities {
+    std::optional<uint32_t> remoteRelease; // device property 8, when the camera lists it
+    std::optional<uint32_t> upload;        // device property 4, when the camera lists it
+    uint32_t opticalZoomMaximum = 0;
+    uint32_t zoomMaximum = 0; // 0: no zoom
+    bool viewfinder = false;
+    uint32_t viewfinderFramesPerSecond = 15; // 0: frames only on demand
+    bool parameterLists = false;
+    bool flash = true;
+    std::vector<std::pair<uint32_t, uint32_t>> uploadSizes;
+};
+
 struct CameraDescription {
     std::string model;
     std::string owner;
     std::string serialNumber;
     uint32_t port = 0;
+    Capabilities offers;
 };
 
 // The files one image item consists of: its own file and its companions.
@@ -37,6 +51,11 @@ std::vector<std::filesystem::path> volumeFolders(const std::filesystem::path& fo
 // folder in name order; option is one of the CD_ENUM_... values.
 std::vector<ItemFiles> scanVolume(const std::filesystem::path& root, uint32_t depth,
                                   uint32_t option);
+
+// Where the next picture of a volume goes: the folder of the highest number
+// below DCIM and one more than the highest file number of the card, in a new
+// folder after 9999; DCIM/100CANON/IMG_0001.JPG on an empty card.
+std::filesystem::path nextPicturePath(const std::filesystem::path& volumeRoot);
 
 // The file called name in folder: the exact name, else the same name in any letter case.
 std::filesystem::path findNeighbour(const std::filesystem::path& folder, const std::string& name);

@@ -55,7 +55,10 @@ cdError CDStartSDK(const cdVersionInfo* version, uint32_t /*option*/) {
 }
 
 cdError CDFinishSDK(void) {
-    return run("CDFinishSDK", [](State& state, auto&) {
+    return run("CDFinishSDK", [](State& state, auto& lock) {
+        for (Source* source : state.sources()) {
+            settleRemote(*source, lock);
+        }
         state.clear();
         state.started = false;
     });
@@ -122,7 +125,8 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
 }
 
 cdError CDCloseSource(cdHSource handle) {
-    return run("CDCloseSource", [&](State& state, auto&) {
+    return run("CDCloseSource", [&](State& state, auto& lock) {
+        settleRemote(state.get<Source>(handle), lock);
         for (const cdHandle owned : state.get<Source>(handle).owned) {
             state.remove(owned);
         }
@@ -156,8 +160,15 @@ cdError CDEnumDevicePropertyReset(cdHSource handle, uint32_t /*option*/, cdHEnum
         if (!source.camera) {
             throw Failure{CD_ERR_NOT_SUPPORTED};
         }
-        *properties = state.newEnumeration(EnumKind::DeviceProperty,
-                                           {CD_DEVPROP_MODEL_NAME, CD_DEVPROP_OWNER_NAME}, &source);
+        std::vector<uint32_t> listed = {CD_DEVPROP_MODEL_NAME, CD_DEVPROP_OWNER_NAME};
+        const Capabilities& offers = source.description.offers;
+        if (offers.upload) {
+            listed.push_back(CD_DEVPROP_UPLOAD_SUPPORT);
+        }
+        if (offers.remoteRelease) {
+            listed.push_back(CD_DEVPROP_REMOTE_RELEASE_SUPPORT);
+        }
+        *properties = state.newEnumeration(EnumKind::DeviceProperty, listed, &source);
     });
 }
 
@@ -177,6 +188,18 @@ cdError CDGetDevicePropertyData(cdHSource handle, uint32_t propertyId, uint32_t*
                                 uint32_t /*option*/) {
     return run("CDGetDevicePropertyData", [&](State& state, auto&) {
         const auto& camera = openSource(state, handle).description;
+        const auto support = propertyId == CD_DEVPROP_UPLOAD_SUPPORT ? camera.offers.upload
+                             : propertyId == CD_DEVPROP_REMOTE_RELEASE_SUPPORT
+                                 ? camera.offers.remoteRelease
+                                 : std::nullopt;
+        if (support) {
+            if (*size < sizeof *support) {
+                throw Failure{CD_ERR_BUFFER_TOO_SMALL};
+            }
+            std::memcpy(buffer, &*support, sizeof *support);
+            *size = sizeof *support;
+            return;
+        }
         std::string text;
         if (propertyId == CD_DEVPROP_MODEL_NAME) {
             text = camera.model;

@@ -2,10 +2,11 @@
 
 #include "ScaledThumbnail.h"
 #include "State.h"
+#include "Transfer.h"
 
 #include <cstring>
 #include <fstream>
-#include <thread>
+#include <optional>
 
 namespace fs = std::filesystem;
 using namespace cdsim;
@@ -99,37 +100,16 @@ cdError getData(const char* operation, cdHItem handle, cdHImageData* data, Choos
     });
 }
 
-// Copies the data to the file in four steps, reporting progress after each one.
-cdError writeData(const ImageData& data, const std::string& path,
-                  cdProgressCallbackFunction progress, cdContext context) {
-    Bytes bytes = data.bytes;
-    if (!data.file.empty()) {
-        std::ifstream in(data.file, std::ios::binary);
-        if (!in) {
-            return CD_ERR_FILE_NOT_FOUND;
-        }
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
+// The data's bytes, or nothing when its file cannot be read.
+std::optional<Bytes> bytesOf(const ImageData& data) {
+    if (data.file.empty()) {
+        return data.bytes;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return CD_ERR_FILE_IO;
+    std::ifstream in(data.file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
     }
-    const auto report = [&](uint32_t percent) {
-        if (progress) {
-            progress(percent, CD_PROGRESS_STATUS_TRANSFER, context);
-        }
-    };
-    report(0);
-    const size_t step = (bytes.size() + 3) / 4;
-    for (uint32_t quarter = 1; quarter <= 4; ++quarter) {
-        const size_t begin = std::min(bytes.size(), step * (quarter - 1));
-        const size_t end = std::min(bytes.size(), step * quarter);
-        out.write(reinterpret_cast<const char*>(bytes.data() + begin),
-                  static_cast<std::streamsize>(end - begin));
-        report(quarter * 25);
-    }
-    out.close();
-    return out ? CD_OK : CD_ERR_FILE_IO;
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace
@@ -353,13 +333,11 @@ cdError CDGetImageData(cdHImageData handle, const cdStorage* storage,
         }
         const ImageData data = imageData(state, handle);
         const std::string path = storage->path;
-        const auto reporter = option == CD_PROGRESS_REPORT ? progress : nullptr;
-        // The data moves on a transfer thread of its own, as from a camera;
-        // the caller waits for it without holding the state's lock.
-        lock.unlock();
-        std::thread transfer([&] { result = writeData(data, path, reporter, context); });
-        transfer.join();
-        lock.lock();
+        onTransferThread(lock, [&] {
+            const auto bytes = bytesOf(data);
+            result = bytes ? writeBytes(*bytes, path, reporter(option, progress), context)
+                           : CD_ERR_FILE_NOT_FOUND;
+        });
     });
     return code != CD_OK ? code : result;
 }

@@ -1,6 +1,6 @@
 #include "ScaledThumbnail.h"
 
-#include <turbojpeg.h>
+#include "Jpeg.h"
 
 #include <fstream>
 #include <iterator>
@@ -10,18 +10,6 @@ namespace cdsim {
 namespace {
 
 constexpr int thumbnailSide = 160;
-
-struct TurboJpeg {
-    tjhandle handle;
-    explicit TurboJpeg(tjhandle h) : handle(h) {}
-    ~TurboJpeg() {
-        if (handle) {
-            tjDestroy(handle);
-        }
-    }
-    TurboJpeg(const TurboJpeg&) = delete;
-    TurboJpeg& operator=(const TurboJpeg&) = delete;
-};
 
 // The largest scaling that fits the thumbnail, else the smallest there is.
 tjscalingfactor fittingScale(int width, int height) {
@@ -50,30 +38,20 @@ Bytes scaledThumbnail(const std::filesystem::path& jpeg) {
     int height = 0;
     int subsampling = 0;
     int colorspace = 0;
-    if (!decoder.handle || tjDecompressHeader3(decoder.handle, picture.data(),
-                                               static_cast<unsigned long>(picture.size()), &width,
-                                               &height, &subsampling, &colorspace) != 0) {
+    if (!decoder.get() || tjDecompressHeader3(decoder.get(), picture.data(),
+                                              static_cast<unsigned long>(picture.size()), &width,
+                                              &height, &subsampling, &colorspace) != 0) {
         return {};
     }
     const tjscalingfactor scale = fittingScale(width, height);
     const int scaledWidth = TJSCALED(width, scale);
     const int scaledHeight = TJSCALED(height, scale);
     Bytes pixels(static_cast<size_t>(scaledWidth) * scaledHeight * 3);
-    if (tjDecompress2(decoder.handle, picture.data(), static_cast<unsigned long>(picture.size()),
+    if (tjDecompress2(decoder.get(), picture.data(), static_cast<unsigned long>(picture.size()),
                       pixels.data(), scaledWidth, 0, scaledHeight, TJPF_RGB, 0) != 0) {
         return {};
     }
-    TurboJpeg encoder(tjInitCompress());
-    unsigned char* output = nullptr;
-    unsigned long outputSize = 0;
-    if (!encoder.handle || tjCompress2(encoder.handle, pixels.data(), scaledWidth, 0, scaledHeight,
-                                       TJPF_RGB, &output, &outputSize, TJSAMP_420, 80, 0) != 0) {
-        tjFree(output);
-        return {};
-    }
-    Bytes thumbnail(output, output + outputSize);
-    tjFree(output);
-    return thumbnail;
+    return encodeRgb(pixels.data(), scaledWidth, scaledHeight, 80);
 }
 
 } // namespace cdsim

@@ -91,10 +91,27 @@ void requireConnected(const State& state, const Source* source) {
     }
 }
 
+Source& cameraSource(State& state, cdHSource handle) {
+    auto& source = state.get<Source>(handle);
+    requireConnected(state, &source);
+    if (!source.camera) {
+        throw Failure{CD_ERR_NOT_SUPPORTED};
+    }
+    return source;
+}
+
+Source& releaseControl(State& state, cdHSource handle) {
+    auto& source = cameraSource(state, handle);
+    if (!source.remote.inReleaseControl) {
+        throw Failure{CD_ERR_NOT_IN_RELEASE_CONTROL};
+    }
+    return source;
+}
+
 namespace {
 
-// Delivers camera events on a thread of the camera, one at a time, calling
-// the registered functions without holding the state's lock.
+// Runs the calls that deliver camera and release events on a thread of the
+// camera, one at a time, without holding the state's lock.
 class EventThread {
   public:
     ~EventThread() {
@@ -108,12 +125,12 @@ class EventThread {
         }
     }
 
-    void deliver(uint32_t eventId) {
+    void deliver(std::function<void()> call) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!thread_.joinable()) {
             thread_ = std::thread([this] { loop(); });
         }
-        queue_.push_back(eventId);
+        queue_.push_back(std::move(call));
         const uint64_t ticket = ++queued_;
         changed_.notify_all();
         changed_.wait(lock, [&] { return delivered_ >= ticket; });
@@ -127,34 +144,19 @@ class EventThread {
             if (queue_.empty()) {
                 return;
             }
-            const uint32_t eventId = queue_.front();
+            const auto call = std::move(queue_.front());
             queue_.pop_front();
             lock.unlock();
-            callRegistrations(eventId);
+            call();
             lock.lock();
             ++delivered_;
             changed_.notify_all();
         }
     }
 
-    static void callRegistrations(uint32_t eventId) {
-        std::vector<EventRegistration> registrations;
-        {
-            std::lock_guard<std::mutex> lock(stateMutex());
-            for (const Source* source : state().sources()) {
-                for (const auto& [handle, registration] : source->registrations) {
-                    registrations.push_back(registration);
-                }
-            }
-        }
-        for (const auto& registration : registrations) {
-            registration.function(eventId, nullptr, 0, registration.context);
-        }
-    }
-
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<uint32_t> queue_;
+    std::deque<std::function<void()>> queue_;
     uint64_t queued_ = 0;
     uint64_t delivered_ = 0;
     bool stopping_ = false;
@@ -166,7 +168,27 @@ EventThread& eventThread() {
     return thread;
 }
 
+void callRegistrations(uint32_t eventId) {
+    std::vector<EventRegistration> registrations;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        for (const Source* source : state().sources()) {
+            for (const auto& [handle, registration] : source->registrations) {
+                registrations.push_back(registration);
+            }
+        }
+    }
+    for (const auto& registration : registrations) {
+        registration.function(eventId, nullptr, 0, registration.context);
+    }
+}
+
 } // namespace
+
+void onEventThread(std::function<void()> call) {
+    eventThread().deliver(std::move(call));
+}
+
 } // namespace cdsim
 
 using namespace cdsim;
@@ -174,7 +196,7 @@ using namespace cdsim;
 extern "C" {
 
 void cdsimInjectEvent(uint32_t eventId) {
-    eventThread().deliver(eventId);
+    onEventThread([eventId] { callRegistrations(eventId); });
 }
 
 void cdsimFailCall(const char* operation, uint32_t n, cdError code) {

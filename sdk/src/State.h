@@ -4,8 +4,10 @@
 
 #include "CameraFolder.h"
 #include "ItemMetadata.h"
+#include "Remote.h"
 #include "cdsdk.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -63,9 +65,10 @@ struct Source {
     std::vector<cdHandle> volumes;
     std::vector<cdHandle> owned; // handles released with the source
     std::map<cdHandle, EventRegistration> registrations;
+    Remote remote;
 };
 
-enum class EnumKind { Device, DeviceProperty, Volume, Item, ItemProperty };
+enum class EnumKind { Device, DeviceProperty, Volume, Item, ItemProperty, ReleaseParam, ImageSize };
 
 struct Enumeration {
     explicit Enumeration(EnumKind kind, std::vector<uint32_t> entries = {})
@@ -73,6 +76,7 @@ struct Enumeration {
     EnumKind kind;
     std::vector<uint32_t> entries;
     size_t next = 0;
+    uint32_t entrySize = 0; // bytes of each entry of a parameter list
 };
 
 using Object =
@@ -155,5 +159,19 @@ template <class Body> cdError run(const char* operation, Body&& body) {
 
 // A source, volume or item of the camera fails once the camera is unplugged.
 void requireConnected(const State& state, const Source* source);
+
+// An open source of the camera, not of the computer.
+Source& cameraSource(State& state, cdHSource handle);
+
+// A camera source in release control.
+Source& releaseControl(State& state, cdHSource handle);
+
+// Runs call on the camera's event thread, where events are delivered one at a
+// time without the state's lock, and returns once it ran.
+void onEventThread(std::function<void()> call);
+
+// Waits for the source's shooting thread and stops its viewfinder, with the
+// state's lock let go meanwhile, so that neither outlives the source.
+void settleRemote(Source& source, std::unique_lock<std::mutex>& lock);
 
 } // namespace cdsim

@@ -1,6 +1,7 @@
 /* A client in plain C: everything it knows of the camera comes from the
    bridge's header. */
 
+#include "CCheck.h"
 #include "tesselink.h"
 
 #include <stdio.h>
@@ -8,24 +9,6 @@
 
 int bridgeFromC(const char* cameraOut, const char* folder, const char* folderOut, char* message,
                 size_t size);
-
-#define CHECK(call)                                                                                \
-    do {                                                                                           \
-        const tsResult* result_ = (call);                                                          \
-        if (result_->code != 0) {                                                                  \
-            snprintf(message, size, "%s: code 0x%08X in %.50s", #call, (unsigned)result_->code,    \
-                     result_->function);                                                           \
-            return 1;                                                                              \
-        }                                                                                          \
-    } while (0)
-
-#define REQUIRE(condition, path)                                                                   \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            snprintf(message, size, "%s: %s", #condition, path);                                   \
-            return 1;                                                                              \
-        }                                                                                          \
-    } while (0)
 
 static int modifiedAt(const char* path, uint32_t seconds) {
     struct stat status;
@@ -38,7 +21,7 @@ static int transferAll(const char* out, int fromFolder, char* message, size_t si
     int32_t count = 0;
     int32_t i;
     CHECK(tsGetNrOfPicturesOnCamera(&count));
-    REQUIRE(count > 0, out);
+    REQUIRE_THAT(count > 0, out);
     for (i = 0; i < count; ++i) {
         tsObjectContents contents;
         char path[600];
@@ -52,16 +35,16 @@ static int transferAll(const char* out, int fromFolder, char* message, size_t si
             CHECK(tsGetMovieProperties(i, &movie));
             snprintf(path, sizeof path, "%s/%.50s", out, movie.fileName);
             CHECK(tsGetMovie(i, path));
-            REQUIRE(fromFolder || modifiedAt(path, movie.shootingTime), path);
+            REQUIRE_THAT(fromFolder || modifiedAt(path, movie.shootingTime), path);
         } else if (contents.pictures > 0) {
             tsPictureProperties picture;
             CHECK(tsGetPictureProperties(i, &picture));
             snprintf(path, sizeof path, "%s/%.50s", out, picture.fileName);
             CHECK(tsGetPicture(i, path, 0));
-            REQUIRE(modifiedAt(path, picture.shootingTime), path);
+            REQUIRE_THAT(modifiedAt(path, picture.shootingTime), path);
             if (contents.sounds > 0) {
                 snprintf(path, sizeof path, "%s/%.50s.wav", out, picture.fileName);
-                REQUIRE(modifiedAt(path, picture.shootingTime), path);
+                REQUIRE_THAT(modifiedAt(path, picture.shootingTime), path);
             }
         }
     }
@@ -79,7 +62,7 @@ int bridgeFromC(const char* cameraOut, const char* folder, const char* folderOut
     CHECK(tsConnect());
     CHECK(tsGetModel(model));
     CHECK(tsTotalVolumes(&volumes));
-    REQUIRE(volumes > 0, model);
+    REQUIRE_THAT(volumes > 0, model);
     CHECK(tsGetVolume(1));
     CHECK(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", none));
     if (transferAll(cameraOut, 0, message, size) != 0) {

@@ -1,11 +1,14 @@
 #include "CameraFixture.h"
 #include "TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <gtest/gtest.h>
 
 extern "C" int bridgeFromC(const char* cameraOut, const char* folder, const char* folderOut,
                            char* message, size_t size);
+extern "C" int remoteFromC(const char* out, char* message, size_t size);
 
 namespace {
 
@@ -29,6 +32,25 @@ TEST(BridgeFromCTest, ReadsAndTransfersACameraAndAFolder) {
         EXPECT_TRUE(QFile::exists(folderOut + "/" + name)) << name;
     }
     EXPECT_FALSE(QFile::exists(folderOut + "/3.thm"));
+}
+
+TEST(BridgeFromCTest, TakesSetsZoomsWatchesAndUploadsRemotely) {
+    const auto camera = fixture::standardCamera(testenv::newFolder("camera"));
+    camera.offer("RemoteRelease=1\nUpload=1\nUploadSizes=1024x768,640x480\nZoomMaximum=12\n"
+                 "OpticalZoomMaximum=8\nViewfinder=1\nParameterLists=1\n");
+    camera.plugIn();
+    const QString out = testenv::newFolder("out");
+    char message[1024] = {};
+    ASSERT_EQ(remoteFromC(out.toUtf8().constData(), message, sizeof message), 0) << message;
+    EXPECT_EQ(QImage(out + "/thumbnail.jpg", "JPG").size(), QSize(160, 120));
+    EXPECT_EQ(QImage(out + "/picture.jpg", "JPG").size(), QSize(1600, 1200));
+    for (const char* frame : {"frame0.jpg", "frame1.jpg", "frame2.jpg"}) {
+        EXPECT_FALSE(QImage(out + "/" + frame, "JPG").isNull()) << frame;
+    }
+    // The kept release went to the last folder under the number after the movie 0007.
+    const QString folder = camera.volume("CF") + "/DCIM/101CANON/";
+    EXPECT_EQ(QImage(folder + "IMG_0008.JPG", "JPG").size(), QSize(1600, 1200));
+    EXPECT_EQ(QImage(folder + "IMG_0009.JPG", "JPG").size(), QSize(640, 480));
 }
 
 } // namespace

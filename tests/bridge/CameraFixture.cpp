@@ -114,6 +114,13 @@ QString CameraFolder::volume(const QString& name) const {
     return root_ + "/" + name;
 }
 
+void CameraFolder::offer(const QString& keys) const {
+    QFile file(root_ + "/camera.ini");
+    if (!file.open(QIODevice::Append) || file.write(keys.toUtf8()) != keys.toUtf8().size()) {
+        throw std::runtime_error("cannot extend " + root_.toStdString());
+    }
+}
+
 void CameraFolder::plugIn() const {
     qputenv("LUMVIK_CAMERA", ("sim:" + root_).toUtf8());
 }

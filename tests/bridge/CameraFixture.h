@@ -44,12 +44,19 @@ class CameraFolder {
     QString root() const { return root_; }
     // The folder of volume name, made when missing.
     QString volume(const QString& name) const;
+    // Adds description keys, one "Key=Value" a line, such as those of remoteControl.
+    void offer(const QString& keys) const;
     // Points the simulated camera at this folder.
     void plugIn() const;
 
   private:
     QString root_;
 };
+
+// Everything of remote control, with viewfinder frames only on demand.
+inline const QString remoteControl = "RemoteRelease=1\nUpload=1\nZoomMaximum=12\n"
+                                     "OpticalZoomMaximum=8\nViewfinder=1\n"
+                                     "ViewfinderFramesPerSecond=0\nParameterLists=1\n";
 
 // The card used by most tests, on volume "CF" (and one picture on "SD"):
 //   DCIM/100CANON/IMG_0005.JPG + IMG_0005.WAV   shot 2004:05:06 07:08:09

@@ -1,4 +1,5 @@
 #include "CameraFixture.h"
+#include "SdkSession.h"
 #include "TestEnvironment.h"
 #include "cdsdk.h"
 #include "cdsdk_simcontrol.h"
@@ -16,19 +17,8 @@
 
 namespace {
 
-class SimCameraTest : public ::testing::Test {
+class SimCameraTest : public SdkTest {
   protected:
-    void SetUp() override {
-        cdVersionInfo version{};
-        version.size = sizeof version;
-        version.major = 7;
-        ASSERT_EQ(CDStartSDK(&version, 0), CD_OK);
-    }
-    void TearDown() override {
-        CDFinishSDK();
-        cdsimReset();
-    }
-
     static cdSourceInfo firstDevice() {
         cdHEnum devices = 0;
         EXPECT_EQ(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices), CD_OK);

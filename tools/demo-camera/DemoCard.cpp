@@ -165,9 +165,14 @@ QByteArray movie(const DemoShot& item) {
     return DemoAvi(jpegs, MovieSize, 15);
 }
 
+// The demo camera offers all of remote control: release, parameter lists,
+// eight optical and four more digital zoom steps, the viewfinder and upload.
 void writeCameraDescription(const QString& dir) {
     writeFile(dir + "/camera.ini",
-              QString("[Camera]\nModel=%1\nOwner=%2\nPort=1\nSerialNumber=5601234567\n")
+              QString("[Camera]\nModel=%1\nOwner=%2\nPort=1\nSerialNumber=5601234567\n"
+                      "RemoteRelease=1\nParameterLists=1\nZoomMaximum=12\nOpticalZoomMaximum=8\n"
+                      "Viewfinder=1\nViewfinderFramesPerSecond=15\nUpload=1\n"
+                      "UploadSizes=1600x1200,1024x768,640x480\n")
                   .arg(DemoModel, DemoOwner)
                   .toUtf8());
 }

@@ -1,0 +1,349 @@
+// Release control of the simulated camera: releases and their data, zoom,
+// the faculty, and the remote state that tests look at.
+
+#include "Sensor.h"
+#include "State.h"
+#include "Transfer.h"
+#include "Viewfinder.h"
+#include "cdsdk_simcontrol.h"
+
+#include <bitset>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace cdsim {
+
+void ReleasedData::push(Entry entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.push_back(std::move(entry));
+}
+
+std::optional<ReleasedData::Entry> ReleasedData::pop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (entries_.empty()) {
+        return std::nullopt;
+    }
+    Entry entry = std::move(entries_.front());
+    entries_.pop_front();
+    return entry;
+}
+
+void ReleasedData::clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.clear();
+}
+
+Settings initialSettings() {
+    Settings settings{};
+    settings[Quality] = 3;       // fine
+    settings[ImageSize] = 0;     // large
+    settings[ShootingMode] = 1;  // program
+    settings[Av] = 40;           // f/4
+    settings[Tv] = 96;           // 1/30 s
+    settings[ExposureComp] = 24; // 0 EV
+    settings[WhiteBalance] = 0;  // auto
+    settings[AFDistance] = 1;    // auto
+    settings[FlashMode] = 1;     // auto
+    settings[FlashComp] = 24;    // 0 EV
+    settings[Metering] = 3;      // evaluative
+    settings[Beep] = 1;          // on
+    return settings;
+}
+
+Remote::Remote() : settings(initialSettings()) {}
+
+Remote::~Remote() {
+    if (shooting.joinable()) {
+        shooting.join();
+    }
+}
+
+void settleRemote(Source& source, std::unique_lock<std::mutex>& lock) {
+    std::thread shooting = std::move(source.remote.shooting);
+    auto viewfinder = std::move(source.remote.viewfinder);
+    lock.unlock();
+    if (shooting.joinable()) {
+        shooting.join();
+    }
+    viewfinder.reset();
+    lock.lock();
+}
+
+namespace {
+
+// Everything the shooting thread needs, copied from the source.
+struct ShootingOrder {
+    Scene scene;
+    uint32_t kind = 0;
+    fs::path card; // the first volume, where kept pictures go
+    std::shared_ptr<ReleasedData> released;
+    cdReleaseEventCallbackFunction events = nullptr;
+    cdContext eventContext = 0;
+    cdProgressCallbackFunction progress = nullptr;
+    cdContext progressContext = 0;
+};
+
+void sendReleaseEvent(const ShootingOrder& order, uint32_t eventId, std::optional<uint32_t> data) {
+    if (!order.events) {
+        return;
+    }
+    onEventThread([&] {
+        order.events(eventId, data ? &*data : nullptr, data ? sizeof *data : 0, order.eventContext);
+    });
+}
+
+void keepOnCard(const fs::path& card, const Bytes& picture) {
+    const fs::path file = nextPicturePath(card);
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    writeBytes(picture, file.string(), nullptr, 0);
+}
+
+uint32_t dataToComputer(uint32_t kind) {
+    return static_cast<uint32_t>(
+        std::bitset<2>(kind & (CD_REL_KIND_THUMB_TO_PC | CD_REL_KIND_PICTURE_TO_PC)).count());
+}
+
+void shoot(const ShootingOrder& order) {
+    const auto report = [&](uint32_t percent) {
+        if (order.progress) {
+            order.progress(percent, CD_PROGRESS_STATUS_TRANSFER, order.progressContext);
+        }
+    };
+    report(0);
+    sendReleaseEvent(order, CD_RELEASE_EVENT_RELEASE_START, std::nullopt);
+    Exposure exposure = expose(order.scene);
+    report(50);
+    const uint32_t toCamera = CD_REL_KIND_THUMB_TO_CAMERA | CD_REL_KIND_PICTURE_TO_CAMERA;
+    if ((order.kind & toCamera) != 0 && !order.card.empty()) {
+        keepOnCard(order.card, exposure.picture);
+    }
+    if (order.kind & CD_REL_KIND_THUMB_TO_PC) {
+        order.released->push({CD_RELEASED_THUMBNAIL, std::move(exposure.thumbnail)});
+    }
+    if (order.kind & CD_REL_KIND_PICTURE_TO_PC) {
+        order.released->push({CD_RELEASED_PICTURE, std::move(exposure.picture)});
+    }
+    report(100);
+    sendReleaseEvent(order, CD_RELEASE_EVENT_RELEASE_COMPLETE, dataToComputer(order.kind));
+}
+
+Scene sceneOf(const Source& source) {
+    return {source.remote.settings, source.remote.live->zoom, source.description.offers.zoomMaximum,
+            source.description.model, source.description.owner};
+}
+
+// Waits for a release still shooting, without the lock.
+void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock) {
+    std::thread shooting = std::move(source.remote.shooting);
+    if (shooting.joinable()) {
+        lock.unlock();
+        shooting.join();
+        lock.lock();
+    }
+}
+
+Source& zoomCamera(State& state, cdHSource handle) {
+    auto& source = releaseControl(state, handle);
+    if (source.description.offers.zoomMaximum == 0) {
+        throw Failure{CD_ERR_NOT_SUPPORTED};
+    }
+    return source;
+}
+
+Source* openCamera(State& state) {
+    for (Source* source : state.sources()) {
+        if (source->camera) {
+            return source;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+} // namespace cdsim
+
+using namespace cdsim;
+
+extern "C" {
+
+cdError CDGetReleaseControlFaculty(cdHSource handle, uint32_t* faculty) {
+    return run("CDGetReleaseControlFaculty", [&](State& state, auto&) {
+        const Capabilities& offers = cameraSource(state, handle).description.offers;
+        *faculty = 0;
+        if (offers.remoteRelease.value_or(0) != 0) {
+            *faculty = (offers.zoomMaximum ? CD_RELEASE_FACULTY_ZOOM : 0) |
+                       (offers.viewfinder ? CD_RELEASE_FACULTY_VIEWFINDER : 0);
+        }
+    });
+}
+
+cdError CDEnterReleaseControl(cdHSource handle, cdReleaseEventCallbackFunction function,
+                              cdContext context) {
+    return run("CDEnterReleaseControl", [&](State& state, auto&) {
+        auto& source = cameraSource(state, handle);
+        if (source.description.offers.remoteRelease.value_or(0) == 0) {
+            throw Failure{CD_ERR_NOT_SUPPORTED};
+        }
+        if (source.remote.inReleaseControl) {
+            throw Failure{CD_ERR_BUSY};
+        }
+        source.remote.inReleaseControl = true;
+        source.remote.events = function;
+        source.remote.eventContext = context;
+    });
+}
+
+cdError CDExitReleaseControl(cdHSource handle) {
+    return run("CDExitReleaseControl", [&](State& state, auto& lock) {
+        settleRemote(releaseControl(state, handle), lock);
+        auto& remote = releaseControl(state, handle).remote;
+        remote.released->clear();
+        remote.inReleaseControl = false;
+        remote.events = nullptr;
+    });
+}
+
+cdError CDSelectReleaseDataKind(cdHSource handle, uint32_t kind) {
+    return run("CDSelectReleaseDataKind", [&](State& state, auto&) {
+        auto& source = releaseControl(state, handle);
+        if (kind == 0 || kind > 0xF) {
+            throw Failure{CD_ERR_BAD_PARAMETER};
+        }
+        source.remote.dataKind = kind;
+    });
+}
+
+cdError CDRelease(cdHSource handle, uint8_t synchronous, cdProgressCallbackFunction progress,
+                  cdContext context, uint32_t option, uint32_t* numData) {
+    return run("CDRelease", [&](State& state, auto& lock) {
+        waitForShooting(releaseControl(state, handle), lock);
+        auto& source = releaseControl(state, handle);
+        Remote& remote = source.remote;
+        ShootingOrder order{sceneOf(source),
+                            remote.dataKind,
+                            source.volumes.empty() ? fs::path()
+                                                   : state.get<Volume>(source.volumes[0]).root,
+                            remote.released,
+                            remote.events,
+                            remote.eventContext,
+                            reporter(option, progress),
+                            context};
+        ++remote.releases;
+        remote.lastReleaseSynchronous = synchronous != 0;
+        if (numData) {
+            *numData = dataToComputer(remote.dataKind);
+        }
+        std::thread shooting([order = std::move(order)] { shoot(order); });
+        if (synchronous) {
+            lock.unlock();
+            shooting.join();
+            lock.lock();
+        } else {
+            remote.shooting = std::move(shooting);
+        }
+    });
+}
+
+cdError CDGetReleasedData(cdHSource handle, cdProgressCallbackFunction progress, cdContext context,
+                          uint32_t option, cdReleaseImageInfo* info, const cdStorage* storage) {
+    cdError result = CD_OK;
+    const cdError code = run("CDGetReleasedData", [&](State& state, auto& lock) {
+        if (!storage || storage->type != CD_STORAGE_FILE || !storage->path) {
+            throw Failure{CD_ERR_BAD_PARAMETER};
+        }
+        waitForShooting(releaseControl(state, handle), lock);
+        const auto data = releaseControl(state, handle).remote.released->pop();
+        if (!data) {
+            throw Failure{CD_ERR_NO_DATA};
+        }
+        if (info) {
+            *info = {data->type, CD_FORMAT_JPEG, static_cast<uint32_t>(data->bytes.size()), 0};
+        }
+        const std::string path = storage->path;
+        onTransferThread(lock, [&] {
+            result = writeBytes(data->bytes, path, reporter(option, progress), context);
+        });
+    });
+    return code != CD_OK ? code : result;
+}
+
+cdError CDGetZoomPos(cdHSource handle, uint32_t* position) {
+    return run("CDGetZoomPos", [&](State& state, auto&) {
+        *position = zoomCamera(state, handle).remote.live->zoom;
+    });
+}
+
+cdError CDGetMaximumZoomPos(cdHSource handle, uint32_t* opticalMaximum, uint32_t* maximum) {
+    return run("CDGetMaximumZoomPos", [&](State& state, auto&) {
+        const Capabilities& offers = zoomCamera(state, handle).description.offers;
+        *opticalMaximum = offers.opticalZoomMaximum;
+        *maximum = offers.zoomMaximum;
+    });
+}
+
+cdError CDSetZoomPos(cdHSource handle, uint32_t position) {
+    return run("CDSetZoomPos", [&](State& state, auto&) {
+        auto& source = zoomCamera(state, handle);
+        if (position > source.description.offers.zoomMaximum) {
+            throw Failure{CD_ERR_BAD_PARAMETER};
+        }
+        source.remote.live->zoom = position;
+    });
+}
+
+void cdsimInjectReleaseEvent(uint32_t eventId, const void* data, uint32_t dataSize) {
+    cdReleaseEventCallbackFunction function = nullptr;
+    cdContext context = 0;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        if (Source* camera = openCamera(state()); camera && camera->remote.inReleaseControl) {
+            function = camera->remote.events;
+            context = camera->remote.eventContext;
+        }
+    }
+    if (function) {
+        onEventThread([&] { function(eventId, data, dataSize, context); });
+    }
+}
+
+void cdsimGetRemoteState(cdsimRemoteState* out) {
+    std::lock_guard<std::mutex> lock(stateMutex());
+    std::memset(out, 0, sizeof *out);
+    const Source* camera = openCamera(state());
+    if (!camera) {
+        return;
+    }
+    const Remote& remote = camera->remote;
+    const Settings& s = remote.settings;
+    out->open = 1;
+    out->inReleaseControl = remote.inReleaseControl;
+    out->releaseDataKind = remote.dataKind;
+    out->releases = remote.releases;
+    out->lastReleaseSynchronous = remote.lastReleaseSynchronous;
+    out->quality = s[Quality];
+    out->imageSize = s[ImageSize];
+    out->shootingMode = s[ShootingMode];
+    out->av = s[Av];
+    out->tv = s[Tv];
+    out->exposureComp = s[ExposureComp];
+    out->whiteBalance = s[WhiteBalance];
+    out->afDistance = s[AFDistance];
+    out->flashMode = s[FlashMode];
+    out->flashComp = s[FlashComp];
+    out->metering = static_cast<uint8_t>(s[Metering]);
+    out->iso = static_cast<uint8_t>(s[Iso]);
+    out->contrast = static_cast<uint8_t>(s[Contrast]);
+    out->colorGain = static_cast<uint8_t>(s[ColorGain]);
+    out->sharpness = static_cast<uint8_t>(s[Sharpness]);
+    out->beep = static_cast<uint8_t>(s[Beep]);
+    out->photoEffect = s[PhotoEffect];
+    out->zoom = remote.live->zoom;
+    out->viewfinderRunning = remote.viewfinder != nullptr;
+    out->viewfinderFrames = remote.viewfinder ? remote.viewfinder->frames() : 0;
+    out->viewfinderOutput = remote.live->output;
+    out->autoFunctions = remote.autoFunctions;
+}
+
+} // extern "C"

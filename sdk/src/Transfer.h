@@ -1,0 +1,32 @@
+#pragma once
+// Moving data to files as a camera does: on a thread of its own, with
+// progress reports, while the caller waits without the state's lock.
+
+#include "ItemMetadata.h"
+#include "cdsdk.h"
+
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace cdsim {
+
+// Writes bytes to the file at path in four steps, reporting 0 and then the
+// percentage after each step when progress is given.
+cdError writeBytes(const Bytes& bytes, const std::string& path, cdProgressCallbackFunction progress,
+                   cdContext context);
+
+// The reporter an operation's progress option asks for.
+inline cdProgressCallbackFunction reporter(uint32_t option, cdProgressCallbackFunction progress) {
+    return option == CD_PROGRESS_REPORT ? progress : nullptr;
+}
+
+// Runs work on a transfer thread and waits for it with the lock let go.
+template <class Work> void onTransferThread(std::unique_lock<std::mutex>& lock, Work&& work) {
+    lock.unlock();
+    std::thread transfer(std::forward<Work>(work));
+    transfer.join();
+    lock.lock();
+}
+
+} // namespace cdsim
