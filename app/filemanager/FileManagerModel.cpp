@@ -1,0 +1,352 @@
+#include "FileManagerModel.h"
+
+#include "CameraClient.h"
+#include "Dates.h"
+#include "Errors.h"
+#include "ExifReader.h"
+#include "LanguageFile.h"
+#include "Log.h"
+#include "NamePattern.h"
+#include "ProgramFolder.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QString thumbnailFile() {
+    return ProgramFile("thumbnail.jpg");
+}
+
+bool hasRecordExtension(const QString& name) {
+    return name.endsWith(".JPG", Qt::CaseInsensitive) || name.endsWith(".CRW", Qt::CaseInsensitive);
+}
+
+qint64 roundedKB(qint64 bytes) {
+    return std::llround(double(bytes) / 1024.0);
+}
+
+// The EXIF photo date ("yyyy:MM:dd hh:mm:ss", local time) as camera seconds.
+std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
+    const QDateTime date = QDateTime::fromString(photoDate, "yyyy:MM:dd hh:mm:ss");
+    if (!date.isValid())
+        return std::nullopt;
+    return DateTimeToSeconds(FromQDateTime(date));
+}
+
+} // namespace
+
+TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
+    : language_(language), view_(view) {}
+
+qint64 TFileManagerModel::sizeOf(int itemNumber) const {
+    if (itemNumber < 1 || itemNumber > qsizetype(sizes_.size()))
+        return 0;
+    return sizes_[itemNumber - 1];
+}
+
+qint64 TFileManagerModel::totalSize(const QList<int>& indexes) const {
+    qint64 total = 0;
+    for (int index : indexes)
+        total += sizeOf(index + 1);
+    return total;
+}
+
+QString TFileManagerModel::caption(const char* key, const char* def) const {
+    return language_.read(Section, key, def);
+}
+
+QString TFileManagerModel::localDate(uint32_t seconds) const {
+    const QDateTime date = ToQDateTime(SecondsToDateTime(seconds));
+    const QLocale locale = QLocale::system();
+    return locale.toString(date.date(), QLocale::ShortFormat) + " " +
+           locale.toString(date.time(), QLocale::LongFormat);
+}
+
+void TFileManagerModel::GetAllThumnails() {
+    // Left set when the camera fails, until the next run.
+    listBuilding_ = true;
+    selectedTotal = 0;
+    const int n = tesselink::GetNrOfPicturesOnCamera();
+    sizes_.assign(std::max(n, 0), 0);
+    entries_.clear();
+    view_.ClearEntries();
+    for (int e = 1; e <= n; ++e) {
+        view_.SetStatusText(language_.readFormatted(Section, "statusbar_get_pic_data_for_pic",
+                                                    "Getting picture data for picture %s of %s",
+                                                    {QString::number(e), QString::number(n)}));
+        GetPictureData(e, false);
+        selectedTotal += sizes_[e - 1];
+        const QString destination = DestinationPath();
+        view_.SetEntrySelected(e - 1, !destination.isEmpty() && !QFileInfo::exists(destination));
+    }
+    view_.SetStatusText(language_.readFormatted(Section, "statusbar_tot_kB_to_receive",
+                                                "Picture data received, total filesize %s kB",
+                                                {QString::number(roundedKB(selectedTotal))}));
+    listBuilding_ = false;
+}
+
+void TFileManagerModel::addEntryIfMissing(int itemNumber, const QString& name) {
+    if (entries_.size() < itemNumber) {
+        entries_ << name;
+        view_.AddEntry(name);
+    }
+}
+
+void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
+    LogLine("Enters GetPictureData index=" + QString::number(itemNumber));
+    view_.LetMessagesRun();
+    currentContents = tesselink::GetObjectContents(itemNumber - 1);
+    if (currentContents.pictures < 1 && currentContents.movies < 1)
+        addEntryIfMissing(itemNumber, "-");
+    else if (currentContents.pictures < 1)
+        readMovie(itemNumber);
+    else
+        readPicture(itemNumber, reload);
+}
+
+void TFileManagerModel::showThumbnailFile() {
+    view_.ShowThumbnail(QImage(thumbnailFile()));
+}
+
+void TFileManagerModel::readMovie(int itemNumber) {
+    currentMovie = tesselink::GetMovieProperties(itemNumber - 1);
+    const QString name = QString::fromLatin1(currentMovie.fileName);
+    addEntryIfMissing(itemNumber, name);
+    LogLine("Filename of movie=" + name);
+    lines_.dateAndTime =
+        caption("date_and_time_label", "Date and time:") + localDate(currentMovie.shootingTime);
+    lines_.fileSize =
+        caption("filesize_label", "Filesize:") + QString::number(currentMovie.fileSize);
+    lines_.size = caption("size_label", "Size:") + QString::number(currentMovie.width) + "x" +
+                  QString::number(currentMovie.height);
+    sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
+    sizes_[itemNumber - 1] = currentMovie.fileSize;
+    tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+    showThumbnailFile();
+    if (computerDirectory) {
+        // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
+        const ExifContents exif = ReadExif(thumbnailFile());
+        if (const auto seconds =
+                exif.hasExif() ? exifPhotoSeconds(exif.summary.photoDate) : std::nullopt) {
+            currentMovie.shootingTime = uint32_t(*seconds);
+            lines_.dateAndTime = caption("date_and_time_label", "Date and time:") + " " +
+                                 localDate(currentMovie.shootingTime);
+        }
+    }
+    lines_.pictureLinesVisible = false;
+    view_.ShowPictureData(lines_);
+}
+
+// The four record lines: bare captions, then what the record holds.
+void TFileManagerModel::showRecord(TJPEGImage& record) {
+    view_.ShowThumbnail(record.bitmap());
+    lines_.rotate = caption("rotate_label", "Rotate:") + " " + QString::number(record.rotation()) +
+                    " " + caption("text_degrees", "degrees");
+    lines_.resize = caption("resize_label", "Resize:");
+    lines_.compression = caption("compression_label", "Compression:");
+    lines_.gray = caption("gray_label", "Gray:");
+    if (!record.modified())
+        return;
+    lines_.gray +=
+        " " + (record.grayscale() ? caption("text_yes", "yes") : caption("text_no", "no"));
+    lines_.compression += " " + QString::number(record.compressionQuality());
+    switch (record.scale()) {
+    case TJPEGScale::Full:
+        break;
+    case TJPEGScale::Half:
+        lines_.resize = caption("autocomment_size_half", "Resize: half");
+        break;
+    case TJPEGScale::Quarter:
+        lines_.resize = caption("autocomment_size_quarter", "Resize: quarter");
+        break;
+    case TJPEGScale::Eighth:
+        lines_.resize = caption("autocomment_size_eighth", "Resize: eighth");
+        break;
+    }
+}
+
+void TFileManagerModel::readPicture(int itemNumber, bool reload) {
+    currentPicture = tesselink::GetPictureProperties(itemNumber - 1);
+    const tsPictureProperties& p = currentPicture;
+    const QString name = QString::fromLatin1(p.fileName);
+    addEntryIfMissing(itemNumber, name);
+    LogLine("Filename of picture=" + name);
+    lines_.rotate = caption("rotate_label", "Rotate:");
+    lines_.resize = caption("resize_label", "Resize:");
+    lines_.compression = caption("compression_label", "Compression:");
+    lines_.gray = caption("gray_label", "Gray:");
+    bool found = false;
+    for (TJPEGImage& record : records)
+        if (record.itemNumber == itemNumber) {
+            showRecord(record);
+            found = true;
+        }
+    if (name != "-" && (!found || reload)) {
+        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+        showThumbnailFile();
+    }
+    const auto onOff = [this](uint8_t flag) {
+        return " " + (flag ? caption("text_on", "on") : caption("text_off", "off"));
+    };
+    lines_.exposureComp = caption("exposure_comp_label", "Exposure Comp:") + " " +
+                          QString::number(double(p.exposureCompensation), 'g', 8);
+    lines_.flash = caption("flash_label", "Flash:") + onOff(p.flash);
+    lines_.macro = caption("macro_label", "Macro:") + onOff(p.macro);
+    lines_.isProtected = caption("protected_label", "Protected:") + onOff(p.isProtected);
+    lines_.aperture = caption("aperture_label", "Aperture:") +
+                      ApertureText(p.apertureNumerator, p.apertureDenominator);
+    lines_.shutterSpeed = caption("shutter_speed_label", "Shutter speed:") +
+                          ShutterText(p.shutterSpeedNumerator, p.shutterSpeedDenominator);
+    lines_.fileSize =
+        caption("filesize_label", "Filesize:") + QString::number(roundedKB(p.fileSize)) + " kB";
+    lines_.size =
+        caption("size_label", "Size:") + QString::number(p.width) + "x" + QString::number(p.height);
+    lines_.dateAndTime =
+        caption("date_and_time_label", "Date and time:") + " " + localDate(p.shootingTime);
+    sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
+    sizes_[itemNumber - 1] = p.fileSize;
+    lines_.pictureLinesVisible = true;
+    if (hasRecordExtension(name))
+        keepRecord(itemNumber, reload);
+    view_.ShowPictureData(lines_);
+}
+
+void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
+    const tsPictureProperties& p = currentPicture;
+    const auto fresh = [&] {
+        return NewPictureRecord(thumbnailFile(), itemNumber, QString::fromLatin1(p.fileName),
+                                p.width, p.height, p.fileSize);
+    };
+    const auto at = std::lower_bound(
+        records.begin(), records.end(), itemNumber,
+        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+    if (at == records.end() || at->itemNumber != itemNumber) {
+        TJPEGImage& record = *records.insert(at, fresh());
+        // The transfer turns the picture the way the camera tagged it.
+        if (p.rotation == 90 || p.rotation == 180 || p.rotation == 270)
+            record.rotateInMemory(p.rotation);
+        try {
+            view_.ShowThumbnail(record.bitmap());
+        } catch (const ELumvikError& error) {
+            LogLine("Exception : GetPictureData " + error.message());
+        }
+        lines_.rotate = caption("rotate_label", "Rotate:") + " " + QString::number(p.rotation) +
+                        " " + caption("text_degrees", "degrees");
+    } else if (reload) {
+        *at = fresh();
+        // The panel shows the record as it is now, not as it was before the reset.
+        showRecord(*at);
+    }
+}
+
+QString TFileManagerModel::userText() {
+    if (listBuilding_)
+        return {};
+    if (!userText_)
+        userText_ = (askUserText ? askUserText() : std::nullopt).value_or(QString());
+    return *userText_;
+}
+
+void TFileManagerModel::ForgetUserText() {
+    userText_.reset();
+}
+
+QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
+    LogLine("Enters TForm_filemanager.CreateName, parameter = " + pattern);
+    TPatternSource source;
+    source.movie = movie;
+    const auto fill = [&source](const auto& properties) {
+        source.date = ToQDateTime(SecondsToDateTime(properties.shootingTime));
+        source.folderNumber = properties.directoryNumber;
+        source.fileNumber = properties.fileNumber;
+        source.name = QString::fromLatin1(properties.fileName);
+    };
+    if (movie) {
+        fill(currentMovie);
+    } else {
+        const tsPictureProperties& p = currentPicture;
+        fill(p);
+        source.iso = p.isoSpeed;
+        source.tvNumerator = p.shutterSpeedNumerator;
+        source.tvDenominator = p.shutterSpeedDenominator;
+        source.avNumerator = p.apertureNumerator;
+        source.avDenominator = p.apertureDenominator;
+        source.width = p.width;
+        source.height = p.height;
+        source.model = QString::fromLatin1(p.modelName);
+        source.owner = QString::fromLatin1(p.ownerName);
+        source.focal = p.focalLength;
+        source.teleFocal = p.teleFocalLength;
+        source.wideFocal = p.wideFocalLength;
+    }
+    return ExpandPattern(pattern, source, [this] { return userText(); });
+}
+
+QString TFileManagerModel::DestinationPath() {
+    if (currentContents.pictures < 1 && currentContents.movies < 1)
+        return {};
+    const bool movie = currentContents.movies > 0;
+    const QString name =
+        QString::fromLatin1(movie ? currentMovie.fileName : currentPicture.fileName);
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    return targetDirectory + CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
+           (suffix.isEmpty() ? QString() : "." + suffix);
+}
+
+TJPEGImage* TFileManagerModel::FindRecord(const QString& name) {
+    const auto it = std::find_if(records.begin(), records.end(),
+                                 [&name](const TJPEGImage& record) { return record.name == name; });
+    return it == records.end() ? nullptr : &*it;
+}
+
+bool TFileManagerModel::ChangeRecord(const QString& name, TRecordChange change) {
+    TJPEGImage* record = FindRecord(name);
+    if (!record)
+        return false;
+    const int scale = int(record->scale());
+    const int quality = record->compressionQuality();
+    switch (change) {
+    case TRecordChange::RotateLeft:
+        record->rotateInMemory(270);
+        break;
+    case TRecordChange::RotateRight:
+        record->rotateInMemory(90);
+        break;
+    case TRecordChange::Gray:
+        record->setGrayscale(true);
+        break;
+    case TRecordChange::Smaller:
+        if (scale < 3)
+            record->setScale(TJPEGScale(scale + 1));
+        break;
+    case TRecordChange::Larger:
+        if (scale > 0)
+            record->setScale(TJPEGScale(scale - 1));
+        break;
+    case TRecordChange::QualityUp:
+        if (quality <= 99)
+            record->setCompressionQuality(quality + 1);
+        break;
+    case TRecordChange::QualityDown:
+        if (quality > 0)
+            record->setCompressionQuality(quality - 1);
+        break;
+    }
+    return true;
+}
+
+void TFileManagerModel::MarkSelected(const QList<int>& indexes) {
+    for (TJPEGImage& record : records)
+        record.selected = indexes.contains(record.itemNumber - 1);
+}
+
+QList<int> TFileManagerModel::MarkedIndexes() const {
+    QList<int> indexes;
+    for (const TJPEGImage& record : records)
+        if (record.selected)
+            indexes << record.itemNumber - 1;
+    return indexes;
+}

@@ -1,0 +1,136 @@
+#pragma once
+// What the file manager knows about the open picture collection, below its
+// window: the list of camera files with their sizes, the data of the item read
+// last, the picture transformation records, the patterns and target directory,
+// and the rules that build the list, name the files and change the records.
+// The window shows what the model asks through TFileManagerView; tests drive
+// the model with a view of their own.
+
+#include "PictureRecords.h"
+#include "tesselink.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class TLanguageFile;
+
+// The lines of the picture data panel, each with its caption.
+struct TPictureDataLines {
+    QString shutterSpeed, aperture, exposureComp, dateAndTime, fileSize, size;
+    QString flash, macro, isProtected, rotate, resize, compression, gray;
+    bool pictureLinesVisible = true; // the seven lines from flash to gray
+
+    bool operator==(const TPictureDataLines&) const = default;
+};
+
+// What the model asks of the window while it builds the list and reads items.
+class TFileManagerView {
+  public:
+    virtual ~TFileManagerView() = default;
+    virtual void SetStatusText(const QString& text) = 0;
+    virtual void ClearEntries() = 0;
+    virtual void AddEntry(const QString& text) = 0;
+    virtual void SetEntrySelected(int index, bool selected) = 0;
+    virtual void ShowPictureData(const TPictureDataLines& lines) = 0;
+    // The thumbnail as it now stands (rotation, gray and resize applied).
+    virtual void ShowThumbnail(const QImage& image) = 0;
+    // Lets pending window messages run during long loops.
+    virtual void LetMessagesRun() = 0;
+};
+
+// A change a key asks of a picture transformation record.
+enum class TRecordChange {
+    RotateLeft,  // by 270
+    RotateRight, // by 90
+    Gray,
+    Smaller,     // one resize step down, to an eighth at most
+    Larger,      // one resize step up, to full size at most
+    QualityUp,   // to 100 at most
+    QualityDown, // to 0 at least
+};
+
+class TFileManagerModel {
+  public:
+    static constexpr const char* Section = "Form_filemanager";
+
+    TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);
+
+    // The list: one entry per object in collection order ("-" for an object
+    // that is neither picture nor movie); item number = index + 1.
+    const QStringList& entries() const { return entries_; }
+    // The size table: bytes of an item, 0 until read.
+    qint64 sizeOf(int itemNumber) const;
+    // Sum of the size table entries of the list indexes.
+    qint64 totalSize(const QList<int>& indexes) const;
+    // Set by GetAllThumnails to the size of all entries.
+    qint64 selectedTotal = 0;
+
+    // The item read last: its contents and the properties last read.
+    tsObjectContents currentContents{};
+    tsPictureProperties currentPicture{};
+    tsMovieProperties currentMovie{};
+
+    // Sorted by item number, at most one record per item.
+    TArrayPic records;
+
+    bool computerDirectory = false; // the collection is a computer folder
+    bool listBuilding() const { return listBuilding_; }
+    QString targetDirectory; // ends in "/" unless empty
+    QString fileNamePattern = "$CAM";
+    QString subDirPattern;
+    QString moviesDirectory;
+
+    // Rebuilds the list from the collection, selecting exactly the entries
+    // whose destination file does not exist yet.
+    void GetAllThumnails();
+    // Reads item q into the current properties and the panel; appends it to
+    // the list when the list is shorter; keeps its record. reload replaces an
+    // existing record by one without any transformation.
+    void GetPictureData(int itemNumber, bool reload);
+
+    // The pattern expanded from the current movie (movie) or picture properties.
+    QString CreateName(const QString& pattern, bool movie);
+    // Where the transfer writes the item read last: target directory +
+    // subdirectory + file name + the item's extension in lower case. Empty for
+    // an object that is neither picture nor movie.
+    QString DestinationPath();
+
+    // The "$TEXT" value is asked for through this once per transfer click;
+    // nullopt means the user cancelled, which counts as an empty text.
+    std::function<std::optional<QString>()> askUserText;
+    // A new transfer click: the next "$TEXT" asks again.
+    void ForgetUserText();
+
+    // The record of the list entry with that name; nullptr when none.
+    TJPEGImage* FindRecord(const QString& name);
+    // Applies a key's change to the record of that name; false when none.
+    bool ChangeRecord(const QString& name, TRecordChange change);
+    // Marks the records of the listed entries as selected and all others not.
+    void MarkSelected(const QList<int>& indexes);
+    // The list indexes of the records marked selected.
+    QList<int> MarkedIndexes() const;
+
+  private:
+    void readMovie(int itemNumber);
+    void readPicture(int itemNumber, bool reload);
+    void keepRecord(int itemNumber, bool reload);
+    void showRecord(TJPEGImage& record);
+    void showThumbnailFile();
+    void addEntryIfMissing(int itemNumber, const QString& name);
+    QString caption(const char* key, const char* def) const;
+    QString localDate(uint32_t seconds) const;
+    QString userText();
+
+    const TLanguageFile& language_;
+    TFileManagerView& view_;
+    QStringList entries_;
+    std::vector<qint64> sizes_;
+    TPictureDataLines lines_;
+    bool listBuilding_ = false;
+    std::optional<QString> userText_;
+};
