@@ -72,9 +72,13 @@ class TForm_main : public QMainWindow, public TAppServices {
     bool debugEnabled() const override;
     TMessageThread* messageThread() const;
 
-    // Connection state, kept here for the camera connection.
+    // The camera connection (see CameraConnection.h): true between a
+    // successful Connect_to_tessel and the next Disconnect_from_tessel.
     bool connected = false;
     QString cameraModel;
+    // Both raise their failures; connecting twice or disconnecting twice is harmless.
+    void Connect_to_tessel();
+    void Disconnect_from_tessel();
     // Set by the web update when an installer waits to be started at exit.
     bool upgradePending = false;
     QString upgradeProgram;
