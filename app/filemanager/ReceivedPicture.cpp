@@ -39,7 +39,8 @@ QString sizeText(const TLanguageFile& language, TJPEGScale scale) {
 }
 
 QString transformationComment(const TLanguageFile& language, const TJPEGImage& record) {
-    return language.read(Section, "autocomment_transformation", "Lumvik picture transformation to") +
+    return language.read(Section, "autocomment_transformation",
+                         "Lumvik picture transformation to") +
            " " + sizeText(language, record.scale()) + ", " +
            (record.grayscale() ? language.read(Section, "autocomment_gray_true", "Gray: true")
                                : language.read(Section, "autocomment_gray_false", "Gray: false")) +

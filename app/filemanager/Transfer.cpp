@@ -59,9 +59,9 @@ QDateTime cameraDate(uint32_t seconds) {
 }
 
 void setReadOnly(const QString& path) {
-    QFile::setPermissions(path, QFile::permissions(path) &
-                                    ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup |
-                                      QFile::WriteOther));
+    QFile::setPermissions(path,
+                          QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                       QFile::WriteGroup | QFile::WriteOther));
 }
 
 void startProgram(const QString& program, const QStringList& arguments) {
@@ -80,7 +80,8 @@ TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateT
         return rate;
     }
     rate.bytesPerSecond = double(receivedBytes) / double(rate.seconds);
-    const double secondsLeft = std::max<qint64>(totalBytes - receivedBytes, 0) / rate.bytesPerSecond;
+    const double secondsLeft =
+        std::max<qint64>(totalBytes - receivedBytes, 0) / rate.bytesPerSecond;
     const QTime left = QTime(0, 0).addSecs(int(std::lround(secondsLeft)) % 86400);
     rate.timeLeft = QLocale::system().toString(left, QLocale::LongFormat);
     return rate;
@@ -100,8 +101,7 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 
 TTransfer::TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
                      const TLanguageFile& language, QStringList& receivedFiles)
-    : model_(model), view_(view), window_(window), language_(language),
-      received_(receivedFiles) {}
+    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {}
 
 TTransfer::~TTransfer() {
     if (progressWindow == &window_) {
@@ -183,14 +183,15 @@ void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& s
     selectedTotal_ = model_.totalSize(selected);
     const qint64 available = QStorageInfo(target).bytesAvailable();
     if (available < selectedTotal_)
-        throw ERangeError(formatted(
-            "errormsg_not_enough_disc_space",
-            "You do not have enough disk space. Required=%s bytes,available=%s bytes",
-            {QString::number(selectedTotal_), QString::number(available)}));
+        throw ERangeError(
+            formatted("errormsg_not_enough_disc_space",
+                      "You do not have enough disk space. Required=%s bytes,available=%s bytes",
+                      {QString::number(selectedTotal_), QString::number(available)}));
     receivedBytes_ = 0;
     receiveCounter_ = 1;
     if (selected.isEmpty())
-        throw ERangeError(text("errormsg_no_pics_selected_to_copy", "No pictures selected to copy"));
+        throw ERangeError(
+            text("errormsg_no_pics_selected_to_copy", "No pictures selected to copy"));
     selectedCount_ = int(selected.size());
 }
 
@@ -231,8 +232,8 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
     entryPath_ = path;
     const QString directory = QFileInfo(path).path();
     if (!QDir().mkpath(directory))
-        throw EInOutError(
-            formatted("errormsg_could_not_create_dir", "Could not create directory %s", {directory}));
+        throw EInOutError(formatted("errormsg_could_not_create_dir",
+                                    "Could not create directory %s", {directory}));
     view_.LetMessagesRun();
 
     if (hasExtension(path, ".crw"))
@@ -357,11 +358,11 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
         LogLine("Creates EXIF file :" + ExifTextFilePath(path));
         WriteExifTextFile(exif);
     }
-    view_.SetStatusText(formatted(
-        "statusbar_receiving_progress",
-        "Receiving picture %s of %s. Time left: %s. Transfer rate: %s bytes/sec.",
-        {QString::number(receiveCounter_), QString::number(selectedCount_), rate.timeLeft,
-         QString::number(std::llround(rate.bytesPerSecond))}));
+    view_.SetStatusText(
+        formatted("statusbar_receiving_progress",
+                  "Receiving picture %s of %s. Time left: %s. Transfer rate: %s bytes/sec.",
+                  {QString::number(receiveCounter_), QString::number(selectedCount_), rate.timeLeft,
+                   QString::number(std::llround(rate.bytesPerSecond))}));
     if (options.setReadOnly)
         setReadOnly(path);
     view_.LetMessagesRun();

@@ -64,9 +64,9 @@ struct TTransferHooks {
 
 // The rate and time left after some bytes of a transfer were received.
 struct TTransferRate {
-    qint64 seconds = 0;      // since the start, rounded
+    qint64 seconds = 0; // since the start, rounded
     double bytesPerSecond = 0;
-    QString timeLeft;        // as a time of day; "--" while nothing is received
+    QString timeLeft; // as a time of day; "--" while nothing is received
 };
 TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
                            const QDateTime& now);
