@@ -53,7 +53,10 @@ QVariant TReceivedFilesMimeData::retrieveData(const QString& mimeType, QMetaType
         for (const QString& path : transfer_())
             urls_->append(QUrl::fromLocalFile(path));
     }
-    return QVariant::fromValue(*urls_);
+    QVariantList urls;
+    for (const QUrl& url : *urls_)
+        urls << url;
+    return urls;
 }
 
 TFileManagerActions::TFileManagerActions(TForm_filemanager& window)

@@ -101,7 +101,9 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 
 TTransfer::TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
                      const TLanguageFile& language, QStringList& receivedFiles)
-    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {}
+    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {
+    freeSpace = [](const QString& directory) { return QStorageInfo(directory).bytesAvailable(); };
+}
 
 TTransfer::~TTransfer() {
     if (progressWindow == &window_) {
@@ -181,7 +183,7 @@ void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& s
     if (options.emailPictures && hooks.startMail)
         hooks.startMail();
     selectedTotal_ = model_.totalSize(selected);
-    const qint64 available = QStorageInfo(target).bytesAvailable();
+    const qint64 available = freeSpace(target);
     if (available < selectedTotal_)
         throw ERangeError(
             formatted("errormsg_not_enough_disc_space",

@@ -83,6 +83,8 @@ class TTransfer {
     ~TTransfer();
 
     TTransferHooks hooks;
+    // The free bytes of the file system holding a directory.
+    std::function<qint64(const QString&)> freeSpace;
 
     void Button_StartTransferClick();
     bool running() const { return running_; }
