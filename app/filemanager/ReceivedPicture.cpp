@@ -4,6 +4,8 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -82,6 +84,7 @@ bool TransformReceivedPicture(TJPEGImage& record, const QString& path, bool addT
         return false;
     const QString fileName = QFileInfo(path).fileName();
     const QByteArray delivered = ReadWholeFile(path);
+    const QDateTime deliveredDate = QFileInfo(path).lastModified();
     bool changed = false;
     try {
         if (record.rotation() != 0) {
@@ -105,7 +108,11 @@ bool TransformReceivedPicture(TJPEGImage& record, const QString& path, bool addT
     } catch (...) {
         LogLine("Restores the received picture " + path);
         WriteFileAtomically(path, delivered);
+        QFile file(path);
+        if (file.open(QIODevice::ReadWrite))
+            file.setFileTime(deliveredDate, QFileDevice::FileModificationTime);
         throw;
     }
-    return changed;
+    // Writing the comment alone rewrites the file too.
+    return changed || !record.commentLines.isEmpty();
 }

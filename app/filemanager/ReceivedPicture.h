@@ -10,10 +10,10 @@
 class TLanguageFile;
 
 // Applies record's transformations to the picture at path and returns whether
-// it was rotated or re-encoded. With addToComment the automatic lines go into
-// the record's comment lines before the comment is written. status shows the
-// localised progress text. When a step fails, the file gets back the content
-// the camera delivered before the error goes on.
+// the file was rewritten, so that its date must be set again. With addToComment the automatic lines
+// go into the record's comment lines before the comment is written. status shows the localised
+// progress text. When a step fails, the file gets back the content and date the camera delivered
+// before the error goes on.
 bool TransformReceivedPicture(TJPEGImage& record, const QString& path, bool addToComment,
                               const TLanguageFile& language,
                               const std::function<void(const QString&)>& status);

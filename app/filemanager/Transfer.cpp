@@ -344,16 +344,16 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
     LogLine(QString("pictures_received:=%1").arg(receiveCounter_));
 
     const QDateTime kept = keptDate(path);
-    bool changed = false;
+    bool rewritten = false;
     const QString entry = model_.entries()[item - 1];
     if (entry.endsWith(".JPG", Qt::CaseInsensitive))
         for (TJPEGImage& record : model_.records)
             if (record.name == entry)
-                changed |= TransformReceivedPicture(
+                rewritten |= TransformReceivedPicture(
                     record, path, options.addTransformationToComment, language_,
                     [this](const QString& status) { view_.SetStatusText(status); });
     const bool jpeg = hasExtension(path, ".jpg");
-    if (jpeg && changed)
+    if (jpeg && rewritten)
         SetFileDate(path, kept, entryPath_, language_);
     if (jpeg && options.createExifText) {
         const ExifContents exif = ReadExif(path);

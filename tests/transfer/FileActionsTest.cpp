@@ -67,6 +67,8 @@ TEST_F(TransferTest, ApplyGivesTheSelectedPicturesTheMemoAsCommentLines) {
         transfer(w, {"IMG_0001.JPG"});
     });
     EXPECT_EQ(JpegComment(testfiles::Read(target + "IMG_0001.jpg")), "Summer\r\nat the lake\r\n");
+    // Writing the comment rewrote the file; its date is the picture's again.
+    EXPECT_EQ(QFileInfo(target + "IMG_0001.jpg").lastModified(), DemoTakenAt(1));
 }
 
 TEST_F(TransferTest, CustomProgramIsChosenAmongExecutableFiles) {

@@ -118,6 +118,13 @@ QByteArray segment(const QByteArray& jpeg, unsigned char marker) {
 
 } // namespace
 
+QDateTime DemoTakenAt(int number) {
+    for (const DemoShot& shot : DemoCardShots())
+        if (shot.number == number)
+            return shot.facts.taken;
+    return {};
+}
+
 QByteArray JpegComment(const QByteArray& jpeg) {
     return segment(jpeg, 0xFE);
 }

@@ -44,6 +44,8 @@ class TransferTest : public ::testing::Test {
     std::unique_ptr<TForm_main> main;
 };
 
+// When the demo camera took picture `number`.
+QDateTime DemoTakenAt(int number);
 // The text of the first JPEG comment segment; empty when there is none.
 QByteArray JpegComment(const QByteArray& jpeg);
 // The data of the first APP1 segment.

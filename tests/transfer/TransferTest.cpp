@@ -22,13 +22,6 @@
 
 namespace {
 
-DemoShot shot(int number) {
-    for (const DemoShot& s : DemoCardShots())
-        if (s.number == number)
-            return s;
-    return {};
-}
-
 QDateTime modified(const QString& path) {
     return QFileInfo(path).lastModified();
 }
@@ -61,10 +54,10 @@ TEST_F(TransferTest, DateFoldersAndDateNamesMakeTheExpectedTree) {
     });
     QStringList expected;
     for (int number : {1, 3, 10, 14}) {
-        const QDateTime taken = shot(number).facts.taken;
+        const QDateTime taken = DemoTakenAt(number);
         expected << taken.toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg";
     }
-    expected << shot(3).facts.taken.toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg.wav";
+    expected << DemoTakenAt(3).toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg.wav";
     expected.sort();
     EXPECT_EQ(receivedTree(), expected);
     EXPECT_TRUE(shownTexts().contains("All pictures received!"));
@@ -80,7 +73,7 @@ TEST_F(TransferTest, PictureTaggedRotatedArrivesTurnedWithItsDateAndComment) {
     picture.loadFromFile(turned);
     EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(1200, 1600));
     EXPECT_EQ(OrientationText(turned), "top, left");
-    EXPECT_EQ(modified(turned), shot(4).facts.taken);
+    EXPECT_EQ(modified(turned), DemoTakenAt(4));
     EXPECT_EQ(JpegComment(testfiles::Read(turned)),
               "Lumvik rotated picture 90 degrees to the right.\r\n");
     // The upright picture next to it is left as the camera delivered it.
@@ -110,7 +103,7 @@ TEST_F(TransferTest, HalfSizeGrayReencodeKeepsTheCameraExifBlock) {
     const QByteArray app1 = App1Data(testfiles::Read(received));
     EXPECT_FALSE(app1.isEmpty());
     EXPECT_EQ(app1, App1Data(testfiles::Read(cameraFile("IMG_0001.JPG"))));
-    EXPECT_EQ(modified(received), shot(1).facts.taken);
+    EXPECT_EQ(modified(received), DemoTakenAt(1));
 }
 
 TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
@@ -249,6 +242,32 @@ TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransf
     }
 }
 
+TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0004.JPG"});
+        script.then([](const TDialogRequest& request) {
+            auto* preview = qobject_cast<TForm_Preview*>(request.window);
+            EXPECT_NE(preview, nullptr);
+            if (preview) {
+                preview->show();
+                TImageAndText* cell = preview->cells()[3]; // IMG_0004, tagged as turned
+                QTest::mouseClick(cell, Qt::LeftButton);
+                preview->ClearTransformations1->trigger();
+                QTest::mouseClick(cell, Qt::LeftButton);
+                preview->hide();
+            }
+            return TDialogAnswer{QDialog::Accepted, {}};
+        });
+        w.Button1->click();
+        EXPECT_EQ(w.model().FindRecord("IMG_0004.JPG")->rotation(), 0);
+        EXPECT_EQ(w.selectedIndexes().size(), 1);
+        w.Button_StartTransfer->click();
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0004.jpg"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0004.jpg"),
+              testfiles::Read(cameraFile("IMG_0004.JPG")));
+}
+
 TEST_F(TransferTest, ChecksStopTheTransferWithTheirRangeErrors) {
     struct Case {
         QString targetDirectory;
@@ -289,6 +308,16 @@ TEST_F(TransferTest, ChecksStopTheTransferWithTheirRangeErrors) {
         EXPECT_EQ(texts, QStringList({error}));
         EXPECT_TRUE(receivedTree().isEmpty());
     }
+}
+
+TEST_F(TransferTest, SubdirectoryThatCannotBeMadeEndsTheTransfer) {
+    testfiles::Write(target + "taken", "a file where the folder should be");
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().subDirPattern = "taken/";
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(shownTexts().contains("Could not create directory " + target + "taken."));
+    EXPECT_EQ(receivedTree(), QStringList({"taken"}));
 }
 
 TEST_F(TransferTest, FailedCommentLeavesThePictureAsTheCameraDeliveredIt) {
