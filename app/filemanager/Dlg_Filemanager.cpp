@@ -156,7 +156,6 @@ void TForm_filemanager::buildControls() {
     ListBox_Cam_File_Names->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListBox_Cam_File_Names->setToolTip("Single click:\nShows picture data for file, if picture "
                                        "data is available.\nDouble click:\nReceives picture data.");
-    ListBox_Cam_File_Names->installEventFilter(this);
     Label_Card = label("Card:", "card_label");
     SpinEdit_VolumeNr = new QSpinBox(this);
     SpinEdit_VolumeNr->setObjectName("SpinEdit_VolumeNr");
@@ -183,19 +182,13 @@ void TForm_filemanager::buildControls() {
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setFrameShape(QFrame::StyledPanel);
     Image1->setStyleSheet("QLabel#Image1 { background: #202020; }");
-    Label_ShutterSpeed = label("Shutter speed:", "shutter_speed_label");
-    Label_Aperture = label("Aperture:", "aperture_label");
-    Label_ExposureComp = label("Exposure Comp:", "exposure_comp_label");
-    Label_DateAndTime = label("Date and time:", "date_and_time_label");
-    Label_Filesize = label("Filesize:", "filesize_label");
-    Label_Size = label("Size:", "size_label");
-    Label_Flash = label("Flash:", "flash_label");
-    Label_Macro = label("Macro:", "macro_label");
-    Label_Protected = label("Protected:", "protected_label");
-    Label_Rotate = label("Rotate:", "rotate_label");
-    Label_Resize = label("Resize:", "resize_label");
-    Label_Compression = label("Compression:", "compression_label");
-    Label_Gray = label("Gray:", "gray_label");
+    // The panel lines stay empty until the first item is read; then each
+    // shows its localised caption with the item's value.
+    for (QLabel** line :
+         {&Label_ShutterSpeed, &Label_Aperture, &Label_ExposureComp, &Label_DateAndTime,
+          &Label_Filesize, &Label_Size, &Label_Flash, &Label_Macro, &Label_Protected, &Label_Rotate,
+          &Label_Resize, &Label_Compression, &Label_Gray})
+        *line = label("", nullptr);
 
     Label_PictureComment = label("Picture comment:", "picture_comment_label");
     Memo_Comment = new QPlainTextEdit(this);
@@ -338,7 +331,7 @@ void TForm_filemanager::buildControls() {
     layout->addWidget(StatusBar1);
 
     const auto guarded = [this](void (TForm_filemanager::*handler)()) {
-        return [this, handler] { (this->*handler)(); };
+        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
     };
     connect(ListBox_Cam_File_Names, &QListWidget::clicked, this,
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesClick));
@@ -638,14 +631,12 @@ void TForm_filemanager::Button1Click() {
 bool TForm_filemanager::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !hintsOn_)
         return true;
-    if (watched == ListBox_Cam_File_Names) {
-        if (event->type() == QEvent::KeyPress) {
-            bool handled = false;
-            RunGuarded([&] { handled = handleKey(static_cast<QKeyEvent*>(event)); });
-            return handled;
-        }
-        if (event->type() == QEvent::KeyRelease)
-            handleKeyUp(static_cast<QKeyEvent*>(event));
+    // The list's own key handling would move the current entry; its key
+    // releases reach the window anyway.
+    if (watched == ListBox_Cam_File_Names && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        RunGuarded([&] { handled = handleKey(static_cast<QKeyEvent*>(event)); });
+        return handled;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -750,7 +741,6 @@ void TForm_filemanager::EnableStep(bool on) {
 
 void TForm_filemanager::Edit_DirEditChange() {
     QString text = withSlash(Edit_DirEdit->text());
-    services_.settings().writeString(TSettings::Section, "DirOnPC", text);
     const QFileInfo named(text.chopped(text.isEmpty() ? 0 : 1));
     if (!text.isEmpty() && named.isFile())
         text = withSlash(named.absolutePath());
@@ -761,6 +751,7 @@ void TForm_filemanager::Edit_DirEditChange() {
         // Typing goes on before the added "/".
         Edit_DirEdit->setCursorPosition(std::min<int>(cursor, text.size() - 1));
     }
+    services_.settings().writeString(TSettings::Section, "DirOnPC", text);
     model_->targetDirectory = text;
     LogLine("New Edit_DirEdit.Text" + text);
 }

@@ -1,0 +1,51 @@
+#include "FileManagerFixture.h"
+
+#include "CameraConnection.h"
+#include "CameraFixture.h"
+#include "Dlg_Filemanager.h"
+#include "FileManagerFlows.h"
+#include "Settings.h"
+#include "TestEnvironment.h"
+#include "cdsdk_simcontrol.h"
+
+void FileManagerTest::SetUp() {
+    MainWindowTest::SetUp();
+    TSettings settings;
+    settings.writeString(TSettings::Section, "language", "english");
+    settings.writeInteger(TSettings::Section, "USBSelected", 1);
+    target = testenv::newFolder("target") + "/";
+    settings.writeString(TSettings::Section, "DirOnPC", target);
+}
+
+void FileManagerTest::TearDown() {
+    main_.reset();
+    cdsimReset();
+}
+
+TForm_main& FileManagerTest::main() {
+    if (!main_)
+        main_ = std::make_unique<TForm_main>(WithFileManagerFlows(WithCameraConnection({})));
+    return *main_;
+}
+
+void FileManagerTest::plugInStandardCamera() {
+    fixture::standardCamera(testenv::newFolder("camera")).plugIn();
+}
+
+void FileManagerTest::whenShown(std::function<void(TForm_filemanager&)> body) {
+    script.then([body](const TDialogRequest& request) {
+        auto* window = qobject_cast<TForm_filemanager*>(request.window);
+        EXPECT_NE(window, nullptr) << "the flow showed " << request.caption.toStdString();
+        if (window) {
+            window->FormShow();
+            window->FormActivate();
+            body(*window);
+        }
+        return TDialogAnswer{QDialog::Accepted, {}};
+    });
+}
+
+void FileManagerTest::runFlowA(std::function<void(TForm_filemanager&)> body) {
+    whenShown(std::move(body));
+    main().Getpictures1Click();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// What the file manager tests share beside the main window tests' fixture: a
+// main window with the camera connection and the file manager flows, and a way
+// to run the flows with a test body in place of the user.
+
+#include "MainWindowFixture.h"
+
+#include <functional>
+#include <memory>
+
+class TForm_filemanager;
+
+class FileManagerTest : public MainWindowTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The main window, made on first use.
+    TForm_main& main();
+    // Points the simulated camera at the standard test card (volumes CF and SD).
+    void plugInStandardCamera();
+    // The file manager of the next flow, shown and activated, is handed to
+    // body; then it closes.
+    void whenShown(std::function<void(TForm_filemanager&)> body);
+    void runFlowA(std::function<void(TForm_filemanager&)> body);
+
+    QString target; // an empty target directory, ending in "/"
+
+  private:
+    std::unique_ptr<TForm_main> main_;
+};

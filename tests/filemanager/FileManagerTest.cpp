@@ -1,0 +1,495 @@
+#include "CameraFixture.h"
+#include "Dates.h"
+#include "DemoCard.h"
+#include "Dlg_Filemanager.h"
+#include "Dlg_FilenameSel.h"
+#include "FileManagerFixture.h"
+#include "LanguageCheck.h"
+#include "Settings.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "cdsdk_simcontrol.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '[' << list.join(", ").toStdString() << ']';
+}
+
+namespace {
+
+// The standard test card in collection order.
+const QStringList StandardEntries = {"IMG_0003.JPG", "CRW_0004.CRW", "IMG_0005.JPG",
+                                     "MVI_0007.AVI"};
+
+QStringList listed(const TForm_filemanager& w) {
+    QStringList names;
+    for (int i = 0; i < w.ListBox_Cam_File_Names->count(); ++i)
+        names << w.ListBox_Cam_File_Names->item(i)->text();
+    return names;
+}
+
+QStringList selectedNames(const TForm_filemanager& w) {
+    QStringList names;
+    for (int i : w.selectedIndexes())
+        names << w.ListBox_Cam_File_Names->item(i)->text();
+    return names;
+}
+
+void makeCurrent(TForm_filemanager& w, const QString& name) {
+    const auto found = w.ListBox_Cam_File_Names->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    w.ListBox_Cam_File_Names->setCurrentItem(found[0]);
+    w.ListBox_Cam_File_NamesClick();
+}
+
+// Presses and releases a key on the list, then runs the 1 ms timer when the
+// key started it (a test body runs where the event loop fires no timers).
+void key(TForm_filemanager& w, Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(w.ListBox_Cam_File_Names, k, modifiers);
+    if (w.Timer_UpdateItemIndex->isActive())
+        w.Timer_UpdateItemIndexTimer();
+}
+
+} // namespace
+
+TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
+    plugInStandardCamera();
+    runFlowA([this](TForm_filemanager& w) {
+        EXPECT_EQ(listed(w), StandardEntries);
+        EXPECT_TRUE(main().connected);
+        // Two volumes: the selector stays.
+        EXPECT_FALSE(w.SpinEdit_VolumeNr->isHidden());
+        EXPECT_EQ(w.SpinEdit_VolumeNr->maximum(), 2);
+        // Records for the JPEG and RAW pictures only, in item order; the one the
+        // camera tagged as turned starts turned.
+        ASSERT_EQ(w.model().records.size(), 3u);
+        EXPECT_EQ(w.model().records[0].rotation(), 90);
+        EXPECT_EQ(w.model().records[1].name, "CRW_0004.CRW");
+        EXPECT_EQ(w.model().records[2].itemNumber, 3);
+        EXPECT_GT(w.model().sizeOf(4), 0) << "the movie's size is in the table";
+        makeCurrent(w, "IMG_0005.JPG");
+        EXPECT_EQ(w.Label_ShutterSpeed->text(), "Shutter speed:1/60");
+        EXPECT_EQ(w.Label_Aperture->text(), "Aperture:2.80");
+        EXPECT_EQ(w.Label_Flash->text(), "Flash: on");
+        EXPECT_EQ(w.Label_Size->text(), "Size:64x48");
+        EXPECT_FALSE(w.Image1->pixmap().isNull());
+        makeCurrent(w, "MVI_0007.AVI");
+        EXPECT_TRUE(w.Label_Flash->isHidden()) << "a movie hides the picture-only lines";
+        EXPECT_EQ(w.Label_Size->text(), "Size:320x240");
+    });
+    EXPECT_FALSE(main().connected);
+    EXPECT_EQ(main().statusText(), "Camera is disconnected");
+    const QStringList log = logMessages();
+    EXPECT_TRUE(log.contains("Get pictures menu selected"));
+    EXPECT_TRUE(log.contains("Camera model=Canon PowerShot G5"));
+    EXPECT_TRUE(log.contains("Camera is disconnected"));
+}
+
+TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCard) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        w.SpinEdit_VolumeNr->setValue(2);
+        w.FormActivate();
+        EXPECT_EQ(listed(w), QStringList({"IMG_0001.JPG"}));
+        EXPECT_TRUE(w.model().FindRecord("IMG_0005.JPG"))
+            << "records survive a rebuild of the list";
+    });
+}
+
+TEST_F(FileManagerTest, ObjectWithNeitherPictureNorMovieIsListedAsADashAndLeftAlone) {
+    const fixture::CameraFolder camera = fixture::standardCamera(testenv::newFolder("camera"));
+    // A lone sound file; the second card's collection holds every kind of item.
+    testfiles::Write(camera.volume("SD") + "/DCIM/100CANON/SND_0009.WAV", fixture::soundBytes());
+    camera.plugIn();
+    runFlowA([](TForm_filemanager& w) {
+        w.SpinEdit_VolumeNr->setValue(2);
+        w.FormActivate();
+        const int dash = int(listed(w).indexOf("-"));
+        ASSERT_GE(dash, 0) << listed(w).join(",").toStdString();
+        EXPECT_FALSE(w.selectedIndexes().contains(dash)) << "it is never transferred";
+        EXPECT_EQ(w.model().sizeOf(dash + 1), 0);
+        const size_t records = w.model().records.size();
+        w.ListBox_Cam_File_Names->setCurrentRow(dash);
+        key(w, Qt::Key_Right);
+        w.ListBox_Cam_File_NamesClick();
+        EXPECT_EQ(w.model().records.size(), records);
+        EXPECT_EQ(w.model().DestinationPath(), "");
+    });
+}
+
+TEST_F(FileManagerTest, OneVolumeHidesTheSelectorAndTheDemoCameraListsAllItsFiles) {
+    const QString camera = testenv::newFolder("demo") + "/cam";
+    MakeDemoCamera(camera);
+    qputenv("LUMVIK_CAMERA", ("sim:" + camera).toUtf8());
+    runFlowA([](TForm_filemanager& w) {
+        EXPECT_TRUE(w.SpinEdit_VolumeNr->isHidden());
+        EXPECT_TRUE(w.Label_Card->isHidden());
+        const QStringList names = listed(w);
+        EXPECT_EQ(names.size(), DemoCardShots().size() + 2) << names.join(",").toStdString();
+        EXPECT_TRUE(names.contains("MVI_0013.AVI"));
+        EXPECT_TRUE(names.contains("CRW_0026.CRW"));
+        EXPECT_FALSE(names.contains("-"));
+        EXPECT_EQ(selectedNames(w), names) << "nothing was transferred yet";
+    });
+}
+
+TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
+    const fixture::CameraFolder card = fixture::standardCamera(testenv::newFolder("card"));
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", true);
+    main().EditPCSourceDir->setText(card.volume("CF"));
+    script.press(mrNo);
+    whenShown([this](TForm_filemanager& w) {
+        QStringList names = listed(w), expected = StandardEntries;
+        names.sort();
+        expected.sort();
+        EXPECT_EQ(names, expected);
+        EXPECT_TRUE(w.Button_Delete->isHidden());
+        EXPECT_FALSE(main().connected);
+        // The movie's date comes from its thumbnail's EXIF data.
+        makeCurrent(w, "MVI_0007.AVI");
+        EXPECT_EQ(ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime)),
+                  QDateTime(QDate(2004, 5, 7), QTime(10, 0)));
+    });
+    main().Getpicturesfromcomputer1Click();
+    ASSERT_GE(script.asked().size(), 1);
+    EXPECT_TRUE(script.asked()[0].text.startsWith("To see pictures in the file list"));
+    EXPECT_FALSE(TSettings().readBool(TSettings::Section, "infomsg_filename_format", true));
+    EXPECT_EQ(main().statusText(), "Camera connection closed");
+}
+
+TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurrentPatterns) {
+    plugInStandardCamera();
+    testfiles::Write(target + "IMG_0005.jpg", "x");
+    testfiles::Write(target + "2004-05-08/CRW_0004.crw", "x");
+    runFlowA([this](TForm_filemanager& w) {
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "CRW_0004.CRW", "MVI_0007.AVI"}));
+        w.Createsubdirectorywithdate1->trigger();
+        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY-$MM-$DD/");
+        w.FormActivate();
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "IMG_0005.JPG", "MVI_0007.AVI"}));
+        // Everything there: nothing is selected, the status still counts all entries.
+        for (const char* name :
+             {"2004-05-06/IMG_0005.jpg", "2004-05-07/MVI_0007.avi", "2004-05-09/IMG_0003.jpg"})
+            testfiles::Write(target + name, "x");
+        w.FormActivate();
+        EXPECT_TRUE(w.selectedIndexes().isEmpty());
+        const qint64 all = w.model().totalSize({0, 1, 2, 3});
+        EXPECT_EQ(w.StatusBar1->currentMessage(), "Picture data received, total filesize " +
+                                                      QString::number(std::llround(all / 1024.0)) +
+                                                      " kB");
+    });
+}
+
+TEST_F(FileManagerTest, PressOnThePreviousSelectionKeepsItAndDoubleClickClearsIt) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        QListWidget* list = w.ListBox_Cam_File_Names;
+        w.Button_Unselect_allClick();
+        w.SetEntrySelected(0, true);
+        w.SetEntrySelected(2, true);
+        makeCurrent(w, "IMG_0005.JPG"); // the click step remembers the selection
+        const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onFirst);
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "IMG_0005.JPG"}));
+        EXPECT_EQ(list->currentRow(), 0);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onFirst);
+
+        const QPoint onOther = list->visualItemRect(list->item(1)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onOther);
+        EXPECT_EQ(selectedNames(w), QStringList({"CRW_0004.CRW"}));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onOther);
+
+        w.Button_sel_allClick();
+        w.ListBox_Cam_File_NamesDblClick();
+        EXPECT_TRUE(w.selectedIndexes().isEmpty());
+        EXPECT_EQ(list->currentRow(), 1);
+        EXPECT_EQ(w.StatusBar1->currentMessage(), "Picture data received, total filesize 0 kB");
+    });
+}
+
+TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        makeCurrent(w, "IMG_0005.JPG");
+        TJPEGImage* r = w.model().FindRecord("IMG_0005.JPG");
+        ASSERT_NE(r, nullptr);
+        key(w, Qt::Key_Right);
+        EXPECT_EQ(r->rotation(), 90);
+        EXPECT_EQ(w.ListBox_Cam_File_Names->currentRow(), 2) << "the arrow key stays";
+        EXPECT_EQ(w.Label_Rotate->text(), "Rotate: 90 degrees");
+        key(w, Qt::Key_Left);
+        key(w, Qt::Key_Left);
+        EXPECT_EQ(r->rotation(), 270);
+        EXPECT_FALSE(r->modified()) << "rotation alone needs no re-encoding";
+
+        for (int i = 0; i < 4; ++i)
+            key(w, Qt::Key_Left, Qt::ControlModifier);
+        EXPECT_EQ(r->scale(), TJPEGScale::Eighth) << "an eighth is the smallest";
+        EXPECT_EQ(w.Label_Resize->text(), "Resize: eighth");
+        key(w, Qt::Key_Right, Qt::ControlModifier);
+        EXPECT_EQ(r->scale(), TJPEGScale::Quarter);
+
+        for (int i = 0; i < 12; ++i)
+            key(w, Qt::Key_Up, Qt::ControlModifier);
+        EXPECT_EQ(r->compressionQuality(), 100) << "100 is the best";
+        key(w, Qt::Key_Down, Qt::ControlModifier);
+        EXPECT_EQ(r->compressionQuality(), 99);
+        EXPECT_EQ(w.Label_Compression->text(), "Compression: 99");
+        EXPECT_EQ(w.ListBox_Cam_File_Names->currentRow(), 2);
+
+        key(w, Qt::Key_G);
+        EXPECT_TRUE(r->grayscale());
+        EXPECT_EQ(w.Label_Gray->text(), "Gray: yes");
+        EXPECT_TRUE(r->modified());
+
+        // Reset: a fresh record with no transformation, shown as such.
+        key(w, Qt::Key_Backspace, Qt::ControlModifier);
+        r = w.model().FindRecord("IMG_0005.JPG");
+        EXPECT_EQ(r->rotation(), 0);
+        EXPECT_FALSE(r->modified());
+        EXPECT_EQ(r->scale(), TJPEGScale::Full);
+        EXPECT_EQ(w.Label_Rotate->text(), "Rotate: 0 degrees");
+        EXPECT_EQ(w.Label_Gray->text(), "Gray:");
+    });
+}
+
+TEST_F(FileManagerTest, ResetUndoesTheCameraRotationAndKeysWithoutARecordDoNothing) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        makeCurrent(w, "IMG_0003.JPG");
+        EXPECT_EQ(w.model().FindRecord("IMG_0003.JPG")->rotation(), 90);
+        key(w, Qt::Key_Backspace, Qt::ControlModifier);
+        EXPECT_EQ(w.model().FindRecord("IMG_0003.JPG")->rotation(), 0);
+
+        makeCurrent(w, "MVI_0007.AVI");
+        for (Qt::Key k : {Qt::Key_Right, Qt::Key_Left, Qt::Key_G})
+            key(w, k);
+        key(w, Qt::Key_Backspace, Qt::ControlModifier);
+        EXPECT_EQ(w.model().records.size(), 3u);
+        for (TJPEGImage& r : w.model().records)
+            EXPECT_FALSE(r.modified());
+    });
+}
+
+TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
+    plugInStandardCamera();
+    const QString folder = testenv::newFolder("pictures");
+    testfiles::Write(folder + "/old.jpg", "x");
+    runFlowA([&](TForm_filemanager& w) {
+        const struct {
+            QString typed, shown;
+        } cases[] = {
+            {folder, folder + "/"},
+            {folder + "/", folder + "/"},
+            {folder + "/old.jpg", folder + "/"},
+            {"/no/such/folder", "/no/such/folder/"},
+            {"", ""},
+        };
+        for (const auto& c : cases) {
+            w.Edit_DirEdit->setText(c.typed);
+            EXPECT_EQ(w.Edit_DirEdit->text(), c.shown) << c.typed.toStdString();
+            EXPECT_EQ(w.model().targetDirectory, c.shown);
+            EXPECT_EQ(TSettings().readString(TSettings::Section, "DirOnPC", "?"), c.shown);
+        }
+        // Dropped paths: the last one wins.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile("/tmp"), QUrl::fromLocalFile(folder + "/old.jpg")});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &drop);
+        EXPECT_EQ(w.Edit_DirEdit->text(), folder + "/");
+    });
+}
+
+TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListBuilds) {
+    plugInStandardCamera();
+    TSettings().writeString(TSettings::Section, "LabelFileNameData", "$CAM $TEXT");
+    runFlowA([this](TForm_filemanager& w) {
+        EXPECT_EQ(script.asked().size(), 1) << "the list was built without asking";
+        TFileManagerModel& m = w.model();
+        m.GetPictureData(3, false);
+        script.enter("holiday");
+        EXPECT_EQ(m.DestinationPath(), target + "IMG_0005 holiday.jpg");
+        m.GetPictureData(1, false);
+        EXPECT_EQ(m.DestinationPath(), target + "IMG_0003 holiday.jpg");
+        m.ForgetUserText();
+        script.press(mrCancel);
+        EXPECT_EQ(m.DestinationPath(), target + "IMG_0003.jpg") << "no text, no blank";
+        ASSERT_EQ(script.asked().size(), 3); // the flow's window and two questions
+        EXPECT_EQ(script.asked()[1].caption, "Custom text added to filename");
+        EXPECT_EQ(script.asked()[1].text, "Your text:");
+    });
+}
+
+TEST_F(FileManagerTest, OptionsSetThePatternsAndPersist) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        w.UseZoomBrowserfilenames1->trigger();
+        EXPECT_EQ(w.LabelFileNameData->text(), "$ZB");
+        w.Usedatetimeasfilename1->trigger();
+        EXPECT_FALSE(w.UseZoomBrowserfilenames1->isChecked());
+        EXPECT_EQ(w.model().fileNamePattern, "$YYYY-$MM-$DD $HH-$MIN-$SEC");
+        w.Usedatetimeasfilename1->trigger();
+        EXPECT_EQ(w.model().fileNamePattern, "$CAM");
+        w.UseZoomBrowserfilenames1->trigger();
+        w.Createsubdirectorywithdate1->trigger();
+        EXPECT_FALSE(w.CreateJPEGpreviewforRAWpictures1->isEnabled());
+        EXPECT_TRUE(w.Button_MovieOptions->isHidden());
+        EXPECT_TRUE(w.CheckBoxBurnCD->isHidden());
+    });
+    runFlowA([](TForm_filemanager& w) {
+        EXPECT_TRUE(w.UseZoomBrowserfilenames1->isChecked());
+        EXPECT_EQ(w.LabelFileNameData->text(), "$ZB");
+        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY-$MM-$DD/");
+        w.model().GetPictureData(3, false);
+        EXPECT_EQ(QFileInfo(w.model().DestinationPath()).fileName(), "100-0005_IMG.jpg");
+    });
+}
+
+TEST_F(FileManagerTest, NameSelectionComposesBothPatternsFromTheTokenList) {
+    plugInStandardCamera();
+    runFlowA([this](TForm_filemanager& w) {
+        w.UseZoomBrowserfilenames1->trigger();
+        script.then([](const TDialogRequest& request) {
+            auto* n = qobject_cast<TFormNameSelect*>(request.window);
+            EXPECT_NE(n, nullptr);
+            if (!n)
+                return TDialogAnswer{QDialog::Rejected, {}};
+            n->FormShow();
+            EXPECT_EQ(n->ListBoxAttr->count(), 22);
+            EXPECT_EQ(n->ListBoxAttr->item(0)->text(), "User text");
+            EXPECT_EQ(n->ListBoxAttr->item(2)->text(), "$YYYY Year");
+            EXPECT_EQ(n->EditFilename->text(), "$ZB");
+            n->EditDir->clear();
+            n->EditFilename->clear();
+            n->ListBoxAttr->setCurrentRow(2);
+            n->ButtonDirAddClick();
+            n->ButtonAddSubdirClick();
+            n->ListBoxAttr->setCurrentRow(9); // $CAM
+            n->ButtonDirAddClick();
+            n->ButtonFilenameAddClick();
+            n->ListBoxAttr->setCurrentRow(0);
+            n->ButtonFilenameAddClick(); // asks for the user's text
+            n->ButtonOKClick();
+            return TDialogAnswer{n->result(), {}};
+        });
+        script.then([](const TDialogRequest& request) {
+            EXPECT_EQ(request.caption, "Add user text");
+            return TDialogAnswer{mrOk, "_x"};
+        });
+        w.Button_SelSubdirFilenameClick();
+        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY/$CAM/");
+        EXPECT_EQ(w.LabelFileNameData->text(), "$CAM_x");
+        EXPECT_FALSE(w.UseZoomBrowserfilenames1->isChecked());
+        w.model().GetPictureData(3, false);
+        EXPECT_EQ(w.model().DestinationPath(), target + "2004/IMG_0005/IMG_0005_x.jpg");
+    });
+}
+
+TEST_F(FileManagerTest, PreviewSelectionBecomesTheListSelection) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        w.Button_Unselect_allClick();
+        w.SetEntrySelected(0, true);
+        QList<int> markedWhenShown;
+        w.showPreview = [&](TForm_filemanager& fm) {
+            markedWhenShown = fm.model().MarkedIndexes();
+            for (TJPEGImage& r : fm.model().records)
+                r.selected = r.name == "IMG_0003.JPG";
+        };
+        w.Button1Click();
+        EXPECT_EQ(markedWhenShown, QList<int>({0}));
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG"}));
+    });
+}
+
+TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
+    plugInStandardCamera();
+    runFlowA([this](TForm_filemanager& w) {
+        cdsimInjectEvent(0x00040000 | 13);
+        QDeadlineTimer deadline(10000);
+        while (script.asked().size() < 2 && !deadline.hasExpired())
+            QTest::qWait(10);
+        ASSERT_EQ(script.asked().size(), 2);
+        EXPECT_EQ(script.asked()[1].caption, "Camera event");
+        EXPECT_EQ(script.asked()[1].text, "USB connection lost");
+        EXPECT_EQ(script.asked()[1].type, mtError);
+        // The window goes on working meanwhile.
+        makeCurrent(w, "IMG_0005.JPG");
+        EXPECT_EQ(w.Label_Size->text(), "Size:64x48");
+    });
+    EXPECT_TRUE(logMessages().contains("Callback Event=4Reason =13"));
+}
+
+TEST_F(FileManagerTest, FailedConnectEndsFlowAWithItsTexts) {
+    qunsetenv("LUMVIK_CAMERA");
+    main().Getpictures1->trigger();
+    EXPECT_FALSE(main().connected);
+    EXPECT_EQ(main().statusText(), "Get pictures dialog requires a connection to camera");
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].text,
+              "Error communicating with camera. Is it connected to computer? Try restart camera "
+              "and restart Lumvik utilities.");
+    const QStringList log = logMessages();
+    EXPECT_TRUE(log.filter("Connect_to_tessel. Exception=Canon drivers error").size() == 1);
+    EXPECT_TRUE(log.filter("Getpictures1Click. Exception=Error communicating").size() == 1);
+}
+
+// Runs the flows through every text they read and checks them against the
+// shipped English file.
+TEST_F(FileManagerTest, EnglishFileHoldsEveryTextTheFileManagerReads) {
+    TLanguageReadRecorder recorder;
+    plugInStandardCamera();
+    TSettings().writeString(TSettings::Section, "LabelFileNameData", "$TEXT");
+    runFlowA([this](TForm_filemanager& w) {
+        makeCurrent(w, "IMG_0005.JPG");
+        key(w, Qt::Key_G);
+        for (int i = 0; i < 3; ++i)
+            key(w, Qt::Key_Left, Qt::ControlModifier);
+        makeCurrent(w, "MVI_0007.AVI");
+        w.ListBox_Cam_File_NamesDblClick();
+        script.press(mrOk);
+        w.model().DestinationPath();
+        script.then([](const TDialogRequest& request) {
+            if (auto* n = qobject_cast<TFormNameSelect*>(request.window))
+                n->FormShow();
+            return TDialogAnswer{QDialog::Rejected, {}};
+        });
+        w.Button_SelSubdirFilenameClick();
+        script.press(mrOk).then([](const TDialogRequest&) { return TDialogAnswer{mrCancel, {}}; });
+        w.Edit_DirEdit->setText("/no/such/folder");
+        w.show();
+        w.Edit_DirEditExit();
+        w.hide();
+    });
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", true);
+    main().EditPCSourceDir->setText(
+        fixture::standardCamera(testenv::newFolder("card")).volume("CF"));
+    script.press(mrYes);
+    whenShown([](TForm_filemanager&) {});
+    main().Getpicturesfromcomputer1Click();
+    qunsetenv("LUMVIK_CAMERA");
+    main().Getpictures1->trigger();
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
+}
