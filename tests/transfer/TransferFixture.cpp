@@ -1,59 +1,29 @@
 #include "TransferFixture.h"
 
-#include "CameraConnection.h"
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
 #include "ExifReader.h"
 #include "FileManagerActions.h"
-#include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
-#include "LanguageCheck.h"
 #include "Log.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "cdsdk_simcontrol.h"
 
 #include <QDirIterator>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtEndian>
 
 void TransferTest::SetUp() {
-    languagecheck::InstallShippedLanguages();
-    TSettings settings;
-    settings.eraseSection(TSettings::Section);
-    settings.writeString(TSettings::Section, "language", "english");
-    settings.writeInteger(TSettings::Section, "USBSelected", 1);
-    settings.writeBool(TSettings::Section, "Debug", true);
-    target = testenv::newFolder("target") + "/";
-    settings.writeString(TSettings::Section, "DirOnPC", target);
+    TSettings().eraseSection(TSettings::Section); // tests may share a process
+    FileManagerTest::SetUp();
+    TSettings().writeBool(TSettings::Section, "Debug", true);
     QFile::remove(LogPath());
     camera = testenv::newFolder("camera");
     MakeDemoCamera(camera);
     qputenv("LUMVIK_CAMERA", ("sim:" + camera).toUtf8());
-    main = std::make_unique<TForm_main>(
-        WithFileManagerFlows(WithCameraConnection({}), JoinFileManagerGroup));
-}
-
-void TransferTest::TearDown() {
-    main.reset();
-    cdsimReset();
-}
-
-void TransferTest::withFileManager(std::function<void(TForm_filemanager&)> body) {
-    script.then([body](const TDialogRequest& request) {
-        auto* window = qobject_cast<TForm_filemanager*>(request.window);
-        EXPECT_NE(window, nullptr) << "the flow showed " << request.caption.toStdString();
-        if (window) {
-            window->FormShow();
-            window->FormActivate();
-            body(*window);
-        }
-        return TDialogAnswer{QDialog::Accepted, {}};
-    });
-    main->Getpictures1Click();
+    setup = JoinFileManagerGroup;
 }
 
 TFileManagerActions& TransferTest::actions(TForm_filemanager& window) {
@@ -91,15 +61,6 @@ QStringList TransferTest::shownTexts() const {
         if (request.kind == TDialogRequest::Message)
             texts << request.text;
     return texts;
-}
-
-QStringList TransferTest::logMessages() {
-    QStringList messages;
-    static const QRegularExpression stamp("^.*?\\d\\d:\\d\\d:\\d\\d:");
-    const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
-    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-        messages << QString(line).remove(stamp);
-    return messages;
 }
 
 namespace {

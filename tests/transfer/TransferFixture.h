@@ -1,29 +1,26 @@
 #pragma once
-// What the transfer tests share: the demo camera plugged in, the main window
-// with the file manager flows and their whole group, a clock that does not
-// wait, a dialog script, and readers for received files.
+// What the transfer tests share: the file manager tests' fixture with the
+// demo camera plugged in and the whole file-manager group, and readers for
+// received files.
 
-#include "Dialogs.h"
-#include "FakeClock.h"
-#include "MainDlg.h"
+#include "FileManagerFixture.h"
 
 #include <QDateTime>
 #include <QStringList>
 #include <functional>
-#include <gtest/gtest.h>
-#include <memory>
 
-class TForm_filemanager;
 class TFileManagerActions;
 
-class TransferTest : public ::testing::Test {
+// The file manager fixture with the whole group joined and the demo camera
+// plugged in.
+class TransferTest : public FileManagerTest {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
-    // Flow A on the demo camera: the file manager, shown and activated, is
-    // handed to body; then it closes.
-    void withFileManager(std::function<void(TForm_filemanager&)> body);
+    // Flow A on the demo camera with body in place of the user.
+    void withFileManager(std::function<void(TForm_filemanager&)> body) {
+        runFlowA(std::move(body));
+    }
     static TFileManagerActions& actions(TForm_filemanager& window);
     // Selects exactly the entries of those names.
     static void select(TForm_filemanager& window, const QStringList& names);
@@ -35,13 +32,8 @@ class TransferTest : public ::testing::Test {
     QStringList receivedTree() const;
     // The texts of the boxes shown so far.
     QStringList shownTexts() const;
-    static QStringList logMessages();
 
-    TFakeClock clock;
-    TDialogScript script;
     QString camera; // the demo camera's folder
-    QString target; // an empty target directory, ending in "/"
-    std::unique_ptr<TForm_main> main;
 };
 
 // When the demo camera took picture `number`.

@@ -185,6 +185,19 @@ TEST_F(TransferTest, NothingIsOverwrittenWhenNamesCollide) {
     EXPECT_EQ(testfiles::Read(target + "same_3.jpg"), testfiles::Read(cameraFile("IMG_0003.JPG")));
 }
 
+TEST_F(TransferTest, UserTextIsAskedOnceAndCannotMakeFolders) {
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().fileNamePattern = "$TEXT";
+        script.enter("holiday/2026");
+        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"});
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"holiday_2026.jpg", "holiday_2026_1.jpg"}));
+    int questions = 0;
+    for (const TDialogRequest& request : script.asked())
+        questions += request.kind == TDialogRequest::Input;
+    EXPECT_EQ(questions, 1);
+}
+
 TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
     const QString notes = testenv::newFolder("notes") + "/starts";
     const QString bin = QFileInfo(notingProgram("xdg-open", notes)).path();
