@@ -2,6 +2,7 @@
 
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
+#include "Dlg_Preview.h"
 #include "ExifReader.h"
 #include "FileManagerActions.h"
 #include "FileManagerGroup.h"
@@ -24,6 +25,19 @@ void TransferTest::SetUp() {
     MakeDemoCamera(camera);
     qputenv("LUMVIK_CAMERA", ("sim:" + camera).toUtf8());
     setup = JoinFileManagerGroup;
+}
+
+void TransferTest::previewWith(std::function<void(TForm_Preview&)> body) {
+    script.then([body](const TDialogRequest& request) {
+        auto* preview = qobject_cast<TForm_Preview*>(request.window);
+        EXPECT_NE(preview, nullptr);
+        if (preview) {
+            preview->show();
+            body(*preview);
+            preview->hide();
+        }
+        return TDialogAnswer{QDialog::Accepted, {}};
+    });
 }
 
 TFileManagerActions& TransferTest::actions(TForm_filemanager& window) {

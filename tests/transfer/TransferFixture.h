@@ -10,6 +10,7 @@
 #include <functional>
 
 class TFileManagerActions;
+class TForm_Preview;
 
 // The file manager fixture with the whole group joined and the demo camera
 // plugged in.
@@ -21,6 +22,8 @@ class TransferTest : public FileManagerTest {
     void withFileManager(std::function<void(TForm_filemanager&)> body) {
         runFlowA(std::move(body));
     }
+    // The next preview window shown, with body in place of the user.
+    void previewWith(std::function<void(TForm_Preview&)> body);
     static TFileManagerActions& actions(TForm_filemanager& window);
     // Selects exactly the entries of those names.
     static void select(TForm_filemanager& window, const QStringList& names);

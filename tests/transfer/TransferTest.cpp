@@ -225,19 +225,12 @@ TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
 TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransfer) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0001.JPG"});
-        script.then([](const TDialogRequest& request) {
-            auto* preview = qobject_cast<TForm_Preview*>(request.window);
-            EXPECT_NE(preview, nullptr);
-            if (preview) {
-                preview->show();
-                const auto& cells = preview->cells();
-                // The cells follow the records: IMG_0001, IMG_0002, ...
-                QTest::mouseClick(cells[1], Qt::LeftButton);
-                QTest::mouseClick(cells[5], Qt::LeftButton, Qt::ControlModifier);
-                preview->RotateRight901->trigger();
-                preview->hide();
-            }
-            return TDialogAnswer{QDialog::Accepted, {}};
+        previewWith([](TForm_Preview& preview) {
+            const auto& cells = preview.cells();
+            // The cells follow the records: IMG_0001, IMG_0002, ...
+            QTest::mouseClick(cells[1], Qt::LeftButton);
+            QTest::mouseClick(cells[5], Qt::LeftButton, Qt::ControlModifier);
+            preview.RotateRight901->trigger();
         });
         w.Button1->click();
         const QStringList entries = w.model().entries();
@@ -258,18 +251,11 @@ TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransf
 TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0004.JPG"});
-        script.then([](const TDialogRequest& request) {
-            auto* preview = qobject_cast<TForm_Preview*>(request.window);
-            EXPECT_NE(preview, nullptr);
-            if (preview) {
-                preview->show();
-                TImageAndText* cell = preview->cells()[3]; // IMG_0004, tagged as turned
-                QTest::mouseClick(cell, Qt::LeftButton);
-                preview->ClearTransformations1->trigger();
-                QTest::mouseClick(cell, Qt::LeftButton);
-                preview->hide();
-            }
-            return TDialogAnswer{QDialog::Accepted, {}};
+        previewWith([](TForm_Preview& preview) {
+            TImageAndText* cell = preview.cells()[3]; // IMG_0004, tagged as turned
+            QTest::mouseClick(cell, Qt::LeftButton);
+            preview.ClearTransformations1->trigger();
+            QTest::mouseClick(cell, Qt::LeftButton);
         });
         w.Button1->click();
         EXPECT_EQ(w.model().FindRecord("IMG_0004.JPG")->rotation(), 0);
