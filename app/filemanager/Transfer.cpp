@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QPointer>
 #include <QProcess>
 #include <QStorageInfo>
 #include <QThread>
@@ -120,41 +119,44 @@ QString TTransfer::formatted(const char* key, const char* def, const QStringList
     return language_.readFormatted(Section, key, def, args);
 }
 
+// A second click while a transfer runs only flips the state back; the running
+// transfer notices at its next entry and keeps its received files, its disc
+// layout and its user text.
 void TTransfer::Button_StartTransferClick() {
-    const TTransferOptions options = window_.transferOptions();
-    model_.ForgetUserText();
     LogLine("Enters Button_StartTransferClick");
+    const TTransferOptions options = window_.transferOptions();
+    running_ = !running_;
+    window_.showRunning(running_);
+    if (running_ && start(options) == TEnd::Declined)
+        return;
+    afterTransferActions(options);
+}
+
+TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
+    model_.ForgetUserText();
     received_.clear();
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
     progressWindow = &window_;
     tsRegisterProgressCallbackFunction(&progressCallback);
-
-    running_ = !running_;
-    window_.showRunning(running_);
-    if (running_) {
-        // Whatever way the run ends, the window is idle again after it.
-        TEnd end;
-        try {
-            end = run();
-        } catch (...) {
-            running_ = false;
-            window_.showRunning(false);
-            window_.setProgress(0);
-            throw;
-        }
+    // Whatever way the run ends, the window is idle again after it.
+    const auto idle = [this] {
         running_ = false;
         window_.showRunning(false);
         window_.setProgress(0);
-        if (end == TEnd::Declined)
-            return;
+    };
+    try {
+        const TEnd end = run(options);
+        idle();
+        return end;
+    } catch (...) {
+        idle();
+        throw;
     }
-    afterTransferActions(options);
 }
 
-TTransfer::TEnd TTransfer::run() {
+TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
     LogLine("Receive pictures selected");
-    const TTransferOptions options = window_.transferOptions();
     const QList<int> selected = window_.selectedIndexes();
     checkTarget(options, selected);
     if (!lossyTransformationsAccepted(selected))

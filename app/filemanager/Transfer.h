@@ -91,7 +91,8 @@ class TTransfer {
 
   private:
     enum class TEnd { Finished, Declined };
-    TEnd run();
+    TEnd start(const TTransferOptions& options);
+    TEnd run(const TTransferOptions& options);
     void checkTarget(const TTransferOptions& options, const QList<int>& selected);
     bool lossyTransformationsAccepted(const QList<int>& selected);
     void transferEntry(int index, const TTransferOptions& options);

@@ -205,19 +205,25 @@ TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
     withFileManager([&](TForm_filemanager& w) {
         w.Openexploreraftertransfer1->setChecked(true);
         select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0005.JPG", "IMG_0006.JPG"});
-        // The stop click arrives while the first file is being received.
-        QTimer::singleShot(0, &w, [&w] {
+        // The stop click arrives while the second file is being received.
+        QTimer stopper;
+        QObject::connect(&stopper, &QTimer::timeout, &w, [&] {
+            if (QString(w.model().currentPicture.fileName) != "IMG_0002.JPG")
+                return;
+            stopper.stop();
             EXPECT_EQ(w.Button_StartTransfer->text(), w.stopCaption);
             EXPECT_FALSE(w.Button_Delete->isEnabled());
             w.Button_StartTransfer->click();
         });
+        stopper.start(0);
         w.Button_StartTransfer->click();
         EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
         EXPECT_TRUE(w.Button_Delete->isEnabled());
         EXPECT_EQ(w.StatusBar1->currentMessage(), "Some picture received. Transfer aborted.");
-        EXPECT_EQ(w.receivedFiles, QStringList({target + "IMG_0001.jpg"}));
+        // The stop click did not forget what the transfer had received.
+        EXPECT_EQ(w.receivedFiles, QStringList({target + "IMG_0001.jpg", target + "IMG_0002.jpg"}));
     });
-    EXPECT_EQ(receivedTree(), QStringList({"IMG_0001.jpg"}));
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0001.jpg", "IMG_0002.jpg"}));
     EXPECT_TRUE(shownTexts().contains("Some picture received. Transfer aborted."));
     EXPECT_EQ(notedStarts(notes, 2), QStringList({target, target}));
 }
