@@ -19,19 +19,26 @@
 #include <QLocale>
 #include <QProcess>
 #include <QStorageInfo>
-#include <QThread>
 #include <cmath>
 
 namespace {
 
 constexpr const char* Section = "Form_filemanager";
 
-// The window whose progress bar the bridge's progress callback moves.
+// The window whose progress bar the bridge's progress callback moves; read
+// and written on the user-interface thread only.
 TTransferWindow* progressWindow = nullptr;
 
+// Called on the camera's transfer thread: the value is handed over to the
+// user-interface thread, which shows it when it next lets messages run.
 void progressCallback(int32_t progress) {
-    if (progressWindow && QThread::currentThread() == QCoreApplication::instance()->thread())
-        progressWindow->setProgress(progress);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [progress] {
+            if (progressWindow)
+                progressWindow->setProgress(progress);
+        },
+        Qt::QueuedConnection);
 }
 
 bool hasExtension(const QString& path, const char* extension) {

@@ -1,4 +1,5 @@
 #include "CameraConnection.h"
+#include "Dates.h"
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -164,6 +166,32 @@ TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
         });
         EXPECT_EQ(receivedTree(), c.tree) << c.option;
     }
+}
+
+TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
+    QDateTime taken;
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().FindRecord("CRW_0026.CRW")->rotateInMemory(90);
+        w.ComboBox_Raw->setCurrentIndex(0);
+        transfer(w, {"CRW_0026.CRW"});
+        taken = ToQDateTime(SecondsToDateTime(w.model().currentPicture.shootingTime));
+    });
+    TJPEGImage thumbnail;
+    thumbnail.loadFromFile(target + "CRW_0026.thm");
+    EXPECT_EQ(QSize(thumbnail.width(), thumbnail.height()), QSize(120, 160));
+    EXPECT_TRUE(taken.isValid());
+    EXPECT_EQ(modified(target + "CRW_0026.thm"), taken);
+}
+
+TEST_F(TransferTest, ProgressBarFollowsTheBridgeAndEndsAtZero) {
+    QList<int> progress;
+    withFileManager([&](TForm_filemanager& w) {
+        QObject::connect(w.ProgressBar, &QProgressBar::valueChanged, &w,
+                         [&](int value) { progress << value; });
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(progress.contains(100));
+    EXPECT_EQ(progress.value(progress.size() - 1), 0);
 }
 
 TEST_F(TransferTest, NothingIsOverwrittenWhenNamesCollide) {
