@@ -3,6 +3,7 @@
 #include "Log.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 const std::array<TPatternToken, 21> PatternTokens = {{
@@ -150,7 +151,19 @@ QString ApertureText(int numerator, int denominator) {
 }
 
 QString UniqueName(const QString& path) {
-    if (!QFileInfo::exists(path))
+    return UniqueName(path, [](const QString&) { return QStringList(); });
+}
+
+QString UniqueName(const QString& path,
+                   const std::function<QStringList(const QString&)>& companionsOf) {
+    const auto taken = [&](const QString& candidate) {
+        if (QFileInfo::exists(candidate))
+            return true;
+        const QStringList companions = companionsOf(candidate);
+        return std::any_of(companions.begin(), companions.end(),
+                           [](const QString& c) { return QFileInfo::exists(c); });
+    };
+    if (!taken(path))
         return path;
     LogLine("Filename=" + path + " exists.Making a new");
     const QFileInfo info(path);
@@ -158,7 +171,7 @@ QString UniqueName(const QString& path) {
     const QString extension = info.suffix().isEmpty() ? QString() : "." + info.suffix().toLower();
     for (int n = 1;; ++n) {
         const QString candidate = stem + QString::number(n) + extension;
-        if (!QFileInfo::exists(candidate))
+        if (!taken(candidate))
             return candidate;
         LogLine("Filename=" + candidate + " exists.Making a new");
     }

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -58,3 +59,8 @@ QString ApertureText(int numerator, int denominator);
 // "base_n.ext" beside it (extension in lower case). Each taken candidate is
 // logged.
 QString UniqueName(const QString& path);
+// The same rule for a file written together with companions (its ".thm", its
+// sound note): a candidate is taken while anything exists at it or at one of
+// companionsOf(candidate).
+QString UniqueName(const QString& path,
+                   const std::function<QStringList(const QString&)>& companionsOf);

@@ -24,7 +24,7 @@ void FileManagerTest::TearDown() {
 
 TForm_main& FileManagerTest::main() {
     if (!main_)
-        main_ = std::make_unique<TForm_main>(WithFileManagerFlows(WithCameraConnection({})));
+        main_ = std::make_unique<TForm_main>(WithFileManagerFlows(WithCameraConnection({}), setup));
     return *main_;
 }
 

@@ -3,6 +3,7 @@
 // main window with the camera connection and the file manager flows, and a way
 // to run the flows with a test body in place of the user.
 
+#include "FileManagerFlows.h"
 #include "MainWindowFixture.h"
 
 #include <functional>
@@ -24,7 +25,8 @@ class FileManagerTest : public MainWindowTest {
     void whenShown(std::function<void(TForm_filemanager&)> body);
     void runFlowA(std::function<void(TForm_filemanager&)> body);
 
-    QString target; // an empty target directory, ending in "/"
+    QString target;          // an empty target directory, ending in "/"
+    TFileManagerSetup setup; // joins every new file manager, as the program's does
 
   private:
     std::unique_ptr<TForm_main> main_;

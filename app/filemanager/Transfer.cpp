@@ -1,0 +1,413 @@
+#include "Transfer.h"
+
+#include "CameraClient.h"
+#include "Clock.h"
+#include "Dates.h"
+#include "Dialogs.h"
+#include "Errors.h"
+#include "ExifTextFile.h"
+#include "FileManagerModel.h"
+#include "LanguageFile.h"
+#include "Log.h"
+#include "NamePattern.h"
+#include "ReceivedPicture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStorageInfo>
+#include <cmath>
+
+namespace {
+
+constexpr const char* Section = "Form_filemanager";
+
+// The window whose progress bar the bridge's progress callback moves; read
+// and written on the user-interface thread only.
+TTransferWindow* progressWindow = nullptr;
+
+// Called on the camera's transfer thread: the value is handed over to the
+// user-interface thread, which shows it when it next lets messages run.
+void progressCallback(int32_t progress) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [progress] {
+            if (progressWindow)
+                progressWindow->setProgress(progress);
+        },
+        Qt::QueuedConnection);
+}
+
+bool hasExtension(const QString& path, const char* extension) {
+    return path.endsWith(extension, Qt::CaseInsensitive);
+}
+
+QString withSuffix(const QString& path, const QString& suffix) {
+    const QFileInfo info(path);
+    return info.path() + "/" + info.completeBaseName() + "." + suffix;
+}
+
+QStringList soundNotesOf(const QString& path) {
+    // From a camera the note is named path + ".wav", from a folder its
+    // extension is replaced.
+    return {path + ".wav", withSuffix(path, "wav")};
+}
+
+QStringList thumbnailOf(const QString& path) {
+    return {withSuffix(path, "thm")};
+}
+
+QDateTime cameraDate(uint32_t seconds) {
+    return ToQDateTime(SecondsToDateTime(seconds));
+}
+
+void setReadOnly(const QString& path) {
+    QFile::setPermissions(path,
+                          QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                       QFile::WriteGroup | QFile::WriteOther));
+}
+
+void startProgram(const QString& program, const QStringList& arguments) {
+    if (!QProcess::startDetached(program, arguments))
+        LogLine("Could not start " + program);
+}
+
+} // namespace
+
+TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
+                           const QDateTime& now) {
+    TTransferRate rate;
+    rate.seconds = std::llround(start.msecsTo(now) / 1000.0);
+    if (rate.seconds <= 0 || receivedBytes <= 0) {
+        rate.timeLeft = "--";
+        return rate;
+    }
+    rate.bytesPerSecond = double(receivedBytes) / double(rate.seconds);
+    const double secondsLeft =
+        std::max<qint64>(totalBytes - receivedBytes, 0) / rate.bytesPerSecond;
+    const QTime left = QTime(0, 0).addSecs(int(std::lround(secondsLeft)) % 86400);
+    rate.timeLeft = QLocale::system().toString(left, QLocale::LongFormat);
+    return rate;
+}
+
+void SetFileDate(const QString& path, const QDateTime& date, const QString& shownPath,
+                 const TLanguageFile& language) {
+    LogLine("Opens picture to set file date");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    if (!file.setFileTime(date, QFileDevice::FileModificationTime))
+        throw EInOutError(language.readFormatted(Section, "errormsg_could_not_set_datetime",
+                                                 "Could not set date/time for file %s",
+                                                 {shownPath}));
+}
+
+TTransfer::TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
+                     const TLanguageFile& language, QStringList& receivedFiles)
+    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {
+    freeSpace = [](const QString& directory) { return QStorageInfo(directory).bytesAvailable(); };
+}
+
+TTransfer::~TTransfer() {
+    if (progressWindow == &window_) {
+        progressWindow = nullptr;
+        tsRegisterProgressCallbackFunction(nullptr);
+    }
+}
+
+QString TTransfer::text(const char* key, const char* def) const {
+    return language_.read(Section, key, def);
+}
+
+QString TTransfer::formatted(const char* key, const char* def, const QStringList& args) const {
+    return language_.readFormatted(Section, key, def, args);
+}
+
+// A second click while a transfer runs only flips the state back; the running
+// transfer notices at its next entry and keeps its received files, its disc
+// layout and its user text.
+void TTransfer::Button_StartTransferClick() {
+    LogLine("Enters Button_StartTransferClick");
+    const TTransferOptions options = window_.transferOptions();
+    running_ = !running_;
+    window_.showRunning(running_);
+    if (running_ && start(options) == TEnd::Declined)
+        return;
+    afterTransferActions(options);
+}
+
+TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
+    model_.ForgetUserText();
+    received_.clear();
+    if (options.burnCD && hooks.startDisc)
+        hooks.startDisc();
+    progressWindow = &window_;
+    tsRegisterProgressCallbackFunction(&progressCallback);
+    // Whatever way the run ends, the window is idle again after it.
+    const auto idle = [this] {
+        running_ = false;
+        window_.showRunning(false);
+        window_.setProgress(0);
+    };
+    try {
+        const TEnd end = run(options);
+        idle();
+        return end;
+    } catch (...) {
+        idle();
+        throw;
+    }
+}
+
+TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
+    LogLine("Receive pictures selected");
+    const QList<int> selected = window_.selectedIndexes();
+    checkTarget(options, selected);
+    if (!lossyTransformationsAccepted(selected))
+        return TEnd::Declined;
+
+    start_ = Now();
+    view_.SetStatusText(text("statusbar_starts_receiving_pictures", "Starts receiving pictures"));
+    Sleep(1000);
+    for (int index = 0; index < model_.entries().size(); ++index) {
+        if (!running_)
+            break;
+        if (selected.contains(index) && model_.entries()[index] != "-")
+            transferEntry(index, options);
+    }
+    return finishReceiving(options);
+}
+
+void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& selected) {
+    const QString target = model_.targetDirectory;
+    if (target.isEmpty())
+        throw ERangeError(text("errormsg_have_to_select_destination",
+                               "You have to select a destination on your computer"));
+    if (!QFileInfo(target).isDir())
+        throw ERangeError(text("errormsg_select_valid_directory",
+                               "You have to select a valid computer directory"));
+    if (options.emailPictures && hooks.startMail)
+        hooks.startMail();
+    selectedTotal_ = model_.totalSize(selected);
+    const qint64 available = freeSpace(target);
+    if (available < selectedTotal_)
+        throw ERangeError(
+            formatted("errormsg_not_enough_disc_space",
+                      "You do not have enough disk space. Required=%s bytes,available=%s bytes",
+                      {QString::number(selectedTotal_), QString::number(available)}));
+    receivedBytes_ = 0;
+    receiveCounter_ = 1;
+    if (selected.isEmpty())
+        throw ERangeError(
+            text("errormsg_no_pics_selected_to_copy", "No pictures selected to copy"));
+    selectedCount_ = int(selected.size());
+}
+
+bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
+    QString message;
+    for (int index : selected) {
+        for (const TJPEGImage& record : model_.records) {
+            if (record.name != model_.entries()[index] || !record.modified())
+                continue;
+            if (message.isEmpty())
+                message = text("infomsg_transform_pic_without_lossless",
+                               "The following pictures will be transformed without lossless "
+                               "operation (which means it will be decrompressed then edited and "
+                               "finally compressed). Is that ok?");
+            message += "\n" + record.name;
+        }
+    }
+    if (message.isEmpty())
+        return true;
+    LogLine(message);
+    return MessageDlg(message, mtWarning, mbYes | mbNo) != mrNo;
+}
+
+QString TTransfer::destinationPath(const TTransferOptions& options) {
+    QString path = model_.DestinationPath();
+    // Movies may have a directory of their own instead of the target directory.
+    if (options.downloadMoviesToDirectory && hasExtension(path, ".avi") &&
+        path.startsWith(model_.targetDirectory))
+        path = model_.moviesDirectory + path.mid(model_.targetDirectory.size());
+    return path;
+}
+
+void TTransfer::transferEntry(int index, const TTransferOptions& options) {
+    const int item = index + 1;
+    LogLine(QString("GetPicture i=%1").arg(item));
+    model_.GetPictureData(item, false);
+    QString path = destinationPath(options);
+    entryPath_ = path;
+    const QString directory = QFileInfo(path).path();
+    if (!QDir().mkpath(directory))
+        throw EInOutError(formatted("errormsg_could_not_create_dir",
+                                    "Could not create directory %s", {directory}));
+    view_.LetMessagesRun();
+
+    if (hasExtension(path, ".crw"))
+        path = receiveRaw(item, path, options);
+    else if (hasExtension(path, ".avi"))
+        path = receiveMovie(item, path, options);
+    else
+        path = receivePicture(item, path, options);
+    commonTail(item, path, options);
+}
+
+QString TTransfer::receiveMovie(int item, const QString& destination,
+                                const TTransferOptions& options) {
+    const QString path = UniqueName(destination, thumbnailOf);
+    LogLine("Filename_on_pc=" + path);
+    LogLine("Copy data to PC. CopyDataToFile");
+    tesselink::GetMovie(item - 1, path);
+    const QString thumbnail = thumbnailOf(path).first();
+    tesselink::GetThumbnail(item - 1, thumbnail);
+    SetFileDate(thumbnail, cameraDate(model_.currentMovie.shootingTime), entryPath_, language_);
+    addToDisc(options, path);
+    addToDisc(options, thumbnail);
+    if (options.recompressMovies && hooks.recompressMovie) {
+        LogLine("Recompresses movie " + path);
+        view_.SetStatusText(formatted("statusbar_recompresses_movie", "Recompresses movie %s",
+                                      {QFileInfo(path).fileName()}));
+        hooks.recompressMovie(path);
+    }
+    return path;
+}
+
+QString TTransfer::receivePicture(int item, const QString& destination,
+                                  const TTransferOptions& options) {
+    const QString path = UniqueName(destination, soundNotesOf);
+    LogLine("Filename_on_pc=" + path);
+    LogLine("Copy data to PC. CopyDataToFile");
+    tesselink::GetPicture(item - 1, path, false);
+    addToDisc(options, path);
+    for (const QString& note : soundNotesOf(path))
+        if (QFileInfo::exists(note))
+            addToDisc(options, note);
+    return path;
+}
+
+QString TTransfer::receiveRaw(int item, const QString& destination,
+                              const TTransferOptions& options) {
+    const TJPEGImage* record = model_.FindRecord(model_.entries()[item - 1]);
+    const int rotation = record ? record->rotation() : 0;
+    // One name for the RAW file and its ".thm", free for both.
+    const QString path = UniqueName(destination, thumbnailOf);
+    const QString thumbnail = thumbnailOf(path).first();
+    tesselink::GetThumbnail(item - 1, thumbnail);
+    if (rotation != 0) {
+        TJPEGImage turned;
+        turned.loadFromFile(thumbnail);
+        turned.rotateInMemory(rotation);
+        turned.saveToFile(thumbnail);
+    }
+    model_.currentPicture = tesselink::GetPictureProperties(item - 1);
+    SetFileDate(thumbnail, cameraDate(model_.currentPicture.shootingTime), entryPath_, language_);
+    addToDisc(options, thumbnail);
+    LogLine("RAW or TIFF file");
+    LogLine("Copy data to PC. CopyDataToFile.Method=" + options.rawOptionText);
+    if (options.rawOption == 1) {
+        LogLine("Filename_on_pc=" + path);
+        tesselink::GetPicture(item - 1, path, false);
+        addToDisc(options, path);
+    }
+    return path;
+}
+
+void TTransfer::addToDisc(const TTransferOptions& options, const QString& path) {
+    if (options.burnCD && hooks.addToDisc)
+        hooks.addToDisc(path);
+}
+
+QDateTime TTransfer::keptDate(const QString& path) const {
+    const QDateTime fallback(QDate(1996, 1, 1), QTime(0, 0));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fallback;
+    const QDateTime date = info.lastModified();
+    if (date.isValid())
+        return date;
+    LogLine("AppException. Exception=Cannot read the date of " + path);
+    LogLine("Will correct above error for file " + path);
+    LogLine(formatted("errormsg_get_date_time_problem",
+                      "Lumvik detected problem when receiving date and time for %s. Lumvik will "
+                      "continue but it is recommended to run ScanDisk to repair the problems.",
+                      {path}));
+    return fallback;
+}
+
+void TTransfer::commonTail(int item, const QString& path, const TTransferOptions& options) {
+    if (options.emailPictures && hooks.attachToMail)
+        hooks.attachToMail(path);
+    received_.append(path);
+
+    receivedBytes_ += model_.sizeOf(item);
+    LogLine(QString("mTotalBytesReceived = %1").arg(receivedBytes_));
+    const TTransferRate rate = TransferRate(receivedBytes_, selectedTotal_, start_, Now());
+    LogLine(QString("seconds_since_start=%1").arg(rate.seconds));
+    LogLine(QString("transfer_rate_bytes_per_sec=%1").arg(std::llround(rate.bytesPerSecond)));
+    LogLine("mTimeLeftOfTransfer = " + rate.timeLeft);
+    ++receiveCounter_;
+    LogLine(QString("pictures_received:=%1").arg(receiveCounter_));
+
+    const QDateTime kept = keptDate(path);
+    bool rewritten = false;
+    const QString entry = model_.entries()[item - 1];
+    if (entry.endsWith(".JPG", Qt::CaseInsensitive))
+        for (TJPEGImage& record : model_.records)
+            if (record.name == entry)
+                rewritten |= TransformReceivedPicture(
+                    record, path, options.addTransformationToComment, language_,
+                    [this](const QString& status) { view_.SetStatusText(status); });
+    const bool jpeg = hasExtension(path, ".jpg");
+    if (jpeg && rewritten)
+        SetFileDate(path, kept, entryPath_, language_);
+    if (jpeg && options.createExifText) {
+        const ExifContents exif = ReadExif(path);
+        LogLine("Creates EXIF file :" + ExifTextFilePath(path));
+        WriteExifTextFile(exif);
+    }
+    view_.SetStatusText(
+        formatted("statusbar_receiving_progress",
+                  "Receiving picture %s of %s. Time left: %s. Transfer rate: %s bytes/sec.",
+                  {QString::number(receiveCounter_), QString::number(selectedCount_), rate.timeLeft,
+                   QString::number(std::llround(rate.bytesPerSecond))}));
+    if (options.setReadOnly)
+        setReadOnly(path);
+    view_.LetMessagesRun();
+}
+
+TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
+    if (!running_) {
+        LogLine("Transfer aborted!");
+        const QString aborted =
+            text("errormsg_transfer_aborted", "Some picture received. Transfer aborted.");
+        view_.SetStatusText(aborted);
+        MessageDlg(aborted, mtWarning, mbOK);
+        return TEnd::Finished;
+    }
+    const bool writesDisc = options.burnCD && hooks.writeDisc;
+    const bool discStarted = writesDisc && hooks.writeDisc();
+    if (!discStarted) {
+        window_.bringToFront();
+        LogLine("All pictures received!");
+        const QString done = text("infomsg_all_pictures_received", "All pictures received!");
+        view_.SetStatusText(done);
+        MessageDlg(done, mtInformation, mbOK);
+    }
+    // A cancelled disc ends the click here: no mail, nothing started.
+    if (writesDisc && !discStarted)
+        return TEnd::Declined;
+    if (options.emailPictures && hooks.showMail)
+        hooks.showMail();
+    return TEnd::Finished;
+}
+
+void TTransfer::afterTransferActions(const TTransferOptions& options) {
+    if (options.openExplorer)
+        startProgram("xdg-open", {model_.targetDirectory});
+    if (options.openCustomProgram && !options.customProgram.isEmpty())
+        startProgram(options.customProgram, {});
+}

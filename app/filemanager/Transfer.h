@@ -1,0 +1,123 @@
+#pragma once
+// The transfer of the selected camera files to the computer: checks, unique
+// destination names, the bridge's receive calls, the recorded transformations,
+// kept dates, progress, rate and time left, and what follows a transfer. The
+// transfer button runs Button_StartTransferClick; a second click while a
+// transfer runs is its stop request.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TFileManagerModel;
+class TFileManagerView;
+class TLanguageFile;
+
+// The Options menu and the controls a transfer reads, as they stand at a click.
+struct TTransferOptions {
+    bool emailPictures = false;
+    bool addTransformationToComment = false;
+    bool openExplorer = false;
+    bool openCustomProgram = false;
+    QString customProgram; // the setting "UserCustomProgram"
+    bool recompressMovies = false;
+    bool setReadOnly = false;
+    bool downloadMoviesToDirectory = false;
+    bool createExifText = false;
+    bool burnCD = false;
+    int rawOption = 1; // 0 TIFF, 1 Raw, 2 BMP format
+    QString rawOptionText;
+
+    bool operator==(const TTransferOptions&) const = default;
+};
+
+// The window side of a transfer.
+class TTransferWindow {
+  public:
+    virtual ~TTransferWindow() = default;
+    virtual QList<int> selectedIndexes() const = 0;
+    virtual TTransferOptions transferOptions() const = 0;
+    // Shows the stop caption and disables the other controls while running,
+    // and the transfer caption with the controls enabled otherwise.
+    virtual void showRunning(bool running) = 0;
+    virtual void setProgress(int percent) = 0;
+    virtual void bringToFront() = 0;
+};
+
+// Where the send-mail window, the CD writer and the movie recompression take
+// part in a transfer. Until a hook is given its branch is left out.
+struct TTransferHooks {
+    // Email pictures: a new empty mail, each received file as an attachment,
+    // the mail window shown after the transfer.
+    std::function<void()> startMail;
+    std::function<void(const QString&)> attachToMail;
+    std::function<void()> showMail;
+    // Burn CD: a new empty disc layout, each file written, and the write after
+    // the transfer; false when the user cancels at the medium question.
+    std::function<void()> startDisc;
+    std::function<void(const QString&)> addToDisc;
+    std::function<bool()> writeDisc;
+    // Recompress movies: the received movie is recompressed in place.
+    std::function<void(const QString&)> recompressMovie;
+};
+
+// The rate and time left after some bytes of a transfer were received.
+struct TTransferRate {
+    qint64 seconds = 0; // since the start, rounded
+    double bytesPerSecond = 0;
+    QString timeLeft; // as a time of day; "--" while nothing is received
+};
+TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
+                           const QDateTime& now);
+
+// Sets a file's modification time. A file that cannot be opened for writing
+// keeps its time; a refused change raises EInOutError naming `shownPath`.
+void SetFileDate(const QString& path, const QDateTime& date, const QString& shownPath,
+                 const TLanguageFile& language);
+
+class TTransfer {
+  public:
+    TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
+              const TLanguageFile& language, QStringList& receivedFiles);
+    ~TTransfer();
+
+    TTransferHooks hooks;
+    // The free bytes of the file system holding a directory.
+    std::function<qint64(const QString&)> freeSpace;
+
+    void Button_StartTransferClick();
+    bool running() const { return running_; }
+
+  private:
+    enum class TEnd { Finished, Declined };
+    TEnd start(const TTransferOptions& options);
+    TEnd run(const TTransferOptions& options);
+    void checkTarget(const TTransferOptions& options, const QList<int>& selected);
+    bool lossyTransformationsAccepted(const QList<int>& selected);
+    void transferEntry(int index, const TTransferOptions& options);
+    QString destinationPath(const TTransferOptions& options);
+    QString receiveMovie(int item, const QString& path, const TTransferOptions& options);
+    QString receivePicture(int item, const QString& path, const TTransferOptions& options);
+    QString receiveRaw(int item, const QString& path, const TTransferOptions& options);
+    void commonTail(int item, const QString& path, const TTransferOptions& options);
+    QDateTime keptDate(const QString& path) const;
+    TEnd finishReceiving(const TTransferOptions& options);
+    void afterTransferActions(const TTransferOptions& options);
+    void addToDisc(const TTransferOptions& options, const QString& path);
+    QString text(const char* key, const char* def) const;
+    QString formatted(const char* key, const char* def, const QStringList& args) const;
+
+    TFileManagerModel& model_;
+    TFileManagerView& view_;
+    TTransferWindow& window_;
+    const TLanguageFile& language_;
+    QStringList& received_;
+    bool running_ = false;
+    QDateTime start_;
+    qint64 receivedBytes_ = 0;
+    qint64 selectedTotal_ = 0;
+    int selectedCount_ = 0;
+    int receiveCounter_ = 1;
+    QString entryPath_; // the destination of the entry being received, for messages
+};

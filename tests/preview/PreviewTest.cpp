@@ -1,0 +1,304 @@
+#include "AppServices.h"
+#include "DemoCard.h"
+#include "Dialogs.h"
+#include "Dlg_Preview.h"
+#include "LanguageCheck.h"
+#include "LanguageFile.h"
+#include "Log.h"
+#include "Settings.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TestServices : public TAppServices {
+  public:
+    TestServices() { language_.open("english"); }
+    TSettings& settings() override { return settings_; }
+    const TLanguageFile& language() const override { return language_; }
+    QString currentLanguage() const override { return "english"; }
+    void SetStatusText(const QString&) override {}
+    bool debugEnabled() const override { return true; }
+
+  private:
+    TSettings settings_;
+    TLanguageFile language_;
+};
+
+// Records of n camera pictures with 160x120 thumbnails, item numbers 2, 4, ...
+TArrayPic makeRecords(int n) {
+    const QString thumbnail = testenv::newFolder("thumbs") + "/thumbnail.jpg";
+    TArrayPic records;
+    for (int i = 0; i < n; ++i) {
+        testfiles::Write(
+            thumbnail, DemoJpeg(DemoShotAt(100, i + 1, QDateTime::currentDateTime(), {160, 120})));
+        records.push_back(NewPictureRecord(thumbnail, 2 * (i + 1),
+                                           QString("IMG_%1.JPG").arg(i + 1, 4, 10, QChar('0')),
+                                           1600, 1200, 1024 * 700 + i));
+    }
+    return records;
+}
+
+QString marks(const TArrayPic& records) {
+    QString text;
+    for (const TJPEGImage& record : records)
+        text += record.selected ? 'x' : '.';
+    return text;
+}
+
+class PreviewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        languagecheck::InstallShippedLanguages();
+        TDebugLog::instance().create(LogPath());
+    }
+    void TearDown() override { TDebugLog::instance().close(); }
+
+    void open(int n, int width = 532) {
+        records = makeRecords(n);
+        TSettings().writeInteger(TSettings::Section, "Form_Preview.Width", width);
+        window = std::make_unique<TForm_Preview>(services, records,
+                                                 [this](int item) { reloaded << item; });
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_EQ(window->cells().size(), std::size_t(n));
+    }
+
+    void click(int cell, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(window->cells()[cell], Qt::LeftButton, modifiers);
+    }
+
+    static QStringList logMessages() {
+        QStringList messages;
+        const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
+        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
+            messages << line.mid(line.indexOf(QRegularExpression("\\d\\d:\\d\\d:\\d\\d:")) + 9);
+        return messages;
+    }
+
+    TestServices services;
+    TArrayPic records;
+    QList<int> reloaded;
+    std::unique_ptr<TForm_Preview> window;
+    TDialogScript script;
+};
+
+} // namespace
+
+TEST_F(PreviewTest, CellsFillRowsOfAsManyColumnsAsTheWindowWidthHolds) {
+    struct Case {
+        int width;
+        QPoint cell4; // where the fifth cell's image lands
+    } cases[] = {
+        {532, {171, 197}},       // three columns
+        {700, {1, 197}},         // four columns
+        {900, {681, 1}},         // five columns: all in the first row
+        {150, {1, 5 * 196 + 1}}, // no column: each cell on a row of its own, from the second
+    };
+    for (const Case& c : cases) {
+        open(5, c.width);
+        EXPECT_EQ(window->width(), c.width);
+        TImageAndText* cell = window->cells()[4];
+        EXPECT_EQ(cell->geometry(), QRect(c.cell4, QSize(160, 160))) << c.width;
+        EXPECT_EQ(cell->shape->geometry(), QRect(c.cell4, QSize(160, 194))) << c.width;
+        EXPECT_EQ(cell->label->pos(), c.cell4 + QPoint(2, 159)) << c.width;
+        EXPECT_EQ(cell->label->text(), "IMG_0005.JPG\n1600x1200 700 kB");
+        EXPECT_EQ(cell->index, 4);
+        window.reset();
+    }
+}
+
+TEST_F(PreviewTest, ResizingWithinTheSameColumnCountOnlyRecolours) {
+    open(4, 532);
+    TImageAndText* cell = window->cells()[3];
+    cell->move(300, 300);
+    records[3].selected = true;
+    window->resize(520, 480); // still three columns
+    EXPECT_EQ(cell->pos(), QPoint(300, 300));
+    EXPECT_EQ(cell->label->palette().color(QPalette::Window), QColor(0, 255, 0));
+    window->resize(700, 480); // four columns: a full layout again
+    EXPECT_EQ(cell->pos(), QPoint(511, 1));
+}
+
+TEST_F(PreviewTest, MouseAndKeysMarkCells) {
+    struct Step {
+        int cell; // -1: Ctrl+A; -2: a click on the window between the cells
+        Qt::KeyboardModifiers modifiers;
+        const char* marks;
+    };
+    const std::vector<std::vector<Step>> sequences = {
+        {{3, Qt::ShiftModifier, "xxxx.."}}, // no anchor yet: from the first cell
+        {{2, {}, "..x..."}, {4, {}, "....x."}, {1, Qt::ShiftModifier, ".xxxx."}},
+        {{4, {}, "....x."}, {1, Qt::ShiftModifier, ".xxxx."}, {5, Qt::ShiftModifier, "....xx"}},
+        {{1, {}, ".x...."},
+         {3, Qt::ControlModifier, ".x.x.."},
+         {1, Qt::ControlModifier, "...x.."},
+         {5, Qt::ShiftModifier | Qt::ControlModifier, ".xxxxx"}}, // Ctrl moved the anchor
+        {{-1, {}, "xxxxxx"}, {-2, {}, "......"}},
+    };
+    for (const auto& sequence : sequences) {
+        open(6, 900);
+        for (const Step& step : sequence) {
+            if (step.cell == -1)
+                QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+            else if (step.cell == -2)
+                QTest::mouseClick(window->cells()[0]->parentWidget(), Qt::LeftButton, {},
+                                  QPoint(5, 190)); // below the first image, beside its label
+            else
+                click(step.cell, step.modifiers);
+            EXPECT_EQ(marks(records).toStdString(), step.marks);
+        }
+        for (std::size_t i = 0; i < records.size(); ++i)
+            EXPECT_EQ(window->cells()[i]->label->palette().color(QPalette::Window),
+                      records[i].selected ? QColor(0, 255, 0) : QColor(Qt::white));
+        window.reset();
+    }
+}
+
+TEST_F(PreviewTest, RightButtonAndClicksOnALabelLeaveTheMarks) {
+    open(3);
+    click(1);
+    QTest::mouseClick(window->cells()[2], Qt::RightButton);
+    QTest::mouseClick(window->cells()[0]->label, Qt::LeftButton);
+    EXPECT_EQ(marks(records).toStdString(), ".x.");
+}
+
+TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
+    open(3);
+    click(0);
+    click(2, Qt::ControlModifier);
+    window->RotateRight901->trigger();
+    window->RotateRight901->trigger();
+    window->RotateLeft901->trigger();
+    EXPECT_EQ(records[0].rotation(), 90);
+    EXPECT_EQ(records[1].rotation(), 0);
+    EXPECT_EQ(records[2].rotation(), 90);
+    // The thumbnail itself is turned, and the cell shows it so.
+    EXPECT_EQ(records[2].bitmap().size(), QSize(120, 160));
+    EXPECT_EQ(window->cells()[2]->pixmap().toImage().pixelColor(130, 10), QColor(Qt::white));
+    EXPECT_EQ(window->cells()[1]->pixmap().toImage().pixelColor(10, 130), QColor(Qt::white));
+    window->Rotate1801->trigger();
+    EXPECT_EQ(records[0].rotation(), 270);
+    EXPECT_FALSE(records[0].modified());
+    EXPECT_TRUE(logMessages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
+    EXPECT_TRUE(logMessages().contains("Rotates picture 2"));
+    EXPECT_TRUE(logMessages().contains("Assigns picture 2"));
+}
+
+TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
+    open(3);
+    click(1);
+    window->ConvertToGray1->trigger();
+    window->ResizeToQuarter1->trigger();
+    EXPECT_TRUE(records[1].grayscale());
+    EXPECT_EQ(records[1].scale(), TJPEGScale::Quarter);
+    EXPECT_TRUE(records[1].modified());
+    EXPECT_FALSE(records[0].modified());
+    EXPECT_FALSE(records[2].grayscale());
+    // The cell shows the thumbnail at a quarter of its size.
+    const QImage shown = window->cells()[1]->pixmap().toImage();
+    EXPECT_NE(shown.pixelColor(30, 20), QColor(Qt::white));
+    EXPECT_EQ(shown.pixelColor(45, 35), QColor(Qt::white));
+    // Back to full size is again a change; the same size is not.
+    window->ResizeToFull1->trigger();
+    EXPECT_EQ(records[1].scale(), TJPEGScale::Full);
+    click(0);
+    window->ResizeToFull1->trigger();
+    EXPECT_FALSE(records[0].modified());
+}
+
+TEST_F(PreviewTest, CompressionQualityGoesToEveryMarkedRecord) {
+    struct Case {
+        const char* answer;
+        int quality; // of the marked records afterwards
+        const char* error;
+    } cases[] = {
+        {"75", 75, nullptr},
+        {" 100", 100, nullptr},
+        {"", 90, nullptr},
+        {"7x", 90, "'7x' is not a valid integer value."},
+        {"0", 90, "Compression quality 0 is not between 1 and 100."},
+        {"101", 90, "Compression quality 101 is not between 1 and 100."},
+    };
+    for (const Case& c : cases) {
+        open(3);
+        click(0);
+        click(2, Qt::ControlModifier);
+        TDialogScript answers;
+        answers.enter(c.answer).press(mrOk);
+        window->Compression1->trigger();
+        const QList<TDialogRequest> asked = answers.asked();
+        ASSERT_GE(asked.size(), 1);
+        EXPECT_EQ(asked[0].caption, "Compression");
+        EXPECT_EQ(asked[0].text, "Compression quality 1..100 (100 = best)");
+        EXPECT_EQ(records[0].compressionQuality(), c.quality) << c.answer;
+        EXPECT_EQ(records[2].compressionQuality(), c.quality) << c.answer;
+        EXPECT_EQ(records[1].compressionQuality(), 90);
+        EXPECT_EQ(records[0].modified(), c.quality != 90) << c.answer;
+        EXPECT_EQ(asked.size(), c.error ? 2 : 1) << c.answer;
+        if (c.error && asked.size() == 2) {
+            EXPECT_EQ(asked[1].text, c.error);
+        }
+        window.reset();
+    }
+}
+
+TEST_F(PreviewTest, AddCommentAppendsOneLineToEveryMarkedRecord) {
+    open(3);
+    click(1);
+    click(2, Qt::ShiftModifier);
+    script.enter("Summer").enter("").press(mrCancel);
+    window->AddComment1->trigger();
+    window->AddComment1->trigger(); // an empty answer is a line too
+    window->AddComment1->trigger(); // Cancel adds nothing
+    EXPECT_EQ(records[1].commentLines, QStringList({"Summer", ""}));
+    EXPECT_EQ(records[2].commentLines, QStringList({"Summer", ""}));
+    EXPECT_TRUE(records[0].commentLines.isEmpty());
+    EXPECT_EQ(script.asked()[0].caption, "Add comment to pictures");
+    EXPECT_EQ(script.asked()[0].text, "Your comment:");
+    EXPECT_TRUE(logMessages().contains("Comment added=Summer"));
+}
+
+TEST_F(PreviewTest, ClearTransformationsReloadsEveryMarkedPicture) {
+    open(4);
+    click(1);
+    click(3, Qt::ControlModifier);
+    window->ClearTransformations1->trigger();
+    EXPECT_EQ(reloaded, QList<int>({4, 8}));
+}
+
+TEST_F(PreviewTest, CellsAreRebuiltAtEveryActivationFromTheRecords) {
+    open(2);
+    records.push_back(records[0]);
+    window->hide();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(window->cells().size(), 3u);
+    EXPECT_EQ(window->cells()[2]->index, 2);
+}
+
+TEST_F(PreviewTest, WindowSizeIsRestoredAtTheFirstShowAndStoredAtTheEnd) {
+    TSettings().writeInteger(TSettings::Section, "Form_Preview.Height", 300);
+    open(1, 400);
+    EXPECT_EQ(window->size(), QSize(400, 300));
+    window->resize(610, 333);
+    window.reset();
+    EXPECT_EQ(TSettings().readInteger(TSettings::Section, "Form_Preview.Width", 0), 610);
+    EXPECT_EQ(TSettings().readInteger(TSettings::Section, "Form_Preview.Height", 0), 333);
+}
+
+TEST_F(PreviewTest, EnglishFileHoldsEveryTextThePreviewReads) {
+    TLanguageReadRecorder recorder;
+    open(1);
+    click(0);
+    script.enter("80");
+    window->Compression1->trigger();
+    EXPECT_EQ(window->windowTitle(), "Preview all pictures");
+    EXPECT_EQ(window->RotateRight901->text(), QString::fromUtf8("Rotate right 90°"));
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
+}

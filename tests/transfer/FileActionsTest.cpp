@@ -1,0 +1,172 @@
+#include "Dlg_Filemanager.h"
+#include "FileManagerActions.h"
+#include "LanguageCheck.h"
+#include "LanguageFile.h"
+#include "Settings.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "TransferFixture.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+
+TEST_F(TransferTest, DeleteRemovesFromTheLastToTheFirstAndRebuildsTheList) {
+    withFileManager([&](TForm_filemanager& w) {
+        const QStringList before = w.model().entries();
+        const std::size_t records = w.model().records.size();
+        select(w, {before[1], before[3]});
+        w.Button_Delete->click();
+        EXPECT_EQ(w.model().entries().size(), before.size() - 2);
+        EXPECT_FALSE(w.model().entries().contains(before[1]));
+        EXPECT_FALSE(w.model().entries().contains(before[3]));
+        EXPECT_EQ(w.model().records.size(), records - 2);
+    });
+    EXPECT_TRUE(shownTexts().contains("Are you sure to delete these pictures?"));
+    const QStringList log = logMessages();
+    const auto fourth = log.indexOf("DeletePictures i=4");
+    const auto second = log.indexOf("DeletePictures i=2");
+    EXPECT_GE(fourth, 0);
+    EXPECT_GT(second, fourth);
+    EXPECT_GT(log.indexOf("Getting all Thumbnails"), second);
+    EXPECT_TRUE(cameraFile("IMG_0002.JPG").isEmpty());
+    EXPECT_FALSE(cameraFile("IMG_0001.JPG").isEmpty());
+}
+
+TEST_F(TransferTest, DeleteAsksFirstAndNeedsASelection) {
+    withFileManager([&](TForm_filemanager& w) {
+        script.press(mrNo);
+        select(w, {"IMG_0001.JPG"});
+        w.Button_Delete->click(); // answered No
+        select(w, {});
+        QTest::keyClick(w.ListBox_Cam_File_Names, Qt::Key_Delete);
+    });
+    EXPECT_FALSE(cameraFile("IMG_0001.JPG").isEmpty());
+    EXPECT_TRUE(shownTexts().contains("No pictures selected to delete."));
+}
+
+TEST_F(TransferTest, ApplyGivesTheSelectedPicturesTheMemoAsCommentLines) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "MVI_0013.AVI"});
+        w.Memo_Comment->setPlainText("Summer\nat the lake");
+        w.Button_Apply->click();
+        EXPECT_EQ(w.model().FindRecord("IMG_0001.JPG")->commentLines,
+                  QStringList({"Summer", "at the lake"}));
+        EXPECT_EQ(w.model().FindRecord("IMG_0002.JPG")->commentLines,
+                  QStringList({"Summer", "at the lake"}));
+        EXPECT_TRUE(w.model().FindRecord("IMG_0003.JPG")->commentLines.isEmpty());
+        select(w, {"IMG_0002.JPG"});
+        w.Memo_Comment->clear();
+        w.Button_Apply->click(); // an empty memo removes the comment
+        EXPECT_TRUE(w.model().FindRecord("IMG_0002.JPG")->commentLines.isEmpty());
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_EQ(JpegComment(testfiles::Read(target + "IMG_0001.jpg")), "Summer\r\nat the lake\r\n");
+    // Writing the comment rewrote the file; its date is the picture's again.
+    EXPECT_EQ(QFileInfo(target + "IMG_0001.jpg").lastModified(), DemoTakenAt(1));
+}
+
+TEST_F(TransferTest, CustomProgramIsChosenAmongExecutableFiles) {
+    const QString program = testenv::newFolder("bin") + "/viewer";
+    testfiles::Write(program, "#!/bin/sh\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString text = testfiles::Write(testenv::newFolder("docs") + "/notes.txt", "x");
+    const auto stored = [] {
+        return TSettings().readString(TSettings::Section, "UserCustomProgram", "<none>");
+    };
+    withFileManager([&](TForm_filemanager& w) {
+        QAction* item = w.Opencustomprogramaftertransfer1;
+        select(w, {"IMG_0001.JPG"});
+        {
+            TDialogScript answers;
+            answers.press(mrOk).enter(program);
+            item->trigger();
+            const QList<TDialogRequest> asked = answers.asked();
+            ASSERT_EQ(asked.size(), 2);
+            EXPECT_EQ(asked[0].text, "Select your program to start when transfer is done");
+            EXPECT_EQ(asked[1].kind, TDialogRequest::OpenFile);
+        }
+        EXPECT_TRUE(w.selectedIndexes().isEmpty());
+        EXPECT_EQ(stored(), program);
+        item->trigger(); // unchecking keeps the program
+        EXPECT_FALSE(item->isChecked());
+        EXPECT_EQ(stored(), program);
+        {
+            TDialogScript answers;
+            answers.press(mrOk).press(mrCancel);
+            item->trigger();
+        }
+        EXPECT_TRUE(item->isChecked());
+        EXPECT_EQ(stored(), program);
+        item->trigger();
+        {
+            TDialogScript answers;
+            answers.press(mrOk).enter(text).press(mrOk);
+            item->trigger();
+            const QList<TDialogRequest> asked = answers.asked();
+            ASSERT_EQ(asked.size(), 3);
+            EXPECT_EQ(asked[2].text, text + " is not an executable file.");
+        }
+        EXPECT_EQ(stored(), program);
+        EXPECT_FALSE(w.CreateJPEGpreviewforRAWpictures1->isEnabled());
+    });
+}
+
+TEST_F(TransferTest, EnglishFileHoldsEveryTextTheTransferReads) {
+    TLanguageReadRecorder recorder;
+    withFileManager([&](TForm_filemanager& w) {
+        w.Addtranformationtocomment1->setChecked(true);
+        TJPEGImage* record = w.model().FindRecord("IMG_0004.JPG");
+        record->setScale(TJPEGScale::Quarter);
+        record->setGrayscale(true);
+        w.model().FindRecord("IMG_0009.JPG")->setScale(TJPEGScale::Full);
+        w.model().FindRecord("IMG_0005.JPG")->rotateInMemory(180);
+        w.model().FindRecord("IMG_0005.JPG")->setScale(TJPEGScale::Eighth);
+        w.model().FindRecord("IMG_0006.JPG")->setScale(TJPEGScale::Half);
+        transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG", "IMG_0006.JPG", "IMG_0009.JPG", "MVI_0013.AVI",
+                     "CRW_0026.CRW"});
+        transfer(w, {});
+        w.model().targetDirectory.clear();
+        transfer(w, {"IMG_0001.JPG"});
+        w.model().targetDirectory = target + "none/";
+        transfer(w, {"IMG_0001.JPG"});
+        actions(w).transfer().freeSpace = [](const QString&) { return 0; };
+        w.model().targetDirectory = target;
+        transfer(w, {"IMG_0001.JPG"});
+        w.Opencustomprogramaftertransfer1->trigger();
+        w.Button_StartTransfer->click();
+        QTimer::singleShot(0, &w, [&w] { w.Button_StartTransfer->click(); });
+        transfer(w, {"IMG_0002.JPG", "IMG_0003.JPG"});
+        std::unique_ptr<QMimeData>(actions(w).newDragData());
+    });
+    EXPECT_TRUE(JpegComment(testfiles::Read(target + "IMG_0004.jpg"))
+                    .endsWith("Lumvik picture transformation to Resize: quarter, Gray: true, "
+                              "Compression: 90\r\n"));
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
+}
+
+// Deleting runs the window's show step again, whose reads are the window's
+// own business; these are the texts of the delete itself.
+TEST_F(TransferTest, EnglishFileHoldsEveryTextTheDeleteReads) {
+    std::optional<TLanguageReadRecorder> recorder;
+    withFileManager([&](TForm_filemanager& w) {
+        recorder.emplace();
+        select(w, {});
+        w.Button_Delete->click();
+        select(w, {"IMG_0001.JPG"});
+        w.Button_Delete->click();
+    });
+    const QStringList keys = {"errormsg_no_pics_to_delete", "infomsg_sure_to_delete_pictures",
+                              "statusbar_deleting_picture"};
+    QList<TLanguageRead> reads;
+    for (const TLanguageRead& read : recorder->reads())
+        if (keys.contains(read.key))
+            reads << read;
+    EXPECT_EQ(reads.size(), 3);
+    languagecheck::ExpectReadsMatchEnglishFile(reads);
+}

@@ -1,0 +1,455 @@
+#include "CameraConnection.h"
+#include "Dates.h"
+#include "DemoCard.h"
+#include "Dlg_Filemanager.h"
+#include "Dlg_Preview.h"
+#include "FileManagerActions.h"
+#include "FileManagerFlows.h"
+#include "FileManagerGroup.h"
+#include "JPEGImage.h"
+#include "Settings.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "TransferFixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QDateTime modified(const QString& path) {
+    return QFileInfo(path).lastModified();
+}
+
+// A program for the after-transfer actions that notes each start in a file.
+QString notingProgram(const QString& name, const QString& notes) {
+    const QString path = testenv::newFolder("bin-" + name) + "/" + name;
+    testfiles::Write(path, ("#!/bin/sh\necho \"$@\" >> '" + notes + "'\n").toUtf8());
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    return path;
+}
+
+// The lines noted by such a program, once `count` have arrived (or after 5 s).
+QStringList notedStarts(const QString& notes, int count) {
+    QStringList lines;
+    for (int i = 0; i < 500 && lines.size() < count; ++i) {
+        QTest::qWait(10);
+        lines = QString::fromUtf8(testfiles::Read(notes)).split('\n', Qt::SkipEmptyParts);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(TransferTest, DateFoldersAndDateNamesMakeTheExpectedTree) {
+    withFileManager([&](TForm_filemanager& w) {
+        w.Createsubdirectorywithdate1->trigger();
+        w.Usedatetimeasfilename1->trigger();
+        transfer(w, {"IMG_0001.JPG", "IMG_0010.JPG", "IMG_0014.JPG", "IMG_0003.JPG"});
+    });
+    QStringList expected;
+    for (int number : {1, 3, 10, 14}) {
+        const QDateTime taken = DemoTakenAt(number);
+        expected << taken.toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg";
+    }
+    expected << DemoTakenAt(3).toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg.wav";
+    expected.sort();
+    EXPECT_EQ(receivedTree(), expected);
+    EXPECT_TRUE(shownTexts().contains("All pictures received!"));
+}
+
+TEST_F(TransferTest, PictureTaggedRotatedArrivesTurnedWithItsDateAndComment) {
+    withFileManager([&](TForm_filemanager& w) {
+        w.Addtranformationtocomment1->trigger();
+        transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG"});
+    });
+    const QString turned = target + "IMG_0004.jpg";
+    TJPEGImage picture;
+    picture.loadFromFile(turned);
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(1200, 1600));
+    EXPECT_EQ(OrientationText(turned), "top, left");
+    EXPECT_EQ(modified(turned), DemoTakenAt(4));
+    EXPECT_EQ(JpegComment(testfiles::Read(turned)),
+              "Lumvik rotated picture 90 degrees to the right.\r\n");
+    // The upright picture next to it is left as the camera delivered it.
+    EXPECT_EQ(testfiles::Read(target + "IMG_0005.jpg"),
+              testfiles::Read(cameraFile("IMG_0005.JPG")));
+}
+
+TEST_F(TransferTest, HalfSizeGrayReencodeKeepsTheCameraExifBlock) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0001.JPG"});
+        TJPEGImage* record = w.model().FindRecord("IMG_0001.JPG");
+        ASSERT_NE(record, nullptr);
+        record->setScale(TJPEGScale::Half);
+        record->setGrayscale(true);
+        record->setCompressionQuality(75);
+        w.Button_StartTransfer->click();
+    });
+    const QStringList shown = shownTexts();
+    ASSERT_GE(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith("The following pictures will be transformed without lossless"));
+    EXPECT_TRUE(shown[0].endsWith("\nIMG_0001.JPG"));
+    const QString received = target + "IMG_0001.jpg";
+    TJPEGImage picture;
+    picture.loadFromFile(received);
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(800, 600));
+    EXPECT_TRUE(picture.isGrayscaleJPEG());
+    const QByteArray app1 = App1Data(testfiles::Read(received));
+    EXPECT_FALSE(app1.isEmpty());
+    EXPECT_EQ(app1, App1Data(testfiles::Read(cameraFile("IMG_0001.JPG"))));
+    EXPECT_EQ(modified(received), DemoTakenAt(1));
+}
+
+TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
+    const QString notes = testenv::newFolder("notes") + "/starts";
+    TSettings().writeString(TSettings::Section, "UserCustomProgram", notingProgram("prg", notes));
+    withFileManager([&](TForm_filemanager& w) {
+        script.press(mrNo);
+        w.Opencustomprogramaftertransfer1->setChecked(true);
+        w.model().FindRecord("IMG_0002.JPG")->setGrayscale(true);
+        transfer(w, {"IMG_0002.JPG"});
+        EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
+        const QList<TDialogRequest> asked = script.asked();
+        EXPECT_EQ(asked.last().buttons, TMsgDlgButtons(mbYes | mbNo));
+    });
+    EXPECT_TRUE(receivedTree().isEmpty());
+    QTest::qWait(200);
+    EXPECT_FALSE(QFileInfo::exists(notes));
+}
+
+TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPicture) {
+    withFileManager([&](TForm_filemanager& w) { transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"}); });
+    EXPECT_EQ(receivedTree(),
+              QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "MVI_0013.avi", "MVI_0013.thm"}));
+    EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
+    EXPECT_EQ(testfiles::Read(target + "MVI_0013.thm"),
+              testfiles::Read(cameraFile("MVI_0013.THM")));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0003.jpg.wav"),
+              testfiles::Read(cameraFile("IMG_0003.WAV")));
+}
+
+TEST_F(TransferTest, MoviesGoToTheirOwnDirectoryWhenAsked) {
+    const QString movies = testenv::newFolder("movies") + "/";
+    withFileManager([&](TForm_filemanager& w) {
+        w.Downloadmoviestodirectory1->setChecked(true);
+        w.model().moviesDirectory = movies;
+        transfer(w, {"MVI_0013.AVI", "IMG_0002.JPG"});
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0002.jpg"}));
+    EXPECT_TRUE(QFileInfo::exists(movies + "MVI_0013.avi"));
+    EXPECT_TRUE(QFileInfo::exists(movies + "MVI_0013.thm"));
+}
+
+TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
+    struct Case {
+        int option;
+        QStringList tree;
+    } cases[] = {
+        {0, {"CRW_0026.thm"}},
+        {1, {"CRW_0026.crw", "CRW_0026.thm"}},
+        {2, {"CRW_0026.thm"}},
+    };
+    for (const Case& c : cases) {
+        QDir(target).removeRecursively();
+        QDir().mkpath(target);
+        withFileManager([&](TForm_filemanager& w) {
+            w.ComboBox_Raw->setCurrentIndex(c.option);
+            transfer(w, {"CRW_0026.CRW"});
+        });
+        EXPECT_EQ(receivedTree(), c.tree) << c.option;
+    }
+}
+
+TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
+    QDateTime taken;
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().FindRecord("CRW_0026.CRW")->rotateInMemory(90);
+        w.ComboBox_Raw->setCurrentIndex(0);
+        transfer(w, {"CRW_0026.CRW"});
+        taken = ToQDateTime(SecondsToDateTime(w.model().currentPicture.shootingTime));
+    });
+    TJPEGImage thumbnail;
+    thumbnail.loadFromFile(target + "CRW_0026.thm");
+    EXPECT_EQ(QSize(thumbnail.width(), thumbnail.height()), QSize(120, 160));
+    EXPECT_TRUE(taken.isValid());
+    EXPECT_EQ(modified(target + "CRW_0026.thm"), taken);
+}
+
+TEST_F(TransferTest, ProgressBarFollowsTheBridgeAndEndsAtZero) {
+    QList<int> progress;
+    withFileManager([&](TForm_filemanager& w) {
+        QObject::connect(w.ProgressBar, &QProgressBar::valueChanged, &w,
+                         [&](int value) { progress << value; });
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(progress.contains(100));
+    EXPECT_EQ(progress.value(progress.size() - 1), 0);
+}
+
+TEST_F(TransferTest, NothingIsOverwrittenWhenNamesCollide) {
+    testfiles::Write(target + "same.jpg", "kept");
+    testfiles::Write(target + "CRW_0026.thm", "kept too");
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().fileNamePattern = "same";
+        w.ComboBox_Raw->setCurrentIndex(0); // the RAW file brings only its thumbnail
+        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"});
+        w.model().fileNamePattern = "$CAM";
+        transfer(w, {"CRW_0026.CRW"});
+        transfer(w, {"CRW_0026.CRW"});
+    });
+    EXPECT_EQ(receivedTree(),
+              QStringList({"CRW_0026.thm", "CRW_0026_1.thm", "CRW_0026_2.thm", "same.jpg",
+                           "same_1.jpg", "same_2.jpg", "same_3.jpg", "same_3.jpg.wav"}));
+    EXPECT_EQ(testfiles::Read(target + "same.jpg"), "kept");
+    EXPECT_EQ(testfiles::Read(target + "CRW_0026.thm"), "kept too");
+    EXPECT_EQ(testfiles::Read(target + "same_3.jpg"), testfiles::Read(cameraFile("IMG_0003.JPG")));
+}
+
+TEST_F(TransferTest, UserTextIsAskedOnceAndCannotMakeFolders) {
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().fileNamePattern = "$TEXT";
+        script.enter("holiday/2026");
+        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"});
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"holiday_2026.jpg", "holiday_2026_1.jpg"}));
+    int questions = 0;
+    for (const TDialogRequest& request : script.asked())
+        questions += request.kind == TDialogRequest::Input;
+    EXPECT_EQ(questions, 1);
+}
+
+TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
+    const QString notes = testenv::newFolder("notes") + "/starts";
+    const QString bin = QFileInfo(notingProgram("xdg-open", notes)).path();
+    qputenv("PATH", (bin + ":" + qgetenv("PATH")).toUtf8());
+    withFileManager([&](TForm_filemanager& w) {
+        w.Openexploreraftertransfer1->setChecked(true);
+        select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0005.JPG", "IMG_0006.JPG"});
+        // The stop click arrives while the second file is being received.
+        QTimer stopper;
+        QObject::connect(&stopper, &QTimer::timeout, &w, [&] {
+            if (QString(w.model().currentPicture.fileName) != "IMG_0002.JPG")
+                return;
+            stopper.stop();
+            EXPECT_EQ(w.Button_StartTransfer->text(), w.stopCaption);
+            EXPECT_FALSE(w.Button_Delete->isEnabled());
+            w.Button_StartTransfer->click();
+        });
+        stopper.start(0);
+        w.Button_StartTransfer->click();
+        EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
+        EXPECT_TRUE(w.Button_Delete->isEnabled());
+        EXPECT_EQ(w.StatusBar1->currentMessage(), "Some picture received. Transfer aborted.");
+        // The stop click did not forget what the transfer had received.
+        EXPECT_EQ(w.receivedFiles, QStringList({target + "IMG_0001.jpg", target + "IMG_0002.jpg"}));
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0001.jpg", "IMG_0002.jpg"}));
+    EXPECT_TRUE(shownTexts().contains("Some picture received. Transfer aborted."));
+    EXPECT_EQ(notedStarts(notes, 2), QStringList({target, target}));
+}
+
+TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransfer) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0001.JPG"});
+        previewWith([](TForm_Preview& preview) {
+            const auto& cells = preview.cells();
+            // The cells follow the records: IMG_0001, IMG_0002, ...
+            QTest::mouseClick(cells[1], Qt::LeftButton);
+            QTest::mouseClick(cells[5], Qt::LeftButton, Qt::ControlModifier);
+            preview.RotateRight901->trigger();
+        });
+        w.Button1->click();
+        const QStringList entries = w.model().entries();
+        QStringList selected;
+        for (int index : w.selectedIndexes())
+            selected << entries[index];
+        EXPECT_EQ(selected, QStringList({"IMG_0002.JPG", "IMG_0006.JPG"}));
+        w.Button_StartTransfer->click();
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0002.jpg", "IMG_0006.jpg"}));
+    for (const char* name : {"IMG_0002.jpg", "IMG_0006.jpg"}) {
+        TJPEGImage picture;
+        picture.loadFromFile(target + name);
+        EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(1200, 1600)) << name;
+    }
+}
+
+TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0004.JPG"});
+        previewWith([](TForm_Preview& preview) {
+            TImageAndText* cell = preview.cells()[3]; // IMG_0004, tagged as turned
+            QTest::mouseClick(cell, Qt::LeftButton);
+            preview.ClearTransformations1->trigger();
+            QTest::mouseClick(cell, Qt::LeftButton);
+        });
+        w.Button1->click();
+        EXPECT_EQ(w.model().FindRecord("IMG_0004.JPG")->rotation(), 0);
+        EXPECT_EQ(w.selectedIndexes().size(), 1);
+        w.Button_StartTransfer->click();
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0004.jpg"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0004.jpg"),
+              testfiles::Read(cameraFile("IMG_0004.JPG")));
+}
+
+TEST_F(TransferTest, ChecksStopTheTransferWithTheirRangeErrors) {
+    struct Case {
+        QString targetDirectory;
+        QStringList selection;
+        qint64 freeBytes; // -1: as the file system says
+        QString error;
+    };
+    const Case cases[] = {
+        {"", {"IMG_0001.JPG"}, -1, "You have to select a destination on your computer."},
+        {target + "missing/",
+         {"IMG_0001.JPG"},
+         -1,
+         "You have to select a valid computer directory."},
+        {target, {}, -1, "No pictures selected to copy."},
+        {target, {"IMG_0001.JPG", "IMG_0002.JPG"}, 1000, ""},
+    };
+    for (const Case& c : cases) {
+        qint64 required = 0;
+        QStringList texts;
+        withFileManager([&](TForm_filemanager& w) {
+            TDialogScript boxes;
+            w.model().targetDirectory = c.targetDirectory;
+            if (c.freeBytes >= 0)
+                actions(w).transfer().freeSpace = [&](const QString&) { return c.freeBytes; };
+            select(w, c.selection);
+            required = w.model().totalSize(w.selectedIndexes());
+            w.Button_StartTransfer->click();
+            EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
+            for (const TDialogRequest& request : boxes.asked())
+                texts << request.text;
+        });
+        const QString error =
+            c.error.isEmpty()
+                ? QString("You do not have enough disk space. Required=%1 bytes,available=1000 "
+                          "bytes.")
+                      .arg(required)
+                : c.error;
+        EXPECT_EQ(texts, QStringList({error}));
+        EXPECT_TRUE(receivedTree().isEmpty());
+    }
+}
+
+TEST_F(TransferTest, SubdirectoryThatCannotBeMadeEndsTheTransfer) {
+    testfiles::Write(target + "taken", "a file where the folder should be");
+    withFileManager([&](TForm_filemanager& w) {
+        w.model().subDirPattern = "taken/";
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(shownTexts().contains("Could not create directory " + target + "taken."));
+    EXPECT_EQ(receivedTree(), QStringList({"taken"}));
+}
+
+TEST_F(TransferTest, FailedCommentLeavesThePictureAsTheCameraDeliveredIt) {
+    withFileManager([&](TForm_filemanager& w) {
+        TJPEGImage* record = w.model().FindRecord("IMG_0004.JPG");
+        ASSERT_NE(record, nullptr);
+        record->commentLines = QStringList({QString(70000, 'x')});
+        transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG"});
+    });
+    // The transfer ends at the error; the rotated picture is back as delivered.
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0004.jpg"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0004.jpg"),
+              testfiles::Read(cameraFile("IMG_0004.JPG")));
+    EXPECT_TRUE(shownTexts().contains("Comment too long for one comment segment."));
+}
+
+TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
+    withFileManager([&](TForm_filemanager& w) {
+        w.CreateTXTfilewithEXIFinfo1->setChecked(true);
+        w.Setreadonlytotransferedfiles1->setChecked(true);
+        transfer(w, {"IMG_0003.JPG", "MVI_0013.AVI"});
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "IMG_0003.txt",
+                                           "MVI_0013.avi", "MVI_0013.thm"}));
+    EXPECT_TRUE(testfiles::Read(target + "IMG_0003.txt").startsWith("File Name: IMG_0003.jpg\r\n"));
+    const auto writable = [&](const char* name) {
+        return bool(QFile::permissions(target + name) & QFile::WriteOwner);
+    };
+    EXPECT_FALSE(writable("IMG_0003.jpg"));
+    EXPECT_FALSE(writable("MVI_0013.avi"));
+    EXPECT_TRUE(writable("IMG_0003.jpg.wav"));
+    EXPECT_TRUE(writable("MVI_0013.thm"));
+}
+
+TEST_F(TransferTest, CounterNamesTheNextPictureAndTheFirstRateWaitsASecond) {
+    withFileManager([&](TForm_filemanager& w) { transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"}); });
+    QStringList counters;
+    int firstSeconds = -1;
+    for (const QString& line : logMessages()) {
+        if (line.startsWith("pictures_received:="))
+            counters << line;
+        if (line.startsWith("seconds_since_start=") && firstSeconds < 0)
+            firstSeconds = line.section('=', 1).toInt();
+    }
+    EXPECT_EQ(counters, QStringList({"pictures_received:=2", "pictures_received:=3"}));
+    EXPECT_GE(firstSeconds, 1);
+}
+
+TEST(TransferRateTest, RateAndTimeLeft) {
+    const QDateTime start(QDate(2026, 5, 1), QTime(10, 0));
+    struct Case {
+        qint64 received, total;
+        int seconds;
+        double rate;
+        QString timeLeft;
+    } cases[] = {
+        {0, 5000, 3, 0, "--"},    // nothing received yet
+        {1000, 5000, 0, 0, "--"}, // no time has passed
+        {1000, 5000, 2, 500, QLocale::system().toString(QTime(0, 0, 8), QLocale::LongFormat)},
+        {5000, 5000, 4, 1250, QLocale::system().toString(QTime(0, 0), QLocale::LongFormat)},
+    };
+    for (const Case& c : cases) {
+        const TTransferRate rate =
+            TransferRate(c.received, c.total, start, start.addSecs(c.seconds));
+        EXPECT_EQ(rate.seconds, c.seconds);
+        EXPECT_DOUBLE_EQ(rate.bytesPerSecond, c.rate);
+        EXPECT_EQ(rate.timeLeft, c.timeLeft) << c.received << " " << c.seconds;
+    }
+}
+
+TEST_F(TransferTest, CommandLineDirectoryTransfersEveryFile) {
+    TForm_main started(WithFileManagerFlows(WithCameraConnection({}), JoinFileManagerGroup),
+                       {target});
+    script.then([](const TDialogRequest& request) {
+        auto* window = qobject_cast<TForm_filemanager*>(request.window);
+        if (window) {
+            window->FormShow();
+            window->FormActivate();
+        }
+        return TDialogAnswer{QDialog::Accepted, {}};
+    });
+    started.FormActivate();
+    const QStringList tree = receivedTree();
+    // The pictures, a sound note, a movie and a RAW picture with their thumbnails.
+    EXPECT_EQ(tree.size(), 24 + 1 + 2 + 2);
+    EXPECT_TRUE(tree.contains("MVI_0013.thm"));
+    EXPECT_TRUE(tree.contains("CRW_0026.crw"));
+}
+
+TEST_F(TransferTest, DragOfTheListTransfersWhenTheTargetAsksForTheFiles) {
+    withFileManager([&](TForm_filemanager& w) {
+        select(w, {"IMG_0001.JPG", "IMG_0003.JPG"});
+        std::unique_ptr<QMimeData> data(actions(w).newDragData());
+        EXPECT_TRUE(data->hasUrls());
+        EXPECT_TRUE(receivedTree().isEmpty()); // nothing moves before the drop
+        const QList<QUrl> urls = data->urls();
+        EXPECT_EQ(urls, QList<QUrl>({QUrl::fromLocalFile(target + "IMG_0001.jpg"),
+                                     QUrl::fromLocalFile(target + "IMG_0003.jpg")}));
+        data->urls(); // asked again: no second transfer
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0001.jpg", "IMG_0003.jpg", "IMG_0003.jpg.wav"}));
+}
