@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 TDebugLog& TDebugLog::instance() {
     static TDebugLog log;
@@ -48,13 +49,21 @@ QString TDebugLog::timeStamp() {
 }
 
 void TDebugLog::line(const QString& message) {
-    const QString prefix = timeStamp() + ":";
-    const int room = MaxLineLength - int(prefix.size());
+    const QByteArray prefix = (timeStamp() + ":").toUtf8();
+    const QByteArray text = message.toUtf8();
+    const qsizetype room = MaxLineLength - prefix.size();
     QByteArray bytes;
     // A long message is split over several lines, each with its own time
-    // stamp, so nothing of it is lost and no line passes the bound.
-    for (qsizetype at = 0; at == 0 || at < message.size(); at += room)
-        bytes += (prefix + message.mid(at, room)).toUtf8() + "\r\n";
+    // stamp, so nothing of it is lost and no line passes the bound in bytes.
+    // A cut never falls inside a character's UTF-8 sequence.
+    qsizetype at = 0;
+    do {
+        qsizetype end = std::min(at + room, text.size());
+        while (end < text.size() && end > at + 1 && (uchar(text[end]) & 0xC0) == 0x80)
+            --end;
+        bytes += prefix + text.mid(at, end - at) + "\r\n";
+        at = end;
+    } while (at < text.size());
     std::lock_guard lock(mutex_);
     if (file_.isOpen()) {
         file_.write(bytes);

@@ -42,3 +42,5 @@ QStringList TForm_language::languages() const {
 bool TForm_language::isListed() const {
     return languages().contains(languageText(), Qt::CaseInsensitive);
 }
+
+void TForm_language::reject() {}

@@ -17,6 +17,9 @@ class TForm_language : public QDialog {
     // True when the text is a listed name, letter case ignored.
     bool isListed() const;
 
+    // Escape and the window's close request leave it open: only OK ends it.
+    void reject() override;
+
   private:
     QComboBox* ComboBox_language;
 };

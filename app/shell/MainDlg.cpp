@@ -95,6 +95,8 @@ void TForm_main::buildControls() {
 
     StatusBar1 = new QStatusBar(this);
     statusPanel_ = new QLabel(StatusBar1);
+    // Set in like the controls above rather than against the window's edge.
+    statusPanel_->setIndent(layout->contentsMargins().left());
     StatusBar1->addWidget(statusPanel_, 1);
     setStatusBar(StatusBar1);
 }
@@ -251,6 +253,9 @@ void TForm_main::showEvent(QShowEvent* event) {
         return;
     shown_ = true;
     RunGuarded([this] { FormShow(); });
+    // Not every window manager activates a new window by itself (none does
+    // when there is none), and the activation step waits for it.
+    activateWindow();
 }
 
 bool TForm_main::event(QEvent* event) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -51,6 +52,10 @@ void serve(QLocalSocket* client) {
 
 bool CheckAppAlreadyRunning(const QString& name, bool activate, bool closeAfter) {
     const QString path = socketPath(name);
+    // Two starts at the same moment must not both find nobody listening and
+    // both become the owner: the check and the take-over run one at a time.
+    QLockFile checking(path + ".lock");
+    checking.lock();
     QLocalSocket other;
     other.connectToServer(path);
     if (other.waitForConnected(ReplyTimeoutMs)) {

@@ -1,4 +1,5 @@
 #include "Dates.h"
+#include "FakeClock.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -59,5 +60,26 @@ TEST(Dates, DayCountAndCalendarDate) {
                           Case{38298.75, QDateTime(QDate(2004, 11, 7), QTime(18, 0))}}) {
         EXPECT_EQ(ToQDateTime(c.days), c.date) << c.days;
         EXPECT_DOUBLE_EQ(FromQDateTime(c.date), c.days);
+    }
+}
+
+// The offset in force now serves every date, summer or winter, whatever the
+// season of the date converted.
+TEST(Dates, TheOffsetInForceNowServesEveryDate) {
+    TimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const qint64 january = QDateTime(QDate(2024, 1, 15), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+    const qint64 july = QDateTime(QDate(2024, 7, 15), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+    struct Case {
+        QDate today;
+        int localHour; // of noon UTC, for both dates
+    };
+    for (const Case& c : {Case{QDate(2024, 7, 1), 14}, Case{QDate(2024, 12, 1), 13}}) {
+        TFakeClock clock(QDateTime(c.today, QTime(12, 0)));
+        for (const qint64 seconds : {january, july}) {
+            const TDateTime local = SecondsToDateTime(seconds);
+            EXPECT_EQ(ToQDateTime(local).time(), QTime(c.localHour, 0))
+                << c.today.toString().toStdString();
+            EXPECT_EQ(DateTimeToSeconds(local), seconds);
+        }
     }
 }

@@ -90,3 +90,24 @@ TEST(LanguageFile, RecorderSeesEveryReadWhileItExists) {
     EXPECT_EQ(reads[2].section, "B");
     EXPECT_EQ(reads[2].kind, TLanguageRead::MultiLine);
 }
+
+TEST(LanguageFile, LanguageNumbersGoOnPastNinetyNine) {
+    QString content = "[LANGUAGES]\n";
+    QStringList expected;
+    for (int n = 1; n <= 101; ++n) {
+        content += QString::asprintf("lang_%.2d=language%d\n", n, n);
+        expected << QString("language%1").arg(n);
+    }
+    WriteLanguageFile("languages", content);
+    EXPECT_EQ(ListedLanguages(), expected);
+}
+
+// A hint gets ten line breaks to use: the eleventh "%s" asks for more than given.
+TEST(LanguageFile, MultiLineReadHasTenLineBreaks) {
+    WriteLanguageFile("hints", "[Form_main]\nhint_ten=" + QString("a%s").repeated(10) +
+                                   "\nhint_eleven=" + QString("a%s").repeated(11) + "\n");
+    TLanguageFile language;
+    language.open("hints");
+    EXPECT_EQ(language.readMultiLine("Form_main", "hint_ten", ""), QString("a\n").repeated(10));
+    EXPECT_THROW(language.readMultiLine("Form_main", "hint_eleven", ""), EFormatError);
+}

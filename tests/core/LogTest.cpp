@@ -60,22 +60,30 @@ TEST(DebugLog, ClosedLogWritesNothing) {
     EXPECT_EQ(QFile(path).size(), 0);
 }
 
+// Lines are bounded in bytes; a long message goes on over further lines, and no
+// cut falls inside a character, whatever the length of its UTF-8 sequence.
 TEST(DebugLog, LineFormatAndLongMessagesSplit) {
-    LogGuard guard;
-    const QString path = testenv::newFolder("long") + "/log.txt";
-    TDebugLog::instance().create(path);
-    const QString message = QString(1200, 'a') + "END";
-    LogLine(message);
-    TDebugLog::instance().close();
-    const QByteArray prefix = (TDebugLog::timeStamp() + ":").toUtf8();
-    QByteArray joined;
-    for (const QByteArray& line : lines(path)) {
-        ASSERT_TRUE(line.endsWith('\r'));
-        EXPECT_LE(line.size() - 1, TDebugLog::MaxLineLength);
-        ASSERT_TRUE(line.startsWith(prefix)) << line.left(40).constData();
-        joined += line.mid(prefix.size(), line.size() - 1 - prefix.size());
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x93\xb7"); // four bytes, two QChars
+    for (const QString& message :
+         {QString(1200, 'a') + "END", QString(700, QChar(0xf6)), "x" + emoji.repeated(300),
+          "xy" + emoji.repeated(300), QString("short")}) {
+        LogGuard guard;
+        const QString path = testenv::newFolder("long") + "/log.txt";
+        TDebugLog::instance().create(path);
+        LogLine(message);
+        TDebugLog::instance().close();
+        const QByteArray prefix = (TDebugLog::timeStamp() + ":").toUtf8();
+        QString joined;
+        for (const QByteArray& line : lines(path)) {
+            ASSERT_TRUE(line.endsWith('\r'));
+            EXPECT_LE(line.size() - 1, TDebugLog::MaxLineLength);
+            ASSERT_TRUE(line.startsWith(prefix)) << line.left(40).constData();
+            const QByteArray body = line.mid(prefix.size(), line.size() - 1 - prefix.size());
+            EXPECT_EQ(QString::fromUtf8(body).toUtf8(), body) << "a character was cut";
+            joined += QString::fromUtf8(body);
+        }
+        EXPECT_EQ(joined, message) << message.left(8).toStdString();
     }
-    EXPECT_EQ(QString::fromUtf8(joined), message);
 }
 
 TEST(DebugLog, LinesFromTwoThreadsNeverInterleave) {

@@ -3,7 +3,10 @@
 #include "MainWindowFixture.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QMenu>
+#include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -87,4 +90,16 @@ TEST_F(LanguageSelection, MenuSelectionStartsFromTheCurrentLanguage) {
     script.then(choose("english"));
     w.Selectlanguage1->trigger();
     EXPECT_EQ(w.Camera1->title(), "&Camera");
+}
+
+TEST(LanguageWindow, OnlyOkEndsIt) {
+    TForm_language window;
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible()) << "Escape";
+    window.close();
+    EXPECT_TRUE(window.isVisible()) << "close request";
+    window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
 }

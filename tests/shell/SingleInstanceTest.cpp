@@ -7,10 +7,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
+#include <QLockFile>
 #include <QProcess>
 #include <QTest>
 #include <QWidget>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 TEST(SingleInstance, SecondCheckFindsTheFirstAndBringsItsWindowForward) {
     ASSERT_FALSE(CheckAppAlreadyRunning("LumvikTest", true, false));
@@ -34,6 +38,23 @@ TEST(SingleInstance, SecondCheckFindsTheFirstAndBringsItsWindowForward) {
     // closeAfter gave it up at once, so the next check owns it again.
     EXPECT_FALSE(CheckAppAlreadyRunning("LumvikTest", true, false));
     CloseAppMarker();
+}
+
+// Another start is between its check and its take-over while this one checks:
+// this check waits for it and then finds it, instead of taking over as well.
+TEST(SingleInstance, ChecksAtTheSameMomentRunOneAtATime) {
+    const QString path = ProgramFile("LumvikTest");
+    QLockFile otherIsChecking(path + ".lock");
+    ASSERT_TRUE(otherIsChecking.lock());
+    std::atomic<int> found{-1};
+    std::thread second([&] { found = CheckAppAlreadyRunning("LumvikTest", false, false); });
+    QTest::qWait(100);
+    EXPECT_EQ(found, -1) << "the check did not wait";
+    QLocalServer other;
+    ASSERT_TRUE(other.listen(path));
+    otherIsChecking.unlock();
+    second.join();
+    EXPECT_EQ(found, 1);
 }
 
 namespace {
