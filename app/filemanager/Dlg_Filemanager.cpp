@@ -416,6 +416,9 @@ void TForm_filemanager::setVolumeCount(int count) {
 void TForm_filemanager::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunGuarded([this] { FormShow(); });
+    // The list is built at activation, which not every window manager gives a
+    // new window by itself (none does when there is none).
+    activateWindow();
 }
 
 void TForm_filemanager::FormShow() {
