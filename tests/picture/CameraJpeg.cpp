@@ -98,7 +98,8 @@ QImage Pattern(int width, int height) {
 }
 
 QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
-    const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb =
+        bitmap.convertToFormat(options.cmyk ? QImage::Format_RGBX8888 : QImage::Format_RGB888);
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -109,8 +110,8 @@ QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
     jpeg_mem_dest(&info, &out, &size);
     info.image_width = JDIMENSION(rgb.width());
     info.image_height = JDIMENSION(rgb.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = options.cmyk ? 4 : 3;
+    info.in_color_space = options.cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (options.grayscale)

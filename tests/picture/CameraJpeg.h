@@ -26,6 +26,7 @@ struct EncodeOptions {
     bool progressive = false;
     bool optimizeHuffman = false;
     bool grayscale = false;
+    bool cmyk = false; // four components, as prepress software writes them
 };
 // A plain JPEG of bitmap (start of image, then the tables: no JFIF segment).
 QByteArray Encode(const QImage& bitmap, const EncodeOptions& options = {});

@@ -260,6 +260,20 @@ TEST(JPEGImage, CodecErrorsKeepTheCompressedData) {
     EXPECT_THROW(empty.compress(), EJPEG);
 }
 
+TEST(JPEGImage, FourComponentPicturesAreRefusedNotOverrun) {
+    // Four bytes a pixel would overrun the three-byte rows of a 24-bit bitmap.
+    const QByteArray cmyk = fixture::Encode(fixture::Pattern(37, 21), {.cmyk = true});
+    for (TJPEGPixelFormat format : {TJPEGPixelFormat::Format24Bit, TJPEGPixelFormat::Format8Bit}) {
+        TJPEGImage image = loaded(cmyk);
+        image.setPixelFormat(format);
+        const QString message = fixture::ErrorMessage([&] { image.bitmap(); });
+        EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
+            << int(format) << " " << message.toStdString();
+        EXPECT_FALSE(image.hasBitmap());
+        EXPECT_EQ(image.data(), cmyk);
+    }
+}
+
 TEST(JPEGImage, SaveToFileReplacesTheFileWhole) {
     const QString folder = testenv::newFolder("save");
     const QString path = folder + "/picture.jpg";
