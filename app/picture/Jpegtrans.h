@@ -3,7 +3,10 @@
 // `jpegtran -copy all` writes for the same rotation (every extra marker copied,
 // partial edge blocks kept, no trimming, no gray conversion).
 
+#include "Errors.h"
+
 #include <QIODevice>
+#include <functional>
 #include <optional>
 
 // The lossless transformer's codes for the clockwise rotations.
@@ -33,3 +36,7 @@ class TJpegtrans {
 // The same transformation from bytes to bytes; raises as transform does and
 // returns nothing on a warning.
 QByteArray TransformJpeg(const QByteArray& jpeg, TTransformCode code);
+// The same, except that a warning, which the codec gives once the output is
+// whole, goes to warned and the output is returned.
+QByteArray TransformJpeg(const QByteArray& jpeg, TTransformCode code,
+                         const std::function<void(const EInOutError&)>& warned);

@@ -204,7 +204,8 @@ QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {
     WriteFile(input, jpeg);
     QProcess process;
     process.start(JPEGTRAN_PATH, {"-copy", "all", "-rotate", QString::number(degrees), input});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+    // Exit code 2: the output is written, with warnings.
+    if (!process.waitForFinished(30000) || (process.exitCode() != 0 && process.exitCode() != 2))
         throw std::runtime_error("jpegtran failed");
     return process.readAllStandardOutput();
 }

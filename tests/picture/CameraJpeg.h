@@ -62,7 +62,7 @@ struct ExifFacts {
 };
 ExifFacts ReadExif(const QByteArray& app1);
 
-// What `jpegtran -copy all -rotate degrees` makes of jpeg.
+// What `jpegtran -copy all -rotate degrees` makes of jpeg, warnings or not.
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees);
 
 // The message of the program error that work raises; empty when none.

@@ -46,6 +46,24 @@ TEST(Jpegtrans, Failures) {
     EXPECT_THROW(TransformJpeg("not a picture at all", TTransformCode::Rotate90), EJPEG);
 }
 
+TEST(Jpegtrans, ErrorAfterAWarningIsAnErrorWithNothingWritten) {
+    // The codec first warns that the data end inside the EXIF segment, then
+    // gives up for want of an image: no output, and the codec's own message.
+    QByteArray cut = fixture::CameraJpeg().left(100);
+    QBuffer input(&cut);
+    input.open(QIODevice::ReadOnly);
+    QByteArray result;
+    QBuffer output(&result);
+    output.open(QIODevice::WriteOnly);
+    try {
+        TJpegtrans().transform(input, output, TTransformCode::Rotate180);
+        FAIL() << "no error raised";
+    } catch (const EJPEG& e) {
+        EXPECT_EQ(e.message(), "JPEG datastream contains no image");
+    }
+    EXPECT_TRUE(result.isEmpty());
+}
+
 TEST(Jpegtrans, WarningIsRaisedAfterTheOutputIsWritten) {
     QByteArray truncated = fixture::CameraJpeg();
     truncated.chop(truncated.size() / 3);

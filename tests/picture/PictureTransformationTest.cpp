@@ -151,10 +151,7 @@ TEST(PictureTransformation, PictureThatCannotBeTurnedStaysAsLoaded) {
         {"empty file", {}, {"First segment is not an EXIF segment", "JPEG file is empty"}},
         {"segment longer than file",
          camera.left(100),
-         {"EXIF segment is truncated", "Problem with JPEG rotation transformation"}},
-        {"cut picture",
-         camera.left(camera.size() - 2000),
-         {"Problem with JPEG rotation transformation"}},
+         {"EXIF segment is truncated", "JPEG datastream contains no image"}},
         {"not a JPEG",
          QByteArray(5000, 'z'),
          {"First segment is not an EXIF segment", "Not a JPEG file: starts with 0x7a 0x7a"}},
@@ -166,6 +163,25 @@ TEST(PictureTransformation, PictureThatCannotBeTurnedStaysAsLoaded) {
         for (const QString& message : c.messages)
             expected << Prefix + message;
         EXPECT_EQ(log.messages(), expected) << c.name;
+    }
+}
+
+TEST(PictureTransformation, PictureTheCodecWarnsAboutIsTurnedWhole) {
+    // The codec warns once it has written the whole turned picture: the
+    // warning is logged, and the picture and its EXIF block are turned.
+    const QByteArray camera = fixture::CameraJpeg();
+    const QByteArray extraneous = camera.chopped(2) + QByteArray(3, '\x11') + "\xFF\xD9";
+    const QByteArray cut = camera.chopped(2000);
+    for (const QByteArray& picture : {extraneous, cut}) {
+        LogCapture log;
+        const QByteArray result = transformed(picture, 90);
+        EXPECT_EQ(log.messages(),
+                  QStringList{Prefix + "Problem with JPEG rotation transformation"});
+        EXPECT_EQ(fixture::BehindFirstSegment(result),
+                  fixture::BehindFirstSegment(fixture::Jpegtran(picture, 90)));
+        const fixture::ExifFacts facts = fixture::ReadExif(fixture::FirstApp1(result));
+        EXPECT_EQ(facts.orientation, 1u);
+        EXPECT_EQ(facts.pixelX, 250u);
     }
 }
 
