@@ -70,7 +70,7 @@ QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) 
     t.u32(ifd0);
     t.u16(3);
     t.longEntry(0x010F, 2, 6, make);
-    t.shortEntry(0x0112, quint32(o.orientation));
+    t.shortEntry(o.orientationTag ? 0x0112 : 0x0128, quint32(o.orientation));
     t.longEntry(0x8769, 4, 1, exifIfd);
     t.u32(ifd1);
     t.u16(2);

@@ -42,6 +42,7 @@ struct CameraOptions {
     int padding = 0;      // zero bytes between the directories and thumbnail
     int thumbnailCut = 0; // bytes cut off the thumbnail's end
     int orientation = 6;
+    bool orientationTag = true; // else a resolution unit entry stands in its place
 };
 QByteArray CameraJpeg(const CameraOptions& options = {});
 
