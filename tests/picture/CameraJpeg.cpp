@@ -75,12 +75,12 @@ QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) 
     t.u32(ifd1);
     t.u16(2);
     t.shortEntry(0xA002, quint32(o.recordedWidth.value_or(o.width)));
-    t.shortEntry(0xA003, quint32(o.height));
+    t.shortEntry(0xA003, quint32(o.recordedHeight.value_or(o.height)));
     t.u32(0);
     t.u16(3);
     t.shortEntry(0x0103, 6);
     t.longEntry(0x0201, 4, 1, thumbnail.isEmpty() ? 0 : thumbnailAt);
-    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size()));
+    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size() + o.thumbnailLengthExcess));
     t.u32(0);
     t.bytes.append("Canon\0", 6).append(QByteArray(o.padding, '\0')).append(thumbnail);
     return QByteArray("Exif\0\0", 6) + t.bytes;

@@ -37,8 +37,10 @@ struct CameraOptions {
     bool motorola = false;
     bool thumbnail = true;
     bool optimizedThumbnail = false;
-    std::optional<int> recordedWidth = std::nullopt; // PixelXDimension when it differs from width
-    bool jfifFirst = false;                          // a JFIF segment before the EXIF segment
+    std::optional<int> recordedWidth = std::nullopt;  // PixelXDimension when it differs from width
+    std::optional<int> recordedHeight = std::nullopt; // PixelYDimension likewise
+    int thumbnailLengthExcess = 0;                    // added to the thumbnail's length in its tag
+    bool jfifFirst = false;                           // a JFIF segment before the EXIF segment
     int padding = 0;      // zero bytes between the directories and thumbnail
     int thumbnailCut = 0; // bytes cut off the thumbnail's end
     int orientation = 6;
