@@ -69,8 +69,8 @@ class Segment {
 };
 
 // The first segment's data. What it holds is found out by the searches that
-// follow, which fail with their own messages on anything else than a camera's
-// EXIF block in Intel byte order.
+// follow, which fail with their own messages on anything other than a
+// camera's EXIF block in Intel byte order.
 Segment firstSegment(const QByteArray& picture) {
     const qsizetype length =
         picture.size() < SegmentDataOffset
