@@ -112,7 +112,12 @@ ExifContents ReadExif(const QString& path) {
             (isMakerNote(datum) ? contents.makerNoteTags : contents.exifTags)
                 .append(tagOf(datum, exif));
     } catch (const std::exception& e) {
+        // Nothing of what was read before the failure: only the name and the error.
+        s = ExifSummary();
+        s.fileName = info.fileName();
         s.error = QString::fromStdString(e.what());
+        contents.exifTags.clear();
+        contents.makerNoteTags.clear();
     }
     return contents;
 }

@@ -4,6 +4,7 @@
 #include "Jpegtrans.h"
 
 #include <QtEndian>
+#include <optional>
 
 namespace {
 
@@ -22,7 +23,6 @@ const QByteArray ThumbnailLengthPattern("\x02\x02\x04\x00", 4);
 const QByteArray ThumbnailStart("\xFF\xD8\xFF\xDB", 4);
 const QByteArray App1First("\xFF\xD8\xFF\xE1", 4); // start of image, then APP1
 const QByteArray ExifHeader("Exif\0\0", 6);
-const QByteArray IntelTiffHeader("II\x2A\x00", 4);
 
 // The end of an EXIF first segment, or 0 when the file does not start with one.
 qsizetype exifSegmentEnd(const QByteArray& jpeg) {
@@ -43,6 +43,7 @@ class Segment {
   public:
     explicit Segment(QByteArray data) : data_(std::move(data)) {}
 
+    bool holds(qsizetype at, qsizetype size) const { return at >= 0 && at + size <= data_.size(); }
     quint32 read16(qsizetype at) const { return qFromLittleEndian<quint16>(span(at, 2)); }
     quint32 read32(qsizetype at) const { return qFromLittleEndian<quint32>(span(at, 4)); }
     void write32(qsizetype at, quint32 value) {
@@ -60,38 +61,44 @@ class Segment {
 
   private:
     const char* span(qsizetype at, qsizetype size) const {
-        if (at < 0 || at + size > data_.size())
+        if (!holds(at, size))
             fail("EXIF segment is truncated");
         return data_.constData() + at;
     }
     QByteArray data_;
 };
 
-// The first segment's data, after checking that it is EXIF in Intel order.
-Segment exifSegment(const QByteArray& picture) {
-    if (picture.size() < SegmentDataOffset || !picture.startsWith(App1First))
-        fail("First segment is not an EXIF segment");
-    const qsizetype length = qFromBigEndian<quint16>(picture.constData() + SegmentLengthOffset);
+// The first segment's data. What it holds is found out by the searches that
+// follow, which fail with their own messages on anything other than a
+// camera's EXIF block in Intel byte order.
+Segment firstSegment(const QByteArray& picture) {
+    const qsizetype length =
+        picture.size() < SegmentDataOffset
+            ? 0
+            : qFromBigEndian<quint16>(picture.constData() + SegmentLengthOffset);
     if (length < 2 || SegmentLengthOffset + length > picture.size())
         fail("EXIF segment is truncated");
-    const QByteArray data = picture.mid(SegmentDataOffset, length - 2);
-    if (!data.startsWith(ExifHeader))
-        fail("First segment is not an EXIF segment");
-    if (!data.mid(TiffHeaderOffset).startsWith(IntelTiffHeader))
-        fail("EXIF block is not in Intel byte order");
-    return Segment(data);
+    return Segment(picture.mid(SegmentDataOffset, length - 2));
 }
 
-// The offset of the Orientation value field in the first image directory.
-qsizetype orientationValue(const Segment& exif) {
-    const qsizetype directory = TiffHeaderOffset + exif.read32(TiffHeaderOffset + 4);
+// The offset of the Orientation value field in the first image directory, if
+// the directory holds one within the segment.
+std::optional<qsizetype> orientationValue(const Segment& exif) {
+    const qsizetype pointer = TiffHeaderOffset + 4;
+    if (!exif.holds(pointer, 4))
+        return std::nullopt;
+    const qsizetype directory = TiffHeaderOffset + exif.read32(pointer);
+    if (!exif.holds(directory, 2))
+        return std::nullopt;
     const quint32 entries = exif.read16(directory);
     for (quint32 i = 0; i < entries; ++i) {
         const qsizetype entry = directory + 2 + i * IfdEntrySize;
+        if (!exif.holds(entry, IfdEntrySize))
+            return std::nullopt;
         if (exif.read16(entry) == OrientationTag)
             return entry + 8;
     }
-    fail("Could not find Orientation tag");
+    return std::nullopt;
 }
 
 // Replaces a SHORT dimension tag's value, which must be expected, with
@@ -111,8 +118,8 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
     const std::optional<TTransformCode> code = TransformCodeForRotation(r.rotation);
     if (!code)
         fail("Rotation is not 90, 180 or 270 degrees");
-    Segment exif = exifSegment(picture);
-    const qsizetype orientation = orientationValue(exif);
+    Segment exif = firstSegment(picture);
+    const std::optional<qsizetype> orientation = orientationValue(exif);
 
     qsizetype position = 0;
     if (r.rotation == 90 || r.rotation == 270) {
@@ -125,9 +132,11 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
     qsizetype thumbnailAt = exif.bytes().indexOf(ThumbnailStart, position);
     if (thumbnailAt < 0)
         thumbnailAt = exif.bytes().size();
-    if (orientation + 4 > thumbnailAt)
+    if (!orientation)
+        fail("Could not find Orientation tag");
+    if (*orientation + 4 > thumbnailAt)
         fail("EXIF segment is truncated");
-    exif.write32(orientation, OrientationNormal);
+    exif.write32(*orientation, OrientationNormal);
 
     const QByteArray thumbnail = exif.bytes().mid(thumbnailAt);
     const QByteArray turned = TransformJpeg(thumbnail, *code);
@@ -140,6 +149,9 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
     const qsizetype dataSize = head.bytes().size() + turned.size();
     if (dataSize > MaxSegmentData)
         fail("EXIF segment too large for one segment");
+    // The rebuilt segment is written as APP1: it must have been one.
+    if (!picture.startsWith(App1First))
+        fail("First segment is not an EXIF segment");
     const qsizetype oldSegmentEnd =
         SegmentLengthOffset + qFromBigEndian<quint16>(picture.constData() + 4);
     QByteArray result = App1First;

@@ -211,9 +211,12 @@ void TJPEGImage::Make_PictureTranformation() {
         updated = original;
     }
     // A rotation that fails part-way leaves the buffer as it was loaded, so
-    // saving it back never replaces a good picture with a broken one.
+    // saving it back never replaces a good picture with a broken one. A codec
+    // warning comes once the turned picture is whole: it is logged and the
+    // turned picture kept.
     try {
-        pictureBuffer = WithExifSegmentOf(updated, TransformJpeg(updated, *code));
+        pictureBuffer =
+            WithExifSegmentOf(updated, TransformJpeg(updated, *code, logTransformationFailure));
     } catch (const std::exception& error) {
         logTransformationFailure(error);
         pictureBuffer = original;

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace jpegcodec {
@@ -92,8 +93,13 @@ QByteArray exifData(const jpeg_decompress_struct& info) {
 void applyOptions(jpeg_decompress_struct& info, const DecodeOptions& o) {
     setScale(info, o.scale);
     info.do_fancy_upsampling = o.smoothing;
+    // Colour output is always three bytes a pixel, the rows of a 24-bit
+    // bitmap: a picture the codec cannot turn into RGB (CMYK, say) is a codec
+    // error rather than four bytes a pixel written into three.
     if (o.grayscale)
         info.out_color_space = JCS_GRAYSCALE;
+    else if (info.out_color_space != JCS_GRAYSCALE)
+        info.out_color_space = JCS_RGB;
     if (o.eightBit || info.out_color_space == JCS_GRAYSCALE) {
         info.quantize_colors = TRUE;
         info.desired_number_of_colors = PaletteColours;
@@ -136,6 +142,8 @@ void decodeInto(jpeg_decompress_struct& info, const DecodeOptions& options, QIma
     const bool indexed = info.quantize_colors;
     bitmap = QImage(int(info.output_width), int(info.output_height),
                     indexed ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+    if (bitmap.isNull()) // a header that claims more pixels than memory holds
+        ERREXIT(&info, JERR_OUT_OF_MEMORY);
     if (indexed)
         bitmap.setColorTable(palette(info));
     if (!info.buffered_image) {

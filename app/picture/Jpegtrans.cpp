@@ -7,6 +7,10 @@
 #include <memory>
 #include <turbojpeg.h>
 
+namespace {
+const QByteArrayView EndOfImage("\xFF\xD9", 2);
+} // namespace
+
 std::optional<TTransformCode> TransformCodeForRotation(int degrees) {
     switch (degrees) {
     case 90:
@@ -43,20 +47,34 @@ void TJpegtrans::transform(QIODevice& input, QIODevice& output, TTransformCode c
         handle_, reinterpret_cast<const unsigned char*>(source.constData()),
         static_cast<unsigned long>(source.size()), 1, &result, &resultSize, &transformation, 0);
     const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(result, tjFree);
-    if (status != 0 && tjGetErrorCode(handle_) == TJERR_FATAL)
+    const QByteArrayView written(result, qsizetype(resultSize));
+    // TurboJPEG reports a warning even when an error followed it and cut the
+    // output short; only an output that reached its end of image is whole.
+    const bool warnedOnly =
+        tjGetErrorCode(handle_) == TJERR_WARNING && written.endsWith(EndOfImage);
+    if (status != 0 && !warnedOnly)
         throw EJPEG(QString::fromLocal8Bit(tjGetErrorStr2(handle_)));
-    output.write(reinterpret_cast<const char*>(result), static_cast<qint64>(resultSize));
+    output.write(written.data(), written.size());
     if (status != 0)
         throw EInOutError(QStringLiteral("Problem with JPEG rotation transformation"));
 }
 
 QByteArray TransformJpeg(const QByteArray& jpeg, TTransformCode code) {
+    return TransformJpeg(jpeg, code, [](const EInOutError& warning) { throw warning; });
+}
+
+QByteArray TransformJpeg(const QByteArray& jpeg, TTransformCode code,
+                         const std::function<void(const EInOutError&)>& warned) {
     QByteArray source = jpeg;
     QBuffer input(&source);
     input.open(QIODevice::ReadOnly);
     QByteArray result;
     QBuffer output(&result);
     output.open(QIODevice::WriteOnly);
-    TJpegtrans().transform(input, output, code);
+    try {
+        TJpegtrans().transform(input, output, code);
+    } catch (const EInOutError& warning) {
+        warned(warning);
+    }
     return result;
 }

@@ -70,17 +70,17 @@ QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) 
     t.u32(ifd0);
     t.u16(3);
     t.longEntry(0x010F, 2, 6, make);
-    t.shortEntry(0x0112, quint32(o.orientation));
+    t.shortEntry(o.orientationTag ? 0x0112 : 0x0128, quint32(o.orientation));
     t.longEntry(0x8769, 4, 1, exifIfd);
     t.u32(ifd1);
     t.u16(2);
     t.shortEntry(0xA002, quint32(o.recordedWidth.value_or(o.width)));
-    t.shortEntry(0xA003, quint32(o.height));
+    t.shortEntry(0xA003, quint32(o.recordedHeight.value_or(o.height)));
     t.u32(0);
     t.u16(3);
     t.shortEntry(0x0103, 6);
     t.longEntry(0x0201, 4, 1, thumbnail.isEmpty() ? 0 : thumbnailAt);
-    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size()));
+    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size() + o.thumbnailLengthExcess));
     t.u32(0);
     t.bytes.append("Canon\0", 6).append(QByteArray(o.padding, '\0')).append(thumbnail);
     return QByteArray("Exif\0\0", 6) + t.bytes;
@@ -98,7 +98,8 @@ QImage Pattern(int width, int height) {
 }
 
 QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
-    const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb =
+        bitmap.convertToFormat(options.cmyk ? QImage::Format_RGBX8888 : QImage::Format_RGB888);
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -109,8 +110,8 @@ QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
     jpeg_mem_dest(&info, &out, &size);
     info.image_width = JDIMENSION(rgb.width());
     info.image_height = JDIMENSION(rgb.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = options.cmyk ? 4 : 3;
+    info.in_color_space = options.cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, TRUE);
     if (options.grayscale)
@@ -203,7 +204,8 @@ QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {
     WriteFile(input, jpeg);
     QProcess process;
     process.start(JPEGTRAN_PATH, {"-copy", "all", "-rotate", QString::number(degrees), input});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+    // Exit code 2: the output is written, with warnings.
+    if (!process.waitForFinished(30000) || (process.exitCode() != 0 && process.exitCode() != 2))
         throw std::runtime_error("jpegtran failed");
     return process.readAllStandardOutput();
 }

@@ -26,6 +26,7 @@ struct EncodeOptions {
     bool progressive = false;
     bool optimizeHuffman = false;
     bool grayscale = false;
+    bool cmyk = false; // four components, as prepress software writes them
 };
 // A plain JPEG of bitmap (start of image, then the tables: no JFIF segment).
 QByteArray Encode(const QImage& bitmap, const EncodeOptions& options = {});
@@ -36,11 +37,14 @@ struct CameraOptions {
     bool motorola = false;
     bool thumbnail = true;
     bool optimizedThumbnail = false;
-    std::optional<int> recordedWidth = std::nullopt; // PixelXDimension when it differs from width
-    bool jfifFirst = false;                          // a JFIF segment before the EXIF segment
+    std::optional<int> recordedWidth = std::nullopt;  // PixelXDimension when it differs from width
+    std::optional<int> recordedHeight = std::nullopt; // PixelYDimension likewise
+    int thumbnailLengthExcess = 0;                    // added to the thumbnail's length in its tag
+    bool jfifFirst = false;                           // a JFIF segment before the EXIF segment
     int padding = 0;      // zero bytes between the directories and thumbnail
     int thumbnailCut = 0; // bytes cut off the thumbnail's end
     int orientation = 6;
+    bool orientationTag = true; // else a resolution unit entry stands in its place
 };
 QByteArray CameraJpeg(const CameraOptions& options = {});
 
@@ -61,7 +65,7 @@ struct ExifFacts {
 };
 ExifFacts ReadExif(const QByteArray& app1);
 
-// What `jpegtran -copy all -rotate degrees` makes of jpeg.
+// What `jpegtran -copy all -rotate degrees` makes of jpeg, warnings or not.
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees);
 
 // The message of the program error that work raises; empty when none.

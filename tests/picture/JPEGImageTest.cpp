@@ -142,6 +142,36 @@ TEST(JPEGImage, ProgressiveDisplayShowsEachScan) {
     EXPECT_LE(maxDifference(final, pattern), 15);
 }
 
+TEST(JPEGImage, EachDecodeOptionReachesTheCodec) {
+    // Best speed is the fast integer transform (and ordered dithering for 8-bit
+    // output); smoothing is the fancy upsampling of the colour channels; a
+    // progressive display decodes with the fast settings and ends with the
+    // same picture as a fast decode.
+    struct Options {
+        TJPEGPerformance performance = TJPEGPerformance::BestQuality;
+        TJPEGPixelFormat format = TJPEGPixelFormat::Format24Bit;
+        bool smoothing = true;
+        bool progressiveDisplay = false;
+    };
+    const QByteArray jpeg = fixture::Encode(fixture::Pattern(96, 64), {.progressive = true});
+    auto decoded = [&](const Options& o) {
+        TJPEGImage image = loaded(jpeg);
+        image.setPerformance(o.performance);
+        image.setPixelFormat(o.format);
+        image.setSmoothing(o.smoothing);
+        image.setProgressiveDisplay(o.progressiveDisplay);
+        return image.bitmap();
+    };
+    const QImage quality = decoded({});
+    const QImage speed = decoded({.performance = TJPEGPerformance::BestSpeed});
+    EXPECT_NE(speed, quality);
+    EXPECT_NE(decoded({.smoothing = false}), quality);
+    EXPECT_EQ(decoded({.progressiveDisplay = true}), speed);
+    EXPECT_NE(decoded({.performance = TJPEGPerformance::BestSpeed,
+                       .format = TJPEGPixelFormat::Format8Bit}),
+              decoded({.format = TJPEGPixelFormat::Format8Bit}));
+}
+
 TEST(JPEGImage, ModifiedFlagAndBitmapDiscardRules) {
     struct Case {
         const char* name;
@@ -258,6 +288,20 @@ TEST(JPEGImage, CodecErrorsKeepTheCompressedData) {
     TJPEGImage empty;
     EXPECT_THROW(empty.loadFromData({}), EJPEG);
     EXPECT_THROW(empty.compress(), EJPEG);
+}
+
+TEST(JPEGImage, FourComponentPicturesAreRefusedNotOverrun) {
+    // Four bytes a pixel would overrun the three-byte rows of a 24-bit bitmap.
+    const QByteArray cmyk = fixture::Encode(fixture::Pattern(37, 21), {.cmyk = true});
+    for (TJPEGPixelFormat format : {TJPEGPixelFormat::Format24Bit, TJPEGPixelFormat::Format8Bit}) {
+        TJPEGImage image = loaded(cmyk);
+        image.setPixelFormat(format);
+        const QString message = fixture::ErrorMessage([&] { image.bitmap(); });
+        EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
+            << int(format) << " " << message.toStdString();
+        EXPECT_FALSE(image.hasBitmap());
+        EXPECT_EQ(image.data(), cmyk);
+    }
 }
 
 TEST(JPEGImage, SaveToFileReplacesTheFileWhole) {

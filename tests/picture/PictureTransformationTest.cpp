@@ -108,34 +108,52 @@ TEST(PictureTransformation, UnexpectedExifStillTurnsThePicture) {
         ASSERT_EQ(fixture::FirstApp1(tooLarge).size(), 65533);
         ASSERT_GT(fixture::Jpegtran(facts.thumbnail, 90).size(), facts.thumbnail.size());
     }
+    QByteArray inApp2 = fixture::CameraJpeg();
+    inApp2[3] = '\xE2';
     struct Case {
         const char* name;
         QByteArray picture;
+        int rotation;
         QString message;
     };
+    // The dimension searches come before the missing Orientation tag is told.
     const Case cases[] = {
-        {"JFIF segment first", fixture::CameraJpeg({.jfifFirst = true}),
-         "First segment is not an EXIF segment"},
-        {"Motorola order", fixture::CameraJpeg({.motorola = true}),
-         "EXIF block is not in Intel byte order"},
-        {"no thumbnail", fixture::CameraJpeg({.thumbnail = false}), "JPEG file is empty"},
-        {"other width", fixture::CameraJpeg({.recordedWidth = 640}),
+        {"JFIF segment first", fixture::CameraJpeg({.jfifFirst = true}), 90,
+         "Could not find search pattern"},
+        {"JFIF segment first", fixture::CameraJpeg({.jfifFirst = true}), 180,
+         "Could not find Orientation tag"},
+        {"Motorola order", fixture::CameraJpeg({.motorola = true}), 270,
+         "Could not find search pattern"},
+        {"Motorola order", fixture::CameraJpeg({.motorola = true}), 180,
+         "Could not find Orientation tag"},
+        {"no Orientation tag", fixture::CameraJpeg({.orientationTag = false}), 180,
+         "Could not find Orientation tag"},
+        {"no Orientation tag, other width",
+         fixture::CameraJpeg({.recordedWidth = 640, .orientationTag = false}), 90,
          "Error when reading X Dimension tag"},
-        {"cut thumbnail", fixture::CameraJpeg({.thumbnailCut = 300}),
+        {"no thumbnail", fixture::CameraJpeg({.thumbnail = false}), 90, "JPEG file is empty"},
+        {"other width", fixture::CameraJpeg({.recordedWidth = 640}), 90,
+         "Error when reading X Dimension tag"},
+        {"other height", fixture::CameraJpeg({.recordedHeight = 480}), 270,
+         "Error when reading Y Dimension tag"},
+        {"thumbnail length beyond the thumbnail", fixture::CameraJpeg({.thumbnailLengthExcess = 1}),
+         180, "Error when reading the JPEGIFByteCount tag"},
+        {"cut thumbnail", fixture::CameraJpeg({.thumbnailCut = 300}), 90,
          "Problem with JPEG rotation transformation"},
-        {"segment too large", tooLarge, "EXIF segment too large for one segment"},
+        {"segment too large", tooLarge, 90, "EXIF segment too large for one segment"},
+        {"EXIF data in another segment", inApp2, 90, "First segment is not an EXIF segment"},
     };
     for (const Case& c : cases) {
         LogCapture log;
-        const QByteArray result = transformed(c.picture, 90);
-        EXPECT_EQ(log.messages(), QStringList{Prefix + c.message}) << c.name;
-        // The first segment exactly as it was, and the picture turned.
+        const QByteArray result = transformed(c.picture, c.rotation);
+        EXPECT_EQ(log.messages(), QStringList{Prefix + c.message}) << c.name << " " << c.rotation;
+        // The first segment exactly as it was (the codec puts a JFIF segment
+        // in front of one that is not EXIF), and the picture turned.
         const QByteArray behind = fixture::BehindFirstSegment(c.picture);
-        EXPECT_EQ(result.left(result.size() - fixture::BehindFirstSegment(result).size()),
-                  c.picture.left(c.picture.size() - behind.size()))
+        EXPECT_TRUE(result.contains(c.picture.left(c.picture.size() - behind.size()).mid(2)))
             << c.name;
         EXPECT_EQ(fixture::BehindFirstSegment(result),
-                  fixture::BehindFirstSegment(fixture::Jpegtran(c.picture, 90)))
+                  fixture::BehindFirstSegment(fixture::Jpegtran(c.picture, c.rotation)))
             << c.name;
     }
 }
@@ -148,16 +166,13 @@ TEST(PictureTransformation, PictureThatCannotBeTurnedStaysAsLoaded) {
         QStringList messages;
     };
     const Case cases[] = {
-        {"empty file", {}, {"First segment is not an EXIF segment", "JPEG file is empty"}},
+        {"empty file", {}, {"EXIF segment is truncated", "JPEG file is empty"}},
         {"segment longer than file",
          camera.left(100),
-         {"EXIF segment is truncated", "Problem with JPEG rotation transformation"}},
-        {"cut picture",
-         camera.left(camera.size() - 2000),
-         {"Problem with JPEG rotation transformation"}},
+         {"EXIF segment is truncated", "JPEG datastream contains no image"}},
         {"not a JPEG",
          QByteArray(5000, 'z'),
-         {"First segment is not an EXIF segment", "Not a JPEG file: starts with 0x7a 0x7a"}},
+         {"EXIF segment is truncated", "Not a JPEG file: starts with 0x7a 0x7a"}},
     };
     for (const Case& c : cases) {
         LogCapture log;
@@ -166,6 +181,25 @@ TEST(PictureTransformation, PictureThatCannotBeTurnedStaysAsLoaded) {
         for (const QString& message : c.messages)
             expected << Prefix + message;
         EXPECT_EQ(log.messages(), expected) << c.name;
+    }
+}
+
+TEST(PictureTransformation, PictureTheCodecWarnsAboutIsTurnedWhole) {
+    // The codec warns once it has written the whole turned picture: the
+    // warning is logged, and the picture and its EXIF block are turned.
+    const QByteArray camera = fixture::CameraJpeg();
+    const QByteArray extraneous = camera.chopped(2) + QByteArray(3, '\x11') + "\xFF\xD9";
+    const QByteArray cut = camera.chopped(2000);
+    for (const QByteArray& picture : {extraneous, cut}) {
+        LogCapture log;
+        const QByteArray result = transformed(picture, 90);
+        EXPECT_EQ(log.messages(),
+                  QStringList{Prefix + "Problem with JPEG rotation transformation"});
+        EXPECT_EQ(fixture::BehindFirstSegment(result),
+                  fixture::BehindFirstSegment(fixture::Jpegtran(picture, 90)));
+        const fixture::ExifFacts facts = fixture::ReadExif(fixture::FirstApp1(result));
+        EXPECT_EQ(facts.orientation, 1u);
+        EXPECT_EQ(facts.pixelX, 250u);
     }
 }
 
