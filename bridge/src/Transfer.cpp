@@ -138,11 +138,9 @@ tsResult* tsGetPicture(int32_t index, const char* path, int32_t skipPicture) {
         if (collection().folder && entry.file) {
             copyFolderSoundNote(*entry.file, destination);
         }
-        // A skipped picture that was never written has no time to set.
-        std::error_code error;
-        if (skipPicture == 0 || std::filesystem::exists(destination, error)) {
-            setShootingTime(entry.item, destination);
-        }
+        // Also when the picture was skipped: a destination that does not
+        // exist then ends the call with TS_ERR_FILE_TIME.
+        setShootingTime(entry.item, destination);
         check(CDCloseImage(entry.item));
     });
 }
