@@ -127,6 +127,9 @@ class State {
     // Every open source, for delivering camera events.
     std::vector<Source*> sources() const;
 
+    // Enumerations, opens of items and sources that are open.
+    void countOpen(uint32_t& enumerations, uint32_t& itemOpens, uint32_t& sources) const;
+
   private:
     std::unordered_map<cdHandle, Object> objects_;
     cdHandle nextHandle_ = 0x1001;
