@@ -173,6 +173,10 @@ Source& releaseControl(State& state, cdHSource handle);
 // time without the state's lock, and returns once it ran.
 void onEventThread(std::function<void()> call);
 
+// Waits for a release the source is still shooting, with the state's lock let
+// go meanwhile; the source may be gone after it.
+void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock);
+
 // Waits for the source's shooting thread and stops its viewfinder, with the
 // state's lock let go meanwhile, so that neither outlives the source.
 void settleRemote(Source& source, std::unique_lock<std::mutex>& lock);

@@ -89,6 +89,9 @@ cdError CDAddPicture(const cdStorage* source, const cdImageSize* size, cdHVolume
                      cdAddPictureResult* result) {
     cdError written = CD_OK;
     const cdError code = run("CDAddPicture", [&](State& state, auto& lock) {
+        // A release still shooting may be about to keep its picture under
+        // the number this one would take.
+        waitForShooting(*state.get<Volume>(volumeHandle).source, lock);
         const auto& volume = state.get<Volume>(volumeHandle);
         requireConnected(state, volume.source);
         if (!volume.source->camera || volume.source->description.offers.upload.value_or(0) == 0) {
