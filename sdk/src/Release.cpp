@@ -69,12 +69,9 @@ void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock) {
 }
 
 void settleRemote(Source& source, std::unique_lock<std::mutex>& lock) {
-    std::thread shooting = std::move(source.remote.shooting);
     auto viewfinder = std::move(source.remote.viewfinder);
+    waitForShooting(source, lock);
     lock.unlock();
-    if (shooting.joinable()) {
-        shooting.join();
-    }
     viewfinder.reset();
     lock.lock();
 }
