@@ -54,6 +54,15 @@ typedef struct cdsimRemoteState {
 } cdsimRemoteState;
 void cdsimGetRemoteState(cdsimRemoteState* state);
 
+/* What is open in the layer: enumerations not released, opens of items not
+   closed, and sources not closed. */
+typedef struct cdsimOpenCounts {
+    uint32_t enumerations;
+    uint32_t itemOpens;
+    uint32_t sources;
+} cdsimOpenCounts;
+void cdsimGetOpenCounts(cdsimOpenCounts* counts);
+
 /* Forgets armed failures and plugs the camera in again. */
 void cdsimReset(void);
 

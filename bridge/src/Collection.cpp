@@ -168,11 +168,13 @@ template <class Steps> void withComputerSource(Steps&& steps) {
     Connection& state = connection();
     state.description.info.sourceType = CD_SOURCE_COMPUTER;
     check(CDOpenSource(&state.description.info, &state.source));
+    Opened source(state.source, CDCloseSource);
     cdHEnum volumes = 0;
     check(CDEnumVolumeReset(state.source, &volumes));
+    Opened enumeration(volumes, CDEnumVolumeRelease);
     steps(volumes);
-    check(CDEnumVolumeRelease(volumes));
-    check(CDCloseSource(state.source));
+    enumeration.release();
+    source.release();
 }
 
 template <class T> bool readProperty(cdHItem item, uint32_t propertyId, T& value) {
@@ -235,10 +237,9 @@ void readPictureProperties(cdHItem item, cdHImageData data, tsPictureProperties&
     record.wideFocalLength = focalOf(item, CD_ITEMPROP_WIDE_FOCAL);
 }
 
-// Opens the item and gets its data of one kind, with the data's information.
-cdHImageData openItemData(cdHItem item, cdError (*getData)(cdHItem, cdHImageData*),
-                          cdImageDataInfo& info) {
-    check(CDOpenImage(item));
+// The open item's data of one kind, with the data's information.
+cdHImageData itemData(cdHItem item, cdError (*getData)(cdHItem, cdHImageData*),
+                      cdImageDataInfo& info) {
     cdHImageData data = 0;
     check(getData(item, &data));
     check(CDGetImageDataInfo(data, &info));
@@ -273,10 +274,11 @@ tsResult* tsTotalVolumes(int32_t* count) {
     return runExport("tsTotalVolumes", [&] {
         cdHEnum volumes = 0;
         check(CDEnumVolumeReset(connection().source, &volumes));
+        Opened enumeration(volumes, CDEnumVolumeRelease);
         uint32_t total = 0;
         check(CDGetVolumeCount(volumes, &total));
         *count = static_cast<int32_t>(total);
-        check(CDEnumVolumeRelease(volumes));
+        enumeration.release();
     });
 }
 
@@ -284,10 +286,11 @@ tsResult* tsGetVolume(int32_t n) {
     return runExport("tsGetVolume", [&] {
         cdHEnum volumes = 0;
         check(CDEnumVolumeReset(connection().source, &volumes));
+        Opened enumeration(volumes, CDEnumVolumeRelease);
         for (int32_t i = 0; i < n; ++i) {
             check(CDEnumVolumeNext(volumes, &connection().volume));
         }
-        check(CDEnumVolumeRelease(volumes));
+        enumeration.release();
     });
 }
 
@@ -374,20 +377,22 @@ tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents) {
 tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
     return runExport("tsGetPictureProperties", [&] {
         const cdHItem item = entryAt(index).item;
+        Opened opened = openItem(item);
         cdImageDataInfo info{};
-        const cdHImageData data = openItemData(item, CDGetPicture, info);
+        const cdHImageData data = itemData(item, CDGetPicture, info);
         const uint8_t reserved = record->reserved;
         *record = tsPictureProperties{};
         record->reserved = reserved;
         copyText(record->fileName, sizeof record->fileName, "-");
         cdHEnum properties = 0;
         if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
+            Opened enumeration(properties, CDEnumImageItemPropertyRelease);
             copyText(record->fileName, sizeof record->fileName, info.fileName);
             record->fileSize = info.byteCount;
             readPictureProperties(item, data, *record);
-            check(CDEnumImageItemPropertyRelease(properties));
+            enumeration.release();
         }
-        check(CDCloseImage(item));
+        opened.release();
     });
 }
 
@@ -395,8 +400,9 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
     return runExport("tsGetMovieProperties", [&] {
         *record = tsMovieProperties{};
         const cdHItem item = entryAt(index).item;
+        Opened opened = openItem(item);
         cdImageDataInfo info{};
-        const cdHImageData data = openItemData(item, CDGetMovie, info);
+        const cdHImageData data = itemData(item, CDGetMovie, info);
         copyText(record->fileName, sizeof record->fileName, info.fileName);
         record->fileSize = info.byteCount;
         cdHEnum properties = 0;
@@ -404,7 +410,7 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
             readNumberAndSize(item, data, *record);
             CDEnumImageItemPropertyRelease(properties);
         }
-        check(CDCloseImage(item));
+        opened.release();
     });
 }
 

@@ -40,13 +40,14 @@ void fail(int32_t code) {
 void readDeviceProperty(uint32_t propertyId, void* buffer, uint32_t capacity) {
     cdHEnum properties = 0;
     check(CDEnumDevicePropertyReset(connection().source, 0, &properties));
+    Opened enumeration(properties, CDEnumDevicePropertyRelease);
     uint32_t current = UINT32_MAX;
     while (current != propertyId) {
         check(CDEnumDevicePropertyNext(properties, &current));
     }
     uint32_t size = capacity;
     check(CDGetDevicePropertyData(connection().source, propertyId, &size, buffer, 0));
-    check(CDEnumDevicePropertyRelease(properties));
+    enumeration.release();
 }
 
 void readSupport(uint32_t propertyId, uint8_t* supported) {
@@ -108,8 +109,9 @@ tsResult* tsConnect(void) {
         Connection& state = connection();
         cdHEnum devices = 0;
         check(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices));
+        Opened enumeration(devices, CDEnumDeviceRelease);
         check(CDEnumDeviceNext(devices, &state.description.info));
-        check(CDEnumDeviceRelease(devices));
+        enumeration.release();
         check(CDOpenSource(&state.description.info, &state.source));
         check(CDRegisterEventCallbackFunction(state.source, eventAdapter, 0,
                                               &state.eventRegistration));

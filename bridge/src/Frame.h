@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace tesselink {
 
@@ -37,7 +38,7 @@ void check(cdError result);
 
 // Copies text into a buffer of capacity bytes, cut short and zero-terminated.
 inline void copyText(char* destination, size_t capacity, const char* text) {
-    const size_t length = std::min(std::strlen(text), capacity - 1);
+    const size_t length = strnlen(text, capacity - 1);
     std::memcpy(destination, text, length);
     destination[length] = '\0';
 }
@@ -55,6 +56,34 @@ template <class Steps> tsResult* runExport(const char* name, Steps&& steps) noex
         result.code = TS_ERR_INTERNAL;
     }
     return &result;
+}
+
+// A handle an export opened (an enumeration, an open item, a source): its
+// last step releases it through the result check, and when an earlier step
+// fails it is released quietly, so that a failure leaves nothing open behind
+// it and the status keeps the failure's code.
+class Opened {
+  public:
+    Opened(cdHandle handle, cdError (*release)(cdHandle)) : handle_(handle), release_(release) {}
+    ~Opened() {
+        if (release_) {
+            release_(handle_);
+        }
+    }
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+
+    void release() { check(std::exchange(release_, nullptr)(handle_)); }
+
+  private:
+    cdHandle handle_;
+    cdError (*release_)(cdHandle);
+};
+
+// Opens an item for the export's steps; closed quietly when one fails.
+inline Opened openItem(cdHItem item) {
+    check(CDOpenImage(item));
+    return Opened(item, CDCloseImage);
 }
 
 // Reads a device property of the connected camera into buffer of capacity bytes.

@@ -142,6 +142,7 @@ class AvailabilitySearch {
     // Reads a started list to its end; each entry goes to take. True when it
     // held any entry.
     template <class Take> static bool readList(cdHEnum list, uint32_t entrySize, Take&& take) {
+        Opened opened(list, CDEnumReleaseParamRelease);
         uint32_t count = 0;
         check(CDGetReleaseParamCount(list, &count));
         for (uint32_t i = 0; i < count; ++i) {
@@ -150,7 +151,7 @@ class AvailabilitySearch {
             check(CDEnumReleaseParamNext(list, &size, &entry));
             take(entry);
         }
-        check(CDEnumReleaseParamRelease(list));
+        opened.release();
         return count > 0;
     }
 

@@ -76,10 +76,11 @@ void copyFile(const std::string& source, const std::string& destination) {
 void setShootingTime(cdHItem item, const std::string& path) {
     cdHEnum properties = 0;
     check(CDEnumImageItemPropertyReset(item, 0, &properties));
+    Opened enumeration(properties, CDEnumImageItemPropertyRelease);
     uint32_t seconds = 0;
     uint32_t size = sizeof seconds;
     check(CDGetImageItemProperty(item, CD_ITEMPROP_TIME, &size, &seconds));
-    check(CDEnumImageItemPropertyRelease(properties));
+    enumeration.release();
     const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
         fail(TS_ERR_FILE_TIME);
@@ -111,11 +112,11 @@ tsResult* tsGetThumbnail(int32_t index, const char* path) {
             copyFile(existingNeighbour(*entry.companion), path);
             return;
         }
-        check(CDOpenImage(entry.item));
+        Opened item = openItem(entry.item);
         cdHImageData data = 0;
         check(CDGetThumbnail(entry.item, &data));
         writeData(data, path, false);
-        check(CDCloseImage(entry.item));
+        item.release();
     });
 }
 
@@ -123,7 +124,7 @@ tsResult* tsGetPicture(int32_t index, const char* path, int32_t skipPicture) {
     return runExport("tsGetPicture", [&] {
         const CollectionEntry& entry = entryAt(index);
         const std::string destination = path;
-        check(CDOpenImage(entry.item));
+        Opened item = openItem(entry.item);
         cdHImageData picture = 0;
         check(CDGetPicture(entry.item, &picture));
         cdHImageData sound = 0;
@@ -138,26 +139,24 @@ tsResult* tsGetPicture(int32_t index, const char* path, int32_t skipPicture) {
         if (collection().folder && entry.file) {
             copyFolderSoundNote(*entry.file, destination);
         }
-        // A skipped picture that was never written has no time to set.
-        std::error_code error;
-        if (skipPicture == 0 || std::filesystem::exists(destination, error)) {
-            setShootingTime(entry.item, destination);
-        }
-        check(CDCloseImage(entry.item));
+        // Also when the picture was skipped: a destination that does not
+        // exist then ends the call with TS_ERR_FILE_TIME.
+        setShootingTime(entry.item, destination);
+        item.release();
     });
 }
 
 tsResult* tsGetMovie(int32_t index, const char* path) {
     return runExport("tsGetMovie", [&] {
         const CollectionEntry& entry = entryAt(index);
-        check(CDOpenImage(entry.item));
+        Opened item = openItem(entry.item);
         cdHImageData movie = 0;
         check(CDGetMovie(entry.item, &movie));
         writeData(movie, path, true);
         if (!collection().folder) {
             setShootingTime(entry.item, path);
         }
-        check(CDCloseImage(entry.item));
+        item.release();
     });
 }
 

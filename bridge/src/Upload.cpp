@@ -30,10 +30,11 @@ tsResult* tsGetNrOfImageSizeSupported(int32_t* count) {
     return runExport("tsGetNrOfImageSizeSupported", [&] {
         cdHEnum sizes = 0;
         check(CDEnumSupportedImageSizeReset(connection().source, 0, &sizes));
+        Opened list(sizes, CDEnumSupportedImageSizeRelease);
         uint32_t found = 0;
         check(CDGetSupportedImageSizeCount(sizes, &found));
         *count = static_cast<int32_t>(found);
-        check(CDEnumSupportedImageSizeRelease(sizes));
+        list.release();
     });
 }
 
@@ -44,13 +45,14 @@ tsResult* tsGetImageSizeSupported(int32_t index, tsImageSize* size) {
         }
         cdHEnum sizes = 0;
         check(CDEnumSupportedImageSizeReset(connection().source, 0, &sizes));
+        Opened list(sizes, CDEnumSupportedImageSizeRelease);
         cdImageSize entry{};
         for (int32_t fetch = 0; fetch <= index; ++fetch) {
             check(CDEnumSupportedImageSizeNext(sizes, &entry));
         }
         size->width = static_cast<int32_t>(entry.width);
         size->height = static_cast<int32_t>(entry.height);
-        check(CDEnumSupportedImageSizeRelease(sizes));
+        list.release();
     });
 }
 

@@ -41,8 +41,11 @@ std::string joined(const std::string& folder, const std::string& name) {
 struct Entry {
     std::string name;
     bool folder;
+    bool file;
 };
 
+// Links to folders are neither entered (they could lead round in a circle)
+// nor reported as files.
 std::vector<Entry> listing(const std::string& folder) {
     std::vector<Entry> entries;
     std::error_code error;
@@ -50,7 +53,8 @@ std::vector<Entry> listing(const std::string& folder) {
          it.increment(error)) {
         std::error_code typeError;
         const bool isFolder = it->symlink_status(typeError).type() == fs::file_type::directory;
-        entries.push_back({it->path().filename().string(), isFolder});
+        const bool isFile = !isFolder && !it->is_directory(typeError);
+        entries.push_back({it->path().filename().string(), isFolder, isFile});
     }
     return entries;
 }
@@ -112,7 +116,7 @@ void WildcardFileSearch::searchPrepared(std::string pattern) {
 
         std::vector<std::string> kept;
         for (const Entry& entry : listing(folder)) {
-            const bool wanted = rest.empty() ? !entry.folder : entry.folder;
+            const bool wanted = rest.empty() ? entry.file : entry.folder;
             const std::string tested = entry.folder ? entry.name + "/" : entry.name;
             if (wanted && WildcardMatch(component, entry.name) && !ignored(tested)) {
                 kept.push_back(entry.name);

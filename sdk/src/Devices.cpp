@@ -116,6 +116,7 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
             source->camera = true;
             source->folder = *folder;
             source->description = readDescription(*folder);
+            source->remote.live->zoomMaximum = source->description.offers.zoomMaximum;
         } else if (info->sourceType != CD_SOURCE_COMPUTER) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }

@@ -59,13 +59,19 @@ Remote::~Remote() {
     }
 }
 
-void settleRemote(Source& source, std::unique_lock<std::mutex>& lock) {
+void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock) {
     std::thread shooting = std::move(source.remote.shooting);
-    auto viewfinder = std::move(source.remote.viewfinder);
-    lock.unlock();
     if (shooting.joinable()) {
+        lock.unlock();
         shooting.join();
+        lock.lock();
     }
+}
+
+void settleRemote(Source& source, std::unique_lock<std::mutex>& lock) {
+    auto viewfinder = std::move(source.remote.viewfinder);
+    waitForShooting(source, lock);
+    lock.unlock();
     viewfinder.reset();
     lock.lock();
 }
@@ -132,16 +138,6 @@ void shoot(const ShootingOrder& order) {
 Scene sceneOf(const Source& source) {
     return {source.remote.settings, source.remote.live->zoom, source.description.offers.zoomMaximum,
             source.description.model, source.description.owner};
-}
-
-// Waits for a release still shooting, without the lock.
-void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock) {
-    std::thread shooting = std::move(source.remote.shooting);
-    if (shooting.joinable()) {
-        lock.unlock();
-        shooting.join();
-        lock.lock();
-    }
 }
 
 Source& zoomCamera(State& state, cdHSource handle) {

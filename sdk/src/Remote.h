@@ -66,12 +66,12 @@ class ReleasedData {
     std::deque<Entry> entries_;
 };
 
-// What the viewfinder thread shows, changed by the source while it runs.
+// What the viewfinder thread shows: the zoom and output, changed by the
+// source while it runs, and the zoom's end, set when the source opens.
 struct LiveView {
     std::atomic<uint32_t> zoom{0};
     std::atomic<uint32_t> output{0};
     uint32_t zoomMaximum = 0;
-    std::string model;
 };
 
 class Viewfinder;

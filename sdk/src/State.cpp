@@ -31,6 +31,17 @@ std::vector<Source*> State::sources() const {
     return open;
 }
 
+void State::countOpen(uint32_t& enumerations, uint32_t& itemOpens, uint32_t& sources) const {
+    enumerations = itemOpens = sources = 0;
+    for (const auto& [handle, object] : objects_) {
+        enumerations += std::holds_alternative<std::shared_ptr<Enumeration>>(object);
+        sources += std::holds_alternative<std::shared_ptr<Source>>(object);
+        if (const auto* item = std::get_if<std::shared_ptr<Item>>(&object)) {
+            itemOpens += static_cast<uint32_t>((*item)->openCount);
+        }
+    }
+}
+
 cdHEnum State::newEnumeration(EnumKind kind, std::vector<uint32_t> entries, Source* owner) {
     const cdHEnum handle = add(std::make_shared<Enumeration>(kind, std::move(entries)));
     if (owner) {
@@ -210,6 +221,11 @@ void cdsimUnplug(void) {
         state().unplugged = true;
     }
     cdsimInjectEvent(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST);
+}
+
+void cdsimGetOpenCounts(cdsimOpenCounts* counts) {
+    std::lock_guard<std::mutex> lock(stateMutex());
+    state().countOpen(counts->enumerations, counts->itemOpens, counts->sources);
 }
 
 void cdsimReset(void) {

@@ -127,6 +127,9 @@ class State {
     // Every open source, for delivering camera events.
     std::vector<Source*> sources() const;
 
+    // Enumerations, opens of items and sources that are open.
+    void countOpen(uint32_t& enumerations, uint32_t& itemOpens, uint32_t& sources) const;
+
   private:
     std::unordered_map<cdHandle, Object> objects_;
     cdHandle nextHandle_ = 0x1001;
@@ -169,6 +172,10 @@ Source& releaseControl(State& state, cdHSource handle);
 // Runs call on the camera's event thread, where events are delivered one at a
 // time without the state's lock, and returns once it ran.
 void onEventThread(std::function<void()> call);
+
+// Waits for a release the source is still shooting, with the state's lock let
+// go meanwhile; the source may be gone after it.
+void waitForShooting(Source& source, std::unique_lock<std::mutex>& lock);
 
 // Waits for the source's shooting thread and stops its viewfinder, with the
 // state's lock let go meanwhile, so that neither outlives the source.

@@ -89,6 +89,9 @@ cdError CDAddPicture(const cdStorage* source, const cdImageSize* size, cdHVolume
                      cdAddPictureResult* result) {
     cdError written = CD_OK;
     const cdError code = run("CDAddPicture", [&](State& state, auto& lock) {
+        // A release still shooting may be about to keep its picture under
+        // the number this one would take.
+        waitForShooting(*state.get<Volume>(volumeHandle).source, lock);
         const auto& volume = state.get<Volume>(volumeHandle);
         requireConnected(state, volume.source);
         if (!volume.source->camera || volume.source->description.offers.upload.value_or(0) == 0) {
@@ -98,18 +101,18 @@ cdError CDAddPicture(const cdStorage* source, const cdImageSize* size, cdHVolume
             size->type != CD_IMAGE_SIZE_WIDTH_HEIGHT || !attributes || jpegQuality(quality) == 0) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
+        // Copies: the record's packed fields may not be aligned for a reference.
+        const uint32_t width = size->width;
+        const uint32_t height = size->height;
         const auto& sizes = volume.source->description.offers.uploadSizes;
-        if (std::find(sizes.begin(), sizes.end(), std::pair(size->width, size->height)) ==
-            sizes.end()) {
+        if (std::find(sizes.begin(), sizes.end(), std::pair(width, height)) == sizes.end()) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
         const Bytes rgb = readFile(source->path);
-        const int width = static_cast<int>(size->width);
-        const int height = static_cast<int>(size->height);
         if (rgb.size() != size_t(width) * height * 3) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
-        const Bytes picture = pictureOfPixels(rgb, width, height, jpegQuality(quality),
+        const Bytes picture = pictureOfPixels(rgb, int(width), int(height), jpegQuality(quality),
                                               attributes->rotation, volume.source->description);
         if (picture.empty()) {
             throw Failure{CD_ERR_INTERNAL};

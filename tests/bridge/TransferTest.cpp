@@ -48,12 +48,24 @@ TEST_F(TransferTest, PictureWithSoundNoteCarriesTheShootingTime) {
     }
 }
 
+// A skipped picture still gets the shooting time: a destination written
+// before takes it, one that was never written ends the call with the file
+// time failure, after the sound note was written.
 TEST_F(TransferTest, SkippingThePictureWritesOnlyTheSoundNote) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
     openStandardCamera();
-    const QString out = testenv::newFolder("out");
-    ASSERT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 1)->code, 0);
-    EXPECT_FALSE(QFile::exists(out + "/IMG_0005.JPG"));
-    EXPECT_EQ(contents(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
+    const QString destination = testenv::newFolder("out") + "/IMG_0005.JPG";
+    const tsResult* result = tsGetPicture(2, local8(destination).c_str(), 1);
+    EXPECT_EQ(result->code, TS_ERR_FILE_TIME);
+    EXPECT_EQ(statusName(result), "tsGetPicture");
+    EXPECT_FALSE(QFile::exists(destination));
+    EXPECT_EQ(contents(destination + ".wav"), fixture::soundBytes());
+
+    fixture::writeFile(destination, "written before");
+    ASSERT_EQ(tsGetPicture(2, local8(destination).c_str(), 1)->code, 0);
+    EXPECT_EQ(contents(destination), "written before");
+    EXPECT_EQ(modified(destination), 1083827289); // 2004-05-06 07:08:09
 }
 
 TEST_F(TransferTest, CameraThumbnailsAndMovies) {

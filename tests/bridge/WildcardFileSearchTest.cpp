@@ -3,6 +3,7 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,13 +60,15 @@ TEST(WildcardFileSearchTest, WalksFilesFirstThenSubfoldersInByteOrder) {
         fixture::writeFile(root + "/" + file, "x");
     }
     QDir(root).mkpath("folder.jpg");
+    QFile::link(root + "/100", root + "/linked.jpg");
+    QFile::link(root + "/b.jpg", root + "/100/deep/link.jpg");
     EXPECT_EQ(search(root, "/**/*.jpg"),
               (std::vector<std::string>{"/A.JPG", "/a.JPG", "/b.jpg", "/100/y.JPG",
-                                        "/100/deep/x.jpg", "/101/z.jpg"}));
+                                        "/100/deep/link.jpg", "/100/deep/x.jpg", "/101/z.jpg"}));
     EXPECT_EQ(search(root, "/*/*.jpg"), (std::vector<std::string>{"/100/y.JPG", "/101/z.jpg"}));
     EXPECT_EQ(search(root, "\\1*\\*.jpg"), (std::vector<std::string>{"/100/y.JPG", "/101/z.jpg"}));
     // "**" alone means every file at any depth; "1**" every file in folders starting with 1.
-    EXPECT_EQ(search(root, "/10**").size(), 3u);
+    EXPECT_EQ(search(root, "/10**").size(), 4u);
     EXPECT_EQ(search(root, "/folder.jpg/*"), std::vector<std::string>{});
 }
 

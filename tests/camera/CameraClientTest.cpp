@@ -95,7 +95,8 @@ TEST_F(CameraClientTest, FolderCollectionWithPathsOutsideAscii) {
     EXPECT_EQ(tesselink::GetPictureProperties(0), properties);
 
     const QString out = testenv::newFolder("Ausgabe é");
-    tesselink::GetPicture(0, out + "/Bild.jpg", true);
+    // Skipped, the picture that was never written cannot take its time.
+    EXPECT_THROW(tesselink::GetPicture(0, out + "/Bild.jpg", true), ECameraError);
     EXPECT_FALSE(QFile::exists(out + "/Bild.jpg"));
     EXPECT_TRUE(QFile::exists(out + "/Bild.wav"));
     tesselink::GetPicture(0, out + "/Bild.jpg", false);

@@ -140,6 +140,18 @@ TEST_F(RemoteCameraTest, ViewfinderSendsAGrayFrameNowAndThen) {
     }
 }
 
+TEST_F(RemoteCameraTest, ZoomFramesTheViewfinderTighter) {
+    const cdHSource source = releaseControl();
+    testThread = std::this_thread::get_id();
+    ASSERT_EQ(CDStartViewfinder(source, 0, keepFrame, 77), CD_OK);
+    ASSERT_TRUE(cdsimDeliverViewfinderFrame(nullptr, 0));
+    ASSERT_EQ(CDSetZoomPos(source, 12), CD_OK);
+    ASSERT_TRUE(cdsimDeliverViewfinderFrame(nullptr, 0));
+    ASSERT_EQ(CDTermViewfinder(source), CD_OK);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_GT(houseShare(frames[1]), 4 * houseShare(frames[0]));
+}
+
 TEST_F(RemoteCameraTest, ViewfinderStreamsOnItsOwn) {
     const cdHSource source =
         releaseControl(fixture::remoteControl + "ViewfinderFramesPerSecond=15\n");
