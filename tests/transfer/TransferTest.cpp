@@ -386,7 +386,21 @@ TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
 }
 
 TEST_F(TransferTest, CounterNamesTheNextPictureAndTheFirstRateWaitsASecond) {
-    withFileManager([&](TForm_filemanager& w) { transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"}); });
+    QStringList progress;
+    withFileManager([&](TForm_filemanager& w) {
+        QObject::connect(w.StatusBar1, &QStatusBar::messageChanged, [&](const QString& text) {
+            if (text.startsWith("Receiving picture"))
+                progress << text.section(". Time left: ", 0, 0) + " | " +
+                                text.section(". Transfer rate: ", 1);
+        });
+        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"});
+    });
+    // The status names the next picture, of the selected count, with the rate last.
+    ASSERT_EQ(progress.size(), 2);
+    EXPECT_TRUE(progress[0].startsWith("Receiving picture 2 of 2 | ")) << progress[0].toStdString();
+    EXPECT_TRUE(progress[1].startsWith("Receiving picture 3 of 2 | ")) << progress[1].toStdString();
+    for (const QString& line : progress)
+        EXPECT_TRUE(line.endsWith(" bytes/sec.")) << line.toStdString();
     QStringList counters;
     int firstSeconds = -1;
     for (const QString& line : logMessages()) {
