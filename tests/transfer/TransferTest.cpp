@@ -126,9 +126,16 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
 }
 
 TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPicture) {
-    withFileManager([&](TForm_filemanager& w) { transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"}); });
+    QDateTime taken;
+    withFileManager([&](TForm_filemanager& w) {
+        transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"});
+        taken = ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime));
+    });
     EXPECT_EQ(receivedTree(),
               QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "MVI_0013.avi", "MVI_0013.thm"}));
+    // The thumbnail carries the movie's camera date, as the movie does.
+    EXPECT_TRUE(taken.isValid());
+    EXPECT_EQ(modified(target + "MVI_0013.thm"), taken);
     EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
     EXPECT_EQ(testfiles::Read(target + "MVI_0013.thm"),
               testfiles::Read(cameraFile("MVI_0013.THM")));
