@@ -492,8 +492,11 @@ void TForm_filemanager::SetStatusText(const QString& text) {
     StatusBar1->showMessage(text);
 }
 
+// The selection memory holds positions in the list, which mean nothing once
+// the list is rebuilt (after a delete they would name other files).
 void TForm_filemanager::ClearEntries() {
     ListBox_Cam_File_Names->clear();
+    selectionMemory_.clear();
 }
 
 void TForm_filemanager::AddEntry(const QString& text) {

@@ -225,6 +225,23 @@ TEST_F(FileManagerTest, PressOnThePreviousSelectionKeepsItAndDoubleClickClearsIt
     });
 }
 
+TEST_F(FileManagerTest, RebuiltListForgetsThePreviousSelection) {
+    plugInStandardCamera();
+    runFlowA([this](TForm_filemanager& w) {
+        QListWidget* list = w.ListBox_Cam_File_Names;
+        w.Button_Unselect_allClick();
+        w.SetEntrySelected(0, true);
+        w.SetEntrySelected(2, true);
+        makeCurrent(w, "IMG_0005.JPG"); // remembers entries 0 and 2
+        testfiles::Write(target + "IMG_0003.jpg", "x");
+        w.FormActivate(); // entry 0 is transferred now and left unselected
+        const QPoint onThird = list->visualItemRect(list->item(2)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onThird);
+        EXPECT_FALSE(selectedNames(w).contains("IMG_0003.JPG"));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onThird);
+    });
+}
+
 TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {

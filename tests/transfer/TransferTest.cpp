@@ -126,9 +126,16 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
 }
 
 TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPicture) {
-    withFileManager([&](TForm_filemanager& w) { transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"}); });
+    QDateTime taken;
+    withFileManager([&](TForm_filemanager& w) {
+        transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"});
+        taken = ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime));
+    });
     EXPECT_EQ(receivedTree(),
               QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "MVI_0013.avi", "MVI_0013.thm"}));
+    // The thumbnail carries the movie's camera date, as the movie does.
+    EXPECT_TRUE(taken.isValid());
+    EXPECT_EQ(modified(target + "MVI_0013.thm"), taken);
     EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
     EXPECT_EQ(testfiles::Read(target + "MVI_0013.thm"),
               testfiles::Read(cameraFile("MVI_0013.THM")));
@@ -386,7 +393,21 @@ TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
 }
 
 TEST_F(TransferTest, CounterNamesTheNextPictureAndTheFirstRateWaitsASecond) {
-    withFileManager([&](TForm_filemanager& w) { transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"}); });
+    QStringList progress;
+    withFileManager([&](TForm_filemanager& w) {
+        QObject::connect(w.StatusBar1, &QStatusBar::messageChanged, [&](const QString& text) {
+            if (text.startsWith("Receiving picture"))
+                progress << text.section(". Time left: ", 0, 0) + " | " +
+                                text.section(". Transfer rate: ", 1);
+        });
+        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"});
+    });
+    // The status names the next picture, of the selected count, with the rate last.
+    ASSERT_EQ(progress.size(), 2);
+    EXPECT_TRUE(progress[0].startsWith("Receiving picture 2 of 2 | ")) << progress[0].toStdString();
+    EXPECT_TRUE(progress[1].startsWith("Receiving picture 3 of 2 | ")) << progress[1].toStdString();
+    for (const QString& line : progress)
+        EXPECT_TRUE(line.endsWith(" bytes/sec.")) << line.toStdString();
     QStringList counters;
     int firstSeconds = -1;
     for (const QString& line : logMessages()) {
