@@ -424,8 +424,7 @@ void TForm_filemanager::showEvent(QShowEvent* event) {
 void TForm_filemanager::FormShow() {
     LogLine("Enters TForm_filemanager.FormShow");
     if (firstShow_) {
-        resize(services_.settings().readInteger(TSettings::Section, "BrowserWidth", DesignWidth),
-               services_.settings().readInteger(TSettings::Section, "BrowserHeight", DesignHeight));
+        texts_->restoreSize(services_.settings(), "BrowserWidth", "BrowserHeight");
         firstShow_ = false;
     }
     localise();
