@@ -100,6 +100,7 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TFormNameSelect& na
     setWindowTitle("Lumvik Filemanager");
     setAcceptDrops(true);
     texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
+    texts_->rememberSize("BrowserWidth", "BrowserHeight");
     texts_->text(this, "form");
     buildMenu();
     buildControls();
@@ -330,32 +331,29 @@ void TForm_filemanager::buildControls() {
     layout->addLayout(actions);
     layout->addWidget(StatusBar1);
 
-    const auto guarded = [this](void (TForm_filemanager::*handler)()) {
-        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
-    };
     connect(ListBox_Cam_File_Names, &QListWidget::clicked, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesClick));
+            Guarded(this, &TForm_filemanager::ListBox_Cam_File_NamesClick));
     connect(ListBox_Cam_File_Names, &QListWidget::doubleClicked, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
+            Guarded(this, &TForm_filemanager::ListBox_Cam_File_NamesDblClick));
     connect(ListBox_Cam_File_Names, &QListWidget::pressed, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
+            Guarded(this, &TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
     connect(Button_sel_all, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_sel_allClick));
+            Guarded(this, &TForm_filemanager::Button_sel_allClick));
     connect(Button_Unselect_all, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_Unselect_allClick));
-    connect(Button1, &QPushButton::clicked, this, guarded(&TForm_filemanager::Button1Click));
+            Guarded(this, &TForm_filemanager::Button_Unselect_allClick));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, &TForm_filemanager::Button1Click));
     connect(Edit_DirEdit, &QLineEdit::textChanged, this,
-            guarded(&TForm_filemanager::Edit_DirEditChange));
+            Guarded(this, &TForm_filemanager::Edit_DirEditChange));
     connect(Edit_DirEdit, &QLineEdit::editingFinished, this,
-            guarded(&TForm_filemanager::Edit_DirEditExit));
+            Guarded(this, &TForm_filemanager::Edit_DirEditExit));
     connect(BitBtn_Explorer, &QToolButton::clicked, this,
-            guarded(&TForm_filemanager::BitBtn_ExplorerClick));
+            Guarded(this, &TForm_filemanager::BitBtn_ExplorerClick));
     connect(Button_SelSubdirFilename, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_SelSubdirFilenameClick));
+            Guarded(this, &TForm_filemanager::Button_SelSubdirFilenameClick));
     connect(SpinEdit_VolumeNr, &QSpinBox::valueChanged, this,
-            guarded(&TForm_filemanager::SpinEdit_VolumeNrChange));
+            Guarded(this, &TForm_filemanager::SpinEdit_VolumeNrChange));
     connect(Timer_UpdateItemIndex, &QTimer::timeout, this,
-            guarded(&TForm_filemanager::Timer_UpdateItemIndexTimer));
+            Guarded(this, &TForm_filemanager::Timer_UpdateItemIndexTimer));
     connect(BitBtn_Close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -390,7 +388,7 @@ void TForm_filemanager::writeSettings() {
     s.writeString(section, "MoviesDir", model_->moviesDirectory);
     s.writeInteger(section, "RawJpegMaxSizeName", rawJpegMaxSize);
     s.writeInteger(section, "RawJpegCompressionName", rawJpegCompression);
-    texts_->storeSize(s, "BrowserWidth", "BrowserHeight");
+    texts_->storeSize(s);
 }
 
 void TForm_filemanager::setFileNamePattern(const QString& pattern) {
@@ -424,7 +422,7 @@ void TForm_filemanager::showEvent(QShowEvent* event) {
 void TForm_filemanager::FormShow() {
     LogLine("Enters TForm_filemanager.FormShow");
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "BrowserWidth", "BrowserHeight");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     localise();

@@ -62,17 +62,14 @@ QVariant TReceivedFilesMimeData::retrieveData(const QString& mimeType, QMetaType
 TFileManagerActions::TFileManagerActions(TForm_filemanager& window)
     : QObject(&window), window_(window),
       transfer_(window.model(), window, *this, window.services().language(), window.receivedFiles) {
-    const auto guarded = [this](void (TFileManagerActions::*handler)()) {
-        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
-    };
     connect(window.Button_StartTransfer, &QPushButton::clicked, this,
-            guarded(&TFileManagerActions::Button_StartTransferClick));
+            Guarded(this, &TFileManagerActions::Button_StartTransferClick));
     connect(window.Button_Delete, &QPushButton::clicked, this,
-            guarded(&TFileManagerActions::Button_DeleteClick));
+            Guarded(this, &TFileManagerActions::Button_DeleteClick));
     connect(window.Button_Apply, &QPushButton::clicked, this,
-            guarded(&TFileManagerActions::Button_Comment_AddClick));
+            Guarded(this, &TFileManagerActions::Button_Comment_AddClick));
     connect(window.Opencustomprogramaftertransfer1, &QAction::triggered, this,
-            guarded(&TFileManagerActions::Opencustomprogramaftertransfer1Click));
+            Guarded(this, &TFileManagerActions::Opencustomprogramaftertransfer1Click));
     window.startTransfer = [this](TForm_filemanager&) { Button_StartTransferClick(); };
     window.ListBox_Cam_File_Names->viewport()->installEventFilter(this);
 }

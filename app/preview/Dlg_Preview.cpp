@@ -61,6 +61,7 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
       reloadPicture_(std::move(reloadPicture)),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)) {
     setObjectName(Section);
+    texts_->rememberSize("Form_Preview.Width", "Form_Preview.Height");
     setWindowTitle("Preview all pictures");
     resize(532, 480);
     QPalette white = palette();
@@ -102,7 +103,7 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
 
 TForm_Preview::~TForm_Preview() {
     DeleteImages();
-    texts_->storeSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+    texts_->storeSize(services_.settings());
 }
 
 QAction* TForm_Preview::addAction(const char* key, const char* caption,
@@ -130,7 +131,7 @@ void TForm_Preview::resizeEvent(QResizeEvent* event) {
 
 void TForm_Preview::FormShow() {
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     texts_->localise(services_.language());
