@@ -9,8 +9,9 @@ namespace {
 
 // Each firing as "name@milliseconds since the clock's start".
 struct Firings {
+    explicit Firings(TFakeClock& c) : clock(c), start(c.now()) {}
     TFakeClock& clock;
-    QDateTime start = clock.now();
+    QDateTime start;
     QStringList seen;
     std::function<void()> record(const QString& name) {
         return [this, name] { seen << name + "@" + QString::number(start.msecsTo(clock.now())); };
@@ -21,7 +22,7 @@ struct Firings {
 
 TEST(FakeClock, FiresDueTimersInOrderAtTheirDueTime) {
     TFakeClock clock;
-    Firings f{clock};
+    Firings f(clock);
     const TTimerHandle alarms = clock.periodic(450, f.record("alarm"));
     const TTimerHandle countdown = clock.periodic(1000, f.record("second"));
     const TTimerHandle poll = clock.singleShot(250, f.record("poll"));
@@ -37,7 +38,7 @@ TEST(FakeClock, FiresDueTimersInOrderAtTheirDueTime) {
 
 TEST(FakeClock, AGoneHandleStopsItsTimerAndTimeoutsMayStartAndStopTimers) {
     TFakeClock clock;
-    Firings f{clock};
+    Firings f(clock);
     TTimerHandle slot = clock.periodic(40, f.record("frame"));
     TTimerHandle later;
     const TTimerHandle stopper = clock.singleShot(100, [&] {

@@ -94,6 +94,6 @@ void TFakeClock::advance(int milliseconds) {
 
 int TFakeClock::activeTimers() const {
     const std::lock_guard lock(mutex_);
-    return int(
-        std::count_if(timers_.begin(), timers_.end(), [](const auto& t) { return t->active; }));
+    return int(std::count_if(timers_.begin(), timers_.end(),
+                             [](const auto& t) { return t->active.load(); }));
 }
