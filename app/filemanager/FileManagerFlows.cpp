@@ -10,8 +10,6 @@
 #include "Settings.h"
 
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
 
 namespace {
 
@@ -69,7 +67,7 @@ void GetPicturesFromCamera(TForm_main& main, const TFileManagerSetup& setup,
 void GetPicturesFromComputer(TForm_main& main, const TFileManagerSetup& setup) {
     TFileManagerGroup group(main, setup);
     TForm_filemanager& fileManager = group.fileManager;
-    fileManager.Button_Delete->hide();
+    fileManager.setComputerDirectory(true);
     LogLine("Get pictures menu from computer selected");
     TSettings& settings = main.settings();
     if (settings.readBool(TSettings::Section, "infomsg_filename_format", true)) {
@@ -84,10 +82,7 @@ void GetPicturesFromComputer(TForm_main& main, const TFileManagerSetup& setup) {
             settings.writeBool(TSettings::Section, "infomsg_filename_format", false);
     }
     showStatus(main, "statusbar_connects_to_cam", "Connects to camera");
-    QSpinBox* volumes = fileManager.SpinEdit_VolumeNr;
-    volumes->setSingleStep(volumes->maximum() == 1 ? 0 : 1);
     tesselink::OpenPicCollection(TS_SOURCE_FOLDER, main.EditPCSourceDir->text(), FolderKinds);
-    fileManager.setComputerDirectory(true);
     ExecModal(fileManager);
     tesselink::ClosePicCollection();
     LogLine("ClosePictureCollection");

@@ -3,9 +3,9 @@
 #include "CameraClient.h"
 #include "Clock.h"
 #include "Dates.h"
-#include "Dialogs.h"
 #include "Errors.h"
 #include "ExifTextFile.h"
+#include "FileManagerKeys.h"
 #include "FileManagerModel.h"
 #include "LanguageFile.h"
 #include "Log.h"
@@ -19,26 +19,34 @@
 #include <QLocale>
 #include <QProcess>
 #include <QStorageInfo>
+#include <atomic>
 #include <cmath>
 
 namespace {
 
-constexpr const char* Section = "Form_filemanager";
+using fmkeys::Section;
 
-// The window whose progress bar the bridge's progress callback moves; read
-// and written on the user-interface thread only.
+// The bridge's progress callback carries no context, so the hand-over to the
+// user-interface thread is one mailbox for the program: a slot holding the
+// newest value, and at most one queued post that empties it. A burst of
+// callbacks while the interface is busy replaces the waiting value instead of
+// queueing posts behind each other.
+constexpr int EmptySlot = -1;
+std::atomic<int> progressSlot{EmptySlot};
+// The window the posts reach; user-interface thread only.
 TTransferWindow* progressWindow = nullptr;
 
-// Called on the camera's transfer thread: the value is handed over to the
-// user-interface thread, which shows it when it next lets messages run.
+void showWaitingProgress() {
+    const int progress = progressSlot.exchange(EmptySlot);
+    if (progressWindow && progress != EmptySlot)
+        progressWindow->setProgress(progress);
+}
+
+// Called on the camera's transfer thread.
 void progressCallback(int32_t progress) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [progress] {
-            if (progressWindow)
-                progressWindow->setProgress(progress);
-        },
-        Qt::QueuedConnection);
+    if (progressSlot.exchange(progress) == EmptySlot)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &showWaitingProgress,
+                                  Qt::QueuedConnection);
 }
 
 bool hasExtension(const QString& path, const char* extension) {
@@ -223,7 +231,7 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     if (message.isEmpty())
         return true;
     LogLine(message);
-    return MessageDlg(message, mtWarning, mbYes | mbNo) != mrNo;
+    return window_.confirm(message);
 }
 
 QString TTransfer::destinationPath(const TTransferOptions& options) {
@@ -385,7 +393,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         const QString aborted =
             text("errormsg_transfer_aborted", "Some picture received. Transfer aborted.");
         view_.SetStatusText(aborted);
-        MessageDlg(aborted, mtWarning, mbOK);
+        window_.notify(aborted, TTransferWindow::TNotice::Warning);
         return TEnd::Finished;
     }
     const bool writesDisc = options.burnCD && hooks.writeDisc;
@@ -395,7 +403,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         LogLine("All pictures received!");
         const QString done = text("infomsg_all_pictures_received", "All pictures received!");
         view_.SetStatusText(done);
-        MessageDlg(done, mtInformation, mbOK);
+        window_.notify(done, TTransferWindow::TNotice::Information);
     }
     // A cancelled disc ends the click here: no mail, nothing started.
     if (writesDisc && !discStarted)

@@ -32,9 +32,12 @@ struct TTransferOptions {
     bool operator==(const TTransferOptions&) const = default;
 };
 
-// The window side of a transfer.
+// The window side of a transfer. The transfer shows nothing itself: its
+// questions and messages go to the window, its errors are raised.
 class TTransferWindow {
   public:
+    enum class TNotice { Warning, Information };
+
     virtual ~TTransferWindow() = default;
     virtual QList<int> selectedIndexes() const = 0;
     virtual TTransferOptions transferOptions() const = 0;
@@ -43,6 +46,9 @@ class TTransferWindow {
     virtual void showRunning(bool running) = 0;
     virtual void setProgress(int percent) = 0;
     virtual void bringToFront() = 0;
+    // A warning with Yes and No; true unless the answer is No.
+    virtual bool confirm(const QString& question) = 0;
+    virtual void notify(const QString& text, TNotice kind) = 0;
 };
 
 // Where the send-mail window, the CD writer and the movie recompression take
@@ -87,7 +93,6 @@ class TTransfer {
     std::function<qint64(const QString&)> freeSpace;
 
     void Button_StartTransferClick();
-    bool running() const { return running_; }
 
   private:
     enum class TEnd { Finished, Declined };
