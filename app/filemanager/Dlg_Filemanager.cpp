@@ -53,17 +53,18 @@ QString withSlash(QString path) {
 
 } // namespace
 
-TForm_filemanager::TForm_filemanager(TAppServices& services, TFormNameSelect& nameSelect,
-                                     QWidget* parent)
+TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& session,
+                                     TFormNameSelect& nameSelect, QWidget* parent)
     : QDialog(parent), services_(services), nameSelect_(nameSelect),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)),
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
       model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
-      transfer_(
-          std::make_unique<TTransfer>(*model_, *this, *this, services.language(), receivedFiles)) {
+      transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
+                                            receivedFiles)) {
     setObjectName(Section);
     setWindowTitle("Lumvik Filemanager");
     setAcceptDrops(true);
+    texts_->rememberSize(fmkeys::Width, fmkeys::Height);
     texts_->text(this, "form");
     resize(DesignWidth, DesignHeight);
     connectControls();
@@ -87,10 +88,10 @@ QString TForm_filemanager::text(const char* key, const char* def) const {
 
 void TForm_filemanager::connectControls() {
     const auto guarded = [this](void (TForm_filemanager::*handler)()) {
-        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
+        return Guarded(this, handler);
     };
     const auto onClick = [&](QAbstractButton* button, void (TForm_filemanager::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, guarded(handler));
+        connect(button, &QAbstractButton::clicked, this, Guarded(this, handler));
     };
     TFileManagerControls& c = *c_;
     QListWidget* list = c.ListBox_Cam_File_Names;
@@ -166,7 +167,7 @@ void TForm_filemanager::writeSettings() {
     s.writeString(section, fmkeys::MoviesDir, model_->moviesDirectory);
     s.writeInteger(section, fmkeys::RawJpegMaxSize, rawJpegMaxSize);
     s.writeInteger(section, fmkeys::RawJpegCompression, rawJpegCompression);
-    texts_->storeSize(s, fmkeys::Width, fmkeys::Height);
+    texts_->storeSize(s);
 }
 
 void TForm_filemanager::setFileNamePattern(const QString& pattern) {
@@ -209,7 +210,7 @@ void TForm_filemanager::showEvent(QShowEvent* event) {
 void TForm_filemanager::FormShow() {
     LogLine("Enters TForm_filemanager.FormShow");
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), fmkeys::Width, fmkeys::Height);
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     localise();

@@ -15,6 +15,7 @@
 
 class QAction;
 class TAppServices;
+class TCameraSession;
 class TFormNameSelect;
 class TReceivedFilesMimeData;
 class TWindowLocaliser;
@@ -24,7 +25,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     Q_OBJECT
   public:
     // Runs the create step: the settings go into the controls.
-    TForm_filemanager(TAppServices& services, TFormNameSelect& nameSelect,
+    TForm_filemanager(TAppServices& services, TCameraSession& session, TFormNameSelect& nameSelect,
                       QWidget* parent = nullptr);
     // Writes the settings.
     ~TForm_filemanager() override;

@@ -29,6 +29,7 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
     setObjectName(Section);
     setWindowTitle("Select filename and directory");
     texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
+    texts_->rememberSize("FormNameSelectWidth", "FormNameSelectHeight");
 
     LabelComputerDir = new QLabel("Computer directory:", this);
     EditComputerDir = new QLineEdit(this);
@@ -98,7 +99,7 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
 }
 
 TFormNameSelect::~TFormNameSelect() {
-    texts_->storeSize(services_.settings(), "FormNameSelectWidth", "FormNameSelectHeight");
+    texts_->storeSize(services_.settings());
 }
 
 bool TFormNameSelect::choose(TNameChoice& choice) {
@@ -119,7 +120,7 @@ void TFormNameSelect::showEvent(QShowEvent* event) {
 void TFormNameSelect::FormShow() {
     LogLine("Enters TFormNameSelect.FormShow");
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "FormNameSelectWidth", "FormNameSelectHeight");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     const TLanguageFile& language = services_.language();

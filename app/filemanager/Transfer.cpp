@@ -1,6 +1,7 @@
 #include "Transfer.h"
 
 #include "CameraClient.h"
+#include "CameraSession.h"
 #include "Clock.h"
 #include "Dates.h"
 #include "Errors.h"
@@ -12,42 +13,17 @@
 #include "NamePattern.h"
 #include "ReceivedPicture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 #include <QStorageInfo>
-#include <atomic>
 #include <cmath>
 
 namespace {
 
 using fmkeys::Section;
-
-// The bridge's progress callback carries no context, so the hand-over to the
-// user-interface thread is one mailbox for the program: a slot holding the
-// newest value, and at most one queued post that empties it. A burst of
-// callbacks while the interface is busy replaces the waiting value instead of
-// queueing posts behind each other.
-constexpr int EmptySlot = -1;
-std::atomic<int> progressSlot{EmptySlot};
-// The window the posts reach; user-interface thread only.
-TTransferWindow* progressWindow = nullptr;
-
-void showWaitingProgress() {
-    const int progress = progressSlot.exchange(EmptySlot);
-    if (progressWindow && progress != EmptySlot)
-        progressWindow->setProgress(progress);
-}
-
-// Called on the camera's transfer thread.
-void progressCallback(int32_t progress) {
-    if (progressSlot.exchange(progress) == EmptySlot)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &showWaitingProgress,
-                                  Qt::QueuedConnection);
-}
 
 bool hasExtension(const QString& path, const char* extension) {
     return path.endsWith(extension, Qt::CaseInsensitive);
@@ -114,17 +90,14 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 }
 
 TTransfer::TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
-                     const TLanguageFile& language, QStringList& receivedFiles)
-    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {
+                     TCameraSession& session, const TLanguageFile& language,
+                     QStringList& receivedFiles)
+    : model_(model), view_(view), window_(window), session_(session), language_(language),
+      received_(receivedFiles) {
     freeSpace = [](const QString& directory) { return QStorageInfo(directory).bytesAvailable(); };
 }
 
-TTransfer::~TTransfer() {
-    if (progressWindow == &window_) {
-        progressWindow = nullptr;
-        tsRegisterProgressCallbackFunction(nullptr);
-    }
-}
+TTransfer::~TTransfer() = default;
 
 QString TTransfer::text(const char* key, const char* def) const {
     return language_.read(Section, key, def);
@@ -152,8 +125,7 @@ TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     received_.clear();
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
-    progressWindow = &window_;
-    tsRegisterProgressCallbackFunction(&progressCallback);
+    progressWatch_ = session_.watchProgress([this](int percent) { window_.setProgress(percent); });
     // Whatever way the run ends, the window is idle again after it.
     const auto idle = [this] {
         running_ = false;

@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+class TCallbackWatch;
+class TCameraSession;
 class TFileManagerModel;
 class TFileManagerView;
 class TLanguageFile;
@@ -84,8 +87,9 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 
 class TTransfer {
   public:
+    // The session hands the bridge's progress over to the window.
     TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
-              const TLanguageFile& language, QStringList& receivedFiles);
+              TCameraSession& session, const TLanguageFile& language, QStringList& receivedFiles);
     ~TTransfer();
 
     TTransferHooks hooks;
@@ -116,6 +120,8 @@ class TTransfer {
     TFileManagerModel& model_;
     TFileManagerView& view_;
     TTransferWindow& window_;
+    TCameraSession& session_;
+    std::unique_ptr<TCallbackWatch> progressWatch_; // from the first start on
     const TLanguageFile& language_;
     QStringList& received_;
     bool running_ = false;

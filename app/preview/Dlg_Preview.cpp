@@ -62,6 +62,7 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
       reloadPicture_(std::move(reloadPicture)),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)) {
     setObjectName(Section);
+    texts_->rememberSize("Form_Preview.Width", "Form_Preview.Height");
     setWindowTitle("Preview all pictures");
     resize(532, 480);
     QPalette white = palette();
@@ -109,7 +110,7 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
 
 TForm_Preview::~TForm_Preview() {
     DeleteImages();
-    texts_->storeSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+    texts_->storeSize(services_.settings());
 }
 
 QAction* TForm_Preview::addAction(const char* name, const char* key, const char* caption,
@@ -138,7 +139,7 @@ void TForm_Preview::resizeEvent(QResizeEvent* event) {
 
 void TForm_Preview::FormShow() {
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     texts_->localise(services_.language());

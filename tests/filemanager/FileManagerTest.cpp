@@ -1,4 +1,5 @@
 #include "CameraFixture.h"
+#include "CameraSession.h"
 #include "Dates.h"
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
@@ -81,7 +82,7 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
     plugInStandardCamera();
     runFlowA([this](TForm_filemanager& w) {
         EXPECT_EQ(listed(w), StandardEntries);
-        EXPECT_TRUE(main().connected);
+        EXPECT_TRUE(main().session().connected());
         // Two volumes: the selector stays.
         EXPECT_FALSE(control<QSpinBox>(w, "SpinEdit_VolumeNr")->isHidden());
         EXPECT_EQ(control<QSpinBox>(w, "SpinEdit_VolumeNr")->maximum(), 2);
@@ -103,7 +104,7 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
             << "a movie hides the picture-only lines";
         EXPECT_EQ(control<QLabel>(w, "Label_Size")->text(), "Size:320x240");
     });
-    EXPECT_FALSE(main().connected);
+    EXPECT_FALSE(main().session().connected());
     EXPECT_EQ(main().statusText(), "Camera is disconnected");
     const QStringList log = logMessages();
     EXPECT_TRUE(log.contains("Get pictures menu selected"));
@@ -170,7 +171,7 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
         expected.sort();
         EXPECT_EQ(names, expected);
         EXPECT_TRUE(control<QPushButton>(w, "Button_Delete")->isHidden());
-        EXPECT_FALSE(main().connected);
+        EXPECT_FALSE(main().session().connected());
         // The movie's date comes from its thumbnail's EXIF data.
         makeCurrent(w, "MVI_0007.AVI");
         EXPECT_EQ(ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime)),
@@ -472,7 +473,7 @@ TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
 TEST_F(FileManagerTest, FailedConnectEndsFlowAWithItsTexts) {
     qunsetenv("LUMVIK_CAMERA");
     main().Getpictures1->trigger();
-    EXPECT_FALSE(main().connected);
+    EXPECT_FALSE(main().session().connected());
     EXPECT_EQ(main().statusText(), "Get pictures dialog requires a connection to camera");
     ASSERT_EQ(script.asked().size(), 1);
     EXPECT_EQ(script.asked()[0].text,

@@ -1,13 +1,14 @@
-#include "AppServices.h"
 #include "DemoCard.h"
 #include "Dialogs.h"
 #include "Dlg_Preview.h"
+#include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
 #include "Log.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "TestLog.h"
 #include "WindowControls.h"
 
 #include <QAction>
@@ -18,20 +19,6 @@
 using testenv::control;
 
 namespace {
-
-class TestServices : public TAppServices {
-  public:
-    TestServices() { language_.open("english"); }
-    TSettings& settings() override { return settings_; }
-    const TLanguageFile& language() const override { return language_; }
-    QString currentLanguage() const override { return "english"; }
-    void SetStatusText(const QString&) override {}
-    bool debugEnabled() const override { return true; }
-
-  private:
-    TSettings settings_;
-    TLanguageFile language_;
-};
 
 // Records of n camera pictures with 160x120 thumbnails, item numbers 2, 4, ...
 TArrayPic makeRecords(int n) {
@@ -76,15 +63,7 @@ class PreviewTest : public ::testing::Test {
         QTest::mouseClick(window->cells()[cell], Qt::LeftButton, modifiers);
     }
 
-    static QStringList logMessages() {
-        QStringList messages;
-        const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
-        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-            messages << line.mid(line.indexOf(QRegularExpression("\\d\\d:\\d\\d:\\d\\d:")) + 9);
-        return messages;
-    }
-
-    TestServices services;
+    TFakeServices services;
     TArrayPic records;
     QList<int> reloaded;
     std::unique_ptr<TForm_Preview> window;
@@ -188,9 +167,9 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     control<QAction>(*window, "Rotate1801")->trigger();
     EXPECT_EQ(records[0].rotation(), 270);
     EXPECT_FALSE(records[0].modified());
-    EXPECT_TRUE(logMessages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
-    EXPECT_TRUE(logMessages().contains("Rotates picture 2"));
-    EXPECT_TRUE(logMessages().contains("Assigns picture 2"));
+    EXPECT_TRUE(testlog::Messages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
+    EXPECT_TRUE(testlog::Messages().contains("Rotates picture 2"));
+    EXPECT_TRUE(testlog::Messages().contains("Assigns picture 2"));
 }
 
 TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
@@ -264,7 +243,7 @@ TEST_F(PreviewTest, AddCommentAppendsOneLineToEveryMarkedRecord) {
     EXPECT_TRUE(records[0].commentLines.isEmpty());
     EXPECT_EQ(script.asked()[0].caption, "Add comment to pictures");
     EXPECT_EQ(script.asked()[0].text, "Your comment:");
-    EXPECT_TRUE(logMessages().contains("Comment added=Summer"));
+    EXPECT_TRUE(testlog::Messages().contains("Comment added=Summer"));
 }
 
 TEST_F(PreviewTest, ClearTransformationsReloadsEveryMarkedPicture) {
