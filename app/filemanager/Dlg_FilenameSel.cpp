@@ -46,6 +46,21 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
     ButtonOK = new QPushButton("OK", this);
     ButtonCancel = new QPushButton("Cancel", this);
     ButtonOK->setDefault(true);
+    const std::pair<QWidget*, const char*> names[] = {{LabelComputerDir, "LabelComputerDir"},
+                                                      {EditComputerDir, "EditComputerDir"},
+                                                      {BitBtn_Explorer, "BitBtn_Explorer"},
+                                                      {LabelSubdir, "LabelSubdir"},
+                                                      {EditDir, "EditDir"},
+                                                      {ButtonDirAdd, "ButtonDirAdd"},
+                                                      {LabelFilename, "LabelFilename"},
+                                                      {EditFilename, "EditFilename"},
+                                                      {ButtonFilenameAdd, "ButtonFilenameAdd"},
+                                                      {ButtonAddSubdir, "ButtonAddSubdir"},
+                                                      {ListBoxAttr, "ListBoxAttr"},
+                                                      {ButtonOK, "ButtonOK"},
+                                                      {ButtonCancel, "ButtonCancel"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(name);
 
     auto* grid = new QGridLayout;
     grid->addWidget(LabelComputerDir, 0, 0);
@@ -85,6 +100,16 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
 
 TFormNameSelect::~TFormNameSelect() {
     texts_->storeSize(services_.settings());
+}
+
+bool TFormNameSelect::choose(TNameChoice& choice) {
+    EditComputerDir->setText(choice.computerDirectory);
+    EditDir->setText(choice.subDirPattern);
+    EditFilename->setText(choice.fileNamePattern);
+    if (ExecModal(*this) != QDialog::Accepted)
+        return false;
+    choice = {EditComputerDir->text(), EditDir->text(), EditFilename->text()};
+    return true;
 }
 
 void TFormNameSelect::showEvent(QShowEvent* event) {

@@ -10,16 +10,13 @@
 #include "Log.h"
 #include "Settings.h"
 
-#include <QPushButton>
-#include <QSpinBox>
-
 namespace {
 
 // The windows created and destroyed with each flow.
 struct TFileManagerGroup {
     explicit TFileManagerGroup(const TMainContext& main, const TFileManagerSetup& setup)
         : nameSelect(main.services, main.parent),
-          fileManager(main.services, nameSelect, main.parent) {
+          fileManager(main.services, main.session, nameSelect, main.parent) {
         if (setup)
             setup(fileManager);
     }
@@ -70,7 +67,7 @@ void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& se
 void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& setup) {
     TFileManagerGroup group(main, setup);
     TForm_filemanager& fileManager = group.fileManager;
-    fileManager.Button_Delete->hide();
+    fileManager.setComputerDirectory(true);
     LogLine("Get pictures menu from computer selected");
     TSettings& settings = main.services.settings();
     if (settings.readBool(TSettings::Section, "infomsg_filename_format", true)) {
@@ -85,10 +82,7 @@ void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& 
             settings.writeBool(TSettings::Section, "infomsg_filename_format", false);
     }
     showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
-    QSpinBox* volumes = fileManager.SpinEdit_VolumeNr;
-    volumes->setSingleStep(volumes->maximum() == 1 ? 0 : 1);
     tesselink::OpenPicCollection(TS_SOURCE_FOLDER, main.sourceDirectory, FolderKinds);
-    fileManager.setComputerDirectory(true);
     ExecModal(fileManager);
     tesselink::ClosePicCollection();
     LogLine("ClosePictureCollection");

@@ -9,11 +9,14 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "TestLog.h"
+#include "WindowControls.h"
 
 #include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using testenv::control;
 
 namespace {
 
@@ -151,9 +154,9 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     open(3);
     click(0);
     click(2, Qt::ControlModifier);
-    window->RotateRight901->trigger();
-    window->RotateRight901->trigger();
-    window->RotateLeft901->trigger();
+    control<QAction>(*window, "RotateRight901")->trigger();
+    control<QAction>(*window, "RotateRight901")->trigger();
+    control<QAction>(*window, "RotateLeft901")->trigger();
     EXPECT_EQ(records[0].rotation(), 90);
     EXPECT_EQ(records[1].rotation(), 0);
     EXPECT_EQ(records[2].rotation(), 90);
@@ -161,7 +164,7 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     EXPECT_EQ(records[2].bitmap().size(), QSize(120, 160));
     EXPECT_EQ(window->cells()[2]->pixmap().toImage().pixelColor(130, 10), QColor(Qt::white));
     EXPECT_EQ(window->cells()[1]->pixmap().toImage().pixelColor(10, 130), QColor(Qt::white));
-    window->Rotate1801->trigger();
+    control<QAction>(*window, "Rotate1801")->trigger();
     EXPECT_EQ(records[0].rotation(), 270);
     EXPECT_FALSE(records[0].modified());
     EXPECT_TRUE(testlog::Messages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
@@ -172,8 +175,8 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
 TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
     open(3);
     click(1);
-    window->ConvertToGray1->trigger();
-    window->ResizeToQuarter1->trigger();
+    control<QAction>(*window, "ConvertToGray1")->trigger();
+    control<QAction>(*window, "ResizeToQuarter1")->trigger();
     EXPECT_TRUE(records[1].grayscale());
     EXPECT_EQ(records[1].scale(), TJPEGScale::Quarter);
     EXPECT_TRUE(records[1].modified());
@@ -184,10 +187,10 @@ TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
     EXPECT_NE(shown.pixelColor(30, 20), QColor(Qt::white));
     EXPECT_EQ(shown.pixelColor(45, 35), QColor(Qt::white));
     // Back to full size is again a change; the same size is not.
-    window->ResizeToFull1->trigger();
+    control<QAction>(*window, "ResizeToFull1")->trigger();
     EXPECT_EQ(records[1].scale(), TJPEGScale::Full);
     click(0);
-    window->ResizeToFull1->trigger();
+    control<QAction>(*window, "ResizeToFull1")->trigger();
     EXPECT_FALSE(records[0].modified());
 }
 
@@ -210,7 +213,7 @@ TEST_F(PreviewTest, CompressionQualityGoesToEveryMarkedRecord) {
         click(2, Qt::ControlModifier);
         TDialogScript answers;
         answers.enter(c.answer).press(mrOk);
-        window->Compression1->trigger();
+        control<QAction>(*window, "Compression1")->trigger();
         const QList<TDialogRequest> asked = answers.asked();
         ASSERT_GE(asked.size(), 1);
         EXPECT_EQ(asked[0].caption, "Compression");
@@ -232,9 +235,9 @@ TEST_F(PreviewTest, AddCommentAppendsOneLineToEveryMarkedRecord) {
     click(1);
     click(2, Qt::ShiftModifier);
     script.enter("Summer").enter("").press(mrCancel);
-    window->AddComment1->trigger();
-    window->AddComment1->trigger(); // an empty answer is a line too
-    window->AddComment1->trigger(); // Cancel adds nothing
+    control<QAction>(*window, "AddComment1")->trigger();
+    control<QAction>(*window, "AddComment1")->trigger(); // an empty answer is a line too
+    control<QAction>(*window, "AddComment1")->trigger(); // Cancel adds nothing
     EXPECT_EQ(records[1].commentLines, QStringList({"Summer", ""}));
     EXPECT_EQ(records[2].commentLines, QStringList({"Summer", ""}));
     EXPECT_TRUE(records[0].commentLines.isEmpty());
@@ -247,7 +250,7 @@ TEST_F(PreviewTest, ClearTransformationsReloadsEveryMarkedPicture) {
     open(4);
     click(1);
     click(3, Qt::ControlModifier);
-    window->ClearTransformations1->trigger();
+    control<QAction>(*window, "ClearTransformations1")->trigger();
     EXPECT_EQ(reloaded, QList<int>({4, 8}));
 }
 
@@ -276,8 +279,9 @@ TEST_F(PreviewTest, EnglishFileHoldsEveryTextThePreviewReads) {
     open(1);
     click(0);
     script.enter("80");
-    window->Compression1->trigger();
+    control<QAction>(*window, "Compression1")->trigger();
     EXPECT_EQ(window->windowTitle(), "Preview all pictures");
-    EXPECT_EQ(window->RotateRight901->text(), QString::fromUtf8("Rotate right 90°"));
+    EXPECT_EQ(control<QAction>(*window, "RotateRight901")->text(),
+              QString::fromUtf8("Rotate right 90°"));
     languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
 }
