@@ -1,6 +1,7 @@
 #include "Jpegtrans.h"
 
 #include "Errors.h"
+#include "JpegCodec.h"
 #include "PictureErrors.h"
 
 #include <QBuffer>
@@ -37,6 +38,14 @@ void TJpegtrans::transform(QIODevice& input, QIODevice& output, TTransformCode c
     const QByteArray source = input.readAll();
     if (source.isEmpty())
         throw ERangeError(QStringLiteral("JPEG file is empty"));
+
+    // The codec holds every coefficient of the picture while it turns it.
+    // A header it cannot read is left for the transformation to report.
+    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
+    if (tjDecompressHeader3(handle_, reinterpret_cast<const unsigned char*>(source.constData()),
+                            static_cast<unsigned long>(source.size()), &width, &height,
+                            &subsampling, &colourSpace) == 0)
+        jpegcodec::RequireDecodableSize(QSize(width, height));
 
     // No option flags: extra markers are copied, nothing is trimmed, colour kept.
     tjtransform transformation{};
