@@ -40,12 +40,7 @@ void TJpegtrans::transform(QIODevice& input, QIODevice& output, TTransformCode c
         throw ERangeError(QStringLiteral("JPEG file is empty"));
 
     // The codec holds every coefficient of the picture while it turns it.
-    // A header it cannot read is left for the transformation to report.
-    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
-    if (tjDecompressHeader3(handle_, reinterpret_cast<const unsigned char*>(source.constData()),
-                            static_cast<unsigned long>(source.size()), &width, &height,
-                            &subsampling, &colourSpace) == 0)
-        jpegcodec::RequireDecodableSize(QSize(width, height));
+    jpegcodec::RequireDecodableSize(jpegcodec::ReadHeader(source).size);
 
     // No option flags: extra markers are copied, nothing is trimmed, colour kept.
     tjtransform transformation{};
