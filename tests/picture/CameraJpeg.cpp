@@ -106,7 +106,7 @@ QByteArray exifSegmentData(const CameraOptions& o) {
     // padding, thumbnail, the maker note's values.
     const QByteArray thumbnail = thumbnailBytes(o);
     const int exifEntries = (o.dimensions == Dimensions::None ? 0 : 2) + (o.makerNote ? 1 : 0);
-    const int ifd1Entries = o.thumbnail == Thumbnail::None ? 0
+    const int ifd1Entries = o.thumbnail == Thumbnail::None           ? 0
                             : o.thumbnail == Thumbnail::Uncompressed ? 7
                                                                      : 3;
     const quint32 ifd0 = 8, exifIfd = ifd0 + directorySize(3),

@@ -6,6 +6,7 @@
 #include "JPEGImage.h"
 #include "LogCapture.h"
 #include "TestEnvironment.h"
+#include "TransformationRecord.h"
 
 #include <QProcess>
 #include <exiv2/exiv2.hpp>
@@ -34,16 +35,19 @@ struct ExifView {
 };
 
 ExifView exifOf(const QByteArray& jpeg) {
-    auto image =
-        Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(jpeg.constData()), jpeg.size());
+    auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(jpeg.constData()),
+                                           jpeg.size());
     image->readMetadata();
     const Exiv2::ExifData& data = image->exifData();
     const auto number = [&](const char* key) {
         const auto found = data.findKey(Exiv2::ExifKey(key));
         return found == data.end() ? 0L : found->toLong();
     };
-    ExifView view{number("Exif.Image.Orientation"), number("Exif.Photo.PixelXDimension"),
-                  number("Exif.Photo.PixelYDimension"), {}, {}};
+    ExifView view{number("Exif.Image.Orientation"),
+                  number("Exif.Photo.PixelXDimension"),
+                  number("Exif.Photo.PixelYDimension"),
+                  {},
+                  {}};
     const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(data).copy();
     view.thumbnail = QByteArray(reinterpret_cast<const char*>(thumbnail.pData_), thumbnail.size_);
     const auto owner = data.findKey(Exiv2::ExifKey("Exif.Canon.OwnerName"));
@@ -54,19 +58,6 @@ ExifView exifOf(const QByteArray& jpeg) {
 
 int cameraRotation(int orientation) {
     return orientation == 3 ? 180 : orientation == 6 ? 90 : 270;
-}
-
-// A transformation record as the file manager makes it for a picture tagged
-// with orientation: its thumbnail turned by the camera's rotation.
-QByteArray transformed(const QByteArray& picture, int orientation, int width, int height) {
-    TJPEGImage record;
-    record.loadFromData(fixture::Encode(fixture::Pattern(160, 120)));
-    record.rotateInMemory(cameraRotation(orientation));
-    record.pictureWidth = width;
-    record.pictureHeight = height;
-    record.pictureBuffer = picture;
-    record.Make_PictureTranformation();
-    return record.pictureBuffer;
 }
 
 } // namespace
@@ -109,7 +100,8 @@ TEST(ExifLayouts, EveryLayoutShowsAsExiftranShowsIt) {
                 QString("%1, orientation %2").arg(c.name).arg(orientation).toStdString();
 
             LogCapture log;
-            const QByteArray ours = transformed(camera, orientation, 320, 240);
+            const QByteArray ours =
+                fixture::Transformed(camera, cameraRotation(orientation), 320, 240);
             EXPECT_EQ(log.messages(), QStringList()) << label;
             const QImage expected = fixture::Shown(exiftranAuto(camera));
             ASSERT_FALSE(expected.isNull()) << label;

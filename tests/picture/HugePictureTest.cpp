@@ -7,6 +7,7 @@
 #include "Jpegtrans.h"
 #include "LogCapture.h"
 #include "PictureErrors.h"
+#include "TransformationRecord.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -18,18 +19,6 @@ qint64 peakMemory() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return qint64(usage.ru_maxrss) * 1024;
-}
-
-// The picture as the transfer's lossless turn by 90 degrees leaves it.
-QByteArray turnedForTransfer(const QByteArray& picture) {
-    TJPEGImage record;
-    record.loadFromData(fixture::Encode(fixture::Pattern(16, 16)));
-    record.rotateInMemory(90);
-    record.pictureWidth = 330;
-    record.pictureHeight = 250;
-    record.pictureBuffer = picture;
-    record.Make_PictureTranformation();
-    return record.pictureBuffer;
 }
 
 } // namespace
@@ -59,16 +48,18 @@ TEST(HugePictures, DecodingAndTurningRefuseThemOnTheHeader) {
         EXPECT_EQ(image.rotation(), 0);
 
         // The transfer's lossless turn leaves the file as it was delivered.
-        EXPECT_EQ(turnedForTransfer(fixture::ReadFile(path)), fixture::ReadFile(path)) << c.file;
+        EXPECT_EQ(fixture::Transformed(fixture::ReadFile(path), 90), fixture::ReadFile(path))
+            << c.file;
     }
     // A camera file whose frame header claims 30000 x 30000 pixels: its EXIF
     // block can be updated, the picture itself is refused.
     QByteArray claimed = fixture::CameraJpeg();
     const qsizetype frame =
-        claimed.indexOf("\xFF\xC0", claimed.size() - fixture::BehindFirstSegment(claimed).size()) + 5;
+        claimed.indexOf("\xFF\xC0", claimed.size() - fixture::BehindFirstSegment(claimed).size()) +
+        5;
     claimed.replace(frame, 4, QByteArray("\x75\x30\x75\x30", 4));
     LogCapture log;
-    EXPECT_EQ(turnedForTransfer(claimed), claimed);
+    EXPECT_EQ(fixture::Transformed(claimed, 90), claimed);
     EXPECT_EQ(log.messages(), QStringList{"Exception : Make_PictureTranformation Picture too large "
                                           "to decode: 30000 x 30000 pixels, more than 200 "
                                           "megapixels"});

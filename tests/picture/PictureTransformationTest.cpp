@@ -4,6 +4,7 @@
 #include "JPEGImage.h"
 #include "LogCapture.h"
 #include "TestEnvironment.h"
+#include "TransformationRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,26 +13,6 @@
 namespace {
 
 const QString Prefix = "Exception : Make_PictureTranformation ";
-
-// A transformation record as the file manager makes it: the thumbnail loaded,
-// turned in memory to the wanted rotation, the camera's size recorded.
-TJPEGImage record(int rotation, int width, int height, TJPEGScale scale = TJPEGScale::Full) {
-    TJPEGImage image;
-    image.loadFromData(fixture::Encode(fixture::Pattern(160, 120)));
-    for (int turned = 0; turned < rotation; turned += 90)
-        image.rotateInMemory(90);
-    image.setScale(scale);
-    image.pictureWidth = width;
-    image.pictureHeight = height;
-    return image;
-}
-
-QByteArray transformed(const QByteArray& picture, int rotation, int width = 330, int height = 250) {
-    TJPEGImage image = record(rotation, width, height);
-    image.pictureBuffer = picture;
-    image.Make_PictureTranformation();
-    return image.pictureBuffer;
-}
 
 } // namespace
 
@@ -52,7 +33,7 @@ TEST(PictureTransformation, TurnsPictureThumbnailAndExifLikeJpegtran) {
     for (const Case& c : cases) {
         LogCapture log;
         fixture::WriteFile(path, camera);
-        TJPEGImage image = record(c.rotation, 330, 250, c.scale);
+        TJPEGImage image = fixture::TransformationRecord(c.rotation, 330, 250, c.scale);
         image.loadPictureBuffer(path);
         image.Make_PictureTranformation();
         image.savePictureBuffer(path);
@@ -82,10 +63,9 @@ TEST(PictureTransformation, TurnsPictureThumbnailAndExifLikeJpegtran) {
             .recordedHeight = int(c.pixelY),
             .thumbnailLengthExcess = int(after.thumbnail.size() - before.thumbnail.size()),
             .orientation = 1};
-        EXPECT_EQ(fixture::FirstApp1(result),
-                  fixture::FirstApp1(fixture::CameraJpeg(expected))
-                          .left(6 + qsizetype(before.thumbnailOffset)) +
-                      after.thumbnail)
+        EXPECT_EQ(fixture::FirstApp1(result), fixture::FirstApp1(fixture::CameraJpeg(expected))
+                                                      .left(6 + qsizetype(before.thumbnailOffset)) +
+                                                  after.thumbnail)
             << c.rotation;
     }
 }
@@ -114,25 +94,52 @@ TEST(PictureTransformation, PartThatCannotBeUpdatedStaysAndTheRestIsDone) {
     };
     const QString noOrientation = "Could not find Orientation tag";
     const Case cases[] = {
-        {"no Orientation tag", fixture::CameraJpeg({.orientationTag = false}), 90,
-         {noOrientation}, true, true},
+        {"no Orientation tag",
+         fixture::CameraJpeg({.orientationTag = false}),
+         90,
+         {noOrientation},
+         true,
+         true},
         {"no Orientation tag, other width",
-         fixture::CameraJpeg({.recordedWidth = 640, .orientationTag = false}), 90,
-         {noOrientation, "Error when reading X Dimension tag"}, false, true},
-        {"other width", fixture::CameraJpeg({.recordedWidth = 640}), 90,
-         {"Error when reading X Dimension tag"}, false, true},
-        {"other height", fixture::CameraJpeg({.recordedHeight = 480}), 270,
-         {"Error when reading Y Dimension tag"}, false, true},
-        {"thumbnail length beyond the segment", fixture::CameraJpeg({.thumbnailLengthExcess = 1}),
-         90, {"Error when reading the JPEGIFByteCount tag"}, true, false},
-        {"cut thumbnail", fixture::CameraJpeg({.thumbnailCut = 300}), 90,
-         {"Problem with JPEG rotation transformation"}, true, false},
-        {"segment too large", tooLarge, 90, {"EXIF segment too large for one segment"}, true,
+         fixture::CameraJpeg({.recordedWidth = 640, .orientationTag = false}),
+         90,
+         {noOrientation, "Error when reading X Dimension tag"},
+         false,
+         true},
+        {"other width",
+         fixture::CameraJpeg({.recordedWidth = 640}),
+         90,
+         {"Error when reading X Dimension tag"},
+         false,
+         true},
+        {"other height",
+         fixture::CameraJpeg({.recordedHeight = 480}),
+         270,
+         {"Error when reading Y Dimension tag"},
+         false,
+         true},
+        {"thumbnail length beyond the segment",
+         fixture::CameraJpeg({.thumbnailLengthExcess = 1}),
+         90,
+         {"Error when reading the JPEGIFByteCount tag"},
+         true,
+         false},
+        {"cut thumbnail",
+         fixture::CameraJpeg({.thumbnailCut = 300}),
+         90,
+         {"Problem with JPEG rotation transformation"},
+         true,
+         false},
+        {"segment too large",
+         tooLarge,
+         90,
+         {"EXIF segment too large for one segment"},
+         true,
          false},
     };
     for (const Case& c : cases) {
         LogCapture log;
-        const QByteArray result = transformed(c.picture, c.rotation);
+        const QByteArray result = fixture::Transformed(c.picture, c.rotation);
         QStringList expected;
         for (const QString& message : c.messages)
             expected << Prefix + message;
@@ -148,7 +155,7 @@ TEST(PictureTransformation, PartThatCannotBeUpdatedStaysAndTheRestIsDone) {
     }
     // EXIF in a segment where no viewer looks for it: nothing to update.
     LogCapture log;
-    const QByteArray result = transformed(inApp2, 90);
+    const QByteArray result = fixture::Transformed(inApp2, 90);
     EXPECT_EQ(log.messages(), QStringList{Prefix + noOrientation});
     EXPECT_EQ(result, fixture::Jpegtran(inApp2, 90));
 }
@@ -178,7 +185,7 @@ TEST(PictureTransformation, PictureWhoseOrientationCannotBeResetStaysAsLoaded) {
     };
     for (const Case& c : cases) {
         LogCapture log;
-        EXPECT_EQ(transformed(c.picture, 270), c.picture) << c.name;
+        EXPECT_EQ(fixture::Transformed(c.picture, 270), c.picture) << c.name;
         EXPECT_EQ(log.messages(), QStringList{Prefix + "The picture is not turned: " + c.reason})
             << c.name;
     }
@@ -192,7 +199,7 @@ TEST(PictureTransformation, PictureTheCodecWarnsAboutIsTurnedWhole) {
     const QByteArray cut = camera.chopped(2000);
     for (const QByteArray& picture : {extraneous, cut}) {
         LogCapture log;
-        const QByteArray result = transformed(picture, 90);
+        const QByteArray result = fixture::Transformed(picture, 90);
         EXPECT_EQ(log.messages(),
                   QStringList{Prefix + "Problem with JPEG rotation transformation"});
         EXPECT_EQ(fixture::BehindFirstSegment(result),
@@ -206,7 +213,7 @@ TEST(PictureTransformation, PictureTheCodecWarnsAboutIsTurnedWhole) {
 TEST(PictureTransformation, NoRotationLeavesTheBufferAlone) {
     LogCapture log;
     const QByteArray camera = fixture::CameraJpeg();
-    EXPECT_EQ(transformed(camera, 0), camera);
+    EXPECT_EQ(fixture::Transformed(camera, 0), camera);
     EXPECT_EQ(log.messages(), QStringList());
 }
 
