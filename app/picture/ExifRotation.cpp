@@ -217,7 +217,8 @@ void turnThumbnail(TTiff& tiff, TTransformCode code) {
     const bool atEnd = offset + length == size;
     const bool fits = turned.size() <= length;
     const qint64 newOffset = atEnd || fits ? offset : size + size % 2; // offsets are even
-    const qint64 newSize = atEnd ? offset + turned.size() : std::max(size, newOffset + turned.size());
+    const qint64 newSize =
+        atEnd ? offset + turned.size() : std::max(size, newOffset + turned.size());
     if (ExifHeader.size() + newSize > MaxSegmentData)
         fail("EXIF segment too large for one segment");
     if (atEnd) {

@@ -208,9 +208,9 @@ void TJPEGImage::Make_PictureTranformation() {
     const QByteArray original = pictureBuffer;
     QByteArray updated;
     try {
-        updated = UpdateExifForRotation(original,
-                                        {rotation_, pictureWidth, pictureHeight, int(scale_)},
-                                        logTransformationProblem);
+        updated =
+            UpdateExifForRotation(original, {rotation_, pictureWidth, pictureHeight, int(scale_)},
+                                  logTransformationProblem);
     } catch (const std::exception& error) {
         // Turned, the picture would keep an orientation that viewers apply
         // once more: it stays as it was delivered.
