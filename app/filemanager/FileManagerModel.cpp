@@ -76,7 +76,15 @@ void TFileManagerModel::GetAllThumnails() {
         view_.SetStatusText(language_.readFormatted(Section, "statusbar_get_pic_data_for_pic",
                                                     "Getting picture data for picture %s of %s",
                                                     {QString::number(e), QString::number(n)}));
-        GetPictureData(e, false);
+        try {
+            GetPictureData(e, false);
+        } catch (const ELumvikError& error) {
+            showNoThumbnail(error);
+            if (entries_.size() < e) { // nothing of the item could be read
+                addEntryIfMissing(e, "-");
+                currentContents = {};
+            }
+        }
         selectedTotal += sizes_[e - 1];
         const QString destination = DestinationPath();
         view_.SetEntrySelected(e - 1, !destination.isEmpty() && !QFileInfo::exists(destination));
@@ -105,8 +113,28 @@ void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
         readPicture(itemNumber, reload);
 }
 
-void TFileManagerModel::showThumbnailFile() {
+void TFileManagerModel::showNoThumbnail(const ELumvikError& error) {
+    LogLine("Exception : GetPictureData " + error.message());
+    view_.ShowThumbnail(QImage());
+}
+
+bool TFileManagerModel::fetchThumbnail(int itemNumber) {
+    try {
+        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+    } catch (const ELumvikError& error) {
+        showNoThumbnail(error);
+        return false;
+    }
     view_.ShowThumbnail(QImage(thumbnailFile()));
+    return true;
+}
+
+void TFileManagerModel::showRecordThumbnail(TJPEGImage& record) {
+    try {
+        view_.ShowThumbnail(record.bitmap());
+    } catch (const ELumvikError& error) {
+        showNoThumbnail(error);
+    }
 }
 
 void TFileManagerModel::readMovie(int itemNumber) {
@@ -120,9 +148,8 @@ void TFileManagerModel::readMovie(int itemNumber) {
                   QString::number(currentMovie.height);
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = currentMovie.fileSize;
-    tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
-    showThumbnailFile();
-    if (computerDirectory) {
+    const bool thumbnail = fetchThumbnail(itemNumber);
+    if (computerDirectory && thumbnail) {
         // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
         const ExifContents exif = ReadExif(thumbnailFile());
         if (const auto seconds =
@@ -138,7 +165,7 @@ void TFileManagerModel::readMovie(int itemNumber) {
 
 // The four record lines: bare captions, then what the record holds.
 void TFileManagerModel::showRecord(TJPEGImage& record) {
-    view_.ShowThumbnail(record.bitmap());
+    showRecordThumbnail(record);
     lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(record.rotation()) + " " +
                     caption(fmkeys::Degrees);
     lines_.resize = caption(fmkeys::ResizeLabel);
@@ -180,10 +207,7 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
             showRecord(record);
             found = true;
         }
-    if (name != "-" && (!found || reload)) {
-        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
-        showThumbnailFile();
-    }
+    const bool thumbnail = name == "-" || (found && !reload) || fetchThumbnail(itemNumber);
     const auto onOff = [this](uint8_t flag) {
         return " " + (flag ? caption({"text_on", "on"}) : caption({"text_off", "off"}));
     };
@@ -204,8 +228,14 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = p.fileSize;
     lines_.pictureLinesVisible = true;
-    if (hasRecordExtension(name))
-        keepRecord(itemNumber, reload);
+    // Without a record the transfer copies the picture as it is.
+    if (hasRecordExtension(name) && thumbnail) {
+        try {
+            keepRecord(itemNumber, reload);
+        } catch (const ELumvikError& error) {
+            showNoThumbnail(error);
+        }
+    }
     view_.ShowPictureData(lines_);
 }
 
@@ -223,11 +253,7 @@ void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
         // The transfer turns the picture the way the camera tagged it.
         if (p.rotation == 90 || p.rotation == 180 || p.rotation == 270)
             record.rotateInMemory(p.rotation);
-        try {
-            view_.ShowThumbnail(record.bitmap());
-        } catch (const ELumvikError& error) {
-            LogLine("Exception : GetPictureData " + error.message());
-        }
+        showRecordThumbnail(record);
         lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(p.rotation) + " " +
                         caption(fmkeys::Degrees);
     } else if (reload) {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+class ELumvikError;
 class TLanguageFile;
 
 // The lines of the picture data panel, each with its caption.
@@ -128,7 +129,16 @@ class TFileManagerModel {
     void readPicture(int itemNumber, bool reload);
     void keepRecord(int itemNumber, bool reload);
     void showRecord(TJPEGImage& record);
-    void showThumbnailFile();
+    // A file whose data or thumbnail cannot be read costs one log line and
+    // shows an empty thumbnail; the item keeps what could be read and the
+    // list goes on.
+    void showNoThumbnail(const ELumvikError& error);
+    // The item's thumbnail from the camera, shown; false, with an empty
+    // thumbnail shown, when the camera cannot give it.
+    bool fetchThumbnail(int itemNumber);
+    // The record's thumbnail as it now stands, or an empty one when it does
+    // not decode.
+    void showRecordThumbnail(TJPEGImage& record);
     void addEntryIfMissing(int itemNumber, const QString& name);
     QString caption(fmkeys::TText text) const;
     QString localDate(uint32_t seconds) const;

@@ -85,8 +85,13 @@ class Exif {
         const auto end = value.find_last_not_of(' ');
         return end == std::string::npos ? std::string() : value.substr(0, end + 1);
     }
+    // The EXIF thumbnail when it is a JPEG; an uncompressed one (TIFF strips)
+    // is none, so that the item gets a scaled copy of its picture instead.
     Bytes thumbnail() const {
         Exiv2::ExifThumbC thumb(data_);
+        if (std::strcmp(thumb.mimeType(), "image/jpeg") != 0) {
+            return {};
+        }
         const Exiv2::DataBuf buffer = thumb.copy();
         return Bytes(buffer.pData_, buffer.pData_ + buffer.size_);
     }

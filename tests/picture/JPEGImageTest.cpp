@@ -6,7 +6,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -281,8 +280,7 @@ TEST(JPEGImage, CodecErrorsKeepTheCompressedData) {
     const QByteArray before = image.data();
     const QString message =
         fixture::ErrorMessage([&] { image.loadFromData("garbage, not a JPEG"); });
-    EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
-        << message.toStdString();
+    EXPECT_EQ(message, "Not a JPEG file: starts with 0x67 0x61") << "the library's own text";
     EXPECT_EQ(image.data(), before);
     EXPECT_EQ(image.width(), 16);
 
@@ -298,8 +296,7 @@ TEST(JPEGImage, FourComponentPicturesAreRefusedNotOverrun) {
         TJPEGImage image = loaded(cmyk);
         image.setPixelFormat(format);
         const QString message = fixture::ErrorMessage([&] { image.bitmap(); });
-        EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
-            << int(format) << " " << message.toStdString();
+        EXPECT_EQ(message, "Unsupported color conversion request") << int(format);
         EXPECT_FALSE(image.hasBitmap());
         EXPECT_EQ(image.data(), cmyk);
     }

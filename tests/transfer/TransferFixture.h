@@ -3,6 +3,7 @@
 // demo camera plugged in and the whole file-manager group, and readers for
 // received files.
 
+#include "CameraJpeg.h" // the picture fixtures, and texts shown as texts
 #include "FileManagerFixture.h"
 
 #include <QDateTime>
@@ -45,8 +46,3 @@ QByteArray JpegComment(const QByteArray& jpeg);
 QByteArray App1Data(const QByteArray& jpeg);
 // The EXIF Orientation as Exiv2 prints it ("top, left" for normal).
 QString OrientationText(const QString& path);
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}

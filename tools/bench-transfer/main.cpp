@@ -6,14 +6,16 @@
 //
 //   bench-transfer [pictures]
 
+#include "AppServices.h"
 #include "AtomicFile.h"
 #include "CameraClient.h"
 #include "Clock.h"
 #include "DemoCard.h"
-#include "Dialogs.h"
+#include "CameraSession.h"
 #include "FileManagerModel.h"
 #include "JPEGImage.h"
 #include "LanguageFile.h"
+#include "Settings.h"
 #include "Transfer.h"
 
 #include <QApplication>
@@ -114,6 +116,21 @@ class QuietView : public TFileManagerView {
     void LetMessagesRun() override {}
 };
 
+// The services a session needs, with a settings store of the bench's own.
+class BenchServices : public TAppServices {
+  public:
+    explicit BenchServices(const QString& settingsPath) : settings_(settingsPath) {}
+    TSettings& settings() override { return settings_; }
+    const TLanguageFile& language() const override { return language_; }
+    QString currentLanguage() const override { return "english"; }
+    void SetStatusText(const QString&) override {}
+    bool debugEnabled() const override { return false; }
+
+  private:
+    TSettings settings_;
+    TLanguageFile language_;
+};
+
 class AllSelected : public TTransferWindow {
   public:
     explicit AllSelected(int count) : count_(count) {}
@@ -127,6 +144,8 @@ class AllSelected : public TTransferWindow {
     void showRunning(bool) override {}
     void setProgress(int) override {}
     void bringToFront() override {}
+    bool confirm(const QString&) override { return true; }
+    void notify(const QString&, TNotice) override {}
 
   private:
     int count_;
@@ -141,8 +160,9 @@ double transferSeconds(const Collection& collection, const QString& target) {
     model.GetAllThumnails();
     AllSelected window(int(model.entries().size()));
     QStringList received;
-    TTransfer transfer(model, view, window, language, received);
-    TDialogScript answers; // "All pictures received!"
+    BenchServices services(target + "settings.ini");
+    TCameraSession session(services);
+    TTransfer transfer(model, view, window, session, language, received);
     QElapsedTimer timer;
     timer.start();
     transfer.Button_StartTransferClick();
