@@ -9,6 +9,7 @@
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -36,6 +37,18 @@ std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
 }
 
 } // namespace
+
+bool ReceiveThumbnail(int index, const QString& path) {
+    try {
+        tesselink::GetThumbnail(index, path);
+        return true;
+    } catch (const ECameraError& error) {
+        LogLine("No thumbnail for entry " + QString::number(index + 1) +
+                ". Exception=" + error.message());
+        QFile::remove(path);
+        return false;
+    }
+}
 
 TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
     : language_(language), view_(view) {}
@@ -120,7 +133,7 @@ void TFileManagerModel::readMovie(int itemNumber) {
                   QString::number(currentMovie.height);
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = currentMovie.fileSize;
-    tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+    ReceiveThumbnail(itemNumber - 1, thumbnailFile());
     showThumbnailFile();
     if (computerDirectory) {
         // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
@@ -181,7 +194,7 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
             found = true;
         }
     if (name != "-" && (!found || reload)) {
-        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+        ReceiveThumbnail(itemNumber - 1, thumbnailFile());
         showThumbnailFile();
     }
     const auto onOff = [this](uint8_t flag) {
@@ -205,8 +218,15 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = p.fileSize;
     lines_.pictureLinesVisible = true;
-    if (hasRecordExtension(name))
-        keepRecord(itemNumber, reload);
+    if (hasRecordExtension(name)) {
+        // A picture without a usable thumbnail gets no record: it keeps its
+        // entry and is transferred as the camera delivers it.
+        try {
+            keepRecord(itemNumber, reload);
+        } catch (const ELumvikError& error) {
+            LogLine("No transformation record for " + name + ". Exception=" + error.message());
+        }
+    }
     view_.ShowPictureData(lines_);
 }
 
