@@ -14,7 +14,7 @@ packages=(
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libburn-dev libisofs-dev libgphoto2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick exiftran
   clang libclang-rt-14-dev
 )
 

@@ -26,8 +26,12 @@ QString errorText(const std::exception& error) {
     return QString::fromLocal8Bit(error.what());
 }
 
+void logTransformationProblem(const QString& message) {
+    LogLine("Exception : Make_PictureTranformation " + message);
+}
+
 void logTransformationFailure(const std::exception& error) {
-    LogLine("Exception : Make_PictureTranformation " + errorText(error));
+    logTransformationProblem(errorText(error));
 }
 
 QByteArray bigEndian16(qsizetype value) {
@@ -204,11 +208,14 @@ void TJPEGImage::Make_PictureTranformation() {
     const QByteArray original = pictureBuffer;
     QByteArray updated;
     try {
-        updated =
-            UpdateExifForRotation(original, {rotation_, pictureWidth, pictureHeight, int(scale_)});
+        updated = UpdateExifForRotation(original,
+                                        {rotation_, pictureWidth, pictureHeight, int(scale_)},
+                                        logTransformationProblem);
     } catch (const std::exception& error) {
+        // Turned, the picture would keep an orientation that viewers apply
+        // once more: it stays as it was delivered.
         logTransformationFailure(error);
-        updated = original;
+        return;
     }
     // A rotation that fails part-way leaves the buffer as it was loaded, so
     // saving it back never replaces a good picture with a broken one. A codec

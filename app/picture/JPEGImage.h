@@ -100,10 +100,11 @@ class TJPEGImage {
     void loadPictureBuffer(const QString& path);
     void savePictureBuffer(const QString& path) const;
     // Turns the picture buffer losslessly by the rotation and updates its EXIF
-    // block to match. Never raises: failures are logged, a failed EXIF update
-    // leaves the EXIF block as it was, a failed rotation leaves the buffer
-    // exactly as it was loaded, and a rotation the codec warned about keeps
-    // the whole turned picture.
+    // block to match (UpdateExifForRotation). Never raises: failures are
+    // logged; a part of the EXIF block that cannot be updated stays as it was;
+    // a picture whose Orientation cannot be set to normal, or whose rotation
+    // fails, stays exactly as it was loaded; a rotation the codec warned about
+    // keeps the whole turned picture.
     void Make_PictureTranformation();
     // Turns the object's own picture by degrees (90, 180 or 270) clockwise,
     // decodes it again and adds degrees to the rotation.

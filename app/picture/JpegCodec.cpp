@@ -21,10 +21,13 @@ constexpr int App1 = JPEG_APP0 + 1;
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
 void jumpOnError(j_common_ptr codec) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(codec->err)->jump, 1);
+    auto* errors = reinterpret_cast<ErrorManager*>(codec->err);
+    (*errors->pub.format_message)(codec, errors->message);
+    std::longjmp(errors->jump, 1);
 }
 void dropMessage(j_common_ptr, int) {}
 void dropOutput(j_common_ptr) {}
@@ -38,7 +41,7 @@ void installErrors(ErrorManager& errors) {
 
 template <class Work> void guarded(ErrorManager& errors, const Work& work) {
     if (setjmp(errors.jump))
-        throw EJPEG(QStringLiteral("JPEG error #%1").arg(errors.pub.msg_code));
+        throw EJPEG(QString::fromLatin1(errors.message));
     work();
 }
 
@@ -136,6 +139,7 @@ void decodeInto(jpeg_decompress_struct& info, const DecodeOptions& options, QIma
                 QByteArray& exif, const ScanShown& scanShown) {
     jpeg_save_markers(&info, App1, 0xFFFF);
     jpeg_read_header(&info, TRUE);
+    RequireDecodableSize(QSize(int(info.image_width), int(info.image_height)));
     exif = exifData(info);
     applyOptions(info, options);
     jpeg_start_decompress(&info);
@@ -161,6 +165,15 @@ void decodeInto(jpeg_decompress_struct& info, const DecodeOptions& options, QIma
 }
 
 } // namespace
+
+void RequireDecodableSize(const QSize& size) {
+    if (qint64(size.width()) * size.height() > MaxDecodedPixels)
+        throw EJPEG(QStringLiteral("Picture too large to decode: %1 x %2 pixels, more than %3 "
+                                   "megapixels")
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(MaxDecodedPixels / 1'000'000));
+}
 
 Header ReadHeader(const QByteArray& jpeg) {
     Decompressor d;

@@ -1,7 +1,8 @@
 #pragma once
 // The libjpeg side of the picture object: header facts, decoding with the
 // object's options into a QImage, and encoding a QImage. Every codec error is
-// raised as EJPEG "JPEG error #<message number>"; warnings are dropped.
+// raised as EJPEG with the library's own message ("Premature end of JPEG
+// file"); warnings are dropped.
 
 #include <QByteArray>
 #include <QImage>
@@ -34,12 +35,23 @@ struct EncodeOptions {
 // Called with the bitmap as it stands after each scan of a progressive display.
 using ScanShown = std::function<void(const QImage&)>;
 
+// The most pixels a picture may have at full size to be decoded or turned.
+// The limit is on the full size whatever the scale: the codec reads every
+// block of the picture, and for a progressive picture (and for every lossless
+// turn) it holds all of its coefficients at once, about 2 to 6 bytes a pixel.
+// A few hundred bytes of header can claim far more than memory holds.
+inline constexpr qint64 MaxDecodedPixels = 200'000'000;
+
+// Raises EJPEG "Picture too large to decode: ..." above MaxDecodedPixels.
+void RequireDecodableSize(const QSize& size);
+
 Header ReadHeader(const QByteArray& jpeg);
 
 // The output size at a scale, as the decoder would make it.
 QSize ScaledSize(const QByteArray& jpeg, int scale);
 
-// Decodes jpeg; exif receives the data of its first EXIF APP1 segment (or of
+// Decodes jpeg, refusing a picture above MaxDecodedPixels before anything is
+// allocated for it; exif receives the data of its first EXIF APP1 segment (or of
 // its first APP1 segment when none says "Exif"), or nothing when it has none.
 // 24-bit output is Format_RGB888; 8-bit and gray output is Format_Indexed8.
 QImage Decode(const QByteArray& jpeg, const DecodeOptions& options, QByteArray& exif,

@@ -1,6 +1,7 @@
 #include "Jpegtrans.h"
 
 #include "Errors.h"
+#include "JpegCodec.h"
 #include "PictureErrors.h"
 
 #include <QBuffer>
@@ -37,6 +38,9 @@ void TJpegtrans::transform(QIODevice& input, QIODevice& output, TTransformCode c
     const QByteArray source = input.readAll();
     if (source.isEmpty())
         throw ERangeError(QStringLiteral("JPEG file is empty"));
+
+    // The codec holds every coefficient of the picture while it turns it.
+    jpegcodec::RequireDecodableSize(jpegcodec::ReadHeader(source).size);
 
     // No option flags: extra markers are copied, nothing is trimmed, colour kept.
     tjtransform transformation{};

@@ -24,9 +24,10 @@ class TJpegtrans {
     TJpegtrans& operator=(const TJpegtrans&) = delete;
 
     // Reads a whole JPEG from input and writes the transformed JPEG to output.
-    // Raises ERangeError "JPEG file is empty" for empty input, EJPEG with the
-    // codec's message when the codec gives up (even after a warning; nothing is
-    // written then), and EInOutError "Problem with JPEG rotation
+    // Raises ERangeError "JPEG file is empty" for empty input, EJPEG for a
+    // picture above jpegcodec::MaxDecodedPixels and with the codec's message
+    // when the codec gives up (even after a warning; nothing is written then),
+    // and EInOutError "Problem with JPEG rotation
     // transformation" after writing the whole output when the codec warned.
     void transform(QIODevice& input, QIODevice& output, TTransformCode code);
 

@@ -2,7 +2,9 @@
 
 #include "TestEnvironment.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QProcess>
 #include <QtEndian>
 #include <cstdio>
@@ -60,11 +62,60 @@ QByteArray segment(quint8 marker, const QByteArray& data) {
     return s.append(length, 2).append(data);
 }
 
-QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) {
-    // Layout: header, IFD0 (3 entries), EXIF IFD (2), IFD1 (3), "Canon", padding, thumbnail.
-    constexpr quint32 ifd0 = 8, exifIfd = ifd0 + 2 + 3 * 12 + 4, ifd1 = exifIfd + 2 + 2 * 12 + 4,
-                      make = ifd1 + 2 + 3 * 12 + 4;
-    const quint32 thumbnailAt = make + 6 + quint32(o.padding);
+constexpr quint32 StripWidth = 8, StripHeight = 6;
+const QByteArray MakerNoteImageType("IMG:PowerShot JPEG\0\0", 20);
+const QByteArray MakerNoteOwner = QByteArray("Maker Note Owner").leftJustified(32, '\0');
+
+quint32 directorySize(int entries) {
+    return 2 + quint32(entries) * 12 + 4;
+}
+
+// What the second directory points at: a JPEG thumbnail or RGB strips.
+QByteArray thumbnailBytes(const CameraOptions& o) {
+    if (o.thumbnail == Thumbnail::Uncompressed)
+        return QByteArray(StripWidth * StripHeight * 3, '\x60');
+    if (o.thumbnail != Thumbnail::Jpeg)
+        return {};
+    QByteArray thumbnail =
+        Encode(Pattern(160, 120), {.quality = 75, .optimizeHuffman = o.optimizedThumbnail});
+    thumbnail.chop(o.thumbnailCut);
+    return thumbnail;
+}
+
+void secondDirectory(TiffWriter& t, const CameraOptions& o, quint32 thumbnailAt, quint32 size) {
+    if (o.thumbnail == Thumbnail::Uncompressed) {
+        t.u16(7);
+        t.longEntry(0x0100, 4, 1, StripWidth);
+        t.longEntry(0x0101, 4, 1, StripHeight);
+        t.shortEntry(0x0103, 1);
+        t.shortEntry(0x0106, 2);
+        t.longEntry(0x0111, 4, 1, thumbnailAt);
+        t.shortEntry(0x0115, 3);
+        t.longEntry(0x0117, 4, 1, size);
+    } else {
+        t.u16(3);
+        t.shortEntry(0x0103, 6);
+        t.longEntry(0x0201, 4, 1, size ? thumbnailAt : 0);
+        t.longEntry(0x0202, 4, 1, size ? size + quint32(o.thumbnailLengthExcess) : 0);
+    }
+    t.u32(0);
+}
+
+QByteArray exifSegmentData(const CameraOptions& o) {
+    // Layout: header, IFD0 (3 entries), EXIF IFD, IFD1, "Canon", maker note,
+    // padding, thumbnail, the maker note's values.
+    const QByteArray thumbnail = thumbnailBytes(o);
+    const int exifEntries = (o.dimensions == Dimensions::None ? 0 : 2) + (o.makerNote ? 1 : 0);
+    const int ifd1Entries = o.thumbnail == Thumbnail::None ? 0
+                            : o.thumbnail == Thumbnail::Uncompressed ? 7
+                                                                     : 3;
+    const quint32 ifd0 = 8, exifIfd = ifd0 + directorySize(3),
+                  ifd1 = exifIfd + directorySize(exifEntries),
+                  make = ifd1 + (ifd1Entries ? directorySize(ifd1Entries) : 0),
+                  makerNote = make + 6;
+    const quint32 makerNoteSize = o.makerNote ? directorySize(2) : 0;
+    const quint32 thumbnailAt = makerNote + makerNoteSize + quint32(o.padding);
+    const quint32 makerValues = thumbnailAt + quint32(thumbnail.size());
     TiffWriter t(o.motorola);
     t.bytes = o.motorola ? QByteArray("MM\x00\x2A", 4) : QByteArray("II\x2A\x00", 4);
     t.u32(ifd0);
@@ -72,17 +123,33 @@ QByteArray exifSegmentData(const CameraOptions& o, const QByteArray& thumbnail) 
     t.longEntry(0x010F, 2, 6, make);
     t.shortEntry(o.orientationTag ? 0x0112 : 0x0128, quint32(o.orientation));
     t.longEntry(0x8769, 4, 1, exifIfd);
-    t.u32(ifd1);
-    t.u16(2);
-    t.shortEntry(0xA002, quint32(o.recordedWidth.value_or(o.width)));
-    t.shortEntry(0xA003, quint32(o.recordedHeight.value_or(o.height)));
+    t.u32(ifd1Entries ? ifd1 : 0);
+    t.u16(quint32(exifEntries));
+    const quint32 pixelX = quint32(o.recordedWidth.value_or(o.width));
+    const quint32 pixelY = quint32(o.recordedHeight.value_or(o.height));
+    if (o.dimensions == Dimensions::Short) {
+        t.shortEntry(0xA002, pixelX);
+        t.shortEntry(0xA003, pixelY);
+    } else if (o.dimensions == Dimensions::Long) {
+        t.longEntry(0xA002, 4, 1, pixelX);
+        t.longEntry(0xA003, 4, 1, pixelY);
+    }
+    if (o.makerNote)
+        t.longEntry(0x927C, 7, makerNoteSize, makerNote);
     t.u32(0);
-    t.u16(3);
-    t.shortEntry(0x0103, 6);
-    t.longEntry(0x0201, 4, 1, thumbnail.isEmpty() ? 0 : thumbnailAt);
-    t.longEntry(0x0202, 4, 1, quint32(thumbnail.size() + o.thumbnailLengthExcess));
-    t.u32(0);
-    t.bytes.append("Canon\0", 6).append(QByteArray(o.padding, '\0')).append(thumbnail);
+    if (ifd1Entries)
+        secondDirectory(t, o, thumbnailAt, quint32(thumbnail.size()));
+    t.bytes.append("Canon\0", 6);
+    if (o.makerNote) {
+        t.u16(2);
+        t.longEntry(0x0006, 2, quint32(MakerNoteImageType.size()), makerValues);
+        t.longEntry(0x0009, 2, quint32(MakerNoteOwner.size()),
+                    makerValues + quint32(MakerNoteImageType.size()));
+        t.u32(0);
+    }
+    t.bytes.append(QByteArray(o.padding, '\0')).append(thumbnail);
+    if (o.makerNote)
+        t.bytes.append(MakerNoteImageType).append(MakerNoteOwner);
     return QByteArray("Exif\0\0", 6) + t.bytes;
 }
 
@@ -133,17 +200,11 @@ QByteArray Encode(const QImage& bitmap, const EncodeOptions& options) {
 }
 
 QByteArray CameraJpeg(const CameraOptions& o) {
-    QByteArray thumbnail;
-    if (o.thumbnail) {
-        thumbnail =
-            Encode(Pattern(160, 120), {.quality = 75, .optimizeHuffman = o.optimizedThumbnail});
-        thumbnail.chop(o.thumbnailCut);
-    }
     const QByteArray main = Encode(Pattern(o.width, o.height));
     QByteArray file("\xFF\xD8", 2);
     if (o.jfifFirst)
         file += segment(0xE0, QByteArray("JFIF\0\x01\x01\x00\x00\x01\x00\x01\x00\x00", 14));
-    file += segment(0xE1, exifSegmentData(o, thumbnail));
+    file += segment(0xE1, exifSegmentData(o));
     return file + main.mid(2);
 }
 
@@ -197,6 +258,20 @@ ExifFacts ReadExif(const QByteArray& app1) {
         walk(ifd1, walk);
     facts.thumbnail = tiff.mid(facts.thumbnailOffset, facts.thumbnailLength);
     return facts;
+}
+
+QImage Shown(const QByteArray& jpeg) {
+    QByteArray bytes = jpeg;
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+bool ShownTurned(const QByteArray& jpeg) {
+    QByteArray bytes = jpeg;
+    QBuffer buffer(&bytes);
+    return QImageReader(&buffer, "jpeg").transformation() != QImageIOHandler::TransformationNone;
 }
 
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {

@@ -1,7 +1,8 @@
 #pragma once
 // Test pictures made by code: JPEGs laid out as a camera writes them (EXIF APP1
 // segment first, a TIFF structure written byte by byte, an embedded 160x120
-// thumbnail at the end of the segment), with switches for the odd variants.
+// thumbnail at the end of the segment), with switches for the layouts other
+// cameras write and for damaged variants.
 
 #include "Errors.h"
 
@@ -31,11 +32,24 @@ struct EncodeOptions {
 // A plain JPEG of bitmap (start of image, then the tables: no JFIF segment).
 QByteArray Encode(const QImage& bitmap, const EncodeOptions& options = {});
 
+// What the second image directory holds.
+enum class Thumbnail {
+    Jpeg,         // a JPEG thumbnail
+    Empty,        // JPEG thumbnail tags of offset and length 0
+    Uncompressed, // RGB strips, as some Kodak, Sony and Ricoh cameras write
+    None,         // no second directory at all
+};
+enum class Dimensions { Short, Long, None };
+
 struct CameraOptions {
     int width = 330;
     int height = 250;
     bool motorola = false;
-    bool thumbnail = true;
+    Thumbnail thumbnail = Thumbnail::Jpeg;
+    Dimensions dimensions = Dimensions::Short; // PixelX/YDimension tags
+    // A Canon maker note whose values lie behind the thumbnail, so the
+    // thumbnail does not end the segment and must not move them.
+    bool makerNote = false;
     bool optimizedThumbnail = false;
     std::optional<int> recordedWidth = std::nullopt;  // PixelXDimension when it differs from width
     std::optional<int> recordedHeight = std::nullopt; // PixelYDimension likewise
@@ -64,6 +78,11 @@ struct ExifFacts {
     QByteArray thumbnail; // the bytes the two thumbnail tags point at
 };
 ExifFacts ReadExif(const QByteArray& app1);
+
+// What an EXIF-aware viewer shows: the picture turned by its Orientation.
+QImage Shown(const QByteArray& jpeg);
+// Whether such a viewer turns the picture to show it.
+bool ShownTurned(const QByteArray& jpeg);
 
 // What `jpegtran -copy all -rotate degrees` makes of jpeg, warnings or not.
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees);

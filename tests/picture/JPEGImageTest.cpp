@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -280,8 +279,7 @@ TEST(JPEGImage, CodecErrorsKeepTheCompressedData) {
     const QByteArray before = image.data();
     const QString message =
         fixture::ErrorMessage([&] { image.loadFromData("garbage, not a JPEG"); });
-    EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
-        << message.toStdString();
+    EXPECT_EQ(message, "Not a JPEG file: starts with 0x67 0x61") << "the library's own text";
     EXPECT_EQ(image.data(), before);
     EXPECT_EQ(image.width(), 16);
 
@@ -297,8 +295,7 @@ TEST(JPEGImage, FourComponentPicturesAreRefusedNotOverrun) {
         TJPEGImage image = loaded(cmyk);
         image.setPixelFormat(format);
         const QString message = fixture::ErrorMessage([&] { image.bitmap(); });
-        EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(message).hasMatch())
-            << int(format) << " " << message.toStdString();
+        EXPECT_EQ(message, "Unsupported color conversion request") << int(format);
         EXPECT_FALSE(image.hasBitmap());
         EXPECT_EQ(image.data(), cmyk);
     }

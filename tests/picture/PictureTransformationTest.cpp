@@ -2,7 +2,7 @@
 #include "CameraJpeg.h"
 #include "Errors.h"
 #include "JPEGImage.h"
-#include "Log.h"
+#include "LogCapture.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -12,26 +12,6 @@
 namespace {
 
 const QString Prefix = "Exception : Make_PictureTranformation ";
-
-// Holds the debug log open for one test and gives back what was written.
-class LogCapture {
-  public:
-    LogCapture() : path_(testenv::newFolder("log") + "/log.txt") {
-        TDebugLog::instance().create(path_);
-    }
-    ~LogCapture() { TDebugLog::instance().close(); }
-    // The messages written so far, without their time stamps.
-    QStringList messages() const {
-        QStringList result;
-        for (const QByteArray& line : fixture::ReadFile(path_).split('\n'))
-            if (!line.isEmpty())
-                result << QString::fromUtf8(line.mid(TDebugLog::timeStamp().size() + 1).chopped(1));
-        return result;
-    }
-
-  private:
-    QString path_;
-};
 
 // A transformation record as the file manager makes it: the thumbnail loaded,
 // turned in memory to the wanted rotation, the camera's size recorded.
@@ -93,10 +73,24 @@ TEST(PictureTransformation, TurnsPictureThumbnailAndExifLikeJpegtran) {
         EXPECT_EQ(qsizetype(after.thumbnailOffset) + after.thumbnail.size() + 6,
                   fixture::FirstApp1(result).size())
             << "the thumbnail ends the segment";
+        // Byte for byte: the camera's segment with only the three values and
+        // the thumbnail changed.
+        const fixture::CameraOptions expected{
+            .width = 330,
+            .height = 250,
+            .recordedWidth = int(c.pixelX),
+            .recordedHeight = int(c.pixelY),
+            .thumbnailLengthExcess = int(after.thumbnail.size() - before.thumbnail.size()),
+            .orientation = 1};
+        EXPECT_EQ(fixture::FirstApp1(result),
+                  fixture::FirstApp1(fixture::CameraJpeg(expected))
+                          .left(6 + qsizetype(before.thumbnailOffset)) +
+                      after.thumbnail)
+            << c.rotation;
     }
 }
 
-TEST(PictureTransformation, UnexpectedExifStillTurnsThePicture) {
+TEST(PictureTransformation, PartThatCannotBeUpdatedStaysAndTheRestIsDone) {
     QByteArray tooLarge;
     {
         // Padding brings the segment to its largest size; the turned thumbnail
@@ -114,73 +108,79 @@ TEST(PictureTransformation, UnexpectedExifStillTurnsThePicture) {
         const char* name;
         QByteArray picture;
         int rotation;
-        QString message;
+        QStringList messages;
+        bool dimensionsUpdated;
+        bool thumbnailTurned;
     };
-    // The dimension searches come before the missing Orientation tag is told.
+    const QString noOrientation = "Could not find Orientation tag";
     const Case cases[] = {
-        {"JFIF segment first", fixture::CameraJpeg({.jfifFirst = true}), 90,
-         "Could not find search pattern"},
-        {"JFIF segment first", fixture::CameraJpeg({.jfifFirst = true}), 180,
-         "Could not find Orientation tag"},
-        {"Motorola order", fixture::CameraJpeg({.motorola = true}), 270,
-         "Could not find search pattern"},
-        {"Motorola order", fixture::CameraJpeg({.motorola = true}), 180,
-         "Could not find Orientation tag"},
-        {"no Orientation tag", fixture::CameraJpeg({.orientationTag = false}), 180,
-         "Could not find Orientation tag"},
+        {"no Orientation tag", fixture::CameraJpeg({.orientationTag = false}), 90,
+         {noOrientation}, true, true},
         {"no Orientation tag, other width",
          fixture::CameraJpeg({.recordedWidth = 640, .orientationTag = false}), 90,
-         "Error when reading X Dimension tag"},
-        {"no thumbnail", fixture::CameraJpeg({.thumbnail = false}), 90, "JPEG file is empty"},
+         {noOrientation, "Error when reading X Dimension tag"}, false, true},
         {"other width", fixture::CameraJpeg({.recordedWidth = 640}), 90,
-         "Error when reading X Dimension tag"},
+         {"Error when reading X Dimension tag"}, false, true},
         {"other height", fixture::CameraJpeg({.recordedHeight = 480}), 270,
-         "Error when reading Y Dimension tag"},
-        {"thumbnail length beyond the thumbnail", fixture::CameraJpeg({.thumbnailLengthExcess = 1}),
-         180, "Error when reading the JPEGIFByteCount tag"},
+         {"Error when reading Y Dimension tag"}, false, true},
+        {"thumbnail length beyond the segment", fixture::CameraJpeg({.thumbnailLengthExcess = 1}),
+         90, {"Error when reading the JPEGIFByteCount tag"}, true, false},
         {"cut thumbnail", fixture::CameraJpeg({.thumbnailCut = 300}), 90,
-         "Problem with JPEG rotation transformation"},
-        {"segment too large", tooLarge, 90, "EXIF segment too large for one segment"},
-        {"EXIF data in another segment", inApp2, 90, "First segment is not an EXIF segment"},
+         {"Problem with JPEG rotation transformation"}, true, false},
+        {"segment too large", tooLarge, 90, {"EXIF segment too large for one segment"}, true,
+         false},
     };
     for (const Case& c : cases) {
         LogCapture log;
         const QByteArray result = transformed(c.picture, c.rotation);
-        EXPECT_EQ(log.messages(), QStringList{Prefix + c.message}) << c.name << " " << c.rotation;
-        // The first segment exactly as it was (the codec puts a JFIF segment
-        // in front of one that is not EXIF), and the picture turned.
-        const QByteArray behind = fixture::BehindFirstSegment(c.picture);
-        EXPECT_TRUE(result.contains(c.picture.left(c.picture.size() - behind.size()).mid(2)))
-            << c.name;
-        EXPECT_EQ(fixture::BehindFirstSegment(result),
-                  fixture::BehindFirstSegment(fixture::Jpegtran(c.picture, c.rotation)))
-            << c.name;
-    }
-}
-
-TEST(PictureTransformation, PictureThatCannotBeTurnedStaysAsLoaded) {
-    const QByteArray camera = fixture::CameraJpeg();
-    struct Case {
-        const char* name;
-        QByteArray picture;
-        QStringList messages;
-    };
-    const Case cases[] = {
-        {"empty file", {}, {"EXIF segment is truncated", "JPEG file is empty"}},
-        {"segment longer than file",
-         camera.left(100),
-         {"EXIF segment is truncated", "JPEG datastream contains no image"}},
-        {"not a JPEG",
-         QByteArray(5000, 'z'),
-         {"EXIF segment is truncated", "Not a JPEG file: starts with 0x7a 0x7a"}},
-    };
-    for (const Case& c : cases) {
-        LogCapture log;
-        EXPECT_EQ(transformed(c.picture, 270), c.picture) << c.name;
         QStringList expected;
         for (const QString& message : c.messages)
             expected << Prefix + message;
         EXPECT_EQ(log.messages(), expected) << c.name;
+        EXPECT_EQ(fixture::BehindFirstSegment(result),
+                  fixture::BehindFirstSegment(fixture::Jpegtran(c.picture, c.rotation)))
+            << c.name;
+        EXPECT_FALSE(fixture::ShownTurned(result)) << c.name;
+        const fixture::ExifFacts before = fixture::ReadExif(fixture::FirstApp1(c.picture));
+        const fixture::ExifFacts after = fixture::ReadExif(fixture::FirstApp1(result));
+        EXPECT_EQ(after.pixelX == before.pixelY, c.dimensionsUpdated) << c.name;
+        EXPECT_EQ(after.thumbnail != before.thumbnail, c.thumbnailTurned) << c.name;
+    }
+    // EXIF in a segment where no viewer looks for it: nothing to update.
+    LogCapture log;
+    const QByteArray result = transformed(inApp2, 90);
+    EXPECT_EQ(log.messages(), QStringList{Prefix + noOrientation});
+    EXPECT_EQ(result, fixture::Jpegtran(inApp2, 90));
+}
+
+TEST(PictureTransformation, PictureWhoseOrientationCannotBeResetStaysAsLoaded) {
+    const QByteArray camera = fixture::CameraJpeg();
+    const auto withTiffByte = [&camera](qsizetype at, char value) {
+        QByteArray changed = camera;
+        changed[6 + 6 + at] = value; // behind the segment header and "Exif\0\0"
+        return changed;
+    };
+    struct Case {
+        const char* name;
+        QByteArray picture;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"empty file", {}, "Not a JPEG file"},
+        {"not a JPEG", QByteArray(5000, 'z'), "Not a JPEG file"},
+        {"segment longer than file", camera.left(100), "EXIF segment is truncated"},
+        {"segments damaged", camera.left(2) + "xyz" + camera.mid(2), "JPEG segments are damaged"},
+        {"no TIFF header", withTiffByte(0, 'X'), "EXIF block has no TIFF header"},
+        {"first directory outside the segment", withTiffByte(7, '\x7F'),
+         "EXIF segment is truncated"},
+        {"Orientation of type ASCII", withTiffByte(8 + 2 + 12 + 2, 2),
+         "Could not read Orientation tag"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        EXPECT_EQ(transformed(c.picture, 270), c.picture) << c.name;
+        EXPECT_EQ(log.messages(), QStringList{Prefix + "The picture is not turned: " + c.reason})
+            << c.name;
     }
 }
 
