@@ -15,6 +15,7 @@ packages=(
   libburn-dev libisofs-dev libgphoto2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
@@ -52,8 +53,10 @@ run_tests() {
   cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMVIK_SANITIZE=ON >/dev/null
   cmake --build "$sanitize" -j2 --target picture_tests
   QT_QPA_PLATFORM=offscreen "$sanitize/tests/picture/picture_tests" --gtest_brief=1
-  cd "$build"
-  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
+  (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300)
+  # Each fuzz target a short while, from its seeds: an input that fails lands
+  # in tests/regressions and fails the run.
+  bash "$root/scripts/fuzz.sh" 30
 }
 
 case "${1:-}" in

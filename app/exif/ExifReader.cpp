@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <exiv2/exiv2.hpp>
+#include <memory>
 
 namespace {
 
@@ -88,6 +89,16 @@ void summarise(ExifSummary& s, const Exiv2::Image& image, const Exiv2::ExifData&
     s.flash = (number(exif, "Exif.Photo.Flash", 0) & 1) != 0;
 }
 
+// Only Exiv2's JPEG reader ever sees the file: the reader Exiv2 would choose by
+// content may be one that never returns on a damaged file (its RIFF reader).
+std::unique_ptr<Exiv2::Image> openJpeg(const QString& path) {
+    auto io = Exiv2::ImageFactory::createIo(QFile::encodeName(path).toStdString(), false);
+    std::unique_ptr<Exiv2::Image> image(Exiv2::newJpegInstance(io, false).release());
+    if (!image)
+        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path.toStdString(), "");
+    return image;
+}
+
 } // namespace
 
 ExifContents ReadExif(const QString& path) {
@@ -98,7 +109,7 @@ ExifContents ReadExif(const QString& path) {
     const QFileInfo info(path);
     s.fileName = info.fileName();
     try {
-        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        const auto image = openJpeg(path);
         image->readMetadata();
         const Exiv2::ExifData& exif = image->exifData();
         if (exif.empty()) {

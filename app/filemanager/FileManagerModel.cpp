@@ -10,6 +10,7 @@
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,18 @@ std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
 }
 
 } // namespace
+
+bool ReceiveThumbnail(int index, const QString& path) {
+    try {
+        tesselink::GetThumbnail(index, path);
+        return true;
+    } catch (const ELumvikError& error) {
+        LogLine("No thumbnail for entry " + QString::number(index + 1) +
+                ". Exception=" + error.message());
+        QFile::remove(path);
+        return false;
+    }
+}
 
 TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
     : language_(language), view_(view) {}
@@ -119,14 +132,9 @@ void TFileManagerModel::showNoThumbnail(const ELumvikError& error) {
 }
 
 bool TFileManagerModel::fetchThumbnail(int itemNumber) {
-    try {
-        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
-    } catch (const ELumvikError& error) {
-        showNoThumbnail(error);
-        return false;
-    }
-    view_.ShowThumbnail(QImage(thumbnailFile()));
-    return true;
+    const bool received = ReceiveThumbnail(itemNumber - 1, thumbnailFile());
+    view_.ShowThumbnail(received ? QImage(thumbnailFile()) : QImage());
+    return received;
 }
 
 void TFileManagerModel::showRecordThumbnail(TJPEGImage& record) {

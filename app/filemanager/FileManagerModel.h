@@ -56,6 +56,12 @@ enum class TRecordChange {
     QualityDown, // to 0 at least
 };
 
+// Writes the thumbnail of the collection entry at index to path. An entry
+// without a thumbnail (a movie without its ".THM", a RAW file without its
+// companion, a picture the camera cannot scale) leaves no file at path and one
+// log line: it keeps its entry and is transferred all the same.
+bool ReceiveThumbnail(int index, const QString& path);
+
 class TFileManagerModel {
   public:
     TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);

@@ -243,10 +243,11 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
     LogLine("Copy data to PC. CopyDataToFile");
     tesselink::GetMovie(item - 1, path);
     const QString thumbnail = thumbnailOf(path).first();
-    tesselink::GetThumbnail(item - 1, thumbnail);
-    SetFileDate(thumbnail, cameraDate(model_.currentMovie.shootingTime), entryPath_, language_);
     addToDisc(options, path);
-    addToDisc(options, thumbnail);
+    if (ReceiveThumbnail(item - 1, thumbnail)) {
+        SetFileDate(thumbnail, cameraDate(model_.currentMovie.shootingTime), entryPath_, language_);
+        addToDisc(options, thumbnail);
+    }
     if (options.recompressMovies && hooks.recompressMovie) {
         LogLine("Recompresses movie " + path);
         view_.SetStatusText(formatted("statusbar_recompresses_movie", "Recompresses movie %s",
@@ -276,16 +277,19 @@ QString TTransfer::receiveRaw(int item, const QString& destination,
     // One name for the RAW file and its ".thm", free for both.
     const QString path = UniqueName(destination, thumbnailOf);
     const QString thumbnail = thumbnailOf(path).first();
-    tesselink::GetThumbnail(item - 1, thumbnail);
-    if (rotation != 0) {
+    const bool hasThumbnail = ReceiveThumbnail(item - 1, thumbnail);
+    if (hasThumbnail && rotation != 0) {
         TJPEGImage turned;
         turned.loadFromFile(thumbnail);
         turned.rotateInMemory(rotation);
         turned.saveToFile(thumbnail);
     }
     model_.currentPicture = tesselink::GetPictureProperties(item - 1);
-    SetFileDate(thumbnail, cameraDate(model_.currentPicture.shootingTime), entryPath_, language_);
-    addToDisc(options, thumbnail);
+    if (hasThumbnail) {
+        SetFileDate(thumbnail, cameraDate(model_.currentPicture.shootingTime), entryPath_,
+                    language_);
+        addToDisc(options, thumbnail);
+    }
     LogLine("RAW or TIFF file");
     LogLine("Copy data to PC. CopyDataToFile.Method=" + options.rawOptionText);
     if (options.rawOption == 1) {

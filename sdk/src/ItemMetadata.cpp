@@ -4,11 +4,14 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 
@@ -33,17 +36,60 @@ cdRational rationalOf(double value) {
     return {static_cast<int32_t>(std::lround(value * 1000)), 1000};
 }
 
+// What a file's first bytes say it is. Exiv2 only ever reads a file of a
+// kind we expect on a card, opened with that kind's reader: its readers for
+// other kinds (RIFF among them) can run away on a damaged file.
+enum class Kind { Other, Jpeg, Tiff, Crw };
+
+Kind kindOfContents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char head[14] = {};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) {
+        return Kind::Other;
+    }
+    if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) {
+        return Kind::Jpeg;
+    }
+    if (std::memcmp(head, "II\x1A\0\0\0HEAPCCDR", 14) == 0) {
+        return Kind::Crw;
+    }
+    if (std::memcmp(head, "II*\0", 4) == 0 || std::memcmp(head, "MM\0*", 4) == 0) {
+        return Kind::Tiff;
+    }
+    return Kind::Other;
+}
+
+// The image of file read by the reader of its kind, or null for other kinds.
+std::unique_ptr<Exiv2::Image> openImage(const fs::path& file, Kind kind) {
+    auto io = Exiv2::ImageFactory::createIo(file.string(), false);
+    switch (kind) {
+    case Kind::Jpeg:
+        return std::unique_ptr<Exiv2::Image>(Exiv2::newJpegInstance(io, false).release());
+    case Kind::Tiff:
+        return std::unique_ptr<Exiv2::Image>(Exiv2::newTiffInstance(io, false).release());
+    case Kind::Crw:
+        return std::unique_ptr<Exiv2::Image>(Exiv2::newCrwInstance(io, false).release());
+    case Kind::Other:
+        break;
+    }
+    return nullptr;
+}
+
 class Exif {
   public:
     explicit Exif(const fs::path& file) {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        const Kind kind = kindOfContents(file);
         try {
-            auto image = Exiv2::ImageFactory::open(file.string());
+            const auto image = openImage(file, kind);
+            if (!image) {
+                return;
+            }
             image->readMetadata();
             data_ = image->exifData();
             width_ = image->pixelWidth();
             height_ = image->pixelHeight();
-            isJpeg_ = image->imageType() == Exiv2::ImageType::jpeg;
+            isJpeg_ = kind == Kind::Jpeg;
             read_ = true;
         } catch (const std::exception&) {
             read_ = false;
@@ -106,19 +152,48 @@ class Exif {
     int height_ = 0;
 };
 
-// The camera's local clock reading as true seconds since 1970 UTC, taken with
-// the computer's time zone, so that converting back to local time shows it again.
-std::optional<uint32_t> secondsOfCameraClock(const std::string& text) {
-    std::tm time{};
-    if (std::sscanf(text.c_str(), "%d:%d:%d %d:%d:%d", &time.tm_year, &time.tm_mon, &time.tm_mday,
-                    &time.tm_hour, &time.tm_min, &time.tm_sec) != 6) {
+// The number written with exactly digits digits at text[at].
+std::optional<int> fixedNumber(const std::string& text, size_t at, size_t digits) {
+    int value = 0;
+    const char* first = text.data() + at;
+    if (at + digits > text.size() ||
+        std::from_chars(first, first + digits, value).ptr != first + digits || value < 0) {
         return std::nullopt;
     }
-    time.tm_year -= 1900;
-    time.tm_mon -= 1;
+    return value;
+}
+
+// The camera's local clock reading "YYYY:MM:DD HH:MM:SS" as true seconds since
+// 1970 UTC, taken with the computer's time zone, so that converting back to
+// local time shows it again. A reading outside the calendar, or outside what
+// the item's 32-bit time can hold, is none: EXIF dates are whatever the file says.
+std::optional<uint32_t> secondsOfCameraClock(const std::string& text) {
+    struct Field {
+        size_t at;
+        size_t digits;
+        int low;
+        int high;
+    };
+    static constexpr Field fields[] = {{0, 4, 1900, 9999}, {5, 2, 1, 12},  {8, 2, 1, 31},
+                                       {11, 2, 0, 23},     {14, 2, 0, 59}, {17, 2, 0, 60}};
+    int values[6] = {};
+    for (size_t i = 0; i < 6; ++i) {
+        const auto value = fixedNumber(text, fields[i].at, fields[i].digits);
+        if (!value || *value < fields[i].low || *value > fields[i].high) {
+            return std::nullopt;
+        }
+        values[i] = *value;
+    }
+    std::tm time{};
+    time.tm_year = values[0] - 1900;
+    time.tm_mon = values[1] - 1;
+    time.tm_mday = values[2];
+    time.tm_hour = values[3];
+    time.tm_min = values[4];
+    time.tm_sec = values[5];
     time.tm_isdst = -1;
     const std::time_t seconds = std::mktime(&time);
-    if (seconds < 0) {
+    if (seconds < 0 || seconds > std::numeric_limits<uint32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<uint32_t>(seconds);
@@ -280,16 +355,20 @@ uint32_t rotationOfOrientation(long orientation) {
 ItemMetadata readMetadata(const ItemFiles& files, const CameraDescription* camera) {
     ItemMetadata metadata;
     std::error_code error;
-    const Exif own(files.main);
-    if (!fs::is_regular_file(files.main, error) ||
-        (files.format == CD_FORMAT_JPEG && !(own.read() && own.isJpeg()))) {
+    if (!fs::is_regular_file(files.main, error)) {
+        return metadata;
+    }
+    // Movies and sound notes are known by their file facts and their ".THM" only.
+    const bool picture = files.format != CD_FORMAT_MOVIE && files.format != CD_FORMAT_SOUND;
+    const Exif own(picture ? files.main : fs::path());
+    if (files.format == CD_FORMAT_JPEG && !(own.read() && own.isJpeg())) {
         return metadata;
     }
     metadata.readable = true;
     // RAW files and movies carry their EXIF data in the ".THM" companion when
     // their own file holds none.
     const bool ownExif = own.read() && !own.empty();
-    const Exif exif(ownExif || files.thumbnail.empty() ? files.main : files.thumbnail);
+    const Exif exif(ownExif || (picture && files.thumbnail.empty()) ? files.main : files.thumbnail);
     putShootingTime(exif, files.main, metadata);
     putIdentity(exif, files, camera, metadata);
     putExposure(exif, metadata);

@@ -10,6 +10,9 @@ namespace cdsim {
 namespace {
 
 constexpr int thumbnailSide = 160;
+// A header claiming more is taken for damaged: a few hundred bytes can claim
+// a picture whose decoding would take gigabytes.
+constexpr double maximumPixels = 200e6;
 
 // The largest scaling that fits the thumbnail, else the smallest there is.
 tjscalingfactor fittingScale(int width, int height) {
@@ -38,9 +41,11 @@ Bytes scaledThumbnail(const std::filesystem::path& jpeg) {
     int height = 0;
     int subsampling = 0;
     int colorspace = 0;
-    if (!decoder.get() || tjDecompressHeader3(decoder.get(), picture.data(),
-                                              static_cast<unsigned long>(picture.size()), &width,
-                                              &height, &subsampling, &colorspace) != 0) {
+    if (!decoder.get() ||
+        tjDecompressHeader3(decoder.get(), picture.data(),
+                            static_cast<unsigned long>(picture.size()), &width, &height,
+                            &subsampling, &colorspace) != 0 ||
+        double(width) * height > maximumPixels) {
         return {};
     }
     const tjscalingfactor scale = fittingScale(width, height);

@@ -11,8 +11,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -225,6 +227,45 @@ TEST_F(SimCameraTest, PicturePropertiesComeFromExifAndPath) {
     EXPECT_EQ(property<uint32_t>(rotated, CD_ITEMPROP_NUMBER), 1010003u);
 }
 
+// A date the camera could not have written falls back to the file's time
+// rather than wrapping around in the arithmetic of the conversion.
+TEST_F(SimCameraTest, ShootingDatesOutsideTheCalendarGiveTheFilesTime) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    const uint32_t fileTime = 1234567890;
+    const struct {
+        const char* taken;
+        uint32_t expected;
+    } cases[] = {
+        {"2004:05:06 07:08:09", 1083827289u},
+        {"1970:01:01 00:00:00", 0u},
+        {"2106:02:07 06:28:15", 4294967295u},
+        {"2106:02:07 06:28:16", fileTime}, // past what 32 bits of seconds hold
+        {"-2147483648:01:01 00:00:00", fileTime},
+        {"2147483647:12:31 23:59:59", fileTime},
+        {"1899:12:31 23:59:59", fileTime},
+        {"1969:12:31 23:59:59", fileTime},
+        {"0000:00:00 00:00:00", fileTime},
+        {"2004:13:01 00:00:00", fileTime},
+        {"2004:05:32 00:00:00", fileTime},
+        {"2004:05:06 24:00:00", fileTime},
+        {"2004:05:06 07:08", fileTime},
+        {"    :  :     :  :  ", fileTime},
+    };
+    const QString path = testenv::newFolder("dates") + "/IMG_0001.JPG";
+    for (const auto& c : cases) {
+        fixture::writePicture(path, fixture::shotAt(c.taken));
+        const timespec times[2] = {{0, UTIME_OMIT}, {time_t(fileTime), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.toUtf8().constData(), times, 0), 0);
+        cdHItem made = 0;
+        ASSERT_EQ(CDMakeImageItem(path.toUtf8().constData(), CD_FORMAT_JPEG, &made), CD_OK);
+        ASSERT_EQ(CDOpenImage(made), CD_OK);
+        EXPECT_EQ(property<uint32_t>(made, CD_ITEMPROP_TIME), c.expected) << c.taken;
+        EXPECT_EQ(CDCloseImage(made), CD_OK);
+        EXPECT_EQ(CDFreeImageItem(made), CD_OK);
+    }
+}
+
 TEST_F(SimCameraTest, MakerNoteNumberAndOwnerWinOverPathAndCamera) {
     fixture::CameraFolder camera(testenv::newFolder("camera"));
     fixture::PictureExif exif;
@@ -386,6 +427,54 @@ TEST_F(SimCameraTest, EventsArriveOnTheCameraThreadUntilUnregistered) {
     cdsimInjectEvent(0x20001);
     EXPECT_EQ(eventsSeen.size(), 1u);
     EXPECT_EQ(CDUnregisterEventCallbackFunction(source, registration), CD_ERR_BAD_HANDLE);
+}
+
+std::mutex countedMutex;
+std::vector<uint32_t> countedEvents;
+
+uint32_t countEvent(uint32_t eventId, const void*, uint32_t, cdContext) {
+    std::lock_guard<std::mutex> lock(countedMutex);
+    countedEvents.push_back(eventId);
+    return 0;
+}
+
+// Events injected one after the other, the first right after the start, some
+// while another thread keeps the camera busy reading and transferring.
+TEST_F(SimCameraTest, EveryInjectedEventArrivesInOrderIdleOrBusy) {
+    fixture::standardCamera(testenv::newFolder("camera")).plugIn();
+    const cdHSource source = connect();
+    const auto found = items(volumes(source).at(0));
+    cdHandle registration = 0;
+    ASSERT_EQ(CDRegisterEventCallbackFunction(source, countEvent, 0, &registration), CD_OK);
+    std::vector<uint32_t> injected;
+    const auto injectSome = [&injected](uint32_t first) {
+        for (uint32_t i = first; i < first + 100; ++i) {
+            injected.push_back(CD_EVENT_WARNING | i);
+            cdsimInjectEvent(CD_EVENT_WARNING | i);
+        }
+    };
+    injectSome(0);
+    std::atomic<bool> stop{false};
+    std::thread busy([&] {
+        while (!stop) {
+            for (const cdHItem item : found) {
+                cdItemInfo facts{};
+                CDGetItemInfo(item, &facts);
+                if (CDOpenImage(item) == CD_OK) {
+                    cdHImageData thumbnail = 0;
+                    if (CDGetThumbnail(item, &thumbnail) == CD_OK) {
+                        written(thumbnail);
+                    }
+                    CDCloseImage(item);
+                }
+            }
+        }
+    });
+    injectSome(100);
+    stop = true;
+    busy.join();
+    std::lock_guard<std::mutex> lock(countedMutex);
+    EXPECT_EQ(countedEvents, injected);
 }
 
 TEST_F(SimCameraTest, UnpluggingEndsTheConnection) {

@@ -448,7 +448,8 @@ TEST(TransferRateTest, RateAndTimeLeft) {
     }
 }
 
-TEST_F(TransferTest, CommandLineDirectoryTransfersEveryFile) {
+// The program started with the target directory as its argument, every box answered.
+static void commandLineTransfer(TDialogScript& script, const QString& target) {
     TForm_main started(WithFileManagerFlows(WithCameraConnection({}), JoinFileManagerGroup),
                        {target});
     script.then([](const TDialogRequest& request) {
@@ -460,11 +461,30 @@ TEST_F(TransferTest, CommandLineDirectoryTransfersEveryFile) {
         return TDialogAnswer{QDialog::Accepted, {}};
     });
     started.FormActivate();
+}
+
+TEST_F(TransferTest, CommandLineDirectoryTransfersEveryFile) {
+    commandLineTransfer(script, target);
     const QStringList tree = receivedTree();
     // The pictures, a sound note, a movie and a RAW picture with their thumbnails.
     EXPECT_EQ(tree.size(), 24 + 1 + 2 + 2);
     EXPECT_TRUE(tree.contains("MVI_0013.thm"));
     EXPECT_TRUE(tree.contains("CRW_0026.crw"));
+}
+
+// A movie cut short before its ".THM" was written, and a RAW file that lost its own.
+TEST_F(TransferTest, FilesWithoutThumbnailsAreListedAndTransferred) {
+    for (const QString name : {"MVI_0013.THM", "CRW_0026.THM"})
+        ASSERT_TRUE(QFile::remove(cameraFile(name)));
+    commandLineTransfer(script, target);
+    const QStringList tree = receivedTree();
+    EXPECT_EQ(tree.size(), 24 + 1 + 1 + 1);
+    EXPECT_TRUE(tree.contains("MVI_0013.avi"));
+    EXPECT_TRUE(tree.contains("CRW_0026.crw"));
+    EXPECT_EQ(testfiles::Read(target + "MVI_0013.avi"),
+              testfiles::Read(cameraFile("MVI_0013.AVI")));
+    EXPECT_EQ(shownTexts(), QStringList({"All pictures received!"}));
+    EXPECT_FALSE(logMessages().filter("No thumbnail for entry").isEmpty());
 }
 
 TEST_F(TransferTest, DragOfTheListTransfersWhenTheTargetAsksForTheFiles) {
