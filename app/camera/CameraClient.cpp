@@ -39,8 +39,8 @@ bool operator==(const tsMovieProperties& a, const tsMovieProperties& b) {
 
 QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Picture(" << tesselink::TextOf(properties.fileName)
-                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+    debug.nospace() << "Picture(" << tesselink::TextOf(properties.fileName) << ", time "
+                    << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, rotation "
                     << properties.rotation << ", number " << properties.directoryNumber << "-"
                     << properties.fileNumber << ")";
@@ -49,8 +49,8 @@ QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
 
 QDebug operator<<(QDebug debug, const tsMovieProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Movie(" << tesselink::TextOf(properties.fileName)
-                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+    debug.nospace() << "Movie(" << tesselink::TextOf(properties.fileName) << ", time "
+                    << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, number "
                     << properties.directoryNumber << "-" << properties.fileNumber << ")";
     return debug;

@@ -33,6 +33,6 @@ void WriteExifTextFile(const ExifContents& contents) {
     // that is there.
     if (const int error = cdfile::writeNewFile(QFile::encodeName(path).toStdString(), text.data(),
                                                size_t(text.size())))
-        throw EInOutError(
-            QString("Cannot create file %1: %2").arg(path, QString::fromLocal8Bit(strerror(error))));
+        throw EInOutError(QString("Cannot create file %1: %2")
+                              .arg(path, QString::fromLocal8Bit(strerror(error))));
 }

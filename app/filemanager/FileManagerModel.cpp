@@ -10,6 +10,7 @@
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -118,7 +119,7 @@ void TFileManagerModel::showThumbnailFile() {
 
 void TFileManagerModel::readMovie(int itemNumber) {
     currentMovie = tesselink::GetMovieProperties(itemNumber - 1);
-    const QString name = QString::fromLatin1(currentMovie.fileName);
+    const QString name = tesselink::TextOf(currentMovie.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of movie=" + name);
     lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + localDate(currentMovie.shootingTime);
@@ -174,7 +175,7 @@ void TFileManagerModel::showRecord(TJPEGImage& record) {
 void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     currentPicture = tesselink::GetPictureProperties(itemNumber - 1);
     const tsPictureProperties& p = currentPicture;
-    const QString name = QString::fromLatin1(p.fileName);
+    const QString name = tesselink::TextOf(p.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of picture=" + name);
     lines_.rotate = caption(fmkeys::RotateLabel);
@@ -219,8 +220,8 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
 void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
     const tsPictureProperties& p = currentPicture;
     const auto fresh = [&] {
-        return NewPictureRecord(thumbnailFile(), itemNumber, QString::fromLatin1(p.fileName),
-                                p.width, p.height, p.fileSize);
+        return NewPictureRecord(thumbnailFile(), itemNumber, tesselink::TextOf(p.fileName), p.width,
+                                p.height, p.fileSize);
     };
     const auto at = std::lower_bound(
         records.begin(), records.end(), itemNumber,
@@ -264,7 +265,7 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
         source.date = ToQDateTime(SecondsToDateTime(properties.shootingTime));
         source.folderNumber = properties.directoryNumber;
         source.fileNumber = properties.fileNumber;
-        source.name = QString::fromLatin1(properties.fileName);
+        source.name = tesselink::TextOf(properties.fileName);
     };
     if (movie) {
         fill(currentMovie);
@@ -278,8 +279,8 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
         source.avDenominator = p.apertureDenominator;
         source.width = p.width;
         source.height = p.height;
-        source.model = QString::fromLatin1(p.modelName);
-        source.owner = QString::fromLatin1(p.ownerName);
+        source.model = tesselink::TextOf(p.modelName);
+        source.owner = tesselink::TextOf(p.ownerName);
         source.focal = p.focalLength;
         source.teleFocal = p.teleFocalLength;
         source.wideFocal = p.wideFocalLength;
@@ -291,11 +292,13 @@ QString TFileManagerModel::DestinationPath() {
     if (currentContents.pictures < 1 && currentContents.movies < 1)
         return {};
     const bool movie = currentContents.movies > 0;
-    const QString name =
-        QString::fromLatin1(movie ? currentMovie.fileName : currentPicture.fileName);
+    const QString name = movie ? tesselink::TextOf(currentMovie.fileName)
+                               : tesselink::TextOf(currentPicture.fileName);
     const QString suffix = QFileInfo(name).suffix().toLower();
-    return targetDirectory + CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
-           (suffix.isEmpty() ? QString() : "." + suffix);
+    const QString below =
+        SafeRelativePath(CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
+                         (suffix.isEmpty() ? QString() : "." + suffix));
+    return QDir::cleanPath(targetDirectory + "/" + below);
 }
 
 TJPEGImage* TFileManagerModel::FindRecord(const QString& name) {

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <mutex>
 #include <set>
-#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -91,8 +91,7 @@ int writeAll(int descriptor, const char* bytes, size_t count) {
 int copyRange(int source, int destination, uint64_t offset, uint64_t count) {
     auto from = static_cast<off_t>(offset);
     while (count > 0) {
-        const ssize_t copied =
-            ::copy_file_range(source, &from, destination, nullptr, count, 0);
+        const ssize_t copied = ::copy_file_range(source, &from, destination, nullptr, count, 0);
         if (copied > 0) {
             count -= static_cast<uint64_t>(copied);
             continue;
@@ -113,7 +112,8 @@ int copyRange(int source, int destination, uint64_t offset, uint64_t count) {
         if (!block) {
             block = std::make_unique<char[]>(BlockSize);
         }
-        const ssize_t got = ::pread(source, block.get(), std::min<uint64_t>(count, BlockSize), from);
+        const ssize_t got =
+            ::pread(source, block.get(), std::min<uint64_t>(count, BlockSize), from);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -140,18 +140,18 @@ int flushData(int descriptor) {
     struct statfs system {};
     const bool ordered = ::fstatfs(descriptor, &system) == 0 &&
                          (system.f_type == EXT4_SUPER_MAGIC || system.f_type == XFS_SUPER_MAGIC);
-    const int done =
-        ordered ? ::sync_file_range(descriptor, 0, 0,
-                                    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                        SYNC_FILE_RANGE_WAIT_AFTER)
-                : ::fdatasync(descriptor);
+    const int done = ordered
+                         ? ::sync_file_range(descriptor, 0, 0,
+                                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                 SYNC_FILE_RANGE_WAIT_AFTER)
+                         : ::fdatasync(descriptor);
     return done == 0 ? 0 : errno;
 }
 
 // Gives temporary the name destination unless something has that name.
 int nameWithoutReplacing(const std::string& temporary, const std::string& destination) {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, destination.c_str(),
-                    RENAME_NOREPLACE) == 0) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+        0) {
         return 0;
     }
     if (errno != EINVAL && errno != ENOSYS) {
@@ -180,8 +180,8 @@ NewFile::NewFile(std::string destination) : destination_(std::move(destination))
         return;
     }
     temporary_ = temporaryIn(folder);
-    descriptor_ = ::open(temporary_.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    descriptor_ =
+        ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (descriptor_ < 0) {
         error_ = errno;
     }

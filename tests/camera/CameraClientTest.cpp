@@ -7,8 +7,8 @@
 #include <QFile>
 #include <cstring>
 #include <functional>
-#include <vector>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -122,10 +122,10 @@ TEST_F(CameraClientTest, ANameTooLongIsSaidSoNotACameraFailure) {
     tesselink::GetThumbnail(2, out + "/" + longest);
     EXPECT_TRUE(QFile::exists(out + "/" + longest));
     const QString tooLong = out + "/" + QString(126, QChar(0xe9)) + ".jpg";
-    const auto receives = std::vector<std::function<void()>>{
-        [&] { tesselink::GetThumbnail(2, tooLong); },
-        [&] { tesselink::GetPicture(2, tooLong, false); },
-        [&] { tesselink::GetMovie(3, tooLong); }};
+    const auto receives =
+        std::vector<std::function<void()>>{[&] { tesselink::GetThumbnail(2, tooLong); },
+                                           [&] { tesselink::GetPicture(2, tooLong, false); },
+                                           [&] { tesselink::GetMovie(3, tooLong); }};
     for (const auto& receive : receives) {
         try {
             receive();

@@ -45,9 +45,9 @@ TEST(LanguageFile, RejectedTranslationFallsBackToTheBuiltInText) {
     TLanguageFile language;
     language.open("deutsch");
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(language.readFormatted("Form_filemanager", "progress", "Picture %s of %s",
-                                         {"2", "5"}),
-                  "Picture 2 of 5");
+        EXPECT_EQ(
+            language.readFormatted("Form_filemanager", "progress", "Picture %s of %s", {"2", "5"}),
+            "Picture 2 of 5");
         EXPECT_EQ(language.readMultiLine("Form_filemanager", "hint", "Sure%sLine two"),
                   "Sure\nLine two");
     }

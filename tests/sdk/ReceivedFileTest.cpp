@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <functional>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
@@ -55,9 +55,9 @@ TEST(ReceivedFileTest, BytesAndFilesArriveWholeWithTheQuartersReported) {
     std::vector<uint32_t> told;
     const auto record = [&](uint32_t percent) { told.push_back(percent); };
 
-    ASSERT_EQ(cdfile::writeNewFile(local(folder + "/a.jpg"), bytes.data(), size_t(bytes.size()),
-                                   record),
-              0);
+    ASSERT_EQ(
+        cdfile::writeNewFile(local(folder + "/a.jpg"), bytes.data(), size_t(bytes.size()), record),
+        0);
     ASSERT_EQ(cdfile::copyToNewFile(local(folder + "/source"), local(folder + "/b.jpg"), record),
               0);
     ASSERT_EQ(cdfile::writeNewFile(local(folder + "/empty.wav"), "", 0), 0);
@@ -81,8 +81,8 @@ TEST(ReceivedFileTest, NothingIsReplacedAndAFailureLeavesNothing) {
     const QString elsewhere = testenv::newFolder("elsewhere") + "/target";
     const std::vector<Case> cases{
         {"a file", "IMG_0001.JPG", [](const QString& p) { writeFile(p, "earlier"); }, EEXIST},
-        {"a dangling link", "IMG_0002.JPG",
-         [&](const QString& p) { QFile::link(elsewhere, p); }, EEXIST},
+        {"a dangling link", "IMG_0002.JPG", [&](const QString& p) { QFile::link(elsewhere, p); },
+         EEXIST},
         {"a folder", "IMG_0003.JPG", [](const QString& p) { QDir().mkdir(p); }, EEXIST},
         {"a name of 300 bytes", QString(296, 'n') + ".JPG", [](const QString&) {}, ENAMETOOLONG},
     };
