@@ -3,6 +3,9 @@
 #include "Errors.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <climits>
 #include <cstddef>
 #include <cstring>
 
@@ -16,12 +19,12 @@ bool sameBytesAround(const void* a, const void* b, size_t reserved, size_t size)
            std::memcmp(left + reserved + 1, right + reserved + 1, size - reserved - 1) == 0;
 }
 
-QString textOf(const char* buffer, size_t capacity) {
-    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(strnlen(buffer, capacity)));
-}
-
-QString nameOf(const char* buffer) {
-    return textOf(buffer, TS_NAME_SIZE - 1);
+// A destination as the bridge takes it. A name longer than a file system
+// holds is said as such, not as a failure of the camera.
+QByteArray destinationOf(const QString& path) {
+    if (QFile::encodeName(QFileInfo(path).fileName()).size() > NAME_MAX)
+        throw EInOutError(path + ": " + QString::fromLocal8Bit(std::strerror(ENAMETOOLONG)));
+    return QFile::encodeName(path);
 }
 
 } // namespace
@@ -36,8 +39,8 @@ bool operator==(const tsMovieProperties& a, const tsMovieProperties& b) {
 
 QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Picture(" << textOf(properties.fileName, sizeof properties.fileName)
-                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+    debug.nospace() << "Picture(" << tesselink::TextOf(properties.fileName) << ", time "
+                    << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, rotation "
                     << properties.rotation << ", number " << properties.directoryNumber << "-"
                     << properties.fileNumber << ")";
@@ -46,8 +49,8 @@ QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
 
 QDebug operator<<(QDebug debug, const tsMovieProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Movie(" << textOf(properties.fileName, sizeof properties.fileName)
-                    << ", time " << properties.shootingTime << ", " << properties.width << "x"
+    debug.nospace() << "Movie(" << tesselink::TextOf(properties.fileName) << ", time "
+                    << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, number "
                     << properties.directoryNumber << "-" << properties.fileNumber << ")";
     return debug;
@@ -62,7 +65,7 @@ void CheckResult(const tsResult* result) {
     const QString code =
         QString::number(static_cast<quint32>(result->code), 16).toUpper().rightJustified(8, '0');
     throw ECameraError("Canon drivers error. Errorcode 0x" + code + ", function " +
-                       textOf(result->function, sizeof result->function));
+                       TextOf(result->function));
 }
 
 void StartSDK() {
@@ -84,13 +87,13 @@ void Disconnect() {
 QString GetModel() {
     char name[TS_NAME_SIZE] = {};
     CheckResult(tsGetModel(name));
-    return nameOf(name);
+    return TextOf(name);
 }
 
 QString GetOwnerName() {
     char name[TS_NAME_SIZE] = {};
     CheckResult(tsGetOwnerName(name));
-    return nameOf(name);
+    return TextOf(name);
 }
 
 QString GetPort() {
@@ -155,15 +158,15 @@ void DeletePicture(int index) {
 }
 
 void GetThumbnail(int index, const QString& path) {
-    CheckResult(tsGetThumbnail(index, QFile::encodeName(path).constData()));
+    CheckResult(tsGetThumbnail(index, destinationOf(path).constData()));
 }
 
 void GetPicture(int index, const QString& path, bool skipPicture) {
-    CheckResult(tsGetPicture(index, QFile::encodeName(path).constData(), skipPicture ? 1 : 0));
+    CheckResult(tsGetPicture(index, destinationOf(path).constData(), skipPicture ? 1 : 0));
 }
 
 void GetMovie(int index, const QString& path) {
-    CheckResult(tsGetMovie(index, QFile::encodeName(path).constData()));
+    CheckResult(tsGetMovie(index, destinationOf(path).constData()));
 }
 
 } // namespace tesselink

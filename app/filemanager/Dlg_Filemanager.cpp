@@ -36,6 +36,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 using fmkeys::Section;
@@ -143,7 +144,9 @@ void TForm_filemanager::readSettings() {
         ((*c_).*option.item)->setChecked(s.readBool(section, option.name, false));
     c_->ShowHint1->setChecked(s.readBool(section, fmkeys::ShowHint, true));
     c_->CheckBoxBurnCD->setChecked(s.readBool(section, fmkeys::BurnCD, false));
-    c_->ComboBox_Raw->setCurrentIndex(s.readInteger(section, fmkeys::RawOption, 1));
+    // A hand-edited value outside the list would choose no entry and drop RAW files.
+    c_->ComboBox_Raw->setCurrentIndex(
+        std::clamp(s.readInteger(section, fmkeys::RawOption, 1), 0, c_->ComboBox_Raw->count() - 1));
     setFileNamePattern(s.readString(section, fmkeys::FileNamePattern, "$CAM"));
     setSubDirPattern(s.readString(section, fmkeys::SubDirPattern, ""));
     model_->moviesDirectory = s.readString(section, fmkeys::MoviesDir, "");

@@ -10,6 +10,7 @@
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -42,6 +43,9 @@ std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
 } // namespace
 
 bool ReceiveThumbnail(int index, const QString& path) {
+    // The work file takes each item's thumbnail in turn; the bridge never
+    // writes over a file, so the last one goes first.
+    QFile::remove(path);
     try {
         tesselink::GetThumbnail(index, path);
         return true;
@@ -147,7 +151,7 @@ void TFileManagerModel::showRecordThumbnail(TJPEGImage& record) {
 
 void TFileManagerModel::readMovie(int itemNumber) {
     currentMovie = tesselink::GetMovieProperties(itemNumber - 1);
-    const QString name = QString::fromLatin1(currentMovie.fileName);
+    const QString name = tesselink::TextOf(currentMovie.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of movie=" + name);
     lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + localDate(currentMovie.shootingTime);
@@ -202,7 +206,7 @@ void TFileManagerModel::showRecord(TJPEGImage& record) {
 void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     currentPicture = tesselink::GetPictureProperties(itemNumber - 1);
     const tsPictureProperties& p = currentPicture;
-    const QString name = QString::fromLatin1(p.fileName);
+    const QString name = tesselink::TextOf(p.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of picture=" + name);
     lines_.rotate = caption(fmkeys::RotateLabel);
@@ -250,8 +254,8 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
 void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
     const tsPictureProperties& p = currentPicture;
     const auto fresh = [&] {
-        return NewPictureRecord(thumbnailFile(), itemNumber, QString::fromLatin1(p.fileName),
-                                p.width, p.height, p.fileSize);
+        return NewPictureRecord(thumbnailFile(), itemNumber, tesselink::TextOf(p.fileName), p.width,
+                                p.height, p.fileSize);
     };
     const auto at = std::lower_bound(
         records.begin(), records.end(), itemNumber,
@@ -291,7 +295,7 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
         source.date = ToQDateTime(SecondsToDateTime(properties.shootingTime));
         source.folderNumber = properties.directoryNumber;
         source.fileNumber = properties.fileNumber;
-        source.name = QString::fromLatin1(properties.fileName);
+        source.name = tesselink::TextOf(properties.fileName);
     };
     if (movie) {
         fill(currentMovie);
@@ -305,8 +309,8 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
         source.avDenominator = p.apertureDenominator;
         source.width = p.width;
         source.height = p.height;
-        source.model = QString::fromLatin1(p.modelName);
-        source.owner = QString::fromLatin1(p.ownerName);
+        source.model = tesselink::TextOf(p.modelName);
+        source.owner = tesselink::TextOf(p.ownerName);
         source.focal = p.focalLength;
         source.teleFocal = p.teleFocalLength;
         source.wideFocal = p.wideFocalLength;
@@ -318,11 +322,13 @@ QString TFileManagerModel::DestinationPath() {
     if (currentContents.pictures < 1 && currentContents.movies < 1)
         return {};
     const bool movie = currentContents.movies > 0;
-    const QString name =
-        QString::fromLatin1(movie ? currentMovie.fileName : currentPicture.fileName);
+    const QString name = movie ? tesselink::TextOf(currentMovie.fileName)
+                               : tesselink::TextOf(currentPicture.fileName);
     const QString suffix = QFileInfo(name).suffix().toLower();
-    return targetDirectory + CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
-           (suffix.isEmpty() ? QString() : "." + suffix);
+    const QString below =
+        SafeRelativePath(CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
+                         (suffix.isEmpty() ? QString() : "." + suffix));
+    return QDir::cleanPath(targetDirectory + "/" + below);
 }
 
 TJPEGImage* TFileManagerModel::FindRecord(const QString& name) {

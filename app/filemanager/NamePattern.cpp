@@ -24,6 +24,12 @@ QString trimBlanks(const QString& text) {
 
 using TUserText = std::function<QString()>;
 
+// A name is taken by any directory entry, a link that leads nowhere included.
+bool entryExists(const QString& path) {
+    const QFileInfo entry(path);
+    return entry.exists() || entry.isSymLink();
+}
+
 } // namespace
 
 // Each row's value reads only the facts it names.
@@ -119,6 +125,18 @@ QString ExpandPattern(const QString& pattern, const TPatternSource& source,
     return result;
 }
 
+QString SafeRelativePath(const QString& relative) {
+    QStringList components = relative.split('/');
+    for (QString& component : components) {
+        for (QChar& c : component)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                c = '_';
+        if (component.isEmpty() || component == "." || component == "..")
+            component.fill('_', std::max<qsizetype>(component.size(), 1));
+    }
+    return components.join('/');
+}
+
 QString GetAttribute(const QString& line) {
     return line.section(' ', 0, 0);
 }
@@ -147,11 +165,11 @@ QString UniqueName(const QString& path) {
 QString UniqueName(const QString& path,
                    const std::function<QStringList(const QString&)>& companionsOf) {
     const auto taken = [&](const QString& candidate) {
-        if (QFileInfo::exists(candidate))
+        if (entryExists(candidate))
             return true;
         const QStringList companions = companionsOf(candidate);
         return std::any_of(companions.begin(), companions.end(),
-                           [](const QString& c) { return QFileInfo::exists(c); });
+                           [](const QString& c) { return entryExists(c); });
     };
     if (!taken(path))
         return path;

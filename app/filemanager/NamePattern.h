@@ -49,6 +49,12 @@ extern const std::array<TPatternToken, 21> PatternTokens;
 QString ExpandPattern(const QString& pattern, const TPatternSource& source,
                       const std::function<QString()>& userText);
 
+// A path below the target directory made of expanded patterns, with nothing
+// that could lead outside it or break a name: each component that is empty,
+// "." or ".." becomes as many "_" (one for an empty one), and control
+// characters become "_".
+QString SafeRelativePath(const QString& relative);
+
 // The first word of a name selection list line ("$YYYY Year" gives "$YYYY").
 QString GetAttribute(const QString& line);
 

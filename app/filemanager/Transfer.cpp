@@ -11,6 +11,7 @@
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
+#include "ReceivedFile.h"
 #include "ReceivedPicture.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QStorageInfo>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -44,8 +46,10 @@ QStringList thumbnailOf(const QString& path) {
     return {withSuffix(path, "thm")};
 }
 
+// The camera's seconds are an instant: taken as such, no local offset is
+// applied twice (once for today, once for the date).
 QDateTime cameraDate(uint32_t seconds) {
-    return ToQDateTime(SecondsToDateTime(seconds));
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
 }
 
 void setReadOnly(const QString& path) {
@@ -73,7 +77,8 @@ TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateT
     const double secondsLeft =
         std::max<qint64>(totalBytes - receivedBytes, 0) / rate.bytesPerSecond;
     const QTime left = QTime(0, 0).addSecs(int(std::lround(secondsLeft)) % 86400);
-    rate.timeLeft = QLocale::system().toString(left, QLocale::LongFormat);
+    // A duration: hours, minutes and seconds, no time zone and no AM/PM.
+    rate.timeLeft = left.toString("HH:mm:ss");
     return rate;
 }
 
@@ -208,10 +213,12 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
 
 QString TTransfer::destinationPath(const TTransferOptions& options) {
     QString path = model_.DestinationPath();
-    // Movies may have a directory of their own instead of the target directory.
-    if (options.downloadMoviesToDirectory && hasExtension(path, ".avi") &&
-        path.startsWith(model_.targetDirectory))
-        path = model_.moviesDirectory + path.mid(model_.targetDirectory.size());
+    // Movies may have a directory of their own instead of the target
+    // directory; without one chosen they stay in the target directory.
+    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty() &&
+        hasExtension(path, ".avi") && path.startsWith(model_.targetDirectory))
+        path =
+            QDir::cleanPath(model_.moviesDirectory + "/" + path.mid(model_.targetDirectory.size()));
     return path;
 }
 
@@ -372,6 +379,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         window_.notify(aborted, TTransferWindow::TNotice::Warning);
         return TEnd::Finished;
     }
+    flushReceivedFiles(options);
     const bool writesDisc = options.burnCD && hooks.writeDisc;
     const bool discStarted = writesDisc && hooks.writeDisc();
     if (!discStarted) {
@@ -387,6 +395,17 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
     if (options.emailPictures && hooks.showMail)
         hooks.showMail();
     return TEnd::Finished;
+}
+
+// Every name given is durable before the user hears that all arrived and may
+// delete the pictures from the card.
+void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
+    QStringList folders{model_.targetDirectory};
+    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty())
+        folders << model_.moviesDirectory;
+    for (const QString& folder : folders)
+        if (const int error = cdfile::flushFileSystem(QFile::encodeName(folder).toStdString()))
+            throw EInOutError(folder + ": " + QString::fromLocal8Bit(std::strerror(error)));
 }
 
 void TTransfer::afterTransferActions(const TTransferOptions& options) {

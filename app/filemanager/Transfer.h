@@ -112,6 +112,7 @@ class TTransfer {
     void commonTail(int item, const QString& path, const TTransferOptions& options);
     QDateTime keptDate(const QString& path) const;
     TEnd finishReceiving(const TTransferOptions& options);
+    void flushReceivedFiles(const TTransferOptions& options) const;
     void afterTransferActions(const TTransferOptions& options);
     void addToDisc(const TTransferOptions& options, const QString& path);
     QString text(const char* key, const char* def) const;

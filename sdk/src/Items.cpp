@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <optional>
 
 namespace fs = std::filesystem;
 using namespace cdsim;
@@ -98,18 +97,6 @@ cdError getData(const char* operation, cdHItem handle, cdHImageData* data, Choos
         auto& found = openItem(state, handle);
         *data = addData(state, found, choose(found));
     });
-}
-
-// The data's bytes, or nothing when its file cannot be read.
-std::optional<Bytes> bytesOf(const ImageData& data) {
-    if (data.file.empty()) {
-        return data.bytes;
-    }
-    std::ifstream in(data.file, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace
@@ -334,9 +321,13 @@ cdError CDGetImageData(cdHImageData handle, const cdStorage* storage,
         const ImageData data = imageData(state, handle);
         const std::string path = storage->path;
         onTransferThread(lock, [&] {
-            const auto bytes = bytesOf(data);
-            result = bytes ? writeBytes(*bytes, path, reporter(option, progress), context)
-                           : CD_ERR_FILE_NOT_FOUND;
+            if (data.file.empty()) {
+                result = writeBytes(data.bytes, path, reporter(option, progress), context);
+            } else if (!fs::is_regular_file(data.file)) {
+                result = CD_ERR_FILE_NOT_FOUND;
+            } else {
+                result = copyFile(data.file.string(), path, reporter(option, progress), context);
+            }
         });
     });
     return code != CD_OK ? code : result;

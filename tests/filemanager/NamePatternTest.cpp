@@ -151,6 +151,35 @@ TEST(UniqueName, FirstFreeNumberedName) {
     // A dotted name keeps all but its extension.
     touch("2003.05.17.jpg");
     EXPECT_EQ(UniqueName(dir + "/2003.05.17.jpg"), dir + "/2003.05.17_1.jpg");
+    // A link that leads nowhere takes its name too: writing there would fail.
+    QFile::link(dir + "/nowhere", dir + "/IMG_0002.jpg");
+    EXPECT_EQ(UniqueName(dir + "/IMG_0002.jpg"), dir + "/IMG_0002_1.jpg");
+    // So does a companion's: the EXIF text of IMG_0003 is the user's.
+    touch("IMG_0003.txt");
+    const auto withText = [](const QString& p) { return QStringList{p.chopped(4) + ".txt"}; };
+    EXPECT_EQ(UniqueName(dir + "/IMG_0003.jpg", withText), dir + "/IMG_0003_1.jpg");
+}
+
+// Camera data (model, owner, card names) and the user's text fill the
+// patterns: whatever they hold, the path stays below the target directory
+// and its names hold no control characters.
+TEST(SafeRelativePath, NothingLeadsOutside) {
+    const struct {
+        QString expanded, safe;
+    } cases[] = {
+        {"2003-05-17/IMG_0001.jpg", "2003-05-17/IMG_0001.jpg"},
+        {"../IMG_0001.jpg", "__/IMG_0001.jpg"},
+        {"../../etc/passwd", "__/__/etc/passwd"},
+        {"./x/../IMG.jpg", "_/x/__/IMG.jpg"},
+        {"..", "__"},
+        {"/abs/IMG.jpg", "_/abs/IMG.jpg"},
+        {"a//IMG.jpg", "a/_/IMG.jpg"},
+        {"IMG\r\nforged\x7f.jpg", "IMG__forged_.jpg"},
+        {"...jpg", "...jpg"},
+        {"..hidden/x.jpg", "..hidden/x.jpg"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeRelativePath(c.expanded), c.safe) << c.expanded.toStdString();
 }
 
 } // namespace

@@ -436,8 +436,10 @@ TEST(TransferRateTest, RateAndTimeLeft) {
     } cases[] = {
         {0, 5000, 3, 0, "--"},    // nothing received yet
         {1000, 5000, 0, 0, "--"}, // no time has passed
-        {1000, 5000, 2, 500, QLocale::system().toString(QTime(0, 0, 8), QLocale::LongFormat)},
-        {5000, 5000, 4, 1250, QLocale::system().toString(QTime(0, 0), QLocale::LongFormat)},
+        // A duration: no time zone, no AM/PM, whatever the system's format.
+        {1000, 5000, 2, 500, "00:00:08"},
+        {1000, 400000000, 2, 500, "06:13:18"},
+        {5000, 5000, 4, 1250, "00:00:00"},
     };
     for (const Case& c : cases) {
         const TTransferRate rate =
