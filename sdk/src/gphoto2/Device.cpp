@@ -97,6 +97,14 @@ Widget widgetOf(CameraWidget* widget) {
             found.value = value;
         }
     }
+    if (type == GP_WIDGET_RANGE) {
+        float value = 0;
+        float minimum = 0;
+        float step = 0;
+        gp_widget_get_value(widget, &value);
+        gp_widget_get_range(widget, &minimum, &found.maximum, &step);
+        found.value = std::to_string(static_cast<long>(value));
+    }
     if (type == GP_WIDGET_MENU || type == GP_WIDGET_RADIO) {
         for (int i = 0; i < gp_widget_count_choices(widget); ++i) {
             const char* choice = nullptr;

@@ -9,10 +9,11 @@ namespace cdgp {
 
 struct Widget {
     std::string name;
-    std::string value;
-    std::vector<std::string> choices;
+    std::string value{};
+    std::vector<std::string> choices{};
     bool readOnly = false;
-    std::vector<Widget> children;
+    float maximum = 0; // of a range: its end, the value being its position
+    std::vector<Widget> children{};
 };
 
 // The widget named name anywhere in the tree, or null.
