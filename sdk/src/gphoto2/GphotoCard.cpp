@@ -21,9 +21,21 @@ using cdsim::Failure;
 namespace cdgp {
 namespace {
 
-// Movies and sound files are read only this far for their metadata: a movie's
-// picture size is in its first header, its shooting details in its ".THM".
-constexpr uint64_t headBytes = 64 * 1024;
+// How far a file is read for its metadata, 0 for all of it: a JPEG picture's
+// EXIF data and frame header come before its picture data, a movie's picture
+// size is in its first header and its shooting details in its ".THM". RAW
+// files keep their EXIF data anywhere.
+uint64_t metadataBytes(uint32_t format, bool retry) {
+    switch (format) {
+    case CD_FORMAT_JPEG:
+        return retry ? 0 : 256 * 1024;
+    case CD_FORMAT_MOVIE:
+    case CD_FORMAT_SOUND:
+        return 64 * 1024;
+    default:
+        return 0;
+    }
+}
 
 bool isGone(int result) {
     return result == GP_ERROR_IO_USB_FIND || result == GP_ERROR_MODEL_NOT_FOUND;
@@ -67,6 +79,11 @@ void writeLocal(const fs::path& file, const Bytes& bytes, int64_t modified) {
         const timespec times[2] = {{modified, 0}, {modified, 0}};
         utimensat(AT_FDCWD, file.c_str(), times, 0);
     }
+}
+
+void logFailure(const GphotoError& error, const std::string& outcome) {
+    std::clog << "cdsdk: " << error.call << ": " << error.text << " (" << error.result << "), "
+              << outcome << "\n";
 }
 
 } // namespace
@@ -124,8 +141,7 @@ std::vector<Detected> offeredCameras() {
         }
         return found;
     } catch (const GphotoError& error) {
-        std::clog << "cdsdk: " << error.call << ": " << error.text << " (" << error.result
-                  << "); no camera found\n";
+        logFailure(error, "no camera found");
         return {};
     }
 }
@@ -137,8 +153,7 @@ template <class Call> auto GphotoCard::call(Call&& work) {
         return onWorker(std::forward<Call>(work));
     } catch (const GphotoError& error) {
         const cdError code = codeOfResult(error.result);
-        std::clog << "cdsdk: " << error.call << ": " << error.text << " (" << error.result
-                  << "), answered as code " << code << "\n";
+        logFailure(error, "answered as code " + std::to_string(code));
         if (isGone(error.result) && connected_.exchange(false)) {
             disconnected_();
         }
@@ -172,6 +187,9 @@ bool GphotoCard::pollEvents() {
         device_->waitForEvent(100);
         return true;
     } catch (const GphotoError& error) {
+        if (error.result != GP_ERROR_NOT_SUPPORTED) {
+            logFailure(error, "events no longer read");
+        }
         if (isGone(error.result) && connected_.exchange(false)) {
             disconnected_();
         }
@@ -283,25 +301,32 @@ fs::path GphotoCard::scratch() {
 
 // The files are read into a scratch folder under their own folder's name,
 // with the camera's file times, so the metadata reader sees what it would on
-// a card; they are gone again afterwards.
+// a card; they are gone again afterwards. A JPEG picture whose start does not
+// read is read whole.
 cdsim::ItemMetadata GphotoCard::metadata(const cdsim::ItemFiles& files,
                                           const cdsim::CameraDescription* camera) {
-    const bool headOnly = files.format == CD_FORMAT_MOVIE || files.format == CD_FORMAT_SOUND;
-    const auto fetch = [&](const fs::path& file) {
+    cdsim::ItemMetadata found = metadataOf(files, camera, false);
+    return found.readable || files.format != CD_FORMAT_JPEG ? found
+                                                             : metadataOf(files, camera, true);
+}
+
+cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
+                                            const cdsim::CameraDescription* camera, bool whole) {
+    const auto fetch = [&](const fs::path& file, uint64_t head) {
         const fs::path local = scratch() / file.parent_path().filename() / file.filename();
         const auto [bytes, modified] = call([&] {
             const FileEntry* found = entry(file.string());
-            Bytes read = headOnly && file == files.main
-                             ? device_->readHead(file.string(), headBytes)
-                             : device_->read(file.string(), FileKind::Normal, {});
+            Bytes read = head > 0 ? device_->readHead(file.string(), head)
+                                  : device_->read(file.string(), FileKind::Normal, {});
             return std::pair(std::move(read), found ? found->modified : int64_t(0));
         });
         writeLocal(local, bytes, modified);
         return local;
     };
-    cdsim::ItemFiles local{fetch(files.main), {}, {}, files.format};
+    cdsim::ItemFiles local{fetch(files.main, metadataBytes(files.format, whole)), {}, {},
+                           files.format};
     if (!files.thumbnail.empty()) {
-        local.thumbnail = fetch(files.thumbnail);
+        local.thumbnail = fetch(files.thumbnail, 0);
     }
     cdsim::ItemMetadata found = readMetadata(local, camera);
     std::error_code error;

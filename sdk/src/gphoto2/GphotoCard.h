@@ -62,6 +62,8 @@ class GphotoCard final : public cdsim::Card {
     template <class Call> auto call(Call&& work);
     const FileEntry* entry(const std::string& path);
     Bytes read(const std::string& path);
+    cdsim::ItemMetadata metadataOf(const cdsim::ItemFiles& files,
+                                   const cdsim::CameraDescription* camera, bool whole);
     void makeFolders(const std::filesystem::path& folder);
     std::filesystem::path scratch();
     bool pollEvents();
