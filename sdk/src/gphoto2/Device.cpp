@@ -121,6 +121,18 @@ Widget widgetOf(CameraWidget* widget) {
     return found;
 }
 
+// Every camera the drivers know, loaded once: loading opens every driver,
+// which takes longer than a whole card's listing. On the worker only.
+CameraAbilitiesList* knownCameras(GPContext* context) {
+    static CameraAbilitiesList* const loaded = [context] {
+        CameraAbilitiesList* list = nullptr;
+        check("gp_abilities_list_new", gp_abilities_list_new(&list));
+        check("gp_abilities_list_load", gp_abilities_list_load(list, context));
+        return list;
+    }();
+    return loaded;
+}
+
 class LibDevice final : public Device {
   public:
     explicit LibDevice(const Detected& camera) {
@@ -313,17 +325,13 @@ class LibDevice final : public Device {
 
   private:
     void choose(const Detected& camera) {
-        CameraAbilitiesList* abilitiesList = nullptr;
-        check("gp_abilities_list_new", gp_abilities_list_new(&abilitiesList));
-        int result = gp_abilities_list_load(abilitiesList, context_);
-        const int model = result < GP_OK ? result
-                                         : gp_abilities_list_lookup_model(abilitiesList,
-                                                                          camera.model.c_str());
+        CameraAbilitiesList* abilitiesList = knownCameras(context_);
+        const int model = gp_abilities_list_lookup_model(abilitiesList, camera.model.c_str());
         CameraAbilities abilities;
+        int result = GP_OK;
         if (model >= GP_OK) {
             result = gp_abilities_list_get_abilities(abilitiesList, model, &abilities);
         }
-        gp_abilities_list_free(abilitiesList);
         check("gp_abilities_list_lookup_model", model);
         check("gp_abilities_list_get_abilities", result);
         check("gp_camera_set_abilities", gp_camera_set_abilities(camera_, abilities));
