@@ -63,6 +63,12 @@ typedef struct cdsimOpenCounts {
 } cdsimOpenCounts;
 void cdsimGetOpenCounts(cdsimOpenCounts* counts);
 
+/* Makes every transfer to a computer file that has written percent (25, 50
+   or 75) of its bytes write one byte to notifyDescriptor and then stop for
+   good, as a process killed in the middle of a transfer would; 0 lets them
+   run through. For tests that kill the process. */
+void cdsimHoldTransfersAt(uint32_t percent, int notifyDescriptor);
+
 /* Forgets armed failures and plugs the camera in again. */
 void cdsimReset(void);
 

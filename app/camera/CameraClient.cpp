@@ -3,6 +3,9 @@
 #include "Errors.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <climits>
 #include <cstddef>
 #include <cstring>
 
@@ -22,6 +25,14 @@ QString textOf(const char* buffer, size_t capacity) {
 
 QString nameOf(const char* buffer) {
     return textOf(buffer, TS_NAME_SIZE - 1);
+}
+
+// A destination as the bridge takes it. A name longer than a file system
+// holds is said as such, not as a failure of the camera.
+QByteArray destinationOf(const QString& path) {
+    if (QFile::encodeName(QFileInfo(path).fileName()).size() > NAME_MAX)
+        throw EInOutError(path + ": " + QString::fromLocal8Bit(std::strerror(ENAMETOOLONG)));
+    return QFile::encodeName(path);
 }
 
 } // namespace
@@ -155,15 +166,15 @@ void DeletePicture(int index) {
 }
 
 void GetThumbnail(int index, const QString& path) {
-    CheckResult(tsGetThumbnail(index, QFile::encodeName(path).constData()));
+    CheckResult(tsGetThumbnail(index, destinationOf(path).constData()));
 }
 
 void GetPicture(int index, const QString& path, bool skipPicture) {
-    CheckResult(tsGetPicture(index, QFile::encodeName(path).constData(), skipPicture ? 1 : 0));
+    CheckResult(tsGetPicture(index, destinationOf(path).constData(), skipPicture ? 1 : 0));
 }
 
 void GetMovie(int index, const QString& path) {
-    CheckResult(tsGetMovie(index, QFile::encodeName(path).constData()));
+    CheckResult(tsGetMovie(index, destinationOf(path).constData()));
 }
 
 } // namespace tesselink

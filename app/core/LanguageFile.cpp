@@ -1,9 +1,12 @@
 #include "LanguageFile.h"
 
+#include "Errors.h"
 #include "Format.h"
+#include "Log.h"
 #include "ProgramFolder.h"
 
 #include <QDir>
+#include <QSet>
 #include <mutex>
 
 namespace {
@@ -25,6 +28,28 @@ void record(TLanguageRead::Kind kind, const QString& section, const QString& key
     std::lock_guard lock(r.mutex);
     if (r.active)
         r.reads.append({kind, section, key, def});
+}
+
+// A translation with a stray "%" or one "%s" too many must not stop a flow:
+// its text is told once in the log and the built-in one used instead.
+QString formatTranslation(const QString& section, const QString& key, const QString& text,
+                          const QString& def, const QStringList& args) {
+    try {
+        return Format(text, args);
+    } catch (const EFormatError& error) {
+        if (text == def)
+            throw;
+        static std::mutex mutex;
+        static QSet<QString> told;
+        const QString name = "[" + section + "] " + key;
+        std::unique_lock lock(mutex);
+        const bool first = !told.contains(name);
+        told.insert(name);
+        lock.unlock();
+        if (first)
+            LogLine("Language file text " + name + " is not used: " + error.message());
+        return Format(def, args);
+    }
 }
 
 } // namespace
@@ -56,7 +81,7 @@ QString TLanguageFile::read(const QString& section, const QString& key, const QS
 QString TLanguageFile::readFormatted(const QString& section, const QString& key, const QString& def,
                                      const QStringList& args) const {
     record(TLanguageRead::Formatted, section, key, def);
-    return Format(ini_.readString(section, key, def), args);
+    return formatTranslation(section, key, ini_.readString(section, key, def), def, args);
 }
 
 QString TLanguageFile::readMultiLine(const QString& section, const QString& key,
@@ -65,7 +90,7 @@ QString TLanguageFile::readMultiLine(const QString& section, const QString& key,
     QStringList breaks;
     for (int i = 0; i < 10; ++i)
         breaks << "\n";
-    return Format(ini_.readString(section, key, def), breaks);
+    return formatTranslation(section, key, ini_.readString(section, key, def), def, breaks);
 }
 
 QString LanguageFolder() {

@@ -8,6 +8,24 @@
 #include <QDateTime>
 #include <algorithm>
 
+namespace {
+
+// Texts from the camera and the card (file names, owner) end up in messages;
+// escaped, a line break in them cannot forge a line of the log.
+QString withControlsEscaped(const QString& message) {
+    QString escaped;
+    escaped.reserve(message.size());
+    for (const QChar c : message) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
 TDebugLog& TDebugLog::instance() {
     static TDebugLog log;
     return log;
@@ -50,7 +68,7 @@ QString TDebugLog::timeStamp() {
 
 void TDebugLog::line(const QString& message) {
     const QByteArray prefix = (timeStamp() + ":").toUtf8();
-    const QByteArray text = message.toUtf8();
+    const QByteArray text = withControlsEscaped(message).toUtf8();
     const qsizetype room = MaxLineLength - prefix.size();
     QByteArray bytes;
     // A long message is split over several lines, each with its own time

@@ -3,13 +3,13 @@
 
 #include "Collection.h"
 #include "Frame.h"
+#include "ReceivedFile.h"
 
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace tesselink {
 namespace {
@@ -20,54 +20,27 @@ void writeData(cdHImageData data, const std::string& path, bool withProgress) {
                          withProgress ? CD_PROGRESS_REPORT : CD_PROGRESS_NONE));
 }
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-    ~FileDescriptor() {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return descriptor_; }
-    int release() { return std::exchange(descriptor_, -1); }
-
-  private:
-    int descriptor_;
-};
-
-bool writeAll(int descriptor, const char* bytes, ssize_t count) {
-    while (count > 0) {
-        const ssize_t written = ::write(descriptor, bytes, static_cast<size_t>(count));
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        count -= written;
-    }
-    return true;
-}
-
-// Copies source to destination, replacing a file of that name.
+// Copies source to a new file at destination; an existing destination is
+// never replaced.
 void copyFile(const std::string& source, const std::string& destination) {
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
         fail(TS_ERR_FILE_OPEN);
     }
-    FileDescriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.get() < 0) {
+    cdfile::NewFile out(destination);
+    struct stat status {};
+    const bool created = out.error() == 0;
+    const bool copied = created && ::fstat(in, &status) == 0 &&
+                        out.appendFile(in, static_cast<uint64_t>(status.st_size)) == 0;
+    ::close(in);
+    if (!created) {
         fail(TS_ERR_FILE_CREATE);
     }
-    char block[4096];
-    ssize_t got = 0;
-    while ((got = ::read(in.get(), block, sizeof block)) > 0) {
-        if (!writeAll(out.get(), block, got)) {
-            fail(TS_ERR_FILE_WRITE);
-        }
-    }
-    if (got < 0 || ::close(out.release()) != 0) {
+    if (!copied) {
         fail(TS_ERR_FILE_WRITE);
+    }
+    if (const int named = out.commit()) {
+        fail(named == EEXIST ? TS_ERR_FILE_CREATE : TS_ERR_FILE_WRITE);
     }
 }
 
@@ -82,7 +55,7 @@ void setShootingTime(cdHItem item, const std::string& path) {
     check(CDGetImageItemProperty(item, CD_ITEMPROP_TIME, &size, &seconds));
     enumeration.release();
     const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
-    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
         fail(TS_ERR_FILE_TIME);
     }
 }

@@ -70,8 +70,11 @@ class FolderCard final : public Card {
 
     cdError transfer(const fs::path& file, const std::string& path,
                      cdProgressCallbackFunction progress, cdContext context) override {
-        const auto bytes = readFile(file);
-        return bytes ? writeBytes(*bytes, path, progress, context) : CD_ERR_FILE_NOT_FOUND;
+        std::error_code error;
+        if (!fs::is_regular_file(file, error)) {
+            return CD_ERR_FILE_NOT_FOUND;
+        }
+        return copyFile(file.string(), path, progress, context);
     }
 
     void remove(const fs::path& file) override {

@@ -1,32 +1,64 @@
 #include "Transfer.h"
 
-#include <algorithm>
-#include <fstream>
+#include "ReceivedFile.h"
+#include "State.h"
+#include "cdsdk_simcontrol.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <unistd.h>
 
 namespace cdsim {
+namespace {
 
-cdError writeBytes(const Bytes& bytes, const std::string& path, cdProgressCallbackFunction progress,
-                   cdContext context) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return CD_ERR_FILE_IO;
-    }
-    const auto report = [&](uint32_t percent) {
+struct Hold {
+    std::atomic<uint32_t> percent{0}; // 0: transfers run through
+    std::atomic<int> notify{-1};
+};
+
+Hold& hold() {
+    static Hold instance;
+    return instance;
+}
+
+// Reports progress and, when a test asked for it, stops the transfer for good
+// once the percentage it named has been written.
+cdfile::Progress progressOf(cdProgressCallbackFunction progress, cdContext context) {
+    return [progress, context](uint32_t percent) {
         if (progress) {
             progress(percent, CD_PROGRESS_STATUS_TRANSFER, context);
         }
+        if (percent != 0 && percent == hold().percent.load()) {
+            const char held = 1;
+            (void)!::write(hold().notify.load(), &held, 1);
+            std::mutex mutex;
+            std::condition_variable never;
+            std::unique_lock<std::mutex> lock(mutex);
+            never.wait(lock, [] { return false; });
+        }
     };
-    report(0);
-    const size_t step = (bytes.size() + 3) / 4;
-    for (uint32_t quarter = 1; quarter <= 4; ++quarter) {
-        const size_t begin = std::min(bytes.size(), step * (quarter - 1));
-        const size_t end = std::min(bytes.size(), step * quarter);
-        out.write(reinterpret_cast<const char*>(bytes.data() + begin),
-                  static_cast<std::streamsize>(end - begin));
-        report(quarter * 25);
-    }
-    out.close();
-    return out ? CD_OK : CD_ERR_FILE_IO;
+}
+
+cdError codeOf(int error) {
+    return error == 0 ? CD_OK : CD_ERR_FILE_IO;
+}
+
+} // namespace
+
+cdError writeBytes(const Bytes& bytes, const std::string& path, cdProgressCallbackFunction progress,
+                   cdContext context) {
+    return codeOf(
+        cdfile::writeNewFile(path, bytes.data(), bytes.size(), progressOf(progress, context)));
+}
+
+cdError copyFile(const std::string& source, const std::string& path,
+                 cdProgressCallbackFunction progress, cdContext context) {
+    return codeOf(cdfile::copyToNewFile(source, path, progressOf(progress, context)));
 }
 
 } // namespace cdsim
+
+extern "C" void cdsimHoldTransfersAt(uint32_t percent, int notifyDescriptor) {
+    cdsim::hold().notify = notifyDescriptor;
+    cdsim::hold().percent = percent;
+}

@@ -11,10 +11,15 @@
 
 namespace cdsim {
 
-// Writes bytes to the file at path in four steps, reporting 0 and then the
-// percentage after each step when progress is given.
+// Writes bytes to a new file at path in four steps, reporting 0 and then the
+// percentage after each step when progress is given. An existing path is
+// never replaced.
 cdError writeBytes(const Bytes& bytes, const std::string& path, cdProgressCallbackFunction progress,
                    cdContext context);
+
+// The same for the content of the file at source.
+cdError copyFile(const std::string& source, const std::string& path,
+                 cdProgressCallbackFunction progress, cdContext context);
 
 // The reporter an operation's progress option asks for.
 inline cdProgressCallbackFunction reporter(uint32_t option, cdProgressCallbackFunction progress) {

@@ -1,10 +1,17 @@
 #include "BridgeSession.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <mutex>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -62,10 +69,114 @@ TEST_F(TransferTest, SkippingThePictureWritesOnlyTheSoundNote) {
     EXPECT_FALSE(QFile::exists(destination));
     EXPECT_EQ(contents(destination + ".wav"), fixture::soundBytes());
 
+    QFile::remove(destination + ".wav");
     fixture::writeFile(destination, "written before");
     ASSERT_EQ(tsGetPicture(2, local8(destination).c_str(), 1)->code, 0);
     EXPECT_EQ(contents(destination), "written before");
     EXPECT_EQ(modified(destination), 1083827289); // 2004-05-06 07:08:09
+}
+
+// Every way a file reaches the disk, from the camera or from a folder: a
+// name that is taken, by a file or by a link leading nowhere, keeps what it
+// had, and no other file appears.
+TEST_F(TransferTest, NoExportReplacesWhatIsThere) {
+    const auto camera = openStandardCamera();
+    const QString out = testenv::newFolder("out");
+    const QString nowhere = testenv::newFolder("elsewhere") + "/written";
+    fixture::writeFile(out + "/IMG_0005.JPG", "earlier picture");
+    QFile::link(nowhere, out + "/MVI_0007.AVI");
+    EXPECT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, CD_ERR_FILE_IO);
+    EXPECT_EQ(tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str())->code, CD_ERR_FILE_IO);
+    EXPECT_EQ(contents(out + "/IMG_0005.JPG"), "earlier picture");
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+
+    const QString folder = testenv::newFolder("card");
+    fixture::writeFile(folder + "/CRW_0003.CRW", "raw data");
+    fixture::writeFile(folder + "/CRW_0003.THM", "raw thumbnail");
+    tsClosePicCollection();
+    openFolder(folder, {0, 1, 0, 0});
+    QFile::link(nowhere, out + "/CRW_0003.thm");
+    EXPECT_EQ(tsGetThumbnail(0, local8(out + "/CRW_0003.thm").c_str())->code, TS_ERR_FILE_CREATE);
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot),
+              (QStringList{"CRW_0003.thm", "IMG_0005.JPG", "MVI_0007.AVI"}));
+}
+
+// The standard camera with a movie of some megabytes.
+fixture::CameraFolder cameraWithLargeMovie(qsizetype megabytes) {
+    auto camera = fixture::standardCamera(testenv::newFolder("camera"));
+    QFile movie(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI");
+    EXPECT_TRUE(movie.open(QIODevice::Append));
+    movie.write(QByteArray(megabytes << 20, 'm'));
+    return camera;
+}
+
+QStringList allEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// A process killed half way through a movie leaves no file under the movie's
+// name; the next transfer into that folder writes it whole and clears away
+// what the killed one left.
+TEST_F(TransferTest, AKilledTransferLeavesNoPartialFile) {
+    const auto camera = cameraWithLargeMovie(24);
+    const QString out = testenv::newFolder("out");
+    const std::string movie = local8(out + "/MVI_0007.AVI");
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        camera.plugIn();
+        cdsimHoldTransfersAt(50, held[1]);
+        if (tsConnect()->code == 0 && tsGetVolume(1)->code == 0 &&
+            tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code == 0)
+            tsGetMovie(3, movie.c_str());
+        _exit(1);
+    }
+    close(held[1]); // a child that ends before the hold ends the read
+    char byte = 0;
+    ASSERT_EQ(read(held[0], &byte, 1), 1);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const QStringList left = allEntries(out);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_TRUE(left[0].startsWith(".lumvik-")) << left[0].toStdString();
+
+    camera.plugIn();
+    ASSERT_EQ(tsConnect()->code, 0);
+    ASSERT_EQ(tsGetVolume(1)->code, 0);
+    ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code, 0);
+    ASSERT_EQ(tsGetMovie(3, movie.c_str())->code, 0);
+    EXPECT_EQ(allEntries(out), QStringList{"MVI_0007.AVI"});
+    EXPECT_EQ(contents(out + "/MVI_0007.AVI"),
+              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
+}
+
+// A disk that fills during a movie: the export fails, the picture received
+// before stays whole, and nothing of the movie is left.
+TEST_F(TransferTest, AFullDiskLeavesTheEarlierFilesWholeAndNoPartialOne) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system as the target needs root";
+    const QString out = testenv::newFolder("small");
+    if (mount("tmpfs", local8(out).c_str(), "tmpfs", 0, "size=2m") != 0)
+        GTEST_SKIP() << "no tmpfs could be mounted: " << strerror(errno);
+    const auto camera = cameraWithLargeMovie(3);
+    camera.plugIn();
+    ASSERT_EQ(tsConnect()->code, 0);
+    ASSERT_EQ(tsGetVolume(1)->code, 0);
+    ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code, 0);
+    EXPECT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, 0);
+    const tsResult* movie = tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str());
+    EXPECT_EQ(movie->code, CD_ERR_FILE_IO);
+    EXPECT_EQ(statusName(movie), "tsGetMovie");
+    const QStringList left = allEntries(out);
+    const QByteArray whole = contents(camera.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG");
+    const QByteArray received = contents(out + "/IMG_0005.JPG");
+    umount(local8(out).c_str());
+    EXPECT_EQ(left, (QStringList{"IMG_0005.JPG", "IMG_0005.JPG.wav"}));
+    EXPECT_EQ(received, whole);
 }
 
 TEST_F(TransferTest, CameraThumbnailsAndMovies) {

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <cstring>
+#include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,11 +101,39 @@ TEST_F(CameraClientTest, FolderCollectionWithPathsOutsideAscii) {
     EXPECT_THROW(tesselink::GetPicture(0, out + "/Bild.jpg", true), ECameraError);
     EXPECT_FALSE(QFile::exists(out + "/Bild.jpg"));
     EXPECT_TRUE(QFile::exists(out + "/Bild.wav"));
+    QFile::remove(out + "/Bild.wav"); // a received file is never replaced
     tesselink::GetPicture(0, out + "/Bild.jpg", false);
     EXPECT_TRUE(QFile::exists(out + "/Bild.jpg"));
     EXPECT_THROW(tesselink::GetMovie(0, out + "/film.avi"), ECameraError);
     tesselink::ClosePicCollection();
     EXPECT_EQ(tesselink::GetNrOfPicturesOnCamera(), 0);
+}
+
+// Names from patterns and the camera can be longer than a file system holds.
+TEST_F(CameraClientTest, ANameTooLongIsSaidSoNotACameraFailure) {
+    const auto camera = fixture::standardCamera(testenv::newFolder("camera"));
+    camera.plugIn();
+    tesselink::Connect();
+    tesselink::GetVolume(1);
+    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", {});
+    const QString out = testenv::newFolder("out");
+    // 254 bytes in 129 characters fit; one character more does not.
+    const QString longest = QString(125, QChar(0xe9)) + ".jpg";
+    tesselink::GetThumbnail(2, out + "/" + longest);
+    EXPECT_TRUE(QFile::exists(out + "/" + longest));
+    const QString tooLong = out + "/" + QString(126, QChar(0xe9)) + ".jpg";
+    const auto receives = std::vector<std::function<void()>>{
+        [&] { tesselink::GetThumbnail(2, tooLong); },
+        [&] { tesselink::GetPicture(2, tooLong, false); },
+        [&] { tesselink::GetMovie(3, tooLong); }};
+    for (const auto& receive : receives) {
+        try {
+            receive();
+            ADD_FAILURE() << "a name of 256 bytes was written";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.message(), tooLong + ": File name too long");
+        }
+    }
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "LanguageFile.h"
 #include "Errors.h"
 #include "LanguageCheck.h"
+#include "Log.h"
 #include "ProgramFolder.h"
+#include "TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using languagecheck::WriteLanguageFile;
@@ -27,7 +30,33 @@ TEST(LanguageFile, ReadsFromTheFileOrTheDefault) {
     EXPECT_EQ(language.readMultiLine("Form_main", "hint_two", ""), "erste\nzweite");
     EXPECT_EQ(language.readMultiLine("Form_main", "absent", "line one\nline two"),
               "line one\nline two");
-    EXPECT_THROW(language.readFormatted("Form_main", "infomsg_x", "", {"7"}), EFormatError);
+    EXPECT_THROW(language.readFormatted("Form_main", "absent", "%s of %s", {"7"}), EFormatError);
+}
+
+// A translation the formatter rejects would end whatever flow shows it: it is
+// told once in the log and the built-in text takes its place.
+TEST(LanguageFile, RejectedTranslationFallsBackToTheBuiltInText) {
+    WriteLanguageFile("deutsch", "[VERSION]\nversion=3\n"
+                                 "[Form_filemanager]\n"
+                                 "progress=Bild %s von %s, noch %s\n"
+                                 "hint=100% sicher%sZeile zwei\n");
+    const QString log = testenv::newFolder("log") + "/log.txt";
+    TDebugLog::instance().create(log);
+    TLanguageFile language;
+    language.open("deutsch");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(language.readFormatted("Form_filemanager", "progress", "Picture %s of %s",
+                                         {"2", "5"}),
+                  "Picture 2 of 5");
+        EXPECT_EQ(language.readMultiLine("Form_filemanager", "hint", "Sure%sLine two"),
+                  "Sure\nLine two");
+    }
+    TDebugLog::instance().close();
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(written.count("[Form_filemanager] progress"), 1) << written.toStdString();
+    EXPECT_EQ(written.count("[Form_filemanager] hint"), 1) << written.toStdString();
 }
 
 TEST(LanguageFile, MissingFileReadsDefaultsWithVersionZero) {
@@ -109,5 +138,6 @@ TEST(LanguageFile, MultiLineReadHasTenLineBreaks) {
     TLanguageFile language;
     language.open("hints");
     EXPECT_EQ(language.readMultiLine("Form_main", "hint_ten", ""), QString("a\n").repeated(10));
-    EXPECT_THROW(language.readMultiLine("Form_main", "hint_eleven", ""), EFormatError);
+    // Eleven are one too many: the built-in text is shown instead.
+    EXPECT_EQ(language.readMultiLine("Form_main", "hint_eleven", "built in"), "built in");
 }

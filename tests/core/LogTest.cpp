@@ -86,6 +86,20 @@ TEST(DebugLog, LineFormatAndLongMessagesSplit) {
     }
 }
 
+// A card file name with a line break cannot add a line of its own.
+TEST(DebugLog, ControlCharactersAreEscaped) {
+    LogGuard guard;
+    const QString path = testenv::newFolder("controls") + "/log.txt";
+    TDebugLog::instance().create(path);
+    LogLine("Filename_on_pc=IMG\r\n" + TDebugLog::timeStamp() + ":Forged\t\x7f.jpg");
+    TDebugLog::instance().close();
+    const QList<QByteArray> written = lines(path);
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(written[0].endsWith(
+        ("IMG\\x0d\\x0a" + TDebugLog::timeStamp() + ":Forged\\x09\\x7f.jpg\r").toUtf8()))
+        << written[0].constData();
+}
+
 TEST(DebugLog, LinesFromTwoThreadsNeverInterleave) {
     LogGuard guard;
     const QString path = testenv::newFolder("threads") + "/log.txt";

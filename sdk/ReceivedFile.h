@@ -1,0 +1,70 @@
+#pragma once
+// The one way a file received from a camera reaches the disk, for every camera
+// backend and for the bridge's own copies. The bytes go to a temporary file in
+// the destination's folder, which gets the destination's name only once it is
+// whole and flushed, and never in place of an existing entry (a dangling link
+// included). So a crash, a kill, a full disk or a file-size limit leaves no
+// partial file under a picture's name, at most a temporary file that
+// isTemporaryName() recognises and the next run in that folder removes.
+//
+// Errors are errno values (0 is success): EEXIST when the name was taken,
+// ENAMETOOLONG for a name the file system cannot hold, ENOSPC, EFBIG, EIO...
+// On any error the temporary file is gone and the destination untouched.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace cdfile {
+
+// Told 0 before the first byte, then 25, 50, 75 and 100 as each quarter of the
+// file has been written, on the writing thread.
+using Progress = std::function<void(uint32_t percent)>;
+
+// A new file being received. Nothing has the destination's name until commit().
+class NewFile {
+  public:
+    explicit NewFile(std::string destination);
+    ~NewFile(); // removes the temporary file unless it was committed
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    int error() const { return error_; }
+    // The temporary file's descriptor, for setting its times before commit().
+    int descriptor() const { return descriptor_; }
+    // Appends bytes; a backend that receives a file in pieces appends each.
+    int appendBytes(const void* bytes, size_t size, const Progress& progress = {});
+    // Appends the size bytes of the file source from its offset 0.
+    int appendFile(int source, uint64_t size, const Progress& progress = {});
+    // Flushes the data and gives the file its name.
+    int commit();
+
+  private:
+    int fail(int error);
+    int appendQuarters(uint64_t size, const Progress& progress,
+                       const std::function<int(uint64_t offset, uint64_t count)>& copy);
+
+    std::string destination_;
+    std::string temporary_;
+    int descriptor_ = -1;
+    int error_ = 0;
+    uint64_t written_ = 0;
+};
+
+// Writes bytes to a new file at destination.
+int writeNewFile(const std::string& destination, const void* bytes, size_t size,
+                 const Progress& progress = {});
+
+// Copies the file at source to a new file at destination.
+int copyToNewFile(const std::string& source, const std::string& destination,
+                  const Progress& progress = {});
+
+// Whether a file name is one of the temporary files above.
+bool isTemporaryName(std::string_view fileName);
+
+// Removes the temporary files that ended processes left in folder.
+void removeLeftTemporaries(const std::string& folder);
+
+} // namespace cdfile

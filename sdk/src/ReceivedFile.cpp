@@ -1,0 +1,286 @@
+#include "ReceivedFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace cdfile {
+namespace {
+
+// ".lumvik-PID-N.part": hidden, never a camera file's name, and the process
+// that writes it is named so that a later run knows when it is left over.
+constexpr std::string_view Prefix = ".lumvik-";
+constexpr std::string_view Suffix = ".part";
+
+// Large blocks: a copy costs its system calls, not its bytes.
+constexpr size_t BlockSize = size_t(4) << 20;
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+std::string temporaryIn(const std::string& folder) {
+    static std::atomic<unsigned> counter{0};
+    const std::string separator = folder.ends_with('/') ? "" : "/";
+    return folder + separator + std::string(Prefix) + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + std::string(Suffix);
+}
+
+// The process id in a temporary file's name; 0 when the name is none.
+pid_t writerOf(std::string_view name) {
+    if (!name.starts_with(Prefix) || !name.ends_with(Suffix)) {
+        return 0;
+    }
+    name.remove_prefix(Prefix.size());
+    name.remove_suffix(Suffix.size());
+    const auto dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size()) {
+        return 0;
+    }
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (i != dash && (name[i] < '0' || name[i] > '9')) {
+            return 0;
+        }
+    }
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+// Each folder is cleaned once per process, when the first file is written
+// into it.
+void cleanOnce(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!cleaned.insert(folder).second) {
+            return;
+        }
+    }
+    removeLeftTemporaries(folder);
+}
+
+int writeAll(int descriptor, const char* bytes, size_t count) {
+    while (count > 0) {
+        const ssize_t written = ::write(descriptor, bytes, count);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? errno : ENOSPC;
+        }
+        bytes += written;
+        count -= static_cast<size_t>(written);
+    }
+    return 0;
+}
+
+// Copies count bytes of source from offset to the end of destination, in the
+// kernel when the file systems allow it.
+int copyRange(int source, int destination, uint64_t offset, uint64_t count) {
+    auto from = static_cast<off_t>(offset);
+    while (count > 0) {
+        const ssize_t copied =
+            ::copy_file_range(source, &from, destination, nullptr, count, 0);
+        if (copied > 0) {
+            count -= static_cast<uint64_t>(copied);
+            continue;
+        }
+        if (copied == 0) {
+            return EIO; // the source is shorter than it said
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            return errno;
+        }
+        break; // copy through a buffer instead
+    }
+    std::unique_ptr<char[]> block;
+    while (count > 0) {
+        if (!block) {
+            block = std::make_unique<char[]>(BlockSize);
+        }
+        const ssize_t got = ::pread(source, block.get(), std::min<uint64_t>(count, BlockSize), from);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got < 0 ? errno : EIO;
+        }
+        if (const int error = writeAll(destination, block.get(), static_cast<size_t>(got))) {
+            return error;
+        }
+        from += got;
+        count -= static_cast<uint64_t>(got);
+    }
+    return 0;
+}
+
+// Gives temporary the name destination unless something has that name.
+int nameWithoutReplacing(const std::string& temporary, const std::string& destination) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, destination.c_str(),
+                    RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // File systems without the flag: a hard link never replaces either.
+    if (::link(temporary.c_str(), destination.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(temporary.c_str());
+    return 0;
+}
+
+} // namespace
+
+NewFile::NewFile(std::string destination) : destination_(std::move(destination)) {
+    const std::string folder = folderOf(destination_);
+    cleanOnce(folder);
+    // A name the folder cannot hold fails here rather than at the rename.
+    const auto slash = destination_.rfind('/');
+    const std::string name =
+        slash == std::string::npos ? destination_ : destination_.substr(slash + 1);
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (name.size() > static_cast<size_t>(longest > 0 ? longest : 255)) {
+        error_ = ENAMETOOLONG;
+        return;
+    }
+    temporary_ = temporaryIn(folder);
+    descriptor_ = ::open(temporary_.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor_ < 0) {
+        error_ = errno;
+    }
+}
+
+NewFile::~NewFile() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        ::unlink(temporary_.c_str());
+    }
+}
+
+int NewFile::fail(int error) {
+    if (error_ == 0) {
+        error_ = error;
+    }
+    return error_;
+}
+
+int NewFile::appendQuarters(uint64_t size, const Progress& progress,
+                            const std::function<int(uint64_t, uint64_t)>& copy) {
+    if (error_ != 0) {
+        return error_;
+    }
+    const auto report = [&](uint32_t percent) {
+        if (progress) {
+            progress(percent);
+        }
+    };
+    report(0);
+    const uint64_t step = (size + 3) / 4;
+    for (uint32_t quarter = 1; quarter <= 4; ++quarter) {
+        const uint64_t begin = std::min(size, step * (quarter - 1));
+        const uint64_t end = std::min(size, step * quarter);
+        if (const int error = copy(begin, end - begin)) {
+            return fail(error);
+        }
+        // Start writing the quarter out now, so the flush before the
+        // rename has little left to wait for.
+        ::sync_file_range(descriptor_, static_cast<off_t>(written_ + begin),
+                          static_cast<off_t>(end - begin), SYNC_FILE_RANGE_WRITE);
+        report(quarter * 25);
+    }
+    written_ += size;
+    return 0;
+}
+
+int NewFile::appendBytes(const void* bytes, size_t size, const Progress& progress) {
+    const auto* data = static_cast<const char*>(bytes);
+    return appendQuarters(size, progress, [&](uint64_t offset, uint64_t count) {
+        return writeAll(descriptor_, data + offset, count);
+    });
+}
+
+int NewFile::appendFile(int source, uint64_t size, const Progress& progress) {
+    return appendQuarters(size, progress, [&](uint64_t offset, uint64_t count) {
+        return copyRange(source, descriptor_, offset, count);
+    });
+}
+
+int NewFile::commit() {
+    if (error_ != 0) {
+        return error_;
+    }
+    // The data is on the disk before the name is: after a power cut the
+    // name holds the whole file or does not exist.
+    if (::fdatasync(descriptor_) != 0) {
+        return fail(errno);
+    }
+    const int closed = ::close(std::exchange(descriptor_, -1));
+    if (closed != 0 || (error_ = nameWithoutReplacing(temporary_, destination_)) != 0) {
+        fail(closed != 0 ? errno : error_);
+        ::unlink(temporary_.c_str());
+    }
+    return error_;
+}
+
+int writeNewFile(const std::string& destination, const void* bytes, size_t size,
+                 const Progress& progress) {
+    NewFile file(destination);
+    const int error = file.appendBytes(bytes, size, progress);
+    return error != 0 ? error : file.commit();
+}
+
+int copyToNewFile(const std::string& source, const std::string& destination,
+                  const Progress& progress) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return errno;
+    }
+    struct stat status {};
+    int error = ::fstat(in, &status) != 0 ? errno : 0;
+    if (error == 0) {
+        NewFile file(destination);
+        error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);
+        if (error == 0) {
+            error = file.commit();
+        }
+    }
+    ::close(in);
+    return error;
+}
+
+bool isTemporaryName(std::string_view fileName) {
+    return writerOf(fileName) != 0;
+}
+
+void removeLeftTemporaries(const std::string& folder) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (!directory) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(directory)) {
+        const pid_t writer = writerOf(entry->d_name);
+        // A writer that still runs may still be writing it.
+        if (writer != 0 && writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH) {
+            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+        }
+    }
+    ::closedir(directory);
+}
+
+} // namespace cdfile

@@ -1,0 +1,138 @@
+#include "ReceivedFile.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <functional>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string local(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// More than one block of the copy, with no period a block could hide.
+QByteArray largeBytes() {
+    QByteArray bytes(9 * 1024 * 1024 + 7, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7919) >> 3);
+    return bytes;
+}
+
+// Every entry of a folder, hidden ones included, sorted.
+QStringList entries(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+TEST(ReceivedFileTest, BytesAndFilesArriveWholeWithTheQuartersReported) {
+    const QString folder = testenv::newFolder("out");
+    const QByteArray bytes = largeBytes();
+    writeFile(folder + "/source", bytes);
+    std::vector<uint32_t> told;
+    const auto record = [&](uint32_t percent) { told.push_back(percent); };
+
+    ASSERT_EQ(cdfile::writeNewFile(local(folder + "/a.jpg"), bytes.data(), size_t(bytes.size()),
+                                   record),
+              0);
+    ASSERT_EQ(cdfile::copyToNewFile(local(folder + "/source"), local(folder + "/b.jpg"), record),
+              0);
+    ASSERT_EQ(cdfile::writeNewFile(local(folder + "/empty.wav"), "", 0), 0);
+
+    EXPECT_EQ(contents(folder + "/a.jpg"), bytes);
+    EXPECT_EQ(contents(folder + "/b.jpg"), bytes);
+    EXPECT_EQ(QFileInfo(folder + "/empty.wav").size(), 0);
+    EXPECT_EQ(told, (std::vector<uint32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
+    EXPECT_EQ(entries(folder), (QStringList{"a.jpg", "b.jpg", "empty.wav", "source"}));
+}
+
+// Whatever stands under the name, and whatever goes wrong on the way, the
+// name keeps what it had and no temporary file stays behind.
+TEST(ReceivedFileTest, NothingIsReplacedAndAFailureLeavesNothing) {
+    struct Case {
+        const char* what;
+        QString name;
+        std::function<void(const QString& path)> before;
+        int error;
+    };
+    const QString elsewhere = testenv::newFolder("elsewhere") + "/target";
+    const std::vector<Case> cases{
+        {"a file", "IMG_0001.JPG", [](const QString& p) { writeFile(p, "earlier"); }, EEXIST},
+        {"a dangling link", "IMG_0002.JPG",
+         [&](const QString& p) { QFile::link(elsewhere, p); }, EEXIST},
+        {"a folder", "IMG_0003.JPG", [](const QString& p) { QDir().mkdir(p); }, EEXIST},
+        {"a name of 300 bytes", QString(296, 'n') + ".JPG", [](const QString&) {}, ENAMETOOLONG},
+    };
+    for (const Case& c : cases) {
+        const QString folder = testenv::newFolder("out");
+        const QString path = folder + "/" + c.name;
+        c.before(path);
+        const QStringList before = entries(folder);
+        EXPECT_EQ(cdfile::writeNewFile(local(path), "new", 3), c.error) << c.what;
+        EXPECT_EQ(entries(folder), before) << c.what;
+    }
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+}
+
+// A file-size limit stops the copy part way, as a full disk would.
+TEST(ReceivedFileTest, ACopyCutShortLeavesNoFile) {
+    const QString folder = testenv::newFolder("out");
+    writeFile(folder + "/source", largeBytes());
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(cdfile::copyToNewFile(local(folder + "/source"), local(folder + "/IMG_0001.JPG")));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), EFBIG);
+    EXPECT_EQ(entries(folder), QStringList{"source"});
+}
+
+TEST(ReceivedFileTest, TemporariesOfEndedWritersAreRemovedOnTheNextWrite) {
+    const QString folder = testenv::newFolder("out");
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
+    const QString left = QString(".lumvik-%1-0.part").arg(ended);
+    const QString running = QString(".lumvik-%1-3.part").arg(getppid());
+    for (const QString& name : {left, running, QString(".lumvik-x-1.part"), QString("keep.part")})
+        writeFile(folder + "/" + name, "partial");
+    EXPECT_TRUE(cdfile::isTemporaryName(left.toStdString()));
+    EXPECT_FALSE(cdfile::isTemporaryName("IMG_0001.JPG"));
+    EXPECT_FALSE(cdfile::isTemporaryName(".lumvik-x-1.part"));
+
+    ASSERT_EQ(cdfile::writeNewFile(local(folder + "/IMG_0001.JPG"), "new", 3), 0);
+    QStringList kept{".lumvik-x-1.part", running, "IMG_0001.JPG", "keep.part"};
+    kept.sort();
+    EXPECT_EQ(entries(folder), kept);
+}
+
+} // namespace
