@@ -157,9 +157,7 @@ class LibDevice final : public Device {
     Abilities abilities() override {
         CameraAbilities own;
         check("gp_camera_get_abilities", gp_camera_get_abilities(camera_, &own));
-        return {(own.operations & GP_OPERATION_CAPTURE_IMAGE) != 0,
-                (own.operations & GP_OPERATION_CAPTURE_PREVIEW) != 0,
-                (own.operations & GP_OPERATION_CONFIG) != 0,
+        return {(own.operations & GP_OPERATION_CONFIG) != 0,
                 (own.file_operations & GP_FILE_OPERATION_PREVIEW) != 0,
                 (own.folder_operations & GP_FOLDER_OPERATION_PUT_FILE) != 0};
     }
@@ -277,50 +275,12 @@ class LibDevice final : public Device {
         return tree;
     }
 
-    void configure(const std::string& name, const std::string& value) override {
-        CameraWidget* root = nullptr;
-        check("gp_camera_get_config", gp_camera_get_config(camera_, &root, context_));
-        CameraWidget* widget = nullptr;
-        int result = gp_widget_get_child_by_name(root, name.c_str(), &widget);
-        if (result == GP_OK) {
-            result = gp_widget_set_value(widget, value.c_str());
-        }
-        if (result == GP_OK) {
-            result = gp_camera_set_single_config(camera_, name.c_str(), widget, context_);
-        }
-        gp_widget_free(root);
-        check("gp_camera_set_single_config", result);
-    }
-
-    std::string capture() override {
-        CameraFilePath path;
-        check("gp_camera_capture",
-              gp_camera_capture(camera_, GP_CAPTURE_IMAGE, &path, context_));
-        const std::string folder = path.folder;
-        return (folder == "/" ? "" : folder) + "/" + path.name;
-    }
-
-    Bytes capturePreview() override {
-        File file;
-        check("gp_camera_capture_preview",
-              gp_camera_capture_preview(camera_, file.object, context_));
-        return file.bytes();
-    }
-
-    Event waitForEvent(int milliseconds) override {
+    void waitForEvent(int milliseconds) override {
         CameraEventType type;
         void* data = nullptr;
-        check("gp_camera_wait_for_event",
-              gp_camera_wait_for_event(camera_, milliseconds, &type, &data, context_));
-        Event event;
-        if (type == GP_EVENT_FILE_ADDED && data) {
-            const auto* path = static_cast<CameraFilePath*>(data);
-            event = {EventKind::FileAdded, std::string(path->folder) + "/" + path->name};
-        } else if (type != GP_EVENT_TIMEOUT) {
-            event.kind = EventKind::Other;
-        }
+        const int result = gp_camera_wait_for_event(camera_, milliseconds, &type, &data, context_);
         free(data);
-        return event;
+        check("gp_camera_wait_for_event", result);
     }
 
   private:

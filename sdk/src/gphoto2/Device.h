@@ -1,7 +1,8 @@
 #pragma once
 // The seam below the worker thread: what the layer asks of one camera through
 // libgphoto2, in plain types. The real device calls libgphoto2; tests put a
-// recorded one in its place to drive capture, preview and events.
+// recorded one in its place to drive what no folder driver shows, such as
+// events and an unplugged camera.
 
 #include "../ItemMetadata.h"
 #include "Widgets.h"
@@ -38,17 +39,9 @@ struct Storage {
 
 // What the driver offers, from its abilities.
 struct Abilities {
-    bool capture = false;
-    bool preview = false;
     bool configuration = false;
     bool filePreview = false;
     bool upload = false;
-};
-
-enum class EventKind { Timeout, FileAdded, Other };
-struct Event {
-    EventKind kind = EventKind::Timeout;
-    std::string path; // of an added file
 };
 
 // Fraction done, 0 to 1; answering false stops the transfer.
@@ -72,10 +65,9 @@ class Device {
     virtual void makeFolder(const std::string& folder, const std::string& name) = 0;
     virtual void put(const std::string& path, const Bytes& bytes) = 0;
     virtual Widget configuration() = 0;
-    virtual void configure(const std::string& name, const std::string& value) = 0;
-    virtual std::string capture() = 0; // the path of the new picture on the camera
-    virtual Bytes capturePreview() = 0;
-    virtual Event waitForEvent(int milliseconds) = 0;
+    // Waits up to milliseconds for the camera's next event and lets it go:
+    // the layer reads events only to learn that the camera went away.
+    virtual void waitForEvent(int milliseconds) = 0;
 };
 
 // A camera libgphoto2 knows by model and port, as autodetection lists it.
