@@ -142,8 +142,9 @@ TEST_F(BridgeOverGphoto2Test, TransfersEveryFileByteForByteWithItsShootingTime) 
     card.plugIn();
     const QString simulatedOut = testenv::newFolder("simulated-out");
     ASSERT_EQ(bridgeFromC(simulatedOut.toUtf8().constData(),
-                          card.volume("CF").toUtf8().constData(), folderOut.toUtf8().constData(),
-                          message, sizeof message),
+                          card.volume("CF").toUtf8().constData(),
+                          testenv::newFolder("folder-out-again").toUtf8().constData(), message,
+                          sizeof message),
               0)
         << message;
     for (const char* thumbnail : {"0.thm", "1.thm", "2.thm", "3.thm"}) {
