@@ -61,6 +61,10 @@ int writeNewFile(const std::string& destination, const void* bytes, size_t size,
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress = {});
 
+// Makes the names given so far on the file system holding folder durable; a
+// transfer calls it once before it tells the user that everything arrived.
+int flushFileSystem(const std::string& folder);
+
 // Whether a file name is one of the temporary files above.
 bool isTemporaryName(std::string_view fileName);
 

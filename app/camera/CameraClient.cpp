@@ -19,14 +19,6 @@ bool sameBytesAround(const void* a, const void* b, size_t reserved, size_t size)
            std::memcmp(left + reserved + 1, right + reserved + 1, size - reserved - 1) == 0;
 }
 
-QString textOf(const char* buffer, size_t capacity) {
-    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(strnlen(buffer, capacity)));
-}
-
-QString nameOf(const char* buffer) {
-    return textOf(buffer, TS_NAME_SIZE - 1);
-}
-
 // A destination as the bridge takes it. A name longer than a file system
 // holds is said as such, not as a failure of the camera.
 QByteArray destinationOf(const QString& path) {
@@ -47,7 +39,7 @@ bool operator==(const tsMovieProperties& a, const tsMovieProperties& b) {
 
 QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Picture(" << textOf(properties.fileName, sizeof properties.fileName)
+    debug.nospace() << "Picture(" << tesselink::TextOf(properties.fileName)
                     << ", time " << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, rotation "
                     << properties.rotation << ", number " << properties.directoryNumber << "-"
@@ -57,7 +49,7 @@ QDebug operator<<(QDebug debug, const tsPictureProperties& properties) {
 
 QDebug operator<<(QDebug debug, const tsMovieProperties& properties) {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Movie(" << textOf(properties.fileName, sizeof properties.fileName)
+    debug.nospace() << "Movie(" << tesselink::TextOf(properties.fileName)
                     << ", time " << properties.shootingTime << ", " << properties.width << "x"
                     << properties.height << ", " << properties.fileSize << " bytes, number "
                     << properties.directoryNumber << "-" << properties.fileNumber << ")";
@@ -73,7 +65,7 @@ void CheckResult(const tsResult* result) {
     const QString code =
         QString::number(static_cast<quint32>(result->code), 16).toUpper().rightJustified(8, '0');
     throw ECameraError("Canon drivers error. Errorcode 0x" + code + ", function " +
-                       textOf(result->function, sizeof result->function));
+                       TextOf(result->function));
 }
 
 void StartSDK() {
@@ -95,13 +87,13 @@ void Disconnect() {
 QString GetModel() {
     char name[TS_NAME_SIZE] = {};
     CheckResult(tsGetModel(name));
-    return nameOf(name);
+    return TextOf(name);
 }
 
 QString GetOwnerName() {
     char name[TS_NAME_SIZE] = {};
     CheckResult(tsGetOwnerName(name));
-    return nameOf(name);
+    return TextOf(name);
 }
 
 QString GetPort() {

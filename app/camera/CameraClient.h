@@ -26,6 +26,12 @@ struct tsUploadRequest {
 
 namespace tesselink {
 
+// A text field of a bridge record (a file name, the model, the owner) as the
+// camera and the file system give it: UTF-8, cut at its terminator.
+template <size_t N> QString TextOf(const char (&field)[N]) {
+    return QString::fromUtf8(field, qsizetype(qstrnlen(field, N)));
+}
+
 // Raises ECameraError "Canon drivers error. Errorcode 0x" + eight hexadecimal
 // digits + ", function " + name when the status holds a failure.
 void CheckResult(const tsResult* result);

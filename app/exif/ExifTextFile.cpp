@@ -1,9 +1,11 @@
 #include "ExifTextFile.h"
 
 #include "Errors.h"
+#include "ReceivedFile.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cstring>
 
 namespace {
 
@@ -27,10 +29,10 @@ void WriteExifTextFile(const ExifContents& contents) {
                             "\r\nDetailed EXIF data\r\n" + tagLines(contents.exifTags) +
                             "\r\nMaker specific EXIF data\r\n" + tagLines(contents.makerNoteTags);
     const QString path = ExifTextFilePath(contents.path);
-    // Written beside and then renamed, so a failure never leaves half a file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(QString("Cannot create file %1: %2").arg(path, file.errorString()));
-    if (file.write(text) != text.size() || !file.commit())
-        throw EInOutError(QString("Cannot write file %1: %2").arg(path, file.errorString()));
+    // Written as a received file is: whole or not at all, never over a file
+    // that is there.
+    if (const int error = cdfile::writeNewFile(QFile::encodeName(path).toStdString(), text.data(),
+                                               size_t(text.size())))
+        throw EInOutError(
+            QString("Cannot create file %1: %2").arg(path, QString::fromLocal8Bit(strerror(error))));
 }

@@ -7,6 +7,7 @@
 // The text file's path: the picture's path with its extension replaced by ".txt".
 QString ExifTextFilePath(const QString& picturePath);
 
-// Creates (or replaces) the text file of the picture the contents were read
-// from. Throws EInOutError when it cannot be created or written.
+// Creates the text file of the picture the contents were read from. Throws
+// EInOutError when it cannot be created or written, or when a file of its name
+// is there (it is never replaced).
 void WriteExifTextFile(const ExifContents& contents);

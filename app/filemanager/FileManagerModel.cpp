@@ -19,6 +19,13 @@ QString thumbnailFile() {
     return ProgramFile("thumbnail.jpg");
 }
 
+// The work file takes each item's thumbnail in turn; the bridge never writes
+// over a file, so the last one goes first.
+void receiveThumbnail(int itemNumber) {
+    QFile::remove(thumbnailFile());
+    tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+}
+
 bool hasRecordExtension(const QString& name) {
     return name.endsWith(".JPG", Qt::CaseInsensitive) || name.endsWith(".CRW", Qt::CaseInsensitive);
 }
@@ -120,7 +127,7 @@ void TFileManagerModel::readMovie(int itemNumber) {
                   QString::number(currentMovie.height);
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = currentMovie.fileSize;
-    tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+    receiveThumbnail(itemNumber);
     showThumbnailFile();
     if (computerDirectory) {
         // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
@@ -181,7 +188,7 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
             found = true;
         }
     if (name != "-" && (!found || reload)) {
-        tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
+        receiveThumbnail(itemNumber);
         showThumbnailFile();
     }
     const auto onOff = [this](uint8_t flag) {

@@ -92,7 +92,11 @@ TEST(ExifTextFile, FailureToCreateIsAnInOutError) {
     ExifContents ontoAFolder;
     ontoAFolder.path = dir + "/IMG_0002.JPG";
     QDir().mkpath(dir + "/IMG_0002.txt");
-    for (const ExifContents& contents : {intoMissingFolder, ontoAFolder}) {
+    // The user's own notes are never replaced.
+    ExifContents ontoAFile;
+    ontoAFile.path = dir + "/IMG_0003.JPG";
+    writeAll(dir + "/IMG_0003.txt", "my notes");
+    for (const ExifContents& contents : {intoMissingFolder, ontoAFolder, ontoAFile}) {
         try {
             WriteExifTextFile(contents);
             ADD_FAILURE() << contents.path.toStdString();
@@ -101,4 +105,5 @@ TEST(ExifTextFile, FailureToCreateIsAnInOutError) {
                 << e.message().toStdString();
         }
     }
+    EXPECT_EQ(readAll(dir + "/IMG_0003.txt"), "my notes");
 }
