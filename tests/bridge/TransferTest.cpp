@@ -83,7 +83,7 @@ TEST_F(TransferTest, NoExportReplacesWhatIsThere) {
     QFile::link(nowhere, out + "/MVI_0007.AVI");
     EXPECT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, CD_ERR_FILE_IO);
     EXPECT_EQ(tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str())->code, CD_ERR_FILE_IO);
-    EXPECT_EQ(contents(out + "/IMG_0005.JPG"), "earlier picture");
+    EXPECT_EQ(testfiles::Read(out + "/IMG_0005.JPG"), "earlier picture");
     EXPECT_FALSE(QFileInfo::exists(nowhere));
 
     const QString folder = testenv::newFolder("card");
@@ -146,8 +146,8 @@ TEST_F(TransferTest, AKilledTransferLeavesNoPartialFile) {
     ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code, 0);
     ASSERT_EQ(tsGetMovie(3, movie.c_str())->code, 0);
     EXPECT_EQ(allEntries(out), QStringList{"MVI_0007.AVI"});
-    EXPECT_EQ(contents(out + "/MVI_0007.AVI"),
-              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
+    EXPECT_EQ(testfiles::Read(out + "/MVI_0007.AVI"),
+              testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
 }
 
 // A disk that fills during a movie: the export fails, the picture received
@@ -168,8 +168,8 @@ TEST_F(TransferTest, AFullDiskLeavesTheEarlierFilesWholeAndNoPartialOne) {
     EXPECT_EQ(movie->code, CD_ERR_FILE_IO);
     EXPECT_EQ(statusName(movie), "tsGetMovie");
     const QStringList left = allEntries(out);
-    const QByteArray whole = contents(camera.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG");
-    const QByteArray received = contents(out + "/IMG_0005.JPG");
+    const QByteArray whole = testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG");
+    const QByteArray received = testfiles::Read(out + "/IMG_0005.JPG");
     umount(local8(out).c_str());
     EXPECT_EQ(left, (QStringList{"IMG_0005.JPG", "IMG_0005.JPG.wav"}));
     EXPECT_EQ(received, whole);
