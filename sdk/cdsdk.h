@@ -5,8 +5,9 @@
  * their data, and the remote control of a camera (release, shooting
  * parameters, zoom, viewfinder, adding pictures), behind opaque 32-bit handles. Every operation
  * returns a cdError, 0 on success. The backend is chosen by the environment variable LUMVIK_CAMERA:
- * "sim:DIR" opens the simulated camera described by the folder DIR; without it the device
- * enumeration finds no camera.
+ * "sim:DIR" opens the simulated camera described by the folder DIR; "gphoto2" the first camera
+ * libgphoto2 finds; "gphoto2:MODEL@PORT" the camera libgphoto2 knows by that model and port
+ * ("gphoto2:Directory Browse@disk:/media/card"); unset, every camera libgphoto2 finds.
  */
 
 #include <stddef.h>

@@ -122,30 +122,45 @@ bool listed(uint32_t format, uint32_t option) {
     }
 }
 
+// The name in names equal to name, else equal in any letter case, else empty.
+std::string neighbourIn(const std::vector<std::string>& names, const std::string& name) {
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+        return name;
+    }
+    const auto found = std::find_if(names.begin(), names.end(),
+                                    [&](const std::string& other) { return upper(other) == upper(name); });
+    return found == names.end() ? std::string() : *found;
+}
+
+fs::path pathOfNeighbour(const fs::path& folder, const std::vector<std::string>& names,
+                         const std::string& name) {
+    const std::string found = neighbourIn(names, name);
+    return found.empty() ? fs::path() : folder / found;
+}
+
 // The items of one folder's files, in name order. A sound file is an item of
 // its own only when no picture or movie of the same name carries it as its note.
-std::vector<ItemFiles> folderItems(const fs::path& folder,
-                                   const std::vector<fs::directory_entry>& files) {
+std::vector<ItemFiles> folderItems(const fs::path& folder, const std::vector<std::string>& files) {
     std::map<std::string, bool> carriesNote;
     for (const auto& file : files) {
-        const auto format = formatOfExtension(file.path().extension().string());
+        const auto format = formatOfExtension(fs::path(file).extension().string());
         if (format && *format != CD_FORMAT_SOUND) {
-            carriesNote[upper(file.path().stem().string())] = true;
+            carriesNote[upper(fs::path(file).stem().string())] = true;
         }
     }
     std::vector<ItemFiles> items;
     for (const auto& file : files) {
-        const auto format = formatOfExtension(file.path().extension().string());
-        const std::string stem = file.path().stem().string();
+        const auto format = formatOfExtension(fs::path(file).extension().string());
+        const std::string stem = fs::path(file).stem().string();
         if (!format || (*format == CD_FORMAT_SOUND && carriesNote.count(upper(stem)))) {
             continue;
         }
-        ItemFiles item{file.path(), {}, {}, *format};
+        ItemFiles item{folder / file, {}, {}, *format};
         if (*format != CD_FORMAT_SOUND && *format != CD_FORMAT_JPEG) {
-            item.thumbnail = findNeighbour(folder, stem + ".THM");
+            item.thumbnail = pathOfNeighbour(folder, files, stem + ".THM");
         }
         if (*format != CD_FORMAT_SOUND && *format != CD_FORMAT_MOVIE) {
-            item.sound = findNeighbour(folder, stem + ".WAV");
+            item.sound = pathOfNeighbour(folder, files, stem + ".WAV");
         }
         items.push_back(item);
     }
@@ -153,12 +168,9 @@ std::vector<ItemFiles> folderItems(const fs::path& folder,
 }
 
 void scanFolder(const fs::path& folder, uint32_t level, uint32_t depth, uint32_t option,
-                std::vector<ItemFiles>& items) {
-    const auto entries = sortedEntries(folder);
-    std::vector<fs::directory_entry> files;
-    std::copy_if(entries.begin(), entries.end(), std::back_inserter(files),
-                 [](const auto& entry) { return entry.is_regular_file(); });
-    for (const auto& item : folderItems(folder, files)) {
+                const Lister& list, std::vector<ItemFiles>& items) {
+    const Listing entries = list(folder);
+    for (const auto& item : folderItems(folder, entries.files)) {
         if (listed(item.format, option)) {
             items.push_back(item);
         }
@@ -166,26 +178,31 @@ void scanFolder(const fs::path& folder, uint32_t level, uint32_t depth, uint32_t
     if (level + 1 >= depth) {
         return;
     }
-    for (const auto& entry : entries) {
-        if (entry.is_directory()) {
-            scanFolder(entry.path(), level + 1, depth, option, items);
-        }
+    for (const auto& subfolder : entries.folders) {
+        scanFolder(folder / subfolder, level + 1, depth, option, list, items);
     }
 }
 
 } // namespace
+
+Listing diskListing(const fs::path& folder) {
+    Listing listing;
+    for (const auto& entry : sortedEntries(folder)) {
+        if (entry.is_regular_file()) {
+            listing.files.push_back(entry.path().filename().string());
+        } else if (entry.is_directory()) {
+            listing.folders.push_back(entry.path().filename().string());
+        }
+    }
+    return listing;
+}
 
 fs::path findNeighbour(const fs::path& folder, const std::string& name) {
     std::error_code error;
     if (fs::is_regular_file(folder / name, error)) {
         return folder / name;
     }
-    for (const auto& entry : sortedEntries(folder)) {
-        if (entry.is_regular_file() && upper(entry.path().filename().string()) == upper(name)) {
-            return entry.path();
-        }
-    }
-    return {};
+    return pathOfNeighbour(folder, diskListing(folder).files, name);
 }
 
 std::optional<fs::path> pluggedCameraFolder() {
@@ -284,23 +301,22 @@ CameraDescription readDescription(const fs::path& folder) {
     return camera;
 }
 
-fs::path nextPicturePath(const fs::path& volumeRoot) {
+fs::path nextPicturePath(const fs::path& volumeRoot, const Lister& list) {
     const fs::path dcim = volumeRoot / "DCIM";
     fs::path folder;
     uint32_t folderNumber = 0;
     uint32_t fileNumber = 0;
-    for (const auto& entry : sortedEntries(dcim)) {
-        const auto numbered = leadingNumber(entry.path().filename().string(), 3);
-        if (!entry.is_directory() || !numbered || *numbered < 100) {
+    for (const auto& name : list(dcim).folders) {
+        const auto numbered = leadingNumber(name, 3);
+        if (!numbered || *numbered < 100) {
             continue;
         }
         if (*numbered >= folderNumber) {
             folderNumber = *numbered;
-            folder = entry.path();
+            folder = dcim / name;
         }
-        for (const auto& file : sortedEntries(entry.path())) {
-            fileNumber =
-                std::max(fileNumber, trailingNumber(file.path().stem().string()).value_or(0));
+        for (const auto& file : list(dcim / name).files) {
+            fileNumber = std::max(fileNumber, trailingNumber(fs::path(file).stem().string()).value_or(0));
         }
     }
     if (folder.empty() || fileNumber >= 9999) {
@@ -321,10 +337,11 @@ std::vector<fs::path> volumeFolders(const fs::path& folder) {
     return volumes;
 }
 
-std::vector<ItemFiles> scanVolume(const fs::path& root, uint32_t depth, uint32_t option) {
+std::vector<ItemFiles> scanVolume(const fs::path& root, uint32_t depth, uint32_t option,
+                                  const Lister& list) {
     std::vector<ItemFiles> items;
     if (depth > 0) {
-        scanFolder(root, 0, depth, option, items);
+        scanFolder(root, 0, depth, option, list, items);
     }
     return items;
 }

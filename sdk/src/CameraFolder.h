@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,17 @@ struct ItemFiles {
     uint32_t format = 0;
 };
 
+// One folder of a card: the names of its files and of its subfolders, each in
+// ascending byte order.
+struct Listing {
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+using Lister = std::function<Listing(const std::filesystem::path& folder)>;
+
+// A folder of the computer; nothing when it cannot be listed.
+Listing diskListing(const std::filesystem::path& folder);
+
 // The folder named by LUMVIK_CAMERA=sim:DIR when it holds a camera description.
 std::optional<std::filesystem::path> pluggedCameraFolder();
 
@@ -50,12 +62,13 @@ std::vector<std::filesystem::path> volumeFolders(const std::filesystem::path& fo
 // The items of a volume up to depth folder levels below its root, folder by
 // folder in name order; option is one of the CD_ENUM_... values.
 std::vector<ItemFiles> scanVolume(const std::filesystem::path& root, uint32_t depth,
-                                  uint32_t option);
+                                  uint32_t option, const Lister& list = diskListing);
 
 // Where the next picture of a volume goes: the folder of the highest number
 // below DCIM and one more than the highest file number of the card, in a new
 // folder after 9999; DCIM/100CANON/IMG_0001.JPG on an empty card.
-std::filesystem::path nextPicturePath(const std::filesystem::path& volumeRoot);
+std::filesystem::path nextPicturePath(const std::filesystem::path& volumeRoot,
+                                      const Lister& list = diskListing);
 
 // The file called name in folder: the exact name, else the same name in any letter case.
 std::filesystem::path findNeighbour(const std::filesystem::path& folder, const std::string& name);

@@ -1,6 +1,7 @@
 // Start and finish, devices and their properties, volumes.
 
 #include "State.h"
+#include "gphoto2/GphotoCard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,21 +17,28 @@ Source& openSource(State& state, cdHSource handle) {
     return source;
 }
 
-// The sources' volumes: the camera's card folders, or the computer's root.
 void addVolumes(State& state, cdHSource handle) {
     auto& source = state.get<Source>(handle);
-    const auto folders =
-        source.camera ? volumeFolders(source.folder) : std::vector<fs::path>{fs::path("/")};
-    for (const auto& folder : folders) {
-        const std::string name = source.camera ? folder.filename().string() : folder.string();
-        const cdHVolume volume = state.add(std::make_shared<Volume>(Volume{folder, name, &source}));
+    for (const auto& card : source.card->volumes()) {
+        const cdHVolume volume = state.add(std::make_shared<Volume>(Volume{card, &source}));
         source.volumes.push_back(volume);
         source.owned.push_back(volume);
     }
 }
 
-uint32_t kilobytes(uintmax_t bytes) {
-    return static_cast<uint32_t>(std::min<uintmax_t>(bytes / 1024, UINT32_MAX));
+// The libgphoto2 cameras the last device enumeration found, by device index.
+std::vector<cdgp::Detected>& offeredCameras() {
+    static std::vector<cdgp::Detected> cameras;
+    return cameras;
+}
+
+std::shared_ptr<cdgp::GphotoCard> openGphotoCard(uint32_t device) {
+    if (device >= offeredCameras().size()) {
+        throw Failure{CD_ERR_DEVICE_NOT_FOUND};
+    }
+    return std::make_shared<cdgp::GphotoCard>(offeredCameras()[device], [] {
+        postCameraEvent(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST);
+    });
 }
 
 void copyText(char* destination, size_t capacity, const std::string& text) {
@@ -72,6 +80,11 @@ cdError CDEnumDeviceReset(uint32_t kind, cdHEnum* handle) {
         std::vector<uint32_t> devices;
         if (!state.unplugged && pluggedCameraFolder()) {
             devices.push_back(0);
+        } else {
+            offeredCameras() = cdgp::offeredCameras();
+            for (uint32_t device = 0; device < offeredCameras().size(); ++device) {
+                devices.push_back(device);
+            }
         }
         *handle = state.newEnumeration(EnumKind::Device, devices, nullptr);
     });
@@ -87,10 +100,16 @@ cdError CDEnumDeviceNext(cdHEnum handle, cdSourceInfo* info) {
     return run("CDEnumDeviceNext", [&](State& state, auto&) {
         const uint32_t device = state.nextEntry(handle, EnumKind::Device);
         const auto folder = pluggedCameraFolder();
-        if (!folder) {
-            throw Failure{CD_ERR_DEVICE_NOT_FOUND};
+        CameraDescription camera;
+        if (folder) {
+            camera = readDescription(*folder);
+        } else {
+            try {
+                camera = openGphotoCard(device)->describe();
+            } catch (const Failure&) {
+                throw Failure{CD_ERR_DEVICE_NOT_FOUND};
+            }
         }
-        const CameraDescription camera = readDescription(*folder);
         std::memset(info, 0, sizeof *info);
         info->sourceType = CD_SOURCE_CAMERA;
         copyText(info->name, sizeof info->name, camera.model);
@@ -109,15 +128,23 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
     return run("CDOpenSource", [&](State& state, auto&) {
         auto source = std::make_shared<Source>();
         if (info->sourceType == CD_SOURCE_CAMERA) {
-            const auto folder = pluggedCameraFolder();
-            if (state.unplugged || !folder || info->deviceIndex != 0) {
-                throw Failure{CD_ERR_DEVICE_NOT_FOUND};
-            }
             source->camera = true;
-            source->folder = *folder;
-            source->description = readDescription(*folder);
+            if (const auto folder = pluggedCameraFolder()) {
+                if (state.unplugged || info->deviceIndex != 0) {
+                    throw Failure{CD_ERR_DEVICE_NOT_FOUND};
+                }
+                source->folder = *folder;
+                source->description = readDescription(*folder);
+                source->card = folderCard(*folder);
+            } else {
+                const auto card = openGphotoCard(info->deviceIndex);
+                source->description = card->describe();
+                source->card = card;
+            }
             source->remote.live->zoomMaximum = source->description.offers.zoomMaximum;
-        } else if (info->sourceType != CD_SOURCE_COMPUTER) {
+        } else if (info->sourceType == CD_SOURCE_COMPUTER) {
+            source->card = folderCard({});
+        } else {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
         *handle = state.add(source);
@@ -244,14 +271,17 @@ cdError CDGetVolumeInfo(cdHVolume handle, cdVolumeInfo* info) {
     return run("CDGetVolumeInfo", [&](State& state, auto&) {
         const auto& volume = state.get<Volume>(handle);
         requireConnected(state, volume.source);
-        std::memset(info, 0, sizeof *info);
-        std::error_code error;
-        const auto space = fs::space(volume.root, error);
-        if (!error) {
-            info->totalKBytes = kilobytes(space.capacity);
-            info->freeKBytes = kilobytes(space.available);
+        // The space as it is now, not as it was at the opening.
+        CardVolume now = volume.card;
+        for (const auto& card : volume.source->card->volumes()) {
+            if (card.root == volume.card.root) {
+                now = card;
+            }
         }
-        copyText(info->name, sizeof info->name, volume.name);
+        std::memset(info, 0, sizeof *info);
+        info->totalKBytes = now.totalKBytes;
+        info->freeKBytes = now.freeKBytes;
+        copyText(info->name, sizeof info->name, now.name);
     });
 }
 

@@ -1,11 +1,9 @@
 // Image items, their properties and their data.
 
-#include "ScaledThumbnail.h"
 #include "State.h"
 #include "Transfer.h"
 
 #include <cstring>
-#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace cdsim;
@@ -33,6 +31,10 @@ const ImageData& imageData(State& state, cdHImageData handle) {
     return found;
 }
 
+Card& dataCard(const ImageData& data) {
+    return data.card ? *data.card : computerCard();
+}
+
 Item& openItem(State& state, cdHItem handle) {
     auto& found = item(state, handle);
     if (found.openCount == 0) {
@@ -43,7 +45,8 @@ Item& openItem(State& state, cdHItem handle) {
 
 const ItemMetadata& metadata(Item& item) {
     if (!item.metadata) {
-        item.metadata = readMetadata(item.files, item.source ? &item.source->description : nullptr);
+        item.metadata =
+            cardOf(item).metadata(item.files, item.source ? &item.source->description : nullptr);
     }
     return *item.metadata;
 }
@@ -53,28 +56,9 @@ bool hasThumbnail(Item& item) {
            (item.files.format == CD_FORMAT_JPEG && metadata(item).readable);
 }
 
-// The EXIF thumbnail, else the ".THM" companion (a made item knows none),
-// else for a JPEG picture a scaled copy of it.
-Bytes thumbnailBytes(Item& item) {
-    const Bytes& exif = metadata(item).exifThumbnail;
-    if (!exif.empty()) {
-        return exif;
-    }
-    if (!item.files.thumbnail.empty()) {
-        std::ifstream in(item.files.thumbnail, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    return item.files.format == CD_FORMAT_JPEG ? scaledThumbnail(item.files.main) : Bytes();
-}
-
-uint32_t fileSize(const fs::path& file) {
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    return error ? 0 : static_cast<uint32_t>(size);
-}
-
 cdHImageData addData(State& state, Item& item, ImageData data) {
     data.source = item.source;
+    data.card = item.source ? item.source->card : nullptr;
     const cdHImageData handle = state.add(std::make_shared<ImageData>(std::move(data)));
     item.dataHandles.push_back(handle);
     return handle;
@@ -112,7 +96,8 @@ cdError CDEnumImageItemReset(cdHVolume handle, uint32_t depth, uint32_t option, 
             throw Failure{CD_ERR_NOT_SUPPORTED};
         }
         std::vector<uint32_t> handles;
-        for (const auto& files : scanVolume(volume.root, depth, option)) {
+        for (const auto& files :
+             scanVolume(volume.card.root, depth, option, source->card->lister())) {
             const cdHItem added = state.add(std::make_shared<Item>(files, source));
             source->owned.push_back(added);
             handles.push_back(added);
@@ -181,7 +166,7 @@ cdError CDGetItemInfo(cdHItem handle, cdItemInfo* info) {
         std::memset(info, 0, sizeof *info);
         info->format = found.files.format;
         std::strncpy(info->name, found.files.main.filename().c_str(), sizeof info->name - 1);
-        info->size = fileSize(found.files.main);
+        info->size = cardOf(found).size(found.files.main);
         if (const auto time = properties.find(CD_ITEMPROP_TIME); time != properties.end()) {
             std::memcpy(&info->time, time->second.data(), sizeof info->time);
         }
@@ -198,13 +183,18 @@ cdError CDDeleteImage(cdHVolume volume, cdHItem handle) {
         if (found.source && state.get<Volume>(volume).source != found.source) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
-        std::error_code error;
-        if (!fs::remove(found.files.main, error)) {
-            throw Failure{CD_ERR_FILE_IO};
-        }
+        Card& card = cardOf(found);
+        card.remove(found.files.main);
         if (found.source) {
-            fs::remove(found.files.thumbnail, error);
-            fs::remove(found.files.sound, error);
+            for (const auto& companion : {found.files.thumbnail, found.files.sound}) {
+                try {
+                    if (!companion.empty()) {
+                        card.remove(companion);
+                    }
+                } catch (const Failure&) {
+                    // The picture is gone; a companion left behind is listed by nothing.
+                }
+            }
             releaseData(state, found);
             state.remove(handle);
         }
@@ -253,7 +243,7 @@ cdError CDGetPicture(cdHItem handle, cdHImageData* data) {
 
 cdError CDGetThumbnail(cdHItem handle, cdHImageData* data) {
     return getData("CDGetThumbnail", handle, data, [](Item& found) {
-        Bytes bytes = thumbnailBytes(found);
+        Bytes bytes = cardOf(found).thumbnail(found.files, metadata(found));
         if (bytes.empty()) {
             throw Failure{CD_ERR_NO_DATA};
         }
@@ -289,8 +279,8 @@ cdError CDGetImageDataInfo(cdHImageData handle, cdImageDataInfo* info) {
         const auto& data = imageData(state, handle);
         std::memset(info, 0, sizeof *info);
         info->dataType = static_cast<uint32_t>(data.kind);
-        info->byteCount =
-            data.file.empty() ? static_cast<uint32_t>(data.bytes.size()) : fileSize(data.file);
+        info->byteCount = data.file.empty() ? static_cast<uint32_t>(data.bytes.size())
+                                            : dataCard(data).size(data.file);
         std::strncpy(info->fileName, data.name.c_str(), sizeof info->fileName - 1);
     });
 }
@@ -321,13 +311,9 @@ cdError CDGetImageData(cdHImageData handle, const cdStorage* storage,
         const ImageData data = imageData(state, handle);
         const std::string path = storage->path;
         onTransferThread(lock, [&] {
-            if (data.file.empty()) {
-                result = writeBytes(data.bytes, path, reporter(option, progress), context);
-            } else if (!fs::is_regular_file(data.file)) {
-                result = CD_ERR_FILE_NOT_FOUND;
-            } else {
-                result = copyFile(data.file.string(), path, reporter(option, progress), context);
-            }
+            const auto report = reporter(option, progress);
+            result = data.file.empty() ? writeBytes(data.bytes, path, report, context)
+                                       : dataCard(data).transfer(data.file, path, report, context);
         });
     });
     return code != CD_OK ? code : result;

@@ -220,7 +220,7 @@ cdError CDRelease(cdHSource handle, uint8_t synchronous, cdProgressCallbackFunct
         ShootingOrder order{sceneOf(source),
                             remote.dataKind,
                             source.volumes.empty() ? fs::path()
-                                                   : state.get<Volume>(source.volumes[0]).root,
+                                                   : state.get<Volume>(source.volumes[0]).card.root,
                             remote.released,
                             remote.events,
                             remote.eventContext,

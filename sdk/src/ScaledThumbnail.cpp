@@ -35,7 +35,10 @@ tjscalingfactor fittingScale(int width, int height) {
 
 Bytes scaledThumbnail(const std::filesystem::path& jpeg) {
     std::ifstream in(jpeg, std::ios::binary);
-    Bytes picture((std::istreambuf_iterator<char>(in)), {});
+    return scaledThumbnail(Bytes((std::istreambuf_iterator<char>(in)), {}));
+}
+
+Bytes scaledThumbnail(const Bytes& picture) {
     TurboJpeg decoder(tjInitDecompress());
     int width = 0;
     int height = 0;

@@ -10,5 +10,6 @@ namespace cdsim {
 // The picture scaled down by a power of two to fit 160 x 160, as JPEG; empty
 // when the file does not decode.
 Bytes scaledThumbnail(const std::filesystem::path& jpeg);
+Bytes scaledThumbnail(const Bytes& picture);
 
 } // namespace cdsim

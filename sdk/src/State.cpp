@@ -96,8 +96,17 @@ cdError codeOfCurrentException() {
     }
 }
 
+Card& computerCard() {
+    static const auto computer = folderCard({});
+    return *computer;
+}
+
+Card& cardOf(const Item& item) {
+    return item.source ? *item.source->card : computerCard();
+}
+
 void requireConnected(const State& state, const Source* source) {
-    if (source && source->camera && state.unplugged) {
+    if (source && source->camera && (state.unplugged || !source->card->connected())) {
         throw Failure{CD_ERR_DEVICE_DISCONNECTED};
     }
 }
@@ -136,7 +145,7 @@ class EventThread {
         }
     }
 
-    void deliver(std::function<void()> call) {
+    void deliver(std::function<void()> call, bool wait) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!thread_.joinable()) {
             thread_ = std::thread([this] { loop(); });
@@ -144,7 +153,9 @@ class EventThread {
         queue_.push_back(std::move(call));
         const uint64_t ticket = ++queued_;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return delivered_ >= ticket; });
+        if (wait) {
+            changed_.wait(lock, [&] { return delivered_ >= ticket; });
+        }
     }
 
   private:
@@ -197,7 +208,11 @@ void callRegistrations(uint32_t eventId) {
 } // namespace
 
 void onEventThread(std::function<void()> call) {
-    eventThread().deliver(std::move(call));
+    eventThread().deliver(std::move(call), true);
+}
+
+void postCameraEvent(uint32_t eventId) {
+    eventThread().deliver([eventId] { callRegistrations(eventId); }, false);
 }
 
 } // namespace cdsim

@@ -3,6 +3,7 @@
 // the wrapper every operation runs in.
 
 #include "CameraFolder.h"
+#include "Card.h"
 #include "ItemMetadata.h"
 #include "Remote.h"
 #include "cdsdk.h"
@@ -27,8 +28,7 @@ struct Failure {
 struct Source;
 
 struct Volume {
-    std::filesystem::path root;
-    std::string name;
+    CardVolume card;
     Source* source = nullptr;
 };
 
@@ -45,12 +45,13 @@ enum class DataKind { Picture, Thumbnail, Sound, Movie };
 
 struct ImageData {
     DataKind kind;
-    std::filesystem::path file; // the data's file, or empty when bytes hold it
+    std::filesystem::path file; // the data's file on the item's card, or empty when bytes hold it
     Bytes bytes;
     std::string name;
     uint16_t width = 0;
     uint16_t height = 0;
     Source* source = nullptr; // the item's
+    std::shared_ptr<Card> card = nullptr;
 };
 
 struct EventRegistration {
@@ -60,7 +61,8 @@ struct EventRegistration {
 
 struct Source {
     bool camera = false;
-    std::filesystem::path folder;
+    std::filesystem::path folder; // the simulated camera's, else empty
+    std::shared_ptr<Card> card;
     CameraDescription description;
     std::vector<cdHandle> volumes;
     std::vector<cdHandle> owned; // handles released with the source
@@ -160,6 +162,12 @@ template <class Body> cdError run(const char* operation, Body&& body) {
     }
 }
 
+// The files of the computer, for items made from them.
+Card& computerCard();
+
+// Where an item's files are: its source's card, or the computer's files.
+Card& cardOf(const Item& item);
+
 // A source, volume or item of the camera fails once the camera is unplugged.
 void requireConnected(const State& state, const Source* source);
 
@@ -172,6 +180,10 @@ Source& releaseControl(State& state, cdHSource handle);
 // Runs call on the camera's event thread, where events are delivered one at a
 // time without the state's lock, and returns once it ran.
 void onEventThread(std::function<void()> call);
+
+// Delivers a camera event to every registration on the event thread, without
+// waiting for it: for the threads the callbacks may need themselves.
+void postCameraEvent(uint32_t eventId);
 
 // Waits for a release the source is still shooting, with the state's lock let
 // go meanwhile; the source may be gone after it.

@@ -117,10 +117,10 @@ cdError CDAddPicture(const cdStorage* source, const cdImageSize* size, cdHVolume
         if (picture.empty()) {
             throw Failure{CD_ERR_INTERNAL};
         }
-        const fs::path file = nextPicturePath(volume.root);
-        fs::create_directories(file.parent_path());
+        Card& card = *volume.source->card;
+        const fs::path file = nextPicturePath(volume.card.root, card.lister());
         onTransferThread(lock, [&] {
-            written = writeBytes(picture, file.string(), reporter(option, progress), context);
+            written = card.store(file, picture, reporter(option, progress), context);
         });
         if (result) {
             std::memset(result, 0, sizeof *result);

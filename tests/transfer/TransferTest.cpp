@@ -146,6 +146,31 @@ TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPictu
               testfiles::Read(cameraFile("IMG_0003.WAV")));
 }
 
+// The demo card through libgphoto2's "Directory Browse" driver, real
+// libgphoto2 code over the card's folder: the same list, and the files arrive
+// byte for byte with their camera dates.
+TEST_F(TransferTest, OverLibgphoto2TheCardArrivesByteForByteWithItsDates) {
+    qputenv("LUMVIK_CAMERA", ("gphoto2:Directory Browse@disk:" + camera + "/CF").toUtf8());
+    QStringList listed;
+    withFileManager([&](TForm_filemanager& w) {
+        for (int i = 0; i < w.ListBox_Cam_File_Names->count(); ++i)
+            listed << w.ListBox_Cam_File_Names->item(i)->text();
+        transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG", "IMG_0005.JPG"});
+    });
+    for (const char* name : {"IMG_0001.JPG", "IMG_0004.JPG", "MVI_0013.AVI", "CRW_0026.CRW"})
+        EXPECT_TRUE(listed.contains(name)) << name;
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "IMG_0005.jpg",
+                                           "MVI_0013.avi", "MVI_0013.thm"}));
+    for (const auto& [received, original] :
+         {std::pair("IMG_0005.jpg", "IMG_0005.JPG"), std::pair("MVI_0013.avi", "MVI_0013.AVI"),
+          std::pair("MVI_0013.thm", "MVI_0013.THM"), std::pair("IMG_0003.jpg.wav", "IMG_0003.WAV")})
+        EXPECT_EQ(testfiles::Read(target + received), testfiles::Read(cameraFile(original)))
+            << received;
+    EXPECT_EQ(modified(target + "IMG_0005.jpg"), DemoTakenAt(5));
+    EXPECT_EQ(modified(target + "IMG_0003.jpg"), DemoTakenAt(3));
+    EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
+}
+
 TEST_F(TransferTest, MoviesGoToTheirOwnDirectoryWhenAsked) {
     const QString movies = testenv::newFolder("movies") + "/";
     withFileManager([&](TForm_filemanager& w) {

@@ -1,0 +1,104 @@
+#include "Card.h"
+
+#include "ScaledThumbnail.h"
+#include "State.h"
+#include "Transfer.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace cdsim {
+namespace {
+
+uint32_t kilobytes(uintmax_t bytes) {
+    return static_cast<uint32_t>(std::min<uintmax_t>(bytes / 1024, UINT32_MAX));
+}
+
+std::optional<Bytes> readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+class FolderCard final : public Card {
+  public:
+    explicit FolderCard(fs::path folder) : folder_(std::move(folder)) {}
+
+    std::vector<CardVolume> volumes() override {
+        std::vector<CardVolume> found;
+        const auto roots = folder_.empty() ? std::vector<fs::path>{"/"} : volumeFolders(folder_);
+        for (const auto& root : roots) {
+            CardVolume volume{root, folder_.empty() ? root.string() : root.filename().string()};
+            std::error_code error;
+            const auto space = fs::space(root, error);
+            if (!error) {
+                volume.totalKBytes = kilobytes(space.capacity);
+                volume.freeKBytes = kilobytes(space.available);
+            }
+            found.push_back(volume);
+        }
+        return found;
+    }
+
+    Listing list(const fs::path& folder) override { return diskListing(folder); }
+
+    ItemMetadata metadata(const ItemFiles& files, const CameraDescription* camera) override {
+        return readMetadata(files, camera);
+    }
+
+    // The EXIF thumbnail, else the ".THM" companion, else for a JPEG picture a
+    // scaled copy of it.
+    Bytes thumbnail(const ItemFiles& files, const ItemMetadata& metadata) override {
+        if (!metadata.exifThumbnail.empty()) {
+            return metadata.exifThumbnail;
+        }
+        if (!files.thumbnail.empty()) {
+            return readFile(files.thumbnail).value_or(Bytes());
+        }
+        return files.format == CD_FORMAT_JPEG ? scaledThumbnail(files.main) : Bytes();
+    }
+
+    uint32_t size(const fs::path& file) override {
+        std::error_code error;
+        const auto size = fs::file_size(file, error);
+        return error ? 0 : static_cast<uint32_t>(size);
+    }
+
+    cdError transfer(const fs::path& file, const std::string& path,
+                     cdProgressCallbackFunction progress, cdContext context) override {
+        std::error_code error;
+        if (!fs::is_regular_file(file, error)) {
+            return CD_ERR_FILE_NOT_FOUND;
+        }
+        return copyFile(file.string(), path, progress, context);
+    }
+
+    void remove(const fs::path& file) override {
+        std::error_code error;
+        if (!fs::remove(file, error)) {
+            throw Failure{CD_ERR_FILE_IO};
+        }
+    }
+
+    cdError store(const fs::path& file, const Bytes& bytes, cdProgressCallbackFunction progress,
+                  cdContext context) override {
+        std::error_code error;
+        fs::create_directories(file.parent_path(), error);
+        return writeBytes(bytes, file.string(), progress, context);
+    }
+
+  private:
+    fs::path folder_;
+};
+
+} // namespace
+
+std::shared_ptr<Card> folderCard(const fs::path& folder) {
+    return std::make_shared<FolderCard>(folder);
+}
+
+} // namespace cdsim

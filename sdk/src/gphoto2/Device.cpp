@@ -1,0 +1,349 @@
+// The device over libgphoto2: one context and one camera. It is made, used
+// and destroyed on the layer's worker thread only.
+
+#include "Device.h"
+
+#include <gphoto2/gphoto2.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace cdgp {
+namespace {
+
+void check(const char* call, int result) {
+    if (result < GP_OK) {
+        throw GphotoError{call, result, gp_result_as_string(result)};
+    }
+}
+
+template <class T, int (*Free)(T*)> struct Owned {
+    T* object = nullptr;
+    Owned() = default;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() {
+        if (object) {
+            Free(object);
+        }
+    }
+};
+
+struct List : Owned<CameraList, gp_list_free> {
+    List() { check("gp_list_new", gp_list_new(&object)); }
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (int i = 0; i < gp_list_count(object); ++i) {
+            const char* name = nullptr;
+            gp_list_get_name(object, i, &name);
+            found.emplace_back(name ? name : "");
+        }
+        return found;
+    }
+};
+
+struct File : Owned<CameraFile, gp_file_unref> {
+    File() { check("gp_file_new", gp_file_new(&object)); }
+    Bytes bytes() const {
+        const char* data = nullptr;
+        unsigned long size = 0;
+        check("gp_file_get_data_and_size", gp_file_get_data_and_size(object, &data, &size));
+        return Bytes(data, data + size);
+    }
+};
+
+std::pair<std::string, std::string> split(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    return {folder, path.substr(slash + 1)};
+}
+
+// Carries a transfer's progress from the context to the caller.
+struct ProgressRelay {
+    const Progress* progress = nullptr;
+    float target = 1;
+    bool stopped = false;
+
+    static unsigned int start(GPContext*, float target, const char*, void* data) {
+        static_cast<ProgressRelay*>(data)->target = target > 0 ? target : 1;
+        return 1;
+    }
+    static void update(GPContext*, unsigned int, float current, void* data) {
+        auto& relay = *static_cast<ProgressRelay*>(data);
+        if (relay.progress && *relay.progress && !(*relay.progress)(current / relay.target)) {
+            relay.stopped = true;
+        }
+    }
+    static void stop(GPContext*, unsigned int, void*) {}
+    static GPContextFeedback cancel(GPContext*, void* data) {
+        return static_cast<ProgressRelay*>(data)->stopped ? GP_CONTEXT_FEEDBACK_CANCEL
+                                                          : GP_CONTEXT_FEEDBACK_OK;
+    }
+};
+
+Widget widgetOf(CameraWidget* widget) {
+    Widget found;
+    const char* name = nullptr;
+    gp_widget_get_name(widget, &name);
+    found.name = name ? name : "";
+    int readOnly = 0;
+    gp_widget_get_readonly(widget, &readOnly);
+    found.readOnly = readOnly != 0;
+    CameraWidgetType type;
+    gp_widget_get_type(widget, &type);
+    if (type == GP_WIDGET_MENU || type == GP_WIDGET_RADIO || type == GP_WIDGET_TEXT) {
+        const char* value = nullptr;
+        if (gp_widget_get_value(widget, &value) == GP_OK && value) {
+            found.value = value;
+        }
+    }
+    if (type == GP_WIDGET_RANGE) {
+        float value = 0;
+        float minimum = 0;
+        float step = 0;
+        gp_widget_get_value(widget, &value);
+        gp_widget_get_range(widget, &minimum, &found.maximum, &step);
+        found.value = std::to_string(static_cast<long>(value));
+    }
+    if (type == GP_WIDGET_MENU || type == GP_WIDGET_RADIO) {
+        for (int i = 0; i < gp_widget_count_choices(widget); ++i) {
+            const char* choice = nullptr;
+            gp_widget_get_choice(widget, i, &choice);
+            found.choices.emplace_back(choice ? choice : "");
+        }
+    }
+    for (int i = 0; i < gp_widget_count_children(widget); ++i) {
+        CameraWidget* child = nullptr;
+        if (gp_widget_get_child(widget, i, &child) == GP_OK) {
+            found.children.push_back(widgetOf(child));
+        }
+    }
+    return found;
+}
+
+// Every camera the drivers know, loaded once: loading opens every driver,
+// which takes longer than a whole card's listing. On the worker only.
+CameraAbilitiesList* knownCameras(GPContext* context) {
+    static CameraAbilitiesList* const loaded = [context] {
+        CameraAbilitiesList* list = nullptr;
+        check("gp_abilities_list_new", gp_abilities_list_new(&list));
+        check("gp_abilities_list_load", gp_abilities_list_load(list, context));
+        return list;
+    }();
+    return loaded;
+}
+
+class LibDevice final : public Device {
+  public:
+    explicit LibDevice(const Detected& camera) {
+        context_ = gp_context_new();
+        gp_context_set_progress_funcs(context_, ProgressRelay::start, ProgressRelay::update,
+                                      ProgressRelay::stop, &relay_);
+        gp_context_set_cancel_func(context_, ProgressRelay::cancel, &relay_);
+        check("gp_camera_new", gp_camera_new(&camera_));
+        try {
+            choose(camera);
+            check("gp_camera_init", gp_camera_init(camera_, context_));
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~LibDevice() override {
+        gp_camera_exit(camera_, context_);
+        release();
+    }
+
+    Abilities abilities() override {
+        CameraAbilities own;
+        check("gp_camera_get_abilities", gp_camera_get_abilities(camera_, &own));
+        return {(own.operations & GP_OPERATION_CONFIG) != 0,
+                (own.file_operations & GP_FILE_OPERATION_PREVIEW) != 0,
+                (own.folder_operations & GP_FOLDER_OPERATION_PUT_FILE) != 0};
+    }
+
+    std::string summary() override {
+        CameraText text;
+        return gp_camera_get_summary(camera_, &text, context_) == GP_OK ? text.text : "";
+    }
+
+    std::vector<Storage> storages() override {
+        CameraStorageInformation* information = nullptr;
+        int count = 0;
+        const int result = gp_camera_get_storageinfo(camera_, &information, &count, context_);
+        if (result == GP_ERROR_NOT_SUPPORTED) {
+            return {};
+        }
+        check("gp_camera_get_storageinfo", result);
+        std::vector<Storage> found;
+        for (int i = 0; i < count; ++i) {
+            const auto& one = information[i];
+            if (!(one.fields & GP_STORAGEINFO_BASE)) {
+                continue;
+            }
+            Storage storage{one.basedir, (one.fields & GP_STORAGEINFO_DESCRIPTION) ? one.description
+                                         : (one.fields & GP_STORAGEINFO_LABEL)     ? one.label
+                                                                                   : ""};
+            storage.capacityKBytes = one.capacitykbytes;
+            storage.freeKBytes = one.freekbytes;
+            found.push_back(storage);
+        }
+        free(information);
+        return found;
+    }
+
+    std::vector<std::string> folders(const std::string& folder) override {
+        List list;
+        check("gp_camera_folder_list_folders",
+              gp_camera_folder_list_folders(camera_, folder.c_str(), list.object, context_));
+        return list.names();
+    }
+
+    std::vector<FileEntry> files(const std::string& folder) override {
+        List list;
+        check("gp_camera_folder_list_files",
+              gp_camera_folder_list_files(camera_, folder.c_str(), list.object, context_));
+        std::vector<FileEntry> found;
+        for (const auto& name : list.names()) {
+            CameraFileInfo info;
+            FileEntry entry{name};
+            if (gp_camera_file_get_info(camera_, folder.c_str(), name.c_str(), &info, context_) ==
+                GP_OK) {
+                entry.size = (info.file.fields & GP_FILE_INFO_SIZE) ? info.file.size : 0;
+                entry.modified = (info.file.fields & GP_FILE_INFO_MTIME) ? info.file.mtime : 0;
+            }
+            found.push_back(entry);
+        }
+        return found;
+    }
+
+    Bytes read(const std::string& path, FileKind kind, const Progress& progress) override {
+        const auto [folder, name] = split(path);
+        File file;
+        relay_ = ProgressRelay{&progress};
+        const int result = gp_camera_file_get(
+            camera_, folder.c_str(), name.c_str(),
+            kind == FileKind::Preview ? GP_FILE_TYPE_PREVIEW : GP_FILE_TYPE_NORMAL, file.object,
+            context_);
+        relay_ = ProgressRelay{};
+        check("gp_camera_file_get", result);
+        return file.bytes();
+    }
+
+    Bytes readHead(const std::string& path, uint64_t size) override {
+        const auto [folder, name] = split(path);
+        Bytes head(size);
+        uint64_t read = size;
+        const int result =
+            gp_camera_file_read(camera_, folder.c_str(), name.c_str(), GP_FILE_TYPE_NORMAL, 0,
+                                reinterpret_cast<char*>(head.data()), &read, context_);
+        if (result == GP_ERROR_NOT_SUPPORTED) {
+            return this->read(path, FileKind::Normal, {});
+        }
+        check("gp_camera_file_read", result);
+        head.resize(std::min(read, size));
+        return head;
+    }
+
+    void remove(const std::string& path) override {
+        const auto [folder, name] = split(path);
+        check("gp_camera_file_delete",
+              gp_camera_file_delete(camera_, folder.c_str(), name.c_str(), context_));
+    }
+
+    void makeFolder(const std::string& folder, const std::string& name) override {
+        check("gp_camera_folder_make_dir",
+              gp_camera_folder_make_dir(camera_, folder.c_str(), name.c_str(), context_));
+    }
+
+    void put(const std::string& path, const Bytes& bytes) override {
+        const auto [folder, name] = split(path);
+        File file;
+        check("gp_file_append",
+              gp_file_append(file.object, reinterpret_cast<const char*>(bytes.data()),
+                             bytes.size()));
+        check("gp_camera_folder_put_file",
+              gp_camera_folder_put_file(camera_, folder.c_str(), name.c_str(), GP_FILE_TYPE_NORMAL,
+                                        file.object, context_));
+    }
+
+    Widget configuration() override {
+        CameraWidget* root = nullptr;
+        check("gp_camera_get_config", gp_camera_get_config(camera_, &root, context_));
+        Widget tree = widgetOf(root);
+        gp_widget_free(root);
+        return tree;
+    }
+
+    void waitForEvent(int milliseconds) override {
+        CameraEventType type;
+        void* data = nullptr;
+        const int result = gp_camera_wait_for_event(camera_, milliseconds, &type, &data, context_);
+        free(data);
+        check("gp_camera_wait_for_event", result);
+    }
+
+  private:
+    void choose(const Detected& camera) {
+        CameraAbilitiesList* abilitiesList = knownCameras(context_);
+        const int model = gp_abilities_list_lookup_model(abilitiesList, camera.model.c_str());
+        CameraAbilities abilities;
+        int result = GP_OK;
+        if (model >= GP_OK) {
+            result = gp_abilities_list_get_abilities(abilitiesList, model, &abilities);
+        }
+        check("gp_abilities_list_lookup_model", model);
+        check("gp_abilities_list_get_abilities", result);
+        check("gp_camera_set_abilities", gp_camera_set_abilities(camera_, abilities));
+
+        GPPortInfoList* ports = nullptr;
+        check("gp_port_info_list_new", gp_port_info_list_new(&ports));
+        result = gp_port_info_list_load(ports);
+        const int port =
+            result < GP_OK ? result : gp_port_info_list_lookup_path(ports, camera.port.c_str());
+        GPPortInfo info;
+        if (port >= GP_OK) {
+            result = gp_port_info_list_get_info(ports, port, &info);
+            if (result >= GP_OK) {
+                result = gp_camera_set_port_info(camera_, info);
+            }
+        }
+        gp_port_info_list_free(ports);
+        check("gp_port_info_list_lookup_path", port);
+        check("gp_camera_set_port_info", result);
+    }
+
+    void release() {
+        gp_camera_unref(camera_);
+        gp_context_unref(context_);
+    }
+
+    GPContext* context_ = nullptr;
+    Camera* camera_ = nullptr;
+    ProgressRelay relay_;
+};
+
+} // namespace
+
+std::vector<Detected> autodetect() {
+    GPContext* context = gp_context_new();
+    List list;
+    const int result = gp_camera_autodetect(list.object, context);
+    gp_context_unref(context);
+    check("gp_camera_autodetect", result);
+    std::vector<Detected> found;
+    for (int i = 0; i < gp_list_count(list.object); ++i) {
+        const char* model = nullptr;
+        const char* port = nullptr;
+        gp_list_get_name(list.object, i, &model);
+        gp_list_get_value(list.object, i, &port);
+        found.push_back({model ? model : "", port ? port : ""});
+    }
+    return found;
+}
+
+std::unique_ptr<Device> openDevice(const Detected& camera) {
+    return std::make_unique<LibDevice>(camera);
+}
+
+} // namespace cdgp

@@ -1,0 +1,425 @@
+#include "GphotoCard.h"
+
+#include "../ScaledThumbnail.h"
+#include "../State.h"
+#include "../Transfer.h"
+#include "Worker.h"
+
+#include <gphoto2/gphoto2-port-result.h>
+#include <gphoto2/gphoto2-result.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using cdsim::Failure;
+
+namespace cdgp {
+namespace {
+
+// How far a file is read for its metadata, 0 for all of it: a JPEG picture's
+// EXIF data and frame header come before its picture data, a movie's picture
+// size is in its first header and its shooting details in its ".THM". RAW
+// files keep their EXIF data anywhere.
+uint64_t metadataBytes(uint32_t format, bool retry) {
+    switch (format) {
+    case CD_FORMAT_JPEG:
+        return retry ? 0 : 256 * 1024;
+    case CD_FORMAT_MOVIE:
+    case CD_FORMAT_SOUND:
+        return 64 * 1024;
+    default:
+        return 0;
+    }
+}
+
+bool isGone(int result) {
+    return result == GP_ERROR_IO_USB_FIND || result == GP_ERROR_MODEL_NOT_FOUND;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    const auto last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The value of a "Key: value" line of a camera summary.
+std::string summaryValue(const std::string& summary, const std::string& key) {
+    size_t at = 0;
+    while ((at = summary.find(key + ":", at)) != std::string::npos) {
+        if (at == 0 || summary[at - 1] == '\n' || summary[at - 1] == ' ') {
+            const size_t begin = at + key.size() + 1;
+            return trimmed(summary.substr(begin, summary.find('\n', begin) - begin));
+        }
+        ++at;
+    }
+    return {};
+}
+
+uint32_t portKind(const std::string& port) {
+    if (port.rfind("usb:", 0) == 0) {
+        return CD_PORT_USB;
+    }
+    return port.rfind("ieee1394:", 0) == 0 ? CD_PORT_IEEE1394 : CD_PORT_NONE;
+}
+
+uint32_t kilobytes(uint64_t value) {
+    return static_cast<uint32_t>(std::min<uint64_t>(value, UINT32_MAX));
+}
+
+void writeLocal(const fs::path& file, const Bytes& bytes, int64_t modified) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (modified > 0) {
+        const timespec times[2] = {{modified, 0}, {modified, 0}};
+        utimensat(AT_FDCWD, file.c_str(), times, 0);
+    }
+}
+
+void logFailure(const GphotoError& error, const std::string& outcome) {
+    std::clog << "cdsdk: " << error.call << ": " << error.text << " (" << error.result << "), "
+              << outcome << "\n";
+}
+
+} // namespace
+
+cdError codeOfResult(int result) {
+    switch (result) {
+    case GP_ERROR_NOT_SUPPORTED:
+        return CD_ERR_NOT_SUPPORTED;
+    case GP_ERROR_BAD_PARAMETERS:
+        return CD_ERR_BAD_PARAMETER;
+    case GP_ERROR_FILE_NOT_FOUND:
+    case GP_ERROR_DIRECTORY_NOT_FOUND:
+        return CD_ERR_FILE_NOT_FOUND;
+    case GP_ERROR_CAMERA_BUSY:
+        return CD_ERR_BUSY;
+    case GP_ERROR_IO_USB_FIND:
+    case GP_ERROR_MODEL_NOT_FOUND:
+        return CD_ERR_DEVICE_DISCONNECTED;
+    case GP_ERROR_NO_MEMORY:
+    case GP_ERROR_LIBRARY:
+        return CD_ERR_INTERNAL;
+    default:
+        return CD_ERR_FILE_IO;
+    }
+}
+
+Choice choiceOf(const char* setting) {
+    if (!setting) {
+        return {true, false, std::nullopt};
+    }
+    const std::string text = setting;
+    if (text == "gphoto2") {
+        return {true, true, std::nullopt};
+    }
+    const std::string prefix = "gphoto2:";
+    const size_t at = text.find('@');
+    if (text.rfind(prefix, 0) != 0 || at == std::string::npos) {
+        return {};
+    }
+    return {true, false, Detected{text.substr(prefix.size(), at - prefix.size()), text.substr(at + 1)}};
+}
+
+std::vector<Detected> offeredCameras() {
+    const Choice choice = choiceOf(std::getenv("LUMVIK_CAMERA"));
+    if (!choice.libgphoto2) {
+        return {};
+    }
+    if (choice.given) {
+        return {*choice.given};
+    }
+    try {
+        auto found = onWorker(autodetect);
+        if (choice.firstOnly && found.size() > 1) {
+            found.resize(1);
+        }
+        return found;
+    } catch (const GphotoError& error) {
+        logFailure(error, "no camera found");
+        return {};
+    }
+}
+
+// Runs work on the worker; a libgphoto2 failure is logged and becomes the
+// layer's code, and a camera that went away is reported once.
+template <class Call> auto GphotoCard::call(Call&& work) {
+    try {
+        return onWorker(std::forward<Call>(work));
+    } catch (const GphotoError& error) {
+        const cdError code = codeOfResult(error.result);
+        logFailure(error, "answered as code " + std::to_string(code));
+        if (isGone(error.result) && connected_.exchange(false)) {
+            disconnected_();
+        }
+        throw Failure{code};
+    }
+}
+
+GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected,
+                       const DeviceMaker& make)
+    : camera_(camera), disconnected_(std::move(disconnected)) {
+    // Not yet connected while opening, so that a camera that cannot be
+    // opened reports no disconnection.
+    call([&] { device_ = make(camera_); });
+    connected_ = true;
+    eventTask_ = addIdleTask([this] { return pollEvents(); });
+}
+
+GphotoCard::~GphotoCard() {
+    removeIdleTask(eventTask_);
+    onWorker([this] { device_.reset(); });
+    std::error_code error;
+    if (!scratch_.empty()) {
+        fs::remove_all(scratch_, error);
+    }
+}
+
+// On the worker while nothing else is asked: reads the camera's events, and
+// ends when the driver has none to give.
+bool GphotoCard::pollEvents() {
+    try {
+        device_->waitForEvent(100);
+        return true;
+    } catch (const GphotoError& error) {
+        if (error.result != GP_ERROR_NOT_SUPPORTED) {
+            logFailure(error, "events no longer read");
+        }
+        if (isGone(error.result) && connected_.exchange(false)) {
+            disconnected_();
+        }
+        return false;
+    }
+}
+
+cdsim::CameraDescription GphotoCard::describe() {
+    return call([this] {
+        cdsim::CameraDescription description;
+        description.model = camera_.model;
+        description.port = portKind(camera_.port);
+        const std::string summary = device_->summary();
+        description.serialNumber = summaryValue(summary, "Serial Number");
+        const Abilities abilities = device_->abilities();
+        if (abilities.configuration) {
+            const Widget tree = device_->configuration();
+            for (const char* name : {"ownername", "artist"}) {
+                const Widget* owner = findWidget(tree, name);
+                if (owner && description.owner.empty()) {
+                    description.owner = owner->value;
+                }
+            }
+        }
+        description.offers.upload = abilities.upload ? 1 : 0;
+        description.offers.remoteRelease = 0;
+        description.offers.uploadSizes = {{1600, 1200}, {1024, 768}, {640, 480}};
+        return description;
+    });
+}
+
+std::vector<cdsim::CardVolume> GphotoCard::volumes() {
+    const auto storages = call([this] { return device_->storages(); });
+    if (storages.empty()) {
+        // A driver that tells no storages, such as a folder's: its one tree,
+        // named after the folder.
+        const std::string folder = fs::path(camera_.port).filename().string();
+        return {{"/", folder.empty() ? camera_.model : folder}};
+    }
+    std::vector<cdsim::CardVolume> found;
+    for (const auto& storage : storages) {
+        const std::string name = !storage.description.empty()
+                                     ? storage.description
+                                     : fs::path(storage.base).filename().string();
+        found.push_back({storage.base, name, kilobytes(storage.capacityKBytes),
+                         kilobytes(storage.freeKBytes)});
+    }
+    return found;
+}
+
+cdsim::Listing GphotoCard::list(const fs::path& folder) {
+    const std::string path = folder.string();
+    return call([&] {
+        cdsim::Listing listing;
+        try {
+            listing.folders = device_->folders(path);
+            listed_[path] = device_->files(path);
+        } catch (const GphotoError& error) {
+            if (codeOfResult(error.result) != CD_ERR_FILE_NOT_FOUND) {
+                throw;
+            }
+            return listing; // a card without the folder lists nothing there
+        }
+        for (const auto& file : listed_[path]) {
+            listing.files.push_back(file.name);
+        }
+        std::sort(listing.files.begin(), listing.files.end());
+        std::sort(listing.folders.begin(), listing.folders.end());
+        return listing;
+    });
+}
+
+// The listed entry of a file, listing its folder when it was not yet; on the worker.
+const FileEntry* GphotoCard::entry(const std::string& path) {
+    const fs::path file(path);
+    const std::string folder = file.parent_path().string();
+    if (!listed_.count(folder)) {
+        listed_[folder] = device_->files(folder);
+    }
+    for (const auto& found : listed_[folder]) {
+        if (found.name == file.filename().string()) {
+            return &found;
+        }
+    }
+    return nullptr;
+}
+
+uint32_t GphotoCard::size(const fs::path& file) {
+    return call([&] {
+        const FileEntry* found = entry(file.string());
+        return found ? static_cast<uint32_t>(std::min<uint64_t>(found->size, UINT32_MAX)) : 0u;
+    });
+}
+
+Bytes GphotoCard::read(const std::string& path) {
+    return call([&] { return device_->read(path, FileKind::Normal, {}); });
+}
+
+fs::path GphotoCard::scratch() {
+    if (scratch_.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "cdsdk-gphoto2-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw Failure{CD_ERR_FILE_IO};
+        }
+        scratch_ = pattern;
+    }
+    return scratch_;
+}
+
+// The files are read into a scratch folder under their own folder's name,
+// with the camera's file times, so the metadata reader sees what it would on
+// a card; they are gone again afterwards. A JPEG picture whose start does not
+// read is read whole.
+cdsim::ItemMetadata GphotoCard::metadata(const cdsim::ItemFiles& files,
+                                          const cdsim::CameraDescription* camera) {
+    cdsim::ItemMetadata found = metadataOf(files, camera, false);
+    return found.readable || files.format != CD_FORMAT_JPEG ? found
+                                                             : metadataOf(files, camera, true);
+}
+
+cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
+                                            const cdsim::CameraDescription* camera, bool whole) {
+    const auto fetch = [&](const fs::path& file, uint64_t head) {
+        const fs::path local = scratch() / file.parent_path().filename() / file.filename();
+        const auto [bytes, modified] = call([&] {
+            const FileEntry* found = entry(file.string());
+            Bytes read = head > 0 ? device_->readHead(file.string(), head)
+                                  : device_->read(file.string(), FileKind::Normal, {});
+            return std::pair(std::move(read), found ? found->modified : int64_t(0));
+        });
+        writeLocal(local, bytes, modified);
+        return local;
+    };
+    cdsim::ItemFiles local{fetch(files.main, metadataBytes(files.format, whole)), {}, {},
+                           files.format};
+    if (!files.thumbnail.empty()) {
+        local.thumbnail = fetch(files.thumbnail, 0);
+    }
+    cdsim::ItemMetadata found = readMetadata(local, camera);
+    std::error_code error;
+    fs::remove(local.main, error);
+    fs::remove(local.thumbnail, error);
+    return found;
+}
+
+// The driver's own preview, else the EXIF thumbnail, else the ".THM"
+// companion, else for a JPEG picture a scaled copy of it.
+Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMetadata& metadata) {
+    const std::string path = files.main.string();
+    const auto preview = call([&] {
+        if (!device_->abilities().filePreview) {
+            return Bytes();
+        }
+        try {
+            return device_->read(path, FileKind::Preview, {});
+        } catch (const GphotoError&) {
+            return Bytes(); // no preview of this file: the other sources follow
+        }
+    });
+    if (!preview.empty()) {
+        return preview;
+    }
+    if (!metadata.exifThumbnail.empty()) {
+        return metadata.exifThumbnail;
+    }
+    if (!files.thumbnail.empty()) {
+        return read(files.thumbnail.string());
+    }
+    return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(read(path)) : Bytes();
+}
+
+cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
+                             cdProgressCallbackFunction progress, cdContext context) {
+    const auto report = [&](double fraction) {
+        return !progress ||
+               progress(static_cast<uint32_t>(std::min(99.0, fraction * 100)),
+                        CD_PROGRESS_STATUS_TRANSFER, context) == 0;
+    };
+    try {
+        report(0);
+        const Progress relay = report;
+        const Bytes bytes =
+            call([&] { return device_->read(file.string(), FileKind::Normal, relay); });
+        const cdError written = cdsim::writeBytes(bytes, path, nullptr, 0);
+        if (written == CD_OK && progress) {
+            progress(100, CD_PROGRESS_STATUS_TRANSFER, context);
+        }
+        return written;
+    } catch (const Failure& failure) {
+        return failure.code;
+    }
+}
+
+void GphotoCard::remove(const fs::path& file) {
+    call([&] {
+        device_->remove(file.string());
+        listed_.erase(file.parent_path().string());
+    });
+}
+
+// Makes folder and the folders above it that the card lacks; on the worker.
+void GphotoCard::makeFolders(const fs::path& folder) {
+    if (folder == folder.root_path() || folder.empty()) {
+        return;
+    }
+    makeFolders(folder.parent_path());
+    const auto present = device_->folders(folder.parent_path().string());
+    if (std::find(present.begin(), present.end(), folder.filename().string()) == present.end()) {
+        device_->makeFolder(folder.parent_path().string(), folder.filename().string());
+    }
+}
+
+cdError GphotoCard::store(const fs::path& file, const Bytes& bytes,
+                          cdProgressCallbackFunction progress, cdContext context) {
+    try {
+        if (progress) {
+            progress(0, CD_PROGRESS_STATUS_TRANSFER, context);
+        }
+        call([&] {
+            makeFolders(file.parent_path());
+            device_->put(file.string(), bytes);
+            listed_.erase(file.parent_path().string());
+        });
+        if (progress) {
+            progress(100, CD_PROGRESS_STATUS_TRANSFER, context);
+        }
+        return CD_OK;
+    } catch (const Failure& failure) {
+        return failure.code;
+    }
+}
+
+} // namespace cdgp
