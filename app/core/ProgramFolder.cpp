@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -14,4 +15,13 @@ QString ProgramFolder() {
 
 QString ProgramFile(const QString& name) {
     return ProgramFolder() + "/" + name;
+}
+
+QString DataFolder() {
+    const QString program = QCoreApplication::applicationDirPath();
+    if (program.startsWith(QStringLiteral(LUMVIK_BUILD_DIR "/")))
+        return QStringLiteral(LUMVIK_SOURCE_DIR);
+    // Relative to the program, so an installed copy finds its data under any
+    // prefix it was installed to.
+    return QDir::cleanPath(program + QStringLiteral("/" LUMVIK_DATA_DIR));
 }
