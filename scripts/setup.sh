@@ -16,7 +16,7 @@ packages=(
   libburn-dev libisofs-dev libgphoto2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
-  librsvg2-bin file desktop-file-utils appstream lintian
+  librsvg2-bin file man-db desktop-file-utils appstream lintian
 )
 
 install_packages() {

@@ -21,13 +21,13 @@ install_tree() {
 # Every file that belongs there, nothing else; the libraries carry their
 # sonames, and the program finds them inside the tree on its own.
 check_files() {
-  local expected actual
-  expected=$({
+  local wanted present
+  wanted=$({
     cat "$EXPECTED"
     find "$SOURCE/languages" -type f -printf "$DATADIR/Lumvik_utilities/languages/%f\n"
   } | sort)
-  actual=$(cd "$installed" && find . -type f -o -type l | sed 's|^\./||' | sort)
-  diff -u <(echo "$expected") <(echo "$actual") ||
+  present=$(cd "$installed" && find . -type f -o -type l | sed 's|^\./||' | sort)
+  diff -u <(echo "$wanted") <(echo "$present") ||
     fail "installed files differ from the list (- missing, + not expected)"
 
   local lib soname
