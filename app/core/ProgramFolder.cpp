@@ -19,7 +19,10 @@ QString ProgramFile(const QString& name) {
 
 QString DataFolder() {
     const QString program = QCoreApplication::applicationDirPath();
-    if (program.startsWith(QStringLiteral(LUMVIK_BUILD_DIR "/")))
+    // The program's path has its links resolved, so the build tree's must be
+    // too; a package's program may run where no build tree exists.
+    const QString build = QDir(QStringLiteral(LUMVIK_BUILD_DIR)).canonicalPath();
+    if (!build.isEmpty() && program.startsWith(build + "/"))
         return QStringLiteral(LUMVIK_SOURCE_DIR);
     // Relative to the program, so an installed copy finds its data under any
     // prefix it was installed to.
