@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One set-up for people and CI: installs the Debian packages the project needs
-# (only when some are missing), builds, and then either starts the program on
-# a freshly made demo camera ("run") or runs the whole test suite ("test").
+# (only when some are missing), builds, and then starts the program on a
+# freshly made demo camera ("run"), runs the whole test suite and checks the
+# Debian package ("test"), or makes the Debian package ("package").
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,6 +17,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
   clang libclang-rt-14-dev
+  librsvg2-bin file man-db desktop-file-utils appstream lintian
 )
 
 install_packages() {
@@ -45,6 +47,13 @@ run_program() {
   exec "$build/app/Lumvik_utilities" "$@"
 }
 
+# The .deb goes to build/; its dependencies come from dpkg-shlibdeps.
+make_package() {
+  rm -f "$build"/lumvik-utilities_*.deb
+  (cd "$build" && cpack -G DEB >/dev/null)
+  ls "$build"/lumvik-utilities_*.deb
+}
+
 run_tests() {
   # The picture code reads whatever files a camera or a folder holds: its
   # tests run first under AddressSanitizer and UndefinedBehaviorSanitizer,
@@ -53,14 +62,21 @@ run_tests() {
   cmake -S "$root" -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMVIK_SANITIZE=ON >/dev/null
   cmake --build "$sanitize" -j2 --target picture_tests
   QT_QPA_PLATFORM=offscreen "$sanitize/tests/picture/picture_tests" --gtest_brief=1
-  (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300)
   # Each fuzz target a short while, from its seeds: an input that fails lands
   # in tests/regressions and fails the run.
   bash "$root/scripts/fuzz.sh" 30
+  # The package's lintian warnings are shown, its errors fail the run.
+  local deb
+  deb=$(make_package)
+  lintian --fail-on error "$deb"
+  # The suite's summary is the run's last word.
+  cd "$build"
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
 }
 
 case "${1:-}" in
   run) install_packages; build_all; shift; run_program "$@" ;;
   test) install_packages; build_all; run_tests ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  package) install_packages; build_all; make_package ;;
+  *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac

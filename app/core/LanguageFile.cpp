@@ -94,12 +94,8 @@ QString TLanguageFile::readMultiLine(const QString& section, const QString& key,
 }
 
 QString LanguageFolder() {
-    for (const QString& folder :
-         {ProgramFile("languages"), QStringLiteral(LUMVIK_DATA_DIR "/languages"),
-          QStringLiteral(LUMVIK_SOURCE_DIR "/languages")})
-        if (QDir(folder).exists())
-            return folder;
-    return ProgramFile("languages");
+    const QString own = ProgramFile("languages");
+    return QDir(own).exists() ? own : DataFolder() + "/languages";
 }
 
 QStringList ListedLanguages() {

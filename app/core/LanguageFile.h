@@ -30,7 +30,7 @@ class TLanguageFile {
 };
 
 // The folder of languages.ini and the language files: "languages" in the program
-// folder when present, else the installed data folder, else the source tree's.
+// folder when present, else the one in DataFolder().
 QString LanguageFolder();
 
 // The names listed in languages.ini ("lang_01", "lang_02", ... up to the first

@@ -8,3 +8,8 @@ QString ProgramFolder();
 
 // ProgramFolder() + "/" + name.
 QString ProgramFile(const QString& name);
+
+// The read-only data shipped with the program (the languages): the installed
+// data folder beside the program's own folder, or the source tree for a
+// program run from the build tree.
+QString DataFolder();

@@ -27,6 +27,8 @@ class TApplication : public QApplication {
 int RunProgram(int argc, char** argv, TMainFlows flows) {
     TApplication app(argc, argv);
     QApplication::setApplicationName("Lumvik_utilities");
+    // Desktops match the window to the installed menu entry (and its icon) by this name.
+    QApplication::setDesktopFileName("org.lumvik.Utilities");
     QApplication::setApplicationVersion(VersionText());
     try {
         if (CheckAppAlreadyRunning("Lumvik", true, false))
