@@ -82,7 +82,7 @@ TEST(ExifTextFile, FailureToCreateIsAnInOutError) {
     // The user's own notes are never replaced.
     ExifContents ontoAFile;
     ontoAFile.path = dir + "/IMG_0003.JPG";
-    writeAll(dir + "/IMG_0003.txt", "my notes");
+    testfiles::Write(dir + "/IMG_0003.txt", "my notes");
     for (const ExifContents& contents : {intoMissingFolder, ontoAFolder, ontoAFile}) {
         try {
             WriteExifTextFile(contents);
@@ -92,5 +92,5 @@ TEST(ExifTextFile, FailureToCreateIsAnInOutError) {
                 << e.message().toStdString();
         }
     }
-    EXPECT_EQ(readAll(dir + "/IMG_0003.txt"), "my notes");
+    EXPECT_EQ(testfiles::Read(dir + "/IMG_0003.txt"), "my notes");
 }

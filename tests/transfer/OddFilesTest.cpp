@@ -7,6 +7,7 @@
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "TestFiles.h"
+#include "WindowControls.h"
 #include "TransferFixture.h"
 
 #include <QFileInfo>
@@ -46,8 +47,9 @@ TEST_F(TransferTest, OddFilesAreListedAndTransferredWithoutAnErrorBox) {
         if (auto* window = qobject_cast<TForm_filemanager*>(request.window)) {
             window->FormShow();
             window->FormActivate();
-            for (int i = 0; i < window->ListBox_Cam_File_Names->count(); ++i)
-                listed << window->ListBox_Cam_File_Names->item(i)->text();
+            const auto* list = testenv::control<QListWidget>(*window, "ListBox_Cam_File_Names");
+            for (int i = 0; i < list->count(); ++i)
+                listed << list->item(i)->text();
         }
         return TDialogAnswer{QDialog::Accepted, {}};
     });

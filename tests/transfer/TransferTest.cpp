@@ -153,8 +153,9 @@ TEST_F(TransferTest, OverLibgphoto2TheCardArrivesByteForByteWithItsDates) {
     qputenv("LUMVIK_CAMERA", ("gphoto2:Directory Browse@disk:" + camera + "/CF").toUtf8());
     QStringList listed;
     withFileManager([&](TForm_filemanager& w) {
-        for (int i = 0; i < w.ListBox_Cam_File_Names->count(); ++i)
-            listed << w.ListBox_Cam_File_Names->item(i)->text();
+        const auto* list = testenv::control<QListWidget>(w, "ListBox_Cam_File_Names");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
         transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG", "IMG_0005.JPG"});
     });
     for (const char* name : {"IMG_0001.JPG", "IMG_0004.JPG", "MVI_0013.AVI", "CRW_0026.CRW"})
