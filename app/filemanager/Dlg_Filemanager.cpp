@@ -183,9 +183,12 @@ void TForm_filemanager::setSubDirPattern(const QString& pattern) {
     c_->LabelSubDirData->setText(pattern);
 }
 
+// A hidden button still runs when clicked by code, as the Delete key does;
+// only a disabled one does nothing.
 void TForm_filemanager::setComputerDirectory(bool on) {
     model_->computerDirectory = on;
     c_->Button_Delete->setHidden(on);
+    c_->Button_Delete->setEnabled(!on);
     if (on)
         setVolumeCount(1);
 }
@@ -237,9 +240,14 @@ void TForm_filemanager::localise() {
     raw->setCurrentIndex(chosen);
 }
 
+// The list is rebuilt when the window becomes active from inside the program
+// (its first show, a box of ours closing), not when the user comes back from
+// another program: the selection made before the switch stays.
 bool TForm_filemanager::event(QEvent* event) {
     const bool handled = QDialog::event(event);
-    if (event->type() == QEvent::WindowActivate && !activating_) {
+    if (event->type() == QEvent::WindowDeactivate)
+        rebuildAtActivation_ = QApplication::activeWindow() != nullptr;
+    if (event->type() == QEvent::WindowActivate && rebuildAtActivation_ && !activating_) {
         activating_ = true;
         RunGuarded([this] { FormActivate(); });
         activating_ = false;
@@ -391,9 +399,8 @@ void TForm_filemanager::notify(const QString& text, TNotice kind) {
 
 // The list.
 
-QString TForm_filemanager::currentName() const {
-    const QListWidgetItem* item = c_->ListBox_Cam_File_Names->currentItem();
-    return item ? item->text() : QString();
+int TForm_filemanager::currentItemNumber() const {
+    return c_->ListBox_Cam_File_Names->currentRow() + 1;
 }
 
 void TForm_filemanager::ListBox_Cam_File_NamesClick() {
@@ -410,7 +417,7 @@ void TForm_filemanager::ListBox_Cam_File_NamesClick() {
     SetStatusText(fmkeys::ReadFormatted(language, fmkeys::TotalToReceive,
                                         {QString::number(std::llround(double(total) / 1024.0))}));
     c_->Memo_Comment->clear();
-    if (const TJPEGImage* record = model_->FindRecord(currentName()))
+    if (const TJPEGImage* record = model_->FindRecord(currentItemNumber()))
         for (const QString& line : record->commentLines)
             c_->Memo_Comment->appendPlainText(line);
 }
@@ -475,9 +482,12 @@ void TForm_filemanager::Button_DeleteClick() {
     const QList<int> selected = selectedIndexes();
     if (selected.isEmpty())
         throw ERangeError(text("errormsg_no_pics_to_delete", "No pictures selected to delete"));
-    if (MessageDlg(
-            text("infomsg_sure_to_delete_pictures", "Are you sure to delete these pictures?"),
-            mtWarning, mbYes | mbNo) == mrNo)
+    // The question names what goes, so a selection the user did not expect shows.
+    QString question =
+        text("infomsg_sure_to_delete_pictures", "Are you sure to delete these pictures?") + "\n";
+    for (int index : selected)
+        question += "\n" + c_->ListBox_Cam_File_Names->item(index)->text();
+    if (MessageDlg(question, mtWarning, mbYes | mbNo) == mrNo)
         return;
     model_->DeletePictures(selected);
     FormShow();
@@ -529,41 +539,34 @@ Qt::DropAction TForm_filemanager::StartDrag() {
 
 // Keys.
 
+// Only keys typed on the list act on pictures: the same keys edit the text of
+// the comment memo and the directory field.
 bool TForm_filemanager::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !hintsOn_)
         return true;
-    // The list's own key handling would move the current entry; its key
-    // releases reach the window anyway.
     if (watched == c_->ListBox_Cam_File_Names && event->type() == QEvent::KeyPress) {
+        // The list's own key handling would move the current entry.
         bool handled = false;
         RunGuarded([&] { handled = handleKey(static_cast<QKeyEvent*>(event)); });
         return handled;
     }
+    if (watched == c_->ListBox_Cam_File_Names && event->type() == QEvent::KeyRelease)
+        handleKeyUp(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
-}
-
-void TForm_filemanager::keyPressEvent(QKeyEvent* event) {
-    bool handled = false;
-    RunGuarded([&] { handled = handleKey(event); });
-    if (!handled)
-        QDialog::keyPressEvent(event);
-}
-
-void TForm_filemanager::keyReleaseEvent(QKeyEvent* event) {
-    handleKeyUp(event);
-    QDialog::keyReleaseEvent(event);
 }
 
 // The keys that change the current picture's record; true when the key was one.
 bool TForm_filemanager::handleKey(QKeyEvent* event) {
     savedItemIndex_ = c_->ListBox_Cam_File_Names->currentRow();
     const TKeyCommand command = KeyCommand(event->key(), event->modifiers() & Qt::ControlModifier);
+    pressedKey_ = event->key();
+    pressedCommand_ = command;
     switch (command.kind) {
     case TKeyCommand::None:
         return false;
     case TKeyCommand::ChangeRecord:
         // Gray shows at once; the other changes when the key is released.
-        if (model_->ChangeRecord(currentName(), command.change) &&
+        if (model_->ChangeRecord(currentItemNumber(), command.change) &&
             command.change == TRecordChange::Gray)
             showCurrentAgain(false);
         return true;
@@ -571,7 +574,7 @@ bool TForm_filemanager::handleKey(QKeyEvent* event) {
         c_->Button_Delete->click();
         return true;
     case TKeyCommand::Reset:
-        if (model_->FindRecord(currentName()))
+        if (model_->FindRecord(currentItemNumber()))
             showCurrentAgain(true);
         return true;
     case TKeyCommand::SelectAll:
@@ -588,7 +591,8 @@ void TForm_filemanager::showCurrentAgain(bool reload) {
 }
 
 void TForm_filemanager::handleKeyUp(QKeyEvent* event) {
-    if (KeyReleaseRestoresEntry(event->key(), event->modifiers() & Qt::ControlModifier))
+    if (!event->isAutoRepeat() && event->key() == pressedKey_ &&
+        KeyReleaseRestoresEntry(pressedCommand_))
         c_->Timer_UpdateItemIndex->start();
 }
 
@@ -614,9 +618,10 @@ void TForm_filemanager::SetHint(bool on) {
 void TForm_filemanager::EnableStep(bool on) {
     const TFileManagerControls& c = *c_;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             c.BitBtn_Close, c.Button_sel_all, c.Button_Delete, c.SpinEdit_VolumeNr, c.Edit_DirEdit,
+             c.BitBtn_Close, c.Button_sel_all, c.SpinEdit_VolumeNr, c.Edit_DirEdit,
              c.Button_Unselect_all, c.Button_Apply, c.ComboBox_Raw, c.Button1})
         w->setEnabled(on);
+    c.Button_Delete->setEnabled(on && !model_->computerDirectory);
 }
 
 // The target directory.
@@ -667,9 +672,12 @@ void TForm_filemanager::Button_SelSubdirFilenameClick() {
         option->setChecked(false);
 }
 
+// The other card's list is built at once: the old one's entries and records
+// would name the new card's objects by their item numbers.
 void TForm_filemanager::SpinEdit_VolumeNrChange() {
     model_->ChangeVolume(c_->SpinEdit_VolumeNr->value());
     FormShow();
+    model_->GetAllThumnails();
 }
 
 // The Options menu: the check mark has flipped already.

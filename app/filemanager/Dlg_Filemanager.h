@@ -7,6 +7,7 @@
 // into their calls.
 
 #include "FileManagerModel.h"
+#include "FileManagerRules.h"
 #include "Transfer.h"
 
 #include <QDialog>
@@ -105,8 +106,6 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     void done(int result) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -122,7 +121,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     void optionClicked(QAction* item);
     void setFileNamePattern(const QString& pattern);
     void setSubDirPattern(const QString& pattern);
-    QString currentName() const;
+    int currentItemNumber() const;
     QString text(const char* key, const char* def) const;
 
     TAppServices& services_;
@@ -133,7 +132,11 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     std::unique_ptr<TTransfer> transfer_;
     QList<int> selectionMemory_;
     int savedItemIndex_ = -1;
+    // The last key pressed on the list and what it did.
+    int pressedKey_ = 0;
+    TKeyCommand pressedCommand_;
     bool firstShow_ = true;
     bool hintsOn_ = true;
     bool activating_ = false; // a box shown while the list builds activates again
+    bool rebuildAtActivation_ = true; // false after the user switched to another program
 };

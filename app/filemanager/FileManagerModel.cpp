@@ -331,14 +331,15 @@ QString TFileManagerModel::DestinationPath() {
     return QDir::cleanPath(targetDirectory + "/" + below);
 }
 
-TJPEGImage* TFileManagerModel::FindRecord(const QString& name) {
-    const auto it = std::find_if(records.begin(), records.end(),
-                                 [&name](const TJPEGImage& record) { return record.name == name; });
+TJPEGImage* TFileManagerModel::FindRecord(int itemNumber) {
+    const auto it = std::find_if(
+        records.begin(), records.end(),
+        [itemNumber](const TJPEGImage& record) { return record.itemNumber == itemNumber; });
     return it == records.end() ? nullptr : &*it;
 }
 
-bool TFileManagerModel::ChangeRecord(const QString& name, TRecordChange change) {
-    TJPEGImage* record = FindRecord(name);
+bool TFileManagerModel::ChangeRecord(int itemNumber, TRecordChange change) {
+    TJPEGImage* record = FindRecord(itemNumber);
     if (!record)
         return false;
     const int scale = int(record->scale());
@@ -395,6 +396,11 @@ void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
         LogLine(QString("DeletePictures i=%1").arg(*index + 1));
         tesselink::DeletePicture(*index);
     }
+    forgetCollection();
+}
+
+// The item numbers of the list and the records no longer name the same objects.
+void TFileManagerModel::forgetCollection() {
     records.clear();
     entries_.clear();
     view_.ClearEntries();
@@ -402,9 +408,8 @@ void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
 
 void TFileManagerModel::ApplyComment(const QList<int>& indexes, const QString& memo) {
     for (int index : indexes)
-        for (TJPEGImage& record : records)
-            if (record.name == entries_[index])
-                record.commentLines = memo.isEmpty() ? QStringList() : memo.split('\n');
+        if (TJPEGImage* record = FindRecord(index + 1))
+            record->commentLines = memo.isEmpty() ? QStringList() : memo.split('\n');
 }
 
 void TFileManagerModel::ChangeVolume(int volume) {
@@ -412,4 +417,5 @@ void TFileManagerModel::ChangeVolume(int volume) {
     tesselink::ClosePicCollection();
     tesselink::GetVolume(volume);
     tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
+    forgetCollection();
 }

@@ -111,10 +111,11 @@ class TFileManagerModel {
     // A new transfer click: the next "$TEXT" asks again.
     void ForgetUserText();
 
-    // The record of the list entry with that name; nullptr when none.
-    TJPEGImage* FindRecord(const QString& name);
-    // Applies a key's change to the record of that name; false when none.
-    bool ChangeRecord(const QString& name, TRecordChange change);
+    // The record of the item; nullptr when none. Records are found by item
+    // number only: two folders of a card can hold pictures of the same name.
+    TJPEGImage* FindRecord(int itemNumber);
+    // Applies a key's change to the item's record; false when none.
+    bool ChangeRecord(int itemNumber, TRecordChange change);
     // Marks the records of the listed entries as selected and all others not.
     void MarkSelected(const QList<int>& indexes);
     // The list indexes of the records marked selected.
@@ -127,10 +128,13 @@ class TFileManagerModel {
     // Gives the records of the list indexes the memo's lines as their comment
     // (none for an empty memo).
     void ApplyComment(const QList<int>& indexes, const QString& memo);
-    // Opens the picture collection of another volume of the camera.
+    // Opens the picture collection of another volume of the camera. The list
+    // and the records are empty afterwards, as after a delete: their item
+    // numbers belong to the old card.
     void ChangeVolume(int volume);
 
   private:
+    void forgetCollection();
     void readMovie(int itemNumber);
     void readPicture(int itemNumber, bool reload);
     void keepRecord(int itemNumber, bool reload);

@@ -44,10 +44,8 @@ TKeyCommand KeyCommand(int key, bool ctrl) {
     return {};
 }
 
-// The arrow keys that rotate, resize or change the quality.
-bool KeyReleaseRestoresEntry(int key, bool ctrl) {
-    return key == Qt::Key_Left || key == Qt::Key_Right ||
-           (ctrl && (key == Qt::Key_Up || key == Qt::Key_Down));
+bool KeyReleaseRestoresEntry(const TKeyCommand& pressed) {
+    return pressed.kind == TKeyCommand::ChangeRecord && pressed.change != TRecordChange::Gray;
 }
 
 TPatternChoice PatternChoice(TPatternOption option, bool checked) {

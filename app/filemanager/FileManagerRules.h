@@ -20,8 +20,10 @@ struct TKeyCommand {
 
 // The command of a Qt key with or without Ctrl held.
 TKeyCommand KeyCommand(int key, bool ctrl);
-// Whether releasing the key makes the changed entry current again.
-bool KeyReleaseRestoresEntry(int key, bool ctrl);
+// Whether releasing the key whose press on the list gave that command makes
+// the changed entry current again: the arrow keys that rotate, resize or change
+// the quality, which the list would otherwise have moved on.
+bool KeyReleaseRestoresEntry(const TKeyCommand& pressed);
 
 // The Options items that set a pattern.
 enum class TPatternOption { ZoomBrowserNames, DateTimeNames, DateSubdirectory };

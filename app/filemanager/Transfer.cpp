@@ -194,16 +194,15 @@ void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& s
 bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     QString message;
     for (int index : selected) {
-        for (const TJPEGImage& record : model_.records) {
-            if (record.name != model_.entries()[index] || !record.modified())
-                continue;
-            if (message.isEmpty())
-                message = text("infomsg_transform_pic_without_lossless",
-                               "The following pictures will be transformed without lossless "
-                               "operation (which means it will be decrompressed then edited and "
-                               "finally compressed). Is that ok?");
-            message += "\n" + record.name;
-        }
+        const TJPEGImage* record = model_.FindRecord(index + 1);
+        if (!record || !record->modified())
+            continue;
+        if (message.isEmpty())
+            message = text("infomsg_transform_pic_without_lossless",
+                           "The following pictures will be transformed without lossless "
+                           "operation (which means it will be decrompressed then edited and "
+                           "finally compressed). Is that ok?");
+        message += "\n" + record->name;
     }
     if (message.isEmpty())
         return true;
@@ -279,7 +278,7 @@ QString TTransfer::receivePicture(int item, const QString& destination,
 
 QString TTransfer::receiveRaw(int item, const QString& destination,
                               const TTransferOptions& options) {
-    const TJPEGImage* record = model_.FindRecord(model_.entries()[item - 1]);
+    const TJPEGImage* record = model_.FindRecord(item);
     const int rotation = record ? record->rotation() : 0;
     // One name for the RAW file and its ".thm", free for both.
     const QString path = UniqueName(destination, thumbnailOf);
@@ -345,13 +344,11 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
 
     const QDateTime kept = keptDate(path);
     bool rewritten = false;
-    const QString entry = model_.entries()[item - 1];
-    if (entry.endsWith(".JPG", Qt::CaseInsensitive))
-        for (TJPEGImage& record : model_.records)
-            if (record.name == entry)
-                rewritten |= TransformReceivedPicture(
-                    record, path, options.addTransformationToComment, language_,
-                    [this](const QString& status) { view_.SetStatusText(status); });
+    TJPEGImage* record = model_.FindRecord(item);
+    if (record && model_.entries()[item - 1].endsWith(".JPG", Qt::CaseInsensitive))
+        rewritten = TransformReceivedPicture(
+            *record, path, options.addTransformationToComment, language_,
+            [this](const QString& status) { view_.SetStatusText(status); });
     const bool jpeg = hasExtension(path, ".jpg");
     if (jpeg && rewritten)
         SetFileDate(path, kept, entryPath_, language_);

@@ -22,7 +22,7 @@ class KeyCommandTest : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(KeyCommandTest, CommandAndRelease) {
     const KeyCase& c = GetParam();
     EXPECT_EQ(KeyCommand(c.key, c.ctrl), c.command);
-    EXPECT_EQ(KeyReleaseRestoresEntry(c.key, c.ctrl), c.restoresEntry);
+    EXPECT_EQ(KeyReleaseRestoresEntry(KeyCommand(c.key, c.ctrl)), c.restoresEntry);
 }
 
 constexpr TKeyCommand change(TRecordChange c) {

@@ -13,6 +13,7 @@
 #include "cdsdk_simcontrol.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -112,14 +114,25 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
     EXPECT_TRUE(log.contains("Camera is disconnected"));
 }
 
-TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCard) {
-    plugInStandardCamera();
+// The other card's list is there at once, with records of its own: the first
+// card's changes to its item 1 do not reach the second card's item 1.
+TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCardWithItsOwnRecords) {
+    const fixture::CameraFolder camera = fixture::standardCamera(testenv::newFolder("camera"));
+    fixture::writePicture(camera.volume("SD") + "/DCIM/100CANON/IMG_0001.JPG",
+                          fixture::shotAt("2004:05:06 07:08:09", 6));
+    camera.plugIn();
     runFlowA([](TForm_filemanager& w) {
+        makeCurrent(w, "IMG_0003.JPG"); // item 1, turned by the camera
+        key(w, Qt::Key_G);
+        key(w, Qt::Key_Left);
         control<QSpinBox>(w, "SpinEdit_VolumeNr")->setValue(2);
-        w.FormActivate();
         EXPECT_EQ(listed(w), QStringList({"IMG_0001.JPG"}));
-        EXPECT_TRUE(w.model().FindRecord("IMG_0005.JPG"))
-            << "records survive a rebuild of the list";
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0001.JPG"}));
+        ASSERT_EQ(w.model().records.size(), 1u);
+        const TJPEGImage& record = w.model().records[0];
+        EXPECT_EQ(record.name, "IMG_0001.JPG");
+        EXPECT_FALSE(record.modified());
+        EXPECT_EQ(record.rotation(), 90) << "the camera's own rotation of the new picture";
     });
 }
 
@@ -256,7 +269,7 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {
         makeCurrent(w, "IMG_0005.JPG");
-        TJPEGImage* r = w.model().FindRecord("IMG_0005.JPG");
+        TJPEGImage* r = recordOf(w, "IMG_0005.JPG");
         ASSERT_NE(r, nullptr);
         key(w, Qt::Key_Right);
         EXPECT_EQ(r->rotation(), 90);
@@ -289,7 +302,7 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
 
         // Reset: a fresh record with no transformation, shown as such.
         key(w, Qt::Key_Backspace, Qt::ControlModifier);
-        r = w.model().FindRecord("IMG_0005.JPG");
+        r = recordOf(w, "IMG_0005.JPG");
         EXPECT_EQ(r->rotation(), 0);
         EXPECT_FALSE(r->modified());
         EXPECT_EQ(r->scale(), TJPEGScale::Full);
@@ -298,13 +311,91 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
     });
 }
 
+// Keys typed in the comment memo are the memo's: their releases must not make
+// the entry of an earlier key on the list current and selected again.
+TEST_F(FileManagerTest, KeysTypedInTheCommentLeaveTheSelectionAlone) {
+    const fixture::CameraFolder camera(testenv::newFolder("camera"));
+    for (int n = 1; n <= 10; ++n)
+        fixture::writePicture(camera.volume("CF") +
+                              QString("/DCIM/100CANON/IMG_%1.JPG").arg(n, 4, 10, QChar('0')));
+    camera.plugIn();
+    runFlowA([](TForm_filemanager& w) {
+        QListWidget* list = fileList(w);
+        const auto click = [list](const QString& name) {
+            QListWidgetItem* item = list->findItems(name, Qt::MatchExactly).value(0);
+            ASSERT_NE(item, nullptr) << name.toStdString();
+            list->scrollToItem(item);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(item).center());
+        };
+        click("IMG_0001.JPG");
+        key(w, Qt::Key_Down);
+        click("IMG_0010.JPG");
+        auto* memo = control<QPlainTextEdit>(w, "Memo_Comment");
+        QTest::keyClick(memo, Qt::Key_X);
+        QTest::keyClick(memo, Qt::Key_Left);
+        auto* timer = control<QTimer>(w, "Timer_UpdateItemIndex");
+        EXPECT_FALSE(timer->isActive());
+        if (timer->isActive())
+            w.Timer_UpdateItemIndexTimer();
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0010.JPG"}));
+        EXPECT_EQ(list->currentItem()->text(), "IMG_0010.JPG");
+        EXPECT_EQ(memo->toPlainText(), "x");
+        EXPECT_EQ(recordOf(w, "IMG_0010.JPG")->rotation(), 0);
+    });
+}
+
+// In a computer folder nothing can be deleted, not even by the Delete key,
+// before or after a transfer.
+TEST_F(FileManagerTest, NothingIsDeletedFromAComputerFolder) {
+    const fixture::CameraFolder card = fixture::standardCamera(testenv::newFolder("card"));
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
+    main().EditPCSourceDir->setText(card.volume("CF"));
+    whenShown([this, &card](TForm_filemanager& w) {
+        auto* button = control<QPushButton>(w, "Button_Delete");
+        w.EnableStep(false);
+        w.EnableStep(true); // as at the end of a transfer
+        EXPECT_TRUE(button->isHidden());
+        EXPECT_FALSE(button->isEnabled());
+        const qsizetype asked = script.asked().size();
+        w.Button_sel_allClick();
+        key(w, Qt::Key_Delete);
+        EXPECT_EQ(script.asked().size(), asked) << "no question, nothing deleted";
+        EXPECT_TRUE(QFileInfo::exists(card.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG"));
+        EXPECT_EQ(listed(w).size(), StandardEntries.size());
+    });
+    main().Getpicturesfromcomputer1Click();
+}
+
+// Coming back from another program keeps the user's selection; becoming active
+// again from a window of the program itself rebuilds the list.
+TEST_F(FileManagerTest, ActivationFromAnotherProgramKeepsTheSelection) {
+    plugInStandardCamera();
+    runFlowA([](TForm_filemanager& w) {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        w.Button_Unselect_allClick();
+        w.SetEntrySelected(2, true);
+        QApplication::setActiveWindow(nullptr); // the user switches to another program
+        QApplication::setActiveWindow(&w);      // and back
+        EXPECT_EQ(selectedNames(w), QStringList({"IMG_0005.JPG"}));
+
+        QWidget ours;
+        ours.show();
+        QApplication::setActiveWindow(&ours);
+        QApplication::setActiveWindow(&w);
+        EXPECT_EQ(selectedNames(w), StandardEntries) << "rebuilt: nothing transferred yet";
+        w.hide();
+    });
+}
+
 TEST_F(FileManagerTest, ResetUndoesTheCameraRotationAndKeysWithoutARecordDoNothing) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {
         makeCurrent(w, "IMG_0003.JPG");
-        EXPECT_EQ(w.model().FindRecord("IMG_0003.JPG")->rotation(), 90);
+        EXPECT_EQ(recordOf(w, "IMG_0003.JPG")->rotation(), 90);
         key(w, Qt::Key_Backspace, Qt::ControlModifier);
-        EXPECT_EQ(w.model().FindRecord("IMG_0003.JPG")->rotation(), 0);
+        EXPECT_EQ(recordOf(w, "IMG_0003.JPG")->rotation(), 0);
 
         makeCurrent(w, "MVI_0007.AVI");
         for (Qt::Key k : {Qt::Key_Right, Qt::Key_Left, Qt::Key_G})

@@ -8,6 +8,12 @@
 #include "TestEnvironment.h"
 #include "cdsdk_simcontrol.h"
 
+TJPEGImage* recordOf(TForm_filemanager& window, const QString& name) {
+    const QStringList& entries = window.model().entries();
+    EXPECT_EQ(entries.count(name), 1) << name.toStdString();
+    return window.model().FindRecord(int(entries.indexOf(name)) + 1);
+}
+
 void FileManagerTest::SetUp() {
     MainWindowTest::SetUp();
     TSettings settings;

@@ -10,6 +10,10 @@
 #include <memory>
 
 class TForm_filemanager;
+class TJPEGImage;
+
+// The record of the only list entry of that name; nullptr when none.
+TJPEGImage* recordOf(TForm_filemanager& window, const QString& name);
 
 class FileManagerTest : public MainWindowTest {
   protected:

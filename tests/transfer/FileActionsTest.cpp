@@ -1,4 +1,6 @@
+#include "CameraFixture.h"
 #include "Dlg_Filemanager.h"
+#include "JPEGImage.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
 #include "ReceivedFilesDrag.h"
@@ -21,8 +23,9 @@
 using testenv::control;
 
 TEST_F(TransferTest, DeleteRemovesFromTheLastToTheFirstAndRebuildsTheList) {
+    QStringList before;
     withFileManager([&](TForm_filemanager& w) {
-        const QStringList before = w.model().entries();
+        before = w.model().entries();
         const std::size_t records = w.model().records.size();
         select(w, {before[1], before[3]});
         control<QPushButton>(w, "Button_Delete")->click();
@@ -31,7 +34,8 @@ TEST_F(TransferTest, DeleteRemovesFromTheLastToTheFirstAndRebuildsTheList) {
         EXPECT_FALSE(w.model().entries().contains(before[3]));
         EXPECT_EQ(w.model().records.size(), records - 2);
     });
-    EXPECT_TRUE(shownTexts().contains("Are you sure to delete these pictures?"));
+    EXPECT_TRUE(shownTexts().contains("Are you sure to delete these pictures?\n\n" + before[1] +
+                                      "\n" + before[3]));
     const QStringList log = logMessages();
     const auto fourth = log.indexOf("DeletePictures i=4");
     const auto second = log.indexOf("DeletePictures i=2");
@@ -59,20 +63,62 @@ TEST_F(TransferTest, ApplyGivesTheSelectedPicturesTheMemoAsCommentLines) {
         select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "MVI_0013.AVI"});
         control<QPlainTextEdit>(w, "Memo_Comment")->setPlainText("Summer\nat the lake");
         control<QPushButton>(w, "Button_Apply")->click();
-        EXPECT_EQ(w.model().FindRecord("IMG_0001.JPG")->commentLines,
+        EXPECT_EQ(recordOf(w, "IMG_0001.JPG")->commentLines,
                   QStringList({"Summer", "at the lake"}));
-        EXPECT_EQ(w.model().FindRecord("IMG_0002.JPG")->commentLines,
+        EXPECT_EQ(recordOf(w, "IMG_0002.JPG")->commentLines,
                   QStringList({"Summer", "at the lake"}));
-        EXPECT_TRUE(w.model().FindRecord("IMG_0003.JPG")->commentLines.isEmpty());
+        EXPECT_TRUE(recordOf(w, "IMG_0003.JPG")->commentLines.isEmpty());
         select(w, {"IMG_0002.JPG"});
         control<QPlainTextEdit>(w, "Memo_Comment")->clear();
         control<QPushButton>(w, "Button_Apply")->click(); // an empty memo removes the comment
-        EXPECT_TRUE(w.model().FindRecord("IMG_0002.JPG")->commentLines.isEmpty());
+        EXPECT_TRUE(recordOf(w, "IMG_0002.JPG")->commentLines.isEmpty());
         transfer(w, {"IMG_0001.JPG"});
     });
     EXPECT_EQ(JpegComment(testfiles::Read(target + "IMG_0001.jpg")), "Summer\r\nat the lake\r\n");
     // Writing the comment rewrote the file; its date is the picture's again.
     EXPECT_EQ(QFileInfo(target + "IMG_0001.jpg").lastModified(), DemoTakenAt(1));
+}
+
+// A card holds 100CANON/IMG_0001.JPG and 101CANON/IMG_0001.JPG once the camera
+// restarts its numbering: each keeps its own rotation, comment and key changes.
+TEST_F(TransferTest, SameNamesInTwoFoldersKeepTheirOwnRecords) {
+    const fixture::CameraFolder card(testenv::newFolder("card"));
+    fixture::writePicture(card.volume("CF") + "/DCIM/100CANON/IMG_0001.JPG");
+    fixture::writePicture(card.volume("CF") + "/DCIM/101CANON/IMG_0001.JPG",
+                          fixture::shotAt("2004:05:09 12:00:00", 6));
+    card.plugIn();
+    int turned = 0; // the item the camera tagged as turned
+    withFileManager([&](TForm_filemanager& w) {
+        const TArrayPic& records = w.model().records;
+        ASSERT_EQ(records.size(), 2u);
+        turned = records[0].rotation() == 90 ? 1 : 2;
+        const int plain = 3 - turned;
+        EXPECT_EQ(w.model().FindRecord(plain)->rotation(), 0);
+        QListWidget* list = control<QListWidget>(w, "ListBox_Cam_File_Names");
+        list->clearSelection();
+        list->item(plain - 1)->setSelected(true);
+        control<QPlainTextEdit>(w, "Memo_Comment")->setPlainText("mine");
+        control<QPushButton>(w, "Button_Apply")->click();
+        EXPECT_TRUE(w.model().FindRecord(turned)->commentLines.isEmpty());
+        list->selectAll();
+        control<QPushButton>(w, "Button_StartTransfer")->click();
+
+        list->setCurrentRow(turned - 1);
+        QTest::keyClick(list, Qt::Key_G);
+        EXPECT_TRUE(w.model().FindRecord(turned)->grayscale());
+        EXPECT_FALSE(w.model().FindRecord(plain)->grayscale());
+    });
+    ASSERT_NE(turned, 0);
+    // The first item transferred takes the name, the second the next free one.
+    const QString files[] = {target + "IMG_0001.jpg", target + "IMG_0001_1.jpg"};
+    const QString turnedFile = files[turned - 1], plainFile = files[2 - turned];
+    TJPEGImage picture;
+    picture.loadFromFile(turnedFile);
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(48, 64));
+    EXPECT_TRUE(JpegComment(testfiles::Read(turnedFile)).isEmpty());
+    picture.loadFromFile(plainFile);
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(64, 48)) << "arrives unturned";
+    EXPECT_EQ(JpegComment(testfiles::Read(plainFile)), "mine\r\n");
 }
 
 TEST_F(TransferTest, CustomProgramIsChosenAmongExecutableFiles) {
@@ -125,13 +171,13 @@ TEST_F(TransferTest, EnglishFileHoldsEveryTextTheTransferReads) {
     TLanguageReadRecorder recorder;
     withFileManager([&](TForm_filemanager& w) {
         control<QAction>(w, "Addtranformationtocomment1")->setChecked(true);
-        TJPEGImage* record = w.model().FindRecord("IMG_0004.JPG");
+        TJPEGImage* record = recordOf(w, "IMG_0004.JPG");
         record->setScale(TJPEGScale::Quarter);
         record->setGrayscale(true);
-        w.model().FindRecord("IMG_0009.JPG")->setScale(TJPEGScale::Full);
-        w.model().FindRecord("IMG_0005.JPG")->rotateInMemory(180);
-        w.model().FindRecord("IMG_0005.JPG")->setScale(TJPEGScale::Eighth);
-        w.model().FindRecord("IMG_0006.JPG")->setScale(TJPEGScale::Half);
+        recordOf(w, "IMG_0009.JPG")->setScale(TJPEGScale::Full);
+        recordOf(w, "IMG_0005.JPG")->rotateInMemory(180);
+        recordOf(w, "IMG_0005.JPG")->setScale(TJPEGScale::Eighth);
+        recordOf(w, "IMG_0006.JPG")->setScale(TJPEGScale::Half);
         transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG", "IMG_0006.JPG", "IMG_0009.JPG", "MVI_0013.AVI",
                      "CRW_0026.CRW"});
         transfer(w, {});

@@ -89,7 +89,7 @@ TEST_F(TransferTest, PictureTaggedRotatedArrivesTurnedWithItsDateAndComment) {
 TEST_F(TransferTest, HalfSizeGrayReencodeKeepsTheCameraExifBlock) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0001.JPG"});
-        TJPEGImage* record = w.model().FindRecord("IMG_0001.JPG");
+        TJPEGImage* record = recordOf(w, "IMG_0001.JPG");
         ASSERT_NE(record, nullptr);
         record->setScale(TJPEGScale::Half);
         record->setGrayscale(true);
@@ -117,7 +117,7 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
     withFileManager([&](TForm_filemanager& w) {
         script.press(mrNo);
         control<QAction>(w, "Opencustomprogramaftertransfer1")->setChecked(true);
-        w.model().FindRecord("IMG_0002.JPG")->setGrayscale(true);
+        recordOf(w, "IMG_0002.JPG")->setGrayscale(true);
         transfer(w, {"IMG_0002.JPG"});
         EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
         const QList<TDialogRequest> asked = script.asked();
@@ -207,7 +207,7 @@ TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
 TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
     QDateTime taken;
     withFileManager([&](TForm_filemanager& w) {
-        w.model().FindRecord("CRW_0026.CRW")->rotateInMemory(90);
+        recordOf(w, "CRW_0026.CRW")->rotateInMemory(90);
         control<QComboBox>(w, "ComboBox_Raw")->setCurrentIndex(0);
         transfer(w, {"CRW_0026.CRW"});
         taken = ToQDateTime(SecondsToDateTime(w.model().currentPicture.shootingTime));
@@ -330,7 +330,7 @@ TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
             QTest::mouseClick(cell, Qt::LeftButton);
         });
         control<QPushButton>(w, "Button1")->click();
-        EXPECT_EQ(w.model().FindRecord("IMG_0004.JPG")->rotation(), 0);
+        EXPECT_EQ(recordOf(w, "IMG_0004.JPG")->rotation(), 0);
         EXPECT_EQ(w.selectedIndexes().size(), 1);
         control<QPushButton>(w, "Button_StartTransfer")->click();
     });
@@ -393,7 +393,7 @@ TEST_F(TransferTest, SubdirectoryThatCannotBeMadeEndsTheTransfer) {
 
 TEST_F(TransferTest, FailedCommentLeavesThePictureAsTheCameraDeliveredIt) {
     withFileManager([&](TForm_filemanager& w) {
-        TJPEGImage* record = w.model().FindRecord("IMG_0004.JPG");
+        TJPEGImage* record = recordOf(w, "IMG_0004.JPG");
         ASSERT_NE(record, nullptr);
         record->commentLines = QStringList({QString(70000, 'x')});
         transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG"});
