@@ -6,10 +6,12 @@
 #include "ExifReader.h"
 #include "FileManagerKeys.h"
 #include "LanguageFile.h"
+#include "ListBuildingView.h"
 #include "Log.h"
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -20,6 +22,18 @@ using fmkeys::Section;
 
 QString thumbnailFile() {
     return ProgramFile("thumbnail.jpg");
+}
+
+// What the thumbnail file holds now: the next item overwrites it before the
+// window may draw it. A file that cannot be read shows nothing.
+TThumbnail thumbnailFileDrawing() {
+    QFile file(thumbnailFile());
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return [bytes] { return QImage::fromData(bytes); };
+}
+
+TThumbnail recordDrawing(const TJPEGImage& record) {
+    return [record] { return record.decoded(); };
 }
 
 bool hasRecordExtension(const QString& name) {
@@ -41,7 +55,10 @@ std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
 } // namespace
 
 TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
-    : language_(language), view_(view) {}
+    : language_(language), buildingView_(std::make_unique<TListBuildingView>(view)),
+      view_(*buildingView_) {}
+
+TFileManagerModel::~TFileManagerModel() = default;
 
 qint64 TFileManagerModel::sizeOf(int itemNumber) const {
     if (itemNumber < 1 || itemNumber > qsizetype(sizes_.size()))
@@ -65,6 +82,7 @@ QString TFileManagerModel::localDate(uint32_t seconds) const {
 }
 
 void TFileManagerModel::GetAllThumnails() {
+    const TListBuildingView::TBuilding building(*buildingView_);
     // Left set when the camera fails, until the next run.
     listBuilding_ = true;
     selectedTotal = 0;
@@ -106,7 +124,7 @@ void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
 }
 
 void TFileManagerModel::showThumbnailFile() {
-    view_.ShowThumbnail(QImage(thumbnailFile()));
+    view_.ShowThumbnail(thumbnailFileDrawing());
 }
 
 void TFileManagerModel::readMovie(int itemNumber) {
@@ -138,7 +156,7 @@ void TFileManagerModel::readMovie(int itemNumber) {
 
 // The four record lines: bare captions, then what the record holds.
 void TFileManagerModel::showRecord(TJPEGImage& record) {
-    view_.ShowThumbnail(record.bitmap());
+    view_.ShowThumbnail(recordDrawing(record));
     lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(record.rotation()) + " " +
                     caption(fmkeys::Degrees);
     lines_.resize = caption(fmkeys::ResizeLabel);
@@ -174,13 +192,10 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     lines_.resize = caption(fmkeys::ResizeLabel);
     lines_.compression = caption(fmkeys::CompressionLabel);
     lines_.gray = caption(fmkeys::GrayLabel);
-    bool found = false;
-    for (TJPEGImage& record : records)
-        if (record.itemNumber == itemNumber) {
-            showRecord(record);
-            found = true;
-        }
-    if (name != "-" && (!found || reload)) {
+    TJPEGImage* record = recordOf(itemNumber);
+    if (record)
+        showRecord(*record);
+    if (name != "-" && (!record || reload)) {
         tesselink::GetThumbnail(itemNumber - 1, thumbnailFile());
         showThumbnailFile();
     }
@@ -209,25 +224,39 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     view_.ShowPictureData(lines_);
 }
 
+// The records are sorted by item number: a list of thousands is searched, not scanned.
+TArrayPic::iterator TFileManagerModel::recordPosition(int itemNumber) {
+    return std::lower_bound(
+        records.begin(), records.end(), itemNumber,
+        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+}
+
+TJPEGImage* TFileManagerModel::recordOf(int itemNumber) {
+    const auto at = recordPosition(itemNumber);
+    return at != records.end() && at->itemNumber == itemNumber ? &*at : nullptr;
+}
+
 void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
     const tsPictureProperties& p = currentPicture;
     const auto fresh = [&] {
         return NewPictureRecord(thumbnailFile(), itemNumber, QString::fromLatin1(p.fileName),
                                 p.width, p.height, p.fileSize);
     };
-    const auto at = std::lower_bound(
-        records.begin(), records.end(), itemNumber,
-        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+    const auto at = recordPosition(itemNumber);
     if (at == records.end() || at->itemNumber != itemNumber) {
         TJPEGImage& record = *records.insert(at, fresh());
         // The transfer turns the picture the way the camera tagged it.
         if (p.rotation == 90 || p.rotation == 180 || p.rotation == 270)
             record.rotateInMemory(p.rotation);
-        try {
-            view_.ShowThumbnail(record.bitmap());
-        } catch (const ELumvikError& error) {
-            LogLine("Exception : GetPictureData " + error.message());
-        }
+        // An error while drawing is logged and ignored.
+        view_.ShowThumbnail([drawing = recordDrawing(record)] {
+            try {
+                return drawing();
+            } catch (const ELumvikError& error) {
+                LogLine("Exception : GetPictureData " + error.message());
+                return QImage();
+            }
+        });
         lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(p.rotation) + " " +
                         caption(fmkeys::Degrees);
     } else if (reload) {
@@ -334,8 +363,14 @@ bool TFileManagerModel::ChangeRecord(const QString& name, TRecordChange change) 
 }
 
 void TFileManagerModel::MarkSelected(const QList<int>& indexes) {
-    for (TJPEGImage& record : records)
-        record.selected = indexes.contains(record.itemNumber - 1);
+    std::vector<bool> chosen(entries_.size());
+    for (int index : indexes)
+        if (index >= 0 && index < qsizetype(chosen.size()))
+            chosen[index] = true;
+    for (TJPEGImage& record : records) {
+        const int index = record.itemNumber - 1;
+        record.selected = index >= 0 && index < qsizetype(chosen.size()) && chosen[index];
+    }
 }
 
 QList<int> TFileManagerModel::MarkedIndexes() const {

@@ -15,10 +15,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class TLanguageFile;
+class TListBuildingView;
 
 // The lines of the picture data panel, each with its caption.
 struct TPictureDataLines {
@@ -29,6 +31,10 @@ struct TPictureDataLines {
     bool operator==(const TPictureDataLines&) const = default;
 };
 
+// A thumbnail to show, decoded only when the window draws it: of the
+// thousands a list building shows, the window draws a few.
+using TThumbnail = std::function<QImage()>;
+
 // What the model asks of the window while it builds the list and reads items.
 class TFileManagerView {
   public:
@@ -37,9 +43,11 @@ class TFileManagerView {
     virtual void ClearEntries() = 0;
     virtual void AddEntry(const QString& text) = 0;
     virtual void SetEntrySelected(int index, bool selected) = 0;
+    // Selects the entries of the list indexes, all in one step.
+    virtual void SelectEntries(const QList<int>& indexes) = 0;
     virtual void ShowPictureData(const TPictureDataLines& lines) = 0;
     // The thumbnail as it now stands (rotation, gray and resize applied).
-    virtual void ShowThumbnail(const QImage& image) = 0;
+    virtual void ShowThumbnail(const TThumbnail& thumbnail) = 0;
     // Lets pending window messages run during long loops.
     virtual void LetMessagesRun() = 0;
 };
@@ -58,6 +66,7 @@ enum class TRecordChange {
 class TFileManagerModel {
   public:
     TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);
+    ~TFileManagerModel();
 
     // The list: one entry per object in collection order ("-" for an object
     // that is neither picture nor movie); item number = index + 1.
@@ -124,6 +133,9 @@ class TFileManagerModel {
     void ChangeVolume(int volume);
 
   private:
+    TArrayPic::iterator recordPosition(int itemNumber);
+    // The record of the item; nullptr when none.
+    TJPEGImage* recordOf(int itemNumber);
     void readMovie(int itemNumber);
     void readPicture(int itemNumber, bool reload);
     void keepRecord(int itemNumber, bool reload);
@@ -135,6 +147,9 @@ class TFileManagerModel {
     QString userText();
 
     const TLanguageFile& language_;
+    // The window, reached through a view that keeps it from repainting for
+    // every item of a list building.
+    std::unique_ptr<TListBuildingView> buildingView_;
     TFileManagerView& view_;
     QStringList entries_;
     std::vector<qint64> sizes_;
