@@ -303,6 +303,24 @@ void TForm_filemanager::SetEntrySelected(int index, bool selected) {
         item->setSelected(selected);
 }
 
+// Runs of neighbouring entries become one range each: selecting thousands of
+// entries one by one would compare each new selection with the whole old one.
+void TForm_filemanager::SelectEntries(const QList<int>& indexes) {
+    QListWidget* list = c_->ListBox_Cam_File_Names;
+    QItemSelection selection;
+    for (qsizetype i = 0; i < indexes.size();) {
+        qsizetype last = i;
+        while (last + 1 < indexes.size() && indexes[last + 1] == indexes[last] + 1)
+            ++last;
+        const QModelIndex first = list->model()->index(indexes[i], 0);
+        const QModelIndex end = list->model()->index(indexes[last], 0);
+        if (first.isValid() && end.isValid())
+            selection.select(first, end);
+        i = last + 1;
+    }
+    list->selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
 void TForm_filemanager::ShowPictureData(const TPictureDataLines& lines) {
     const TFileManagerControls& c = *c_;
     const std::pair<QLabel*, const QString*> texts[] = {
@@ -330,7 +348,8 @@ void TForm_filemanager::ShowPictureData(const TPictureDataLines& lines) {
 
 // A thumbnail larger than the area is scaled down smoothly at the screen's
 // pixel density; a smaller one is shown pixel for pixel, so it stays sharp.
-void TForm_filemanager::ShowThumbnail(const QImage& image) {
+void TForm_filemanager::ShowThumbnail(const TThumbnail& thumbnail) {
+    const QImage image = thumbnail ? thumbnail() : QImage();
     const qreal ratio = devicePixelRatio();
     const int area = int(TFileManagerControls::ThumbnailArea * ratio);
     QImage shown = image;
@@ -466,8 +485,7 @@ void TForm_filemanager::Button1Click() {
     if (showPreview)
         showPreview(*this);
     c_->ListBox_Cam_File_Names->clearSelection();
-    for (int index : model_->MarkedIndexes())
-        SetEntrySelected(index, true);
+    SelectEntries(model_->MarkedIndexes());
     ListBox_Cam_File_NamesClick();
 }
 

@@ -87,8 +87,9 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     void ClearEntries() override;
     void AddEntry(const QString& text) override;
     void SetEntrySelected(int index, bool selected) override;
+    void SelectEntries(const QList<int>& indexes) override;
     void ShowPictureData(const TPictureDataLines& lines) override;
-    void ShowThumbnail(const QImage& image) override;
+    void ShowThumbnail(const TThumbnail& thumbnail) override;
     void LetMessagesRun() override;
 
     // TTransferWindow.

@@ -133,6 +133,8 @@ void TFileManagerControls::buildCameraFiles(QDialog& window, TWindowLocaliser& t
               "Single click:\nShows picture data for file, if picture data is available.\nDouble "
               "click:\nReceives picture data.");
     ListBox_Cam_File_Names->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One line each: the list of a big card is laid out without measuring every name.
+    ListBox_Cam_File_Names->setUniformItemSizes(true);
     Label_Card = label(window, texts, "Label_Card", "Card:", "card_label");
     SpinEdit_VolumeNr = named(new QSpinBox(&window), "SpinEdit_VolumeNr",
                               "Select the volume of pictures in the camera.");

@@ -6,6 +6,7 @@
 #include "ExifReader.h"
 #include "FileManagerKeys.h"
 #include "LanguageFile.h"
+#include "ListBuildingView.h"
 #include "Log.h"
 #include "NamePattern.h"
 #include "ProgramFolder.h"
@@ -22,6 +23,18 @@ using fmkeys::Section;
 
 QString thumbnailFile() {
     return ProgramFile("thumbnail.jpg");
+}
+
+// What the thumbnail file holds now: the next item overwrites it before the
+// window may draw it. A file that cannot be read shows nothing.
+TThumbnail thumbnailFileDrawing() {
+    QFile file(thumbnailFile());
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return [bytes] { return QImage::fromData(bytes); };
+}
+
+TThumbnail recordDrawing(const TJPEGImage& record) {
+    return [record] { return record.decoded(); };
 }
 
 bool hasRecordExtension(const QString& name) {
@@ -58,7 +71,10 @@ bool ReceiveThumbnail(int index, const QString& path) {
 }
 
 TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
-    : language_(language), view_(view) {}
+    : language_(language), buildingView_(std::make_unique<TListBuildingView>(view)),
+      view_(*buildingView_) {}
+
+TFileManagerModel::~TFileManagerModel() = default;
 
 qint64 TFileManagerModel::sizeOf(int itemNumber) const {
     if (itemNumber < 1 || itemNumber > qsizetype(sizes_.size()))
@@ -82,6 +98,7 @@ QString TFileManagerModel::localDate(uint32_t seconds) const {
 }
 
 void TFileManagerModel::GetAllThumnails() {
+    const TListBuildingView::TBuilding building(*buildingView_);
     // Left set when the camera fails, until the next run.
     listBuilding_ = true;
     selectedTotal = 0;
@@ -132,21 +149,25 @@ void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
 
 void TFileManagerModel::showNoThumbnail(const ELumvikError& error) {
     LogLine("Exception : GetPictureData " + error.message());
-    view_.ShowThumbnail(QImage());
+    view_.ShowThumbnail([] { return QImage(); });
 }
 
 bool TFileManagerModel::fetchThumbnail(int itemNumber) {
     const bool received = ReceiveThumbnail(itemNumber - 1, thumbnailFile());
-    view_.ShowThumbnail(received ? QImage(thumbnailFile()) : QImage());
+    view_.ShowThumbnail(received ? thumbnailFileDrawing() : [] { return QImage(); });
     return received;
 }
 
-void TFileManagerModel::showRecordThumbnail(TJPEGImage& record) {
-    try {
-        view_.ShowThumbnail(record.bitmap());
-    } catch (const ELumvikError& error) {
-        showNoThumbnail(error);
-    }
+// The record is decoded only when drawn; an error then is logged and shows nothing.
+void TFileManagerModel::showRecordThumbnail(const TJPEGImage& record) {
+    view_.ShowThumbnail([drawing = recordDrawing(record)] {
+        try {
+            return drawing();
+        } catch (const ELumvikError& error) {
+            LogLine("Exception : GetPictureData " + error.message());
+            return QImage();
+        }
+    });
 }
 
 void TFileManagerModel::readMovie(int itemNumber) {
@@ -213,13 +234,10 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     lines_.resize = caption(fmkeys::ResizeLabel);
     lines_.compression = caption(fmkeys::CompressionLabel);
     lines_.gray = caption(fmkeys::GrayLabel);
-    bool found = false;
-    for (TJPEGImage& record : records)
-        if (record.itemNumber == itemNumber) {
-            showRecord(record);
-            found = true;
-        }
-    const bool thumbnail = name == "-" || (found && !reload) || fetchThumbnail(itemNumber);
+    TJPEGImage* record = FindRecord(itemNumber);
+    if (record)
+        showRecord(*record);
+    const bool thumbnail = name == "-" || (record && !reload) || fetchThumbnail(itemNumber);
     const auto onOff = [this](uint8_t flag) {
         return " " + (flag ? caption({"text_on", "on"}) : caption({"text_off", "off"}));
     };
@@ -251,15 +269,20 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     view_.ShowPictureData(lines_);
 }
 
+// The records are sorted by item number: a list of thousands is searched, not scanned.
+TArrayPic::iterator TFileManagerModel::recordPosition(int itemNumber) {
+    return std::lower_bound(
+        records.begin(), records.end(), itemNumber,
+        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+}
+
 void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
     const tsPictureProperties& p = currentPicture;
     const auto fresh = [&] {
         return NewPictureRecord(thumbnailFile(), itemNumber, tesselink::TextOf(p.fileName), p.width,
                                 p.height, p.fileSize);
     };
-    const auto at = std::lower_bound(
-        records.begin(), records.end(), itemNumber,
-        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+    const auto at = recordPosition(itemNumber);
     if (at == records.end() || at->itemNumber != itemNumber) {
         TJPEGImage& record = *records.insert(at, fresh());
         // The transfer turns the picture the way the camera tagged it.
@@ -332,10 +355,8 @@ QString TFileManagerModel::DestinationPath() {
 }
 
 TJPEGImage* TFileManagerModel::FindRecord(int itemNumber) {
-    const auto it = std::find_if(
-        records.begin(), records.end(),
-        [itemNumber](const TJPEGImage& record) { return record.itemNumber == itemNumber; });
-    return it == records.end() ? nullptr : &*it;
+    const auto at = recordPosition(itemNumber);
+    return at != records.end() && at->itemNumber == itemNumber ? &*at : nullptr;
 }
 
 bool TFileManagerModel::ChangeRecord(int itemNumber, TRecordChange change) {
@@ -375,8 +396,14 @@ bool TFileManagerModel::ChangeRecord(int itemNumber, TRecordChange change) {
 }
 
 void TFileManagerModel::MarkSelected(const QList<int>& indexes) {
-    for (TJPEGImage& record : records)
-        record.selected = indexes.contains(record.itemNumber - 1);
+    std::vector<bool> chosen(entries_.size());
+    for (int index : indexes)
+        if (index >= 0 && index < qsizetype(chosen.size()))
+            chosen[index] = true;
+    for (TJPEGImage& record : records) {
+        const int index = record.itemNumber - 1;
+        record.selected = index >= 0 && index < qsizetype(chosen.size()) && chosen[index];
+    }
 }
 
 QList<int> TFileManagerModel::MarkedIndexes() const {

@@ -15,11 +15,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class ELumvikError;
 class TLanguageFile;
+class TListBuildingView;
 
 // The lines of the picture data panel, each with its caption.
 struct TPictureDataLines {
@@ -30,6 +32,10 @@ struct TPictureDataLines {
     bool operator==(const TPictureDataLines&) const = default;
 };
 
+// A thumbnail to show, decoded only when the window draws it: of the
+// thousands a list building shows, the window draws a few.
+using TThumbnail = std::function<QImage()>;
+
 // What the model asks of the window while it builds the list and reads items.
 class TFileManagerView {
   public:
@@ -38,9 +44,11 @@ class TFileManagerView {
     virtual void ClearEntries() = 0;
     virtual void AddEntry(const QString& text) = 0;
     virtual void SetEntrySelected(int index, bool selected) = 0;
+    // Selects the entries of the list indexes, all in one step.
+    virtual void SelectEntries(const QList<int>& indexes) = 0;
     virtual void ShowPictureData(const TPictureDataLines& lines) = 0;
     // The thumbnail as it now stands (rotation, gray and resize applied).
-    virtual void ShowThumbnail(const QImage& image) = 0;
+    virtual void ShowThumbnail(const TThumbnail& thumbnail) = 0;
     // Lets pending window messages run during long loops.
     virtual void LetMessagesRun() = 0;
 };
@@ -65,6 +73,7 @@ bool ReceiveThumbnail(int index, const QString& path);
 class TFileManagerModel {
   public:
     TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);
+    ~TFileManagerModel();
 
     // The list: one entry per object in collection order ("-" for an object
     // that is neither picture nor movie); item number = index + 1.
@@ -135,6 +144,7 @@ class TFileManagerModel {
 
   private:
     void forgetCollection();
+    TArrayPic::iterator recordPosition(int itemNumber);
     void readMovie(int itemNumber);
     void readPicture(int itemNumber, bool reload);
     void keepRecord(int itemNumber, bool reload);
@@ -148,13 +158,16 @@ class TFileManagerModel {
     bool fetchThumbnail(int itemNumber);
     // The record's thumbnail as it now stands, or an empty one when it does
     // not decode.
-    void showRecordThumbnail(TJPEGImage& record);
+    void showRecordThumbnail(const TJPEGImage& record);
     void addEntryIfMissing(int itemNumber, const QString& name);
     QString caption(fmkeys::TText text) const;
     QString localDate(uint32_t seconds) const;
     QString userText();
 
     const TLanguageFile& language_;
+    // The window, reached through a view that keeps it from repainting for
+    // every item of a list building.
+    std::unique_ptr<TListBuildingView> buildingView_;
     TFileManagerView& view_;
     QStringList entries_;
     std::vector<qint64> sizes_;

@@ -97,18 +97,28 @@ void TJPEGImage::assign(const QImage& bitmap) {
     scaledSize_ = QSize();
 }
 
+QImage TJPEGImage::decode(QByteArray& exif) const {
+    jpegcodec::DecodeOptions options;
+    options.scale = int(scale_);
+    options.grayscale = grayscale_;
+    options.eightBit = pixelFormat_ == TJPEGPixelFormat::Format8Bit;
+    options.bestSpeed = performance_ == TJPEGPerformance::BestSpeed;
+    options.progressiveDisplay = progressiveDisplay_;
+    options.smoothing = smoothing_;
+    return jpegcodec::Decode(data_->bytes, options, exif, onScanShown);
+}
+
 const QImage& TJPEGImage::bitmap() {
-    if (bitmap_.isNull() && data_) {
-        jpegcodec::DecodeOptions options;
-        options.scale = int(scale_);
-        options.grayscale = grayscale_;
-        options.eightBit = pixelFormat_ == TJPEGPixelFormat::Format8Bit;
-        options.bestSpeed = performance_ == TJPEGPerformance::BestSpeed;
-        options.progressiveDisplay = progressiveDisplay_;
-        options.smoothing = smoothing_;
-        bitmap_ = jpegcodec::Decode(data_->bytes, options, exif_, onScanShown);
-    }
+    if (bitmap_.isNull() && data_)
+        bitmap_ = decode(exif_);
     return bitmap_;
+}
+
+QImage TJPEGImage::decoded() const {
+    if (!bitmap_.isNull() || !data_)
+        return bitmap_;
+    QByteArray exif;
+    return decode(exif);
 }
 
 void TJPEGImage::draw(QPainter& painter, const QRect& rect) {
@@ -237,7 +247,7 @@ void TJPEGImage::rotateInMemory(int degrees) {
     // Worked on a copy so that a failure leaves this object as it was.
     TJPEGImage turned(*this);
     turned.setData(TransformJpeg(data(), *code));
-    turned.bitmap();
+    turned.decoded();
     turned.rotation_ = (rotation_ + degrees) % 360;
     *this = std::move(turned);
 }

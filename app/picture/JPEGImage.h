@@ -46,6 +46,10 @@ class TJPEGImage {
     // a QImage as it stands, so showing it needs no second decode.
     const QImage& bitmap();
     bool hasBitmap() const { return !bitmap_.isNull(); }
+    // The same picture without keeping it: the kept bitmap when there is one,
+    // else a fresh decode. Thousands of thumbnail records so hold only their
+    // compressed bytes and are decoded when they are drawn.
+    QImage decoded() const;
     void draw(QPainter& painter, const QRect& rect);
     // Encodes the bitmap into new compressed data at the quality.
     void compress();
@@ -107,7 +111,8 @@ class TJPEGImage {
     // keeps the whole turned picture.
     void Make_PictureTranformation();
     // Turns the object's own picture by degrees (90, 180 or 270) clockwise,
-    // decodes it again and adds degrees to the rotation.
+    // checks that the result decodes, and adds degrees to the rotation. The
+    // turned bitmap is not kept.
     void rotateInMemory(int degrees);
     // Writes the comment lines, each ended by CR LF, into the JPEG file at path
     // as a comment segment behind its first segment; no lines, no change.
@@ -116,6 +121,7 @@ class TJPEGImage {
   private:
     struct Data;
     void setData(const QByteArray& jpeg);
+    QImage decode(QByteArray& exif) const;
     void discardBitmap();
     QSize size();
     // Stores value; a change discards the bitmap and returns true.

@@ -115,8 +115,9 @@ class QuietView : public TFileManagerView {
     void ClearEntries() override {}
     void AddEntry(const QString&) override {}
     void SetEntrySelected(int, bool) override {}
+    void SelectEntries(const QList<int>&) override {}
     void ShowPictureData(const TPictureDataLines&) override {}
-    void ShowThumbnail(const QImage&) override {}
+    void ShowThumbnail(const TThumbnail&) override {}
     void LetMessagesRun() override {}
 };
 
