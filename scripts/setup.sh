@@ -15,6 +15,8 @@ packages=(
   libburn-dev libisofs-dev libgphoto2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
+  # the mail and web tests' loopback servers and their certificate
+  python3 python3-aiosmtpd tinyproxy-bin openssl
 )
 
 install_packages() {
