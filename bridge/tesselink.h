@@ -5,6 +5,29 @@
  * Every ts... function except the callback registrations returns the one
  * status record of the library, overwritten by the next call. Every buffer
  * belongs to the caller; text is 8-bit and zero-terminated.
+ *
+ * Threads. The library keeps one connection and one status record without a
+ * lock: call the ts... functions from one thread at a time (the program uses
+ * one caller thread), and read the status before the next call. The four
+ * callback registrations may be called from any thread; a callback
+ * registered anew (or cleared with NULL) takes effect for the next report,
+ * while a report already under way still runs the callback it found.
+ *
+ * Callbacks arrive on the camera's threads, never on the caller's, so they
+ * must not call ts... functions or wait for the caller thread (it may be
+ * waiting inside a call for them): they copy what they need and hand it over.
+ *  - Events (tsEventCallback) and release events (tsRemoteEventCallback)
+ *    arrive on the camera's event thread, one at a time, in order; the camera
+ *    waits until each callback returns.
+ *  - Progress (tsProgressCallback) arrives on the camera's transfer thread
+ *    while tsGetThumbnail, tsGetPicture, tsGetMovie, tsReleaseGetThumbnail,
+ *    tsReleaseGetPicture, tsRelease or tsUploadPicture waits for it; after
+ *    tsRelease with synchronous 0 it goes on arriving from the camera's
+ *    shooting thread after the call returned, until the shot is done.
+ *  - Viewfinder frames (tsViewfinderCallback) arrive on the viewfinder's own
+ *    thread, one complete JPEG image a call, at the camera's pace. The buffer
+ *    is valid only during the call: copy it before returning. No frame
+ *    arrives after tsReleaseStopViewFinder (or tsReleaseEnd) has returned.
  */
 
 #include <stdint.h>

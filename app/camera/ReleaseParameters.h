@@ -1,8 +1,8 @@
 #pragma once
-// The release parameters the bridge, the camera client and the remote windows
-// share: seventeen enumerations whose ordinals cross the bridge as integers
-// (0 always means not used), the parameter record, the lists of available
-// values and the zoom position.
+// The release parameters of the camera client and the remote windows:
+// seventeen enumerations whose ordinals cross the bridge as plain integers
+// (the bridge's C header does not know these types; 0 always means not used),
+// the parameter record, the lists of available values and the zoom position.
 
 #include <QDebug>
 #include <QList>

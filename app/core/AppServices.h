@@ -11,6 +11,10 @@ class TSettings;
 
 class TAppServices {
   public:
+    // The main window's section of the language file, where the texts of the
+    // services (status bar, connection, camera events) stand.
+    static constexpr const char* MainSection = "Form_main";
+
     virtual ~TAppServices() = default;
     virtual TSettings& settings() = 0;
     virtual const TLanguageFile& language() const = 0;

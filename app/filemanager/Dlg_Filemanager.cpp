@@ -2,32 +2,31 @@
 
 #include "AppException.h"
 #include "AppServices.h"
-#include "CameraClient.h"
 #include "Dialogs.h"
 #include "Dlg_FilenameSel.h"
+#include "Errors.h"
+#include "FileManagerControls.h"
+#include "FileManagerKeys.h"
+#include "FileManagerRules.h"
 #include "LanguageFile.h"
 #include "Log.h"
+#include "ReceivedFilesDrag.h"
 #include "Settings.h"
 #include "WindowLocaliser.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -35,17 +34,16 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <cmath>
+
+using fmkeys::Section;
 
 namespace {
 
 constexpr int DesignWidth = 641;
 constexpr int DesignHeight = 533;
-constexpr int ThumbnailArea = 160;
 
 QString withSlash(QString path) {
     if (!path.isEmpty() && !path.endsWith('/'))
@@ -53,64 +51,28 @@ QString withSlash(QString path) {
     return path;
 }
 
-// The Options menu items that only carry a check mark stored under their name.
-struct TOption {
-    QAction* TForm_filemanager::*item;
-    const char* name;
-    const char* caption;
-    const char* key;
-};
-
-const TOption Options[] = {
-    {&TForm_filemanager::UseZoomBrowserfilenames1, "UseZoomBrowserfilenames1",
-     "&Use ZoomBrowser filenames", "use_ZB_filenames"},
-    {&TForm_filemanager::Createsubdirectorywithdate1, "Createsubdirectorywithdate1",
-     "&Create subdirectory with date", "create_subdir_with_date_menu"},
-    {&TForm_filemanager::Usedatetimeasfilename1, "Usedatetimeasfilename1",
-     "Use &date/time as filename", "use_date_time_as_filename_menu"},
-    {&TForm_filemanager::Emailpictures1, "Emailpictures1", "&Email pictures", "email_pics_menu"},
-    {&TForm_filemanager::ShowHint1, "ShowHint1", "Show &Hint", "show_hint_menu"},
-    {&TForm_filemanager::Addtranformationtocomment1, "Addtranformationtocomment1",
-     "&Add transformation to comment", "add_transformation_to_comment_menu"},
-    {&TForm_filemanager::Openexploreraftertransfer1, "Openexploreraftertransfer1",
-     "&Open explorer after transfer", "open_explorer_after_transfer_menu"},
-    {&TForm_filemanager::Opencustomprogramaftertransfer1, "Opencustomprogramaftertransfer1",
-     "Open &custom program after transfer...", "open_custom_prg_after_transfer_menu"},
-    {&TForm_filemanager::Recompressmovies1, "Recompressmovies1", "&Recompress movies...",
-     "recompress_movies_menu"},
-    {&TForm_filemanager::Setreadonlytotransferedfiles1, "Setreadonlytotransferedfiles1",
-     "&Set read-only to transferred files", "set_read_only_menu"},
-    {&TForm_filemanager::Downloadmoviestodirectory1, "Downloadmoviestodirectory1",
-     "Download &movies to directory...", "movies_download_menu"},
-    {&TForm_filemanager::CreateJPEGpreviewforRAWpictures1, "CreateJPEGpreviewforRAWpictures1",
-     "Create &JPEG preview for RAW pictures...", "raw_jpeg_preview_menu"},
-    {&TForm_filemanager::CreateTXTfilewithEXIFinfo1, "CreateTXTfilewithEXIFinfo1",
-     "Create &TXT-file with EXIF information", "create_EXIF_text_menu"},
-};
-
-const char* const RawOptions[] = {"TIFF Format", "Raw format", "BMP Format"};
-
 } // namespace
 
-TForm_filemanager::TForm_filemanager(TAppServices& services, TFormNameSelect& nameSelect,
-                                     QWidget* parent)
+TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& session,
+                                     TFormNameSelect& nameSelect, QWidget* parent)
     : QDialog(parent), services_(services), nameSelect_(nameSelect),
-      model_(std::make_unique<TFileManagerModel>(services.language(), *this)) {
+      texts_(std::make_unique<TWindowLocaliser>(*this, Section)),
+      c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
+      model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
+      transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
+                                            receivedFiles)) {
     setObjectName(Section);
     setWindowTitle("Lumvik Filemanager");
     setAcceptDrops(true);
-    texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
+    texts_->rememberSize(fmkeys::Width, fmkeys::Height);
     texts_->text(this, "form");
-    buildMenu();
-    buildControls();
     resize(DesignWidth, DesignHeight);
+    connectControls();
     model_->askUserText = [this]() -> std::optional<QString> {
-        QString text;
-        const TLanguageFile& language = services_.language();
-        if (InputQuery(
-                language.read(Section, "dialogue_text_add_text", "Custom text added to filename"),
-                language.read(Section, "dialogue_text_your_text", "Your text:"), text))
-            return text;
+        QString answer;
+        if (InputQuery(text("dialogue_text_add_text", "Custom text added to filename"),
+                       text("dialogue_text_your_text", "Your text:"), answer))
+            return answer;
         return std::nullopt;
     };
     readSettings();
@@ -120,298 +82,122 @@ TForm_filemanager::~TForm_filemanager() {
     writeSettings();
 }
 
-void TForm_filemanager::buildMenu() {
-    MainMenu1 = new QMenuBar(this);
-    Options1 = MainMenu1->addMenu("&Options");
-    Options1->setObjectName("Options1");
-    texts_->text(Options1, "options_menu");
-    for (const TOption& option : Options) {
-        QAction* item = Options1->addAction(option.caption);
-        item->setObjectName(option.name);
-        item->setCheckable(true);
-        texts_->text(item, option.key);
-        this->*option.item = item;
+QString TForm_filemanager::text(const char* key, const char* def) const {
+    return services_.language().read(Section, key, def);
+}
+
+void TForm_filemanager::connectControls() {
+    const auto guarded = [this](void (TForm_filemanager::*handler)()) {
+        return Guarded(this, handler);
+    };
+    const auto onClick = [&](QAbstractButton* button, void (TForm_filemanager::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, Guarded(this, handler));
+    };
+    TFileManagerControls& c = *c_;
+    QListWidget* list = c.ListBox_Cam_File_Names;
+    connect(list, &QListWidget::clicked, this,
+            guarded(&TForm_filemanager::ListBox_Cam_File_NamesClick));
+    connect(list, &QListWidget::doubleClicked, this,
+            guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
+    connect(list, &QListWidget::pressed, this,
+            guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
+    onClick(c.Button_sel_all, &TForm_filemanager::Button_sel_allClick);
+    onClick(c.Button_Unselect_all, &TForm_filemanager::Button_Unselect_allClick);
+    onClick(c.Button1, &TForm_filemanager::Button1Click);
+    onClick(c.Button_StartTransfer, &TForm_filemanager::Button_StartTransferClick);
+    onClick(c.Button_Delete, &TForm_filemanager::Button_DeleteClick);
+    onClick(c.Button_Apply, &TForm_filemanager::Button_Comment_AddClick);
+    onClick(c.BitBtn_Explorer, &TForm_filemanager::BitBtn_ExplorerClick);
+    onClick(c.Button_SelSubdirFilename, &TForm_filemanager::Button_SelSubdirFilenameClick);
+    connect(c.BitBtn_Close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(c.Edit_DirEdit, &QLineEdit::textChanged, this,
+            guarded(&TForm_filemanager::Edit_DirEditChange));
+    connect(c.Edit_DirEdit, &QLineEdit::editingFinished, this,
+            guarded(&TForm_filemanager::Edit_DirEditExit));
+    connect(c.SpinEdit_VolumeNr, &QSpinBox::valueChanged, this,
+            guarded(&TForm_filemanager::SpinEdit_VolumeNrChange));
+    connect(c.Timer_UpdateItemIndex, &QTimer::timeout, this,
+            guarded(&TForm_filemanager::Timer_UpdateItemIndexTimer));
+    for (const TFileManagerControls::TOption& option : TFileManagerControls::Options) {
+        QAction* item = c.*option.item;
         connect(item, &QAction::triggered, this, [this, item] { optionClicked(item); });
     }
-    CreateJPEGpreviewforRAWpictures1->setEnabled(false);
-}
-
-void TForm_filemanager::buildControls() {
-    const auto label = [this](const char* text, const char* key) {
-        auto* l = new QLabel(text, this);
-        if (key)
-            texts_->text(l, key);
-        return l;
-    };
-    const auto button = [this](const char* name, const char* text, const char* key) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(name);
-        texts_->text(b, key);
-        return b;
-    };
-
-    Label_CameraFiles = label("Camera files:", "camera_files_label");
-    ListBox_Cam_File_Names = new QListWidget(this);
-    ListBox_Cam_File_Names->setObjectName("ListBox_Cam_File_Names");
-    ListBox_Cam_File_Names->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListBox_Cam_File_Names->setToolTip("Single click:\nShows picture data for file, if picture "
-                                       "data is available.\nDouble click:\nReceives picture data.");
-    Label_Card = label("Card:", "card_label");
-    SpinEdit_VolumeNr = new QSpinBox(this);
-    SpinEdit_VolumeNr->setObjectName("SpinEdit_VolumeNr");
-    SpinEdit_VolumeNr->setRange(1, 1);
-    SpinEdit_VolumeNr->setToolTip("Select the volume of pictures in the camera.");
-    Button_sel_all = button("Button_sel_all", "Select &all", "select_all_button");
-    Button_sel_all->setToolTip("Selects all camera files.");
-    Button_Unselect_all = button("Button_Unselect_all", "&Unselect all", "unselect_button");
-    Button_Unselect_all->setToolTip("Deselects all pictures in Camera files dialog.");
-    Button1 = button("Button1", "Pre&view pics", "preview_button");
-    Button1->setToolTip("Preview pictures on the camera");
-    Button_StartTransfer = button("Button_StartTransfer", "&Transfer", "transfer_button");
-    Button_StartTransfer->setToolTip(
-        "Transfer selected files from the camera to your computer.\nTo transfer files do as "
-        "follows:\n1. Select files in the camera files\n2. Select a computer directory on your "
-        "computer.\n3. Press this button to start the transfer.");
-    Button_Delete = button("Button_Delete", "&Delete", "delete_button");
-    Button_Delete->setToolTip("Deletes pictures that is selecetd in the camera files list.");
-
-    Label_PictureData = label("Picture data:", "picture_data_label");
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setFixedSize(ThumbnailArea, ThumbnailArea);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setFrameShape(QFrame::StyledPanel);
-    Image1->setStyleSheet("QLabel#Image1 { background: #202020; }");
-    // The panel lines stay empty until the first item is read; then each
-    // shows its localised caption with the item's value.
-    for (QLabel** line :
-         {&Label_ShutterSpeed, &Label_Aperture, &Label_ExposureComp, &Label_DateAndTime,
-          &Label_Filesize, &Label_Size, &Label_Flash, &Label_Macro, &Label_Protected, &Label_Rotate,
-          &Label_Resize, &Label_Compression, &Label_Gray})
-        *line = label("", nullptr);
-
-    Label_PictureComment = label("Picture comment:", "picture_comment_label");
-    Memo_Comment = new QPlainTextEdit(this);
-    Memo_Comment->setObjectName("Memo_Comment");
-    Memo_Comment->setToolTip("Add comments in the COM-tag in your pictures.");
-    Memo_Comment->setMaximumHeight(64);
-    Button_Apply = button("Button_Apply", "A&pply", "apply_button");
-    Button_Apply->setToolTip("Stores the text in picture comment memo, into the picture");
-    Button_MovieOptions =
-        button("Button_MovieOptions", "Movie recompress options", "recompress_button");
-    Button_MovieOptions->hide();
-
-    Button_SelSubdirFilename =
-        button("Button_SelSubdirFilename", "Select subdirectory and &filename",
-               "sel_subdir_filename_button");
-    Label_ComputerDirectory = label("Computer directory:", "computer_directory_label");
-    Edit_DirEdit = new QLineEdit(this);
-    Edit_DirEdit->setObjectName("Edit_DirEdit");
-    Edit_DirEdit->setToolTip(
-        "The directory on your computer where\npictures from the camera will be transferred to.");
-    BitBtn_Explorer = new QToolButton(this);
-    BitBtn_Explorer->setObjectName("BitBtn_Explorer");
-    BitBtn_Explorer->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    Label_RawDownloadOption = label("RAW download option:", "raw_download_option_label");
-    ComboBox_Raw = new QComboBox(this);
-    ComboBox_Raw->setObjectName("ComboBox_Raw");
-    for (const char* option : RawOptions)
-        ComboBox_Raw->addItem(option);
-    ComboBox_Raw->setToolTip("RAW download format");
-    ComboBox_Raw->setEnabled(false);
-    Label_Filename = label("Filename:", "filename_label");
-    LabelFileNameData = label("$CAM", nullptr);
-    Label_Subdirectory = label("Subdirectory:", "subdirectory_label");
-    LabelSubDirData = label("", nullptr);
-    for (QLabel* data : {LabelFileNameData, LabelSubDirData})
-        data->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    CheckBoxBurnCD = new QCheckBox("&Burn CD with transferred pictures and movies", this);
-    CheckBoxBurnCD->setObjectName("CheckBoxBurnCD");
-    texts_->text(CheckBoxBurnCD, "cdburn_checkbox");
-    CheckBoxBurnCD->hide();
-    BitBtn_Close = button("BitBtn_Close", "&Close", "close_button");
-    ProgressBar = new QProgressBar(this);
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setSizeGripEnabled(true);
-    Timer_UpdateItemIndex = new QTimer(this);
-    Timer_UpdateItemIndex->setInterval(1);
-    Timer_UpdateItemIndex->setSingleShot(false);
-
-    texts_->hint(SpinEdit_VolumeNr, "hint_card_spinedit")
-        .hint(ListBox_Cam_File_Names, "hint_camerafile_list")
-        .hint(Button_sel_all, "hint_select_all_button")
-        .hint(Button_Unselect_all, "hint_deselect_all_button")
-        .hint(Button1, "hint_preview_button")
-        .hint(Button_StartTransfer, "hint_transfer_button")
-        .hint(Button_Delete, "hint_delete_pictures_button")
-        .hint(Memo_Comment, "hint_picture_comment_memo")
-        .hint(ComboBox_Raw, "hint_RAW_download_combobox")
-        .hint(Button_Apply, "hint_comment_apply_button")
-        .hint(Edit_DirEdit, "hint_computer_dir_diredit");
+    connect(c.Opencustomprogramaftertransfer1, &QAction::triggered, this,
+            guarded(&TForm_filemanager::Opencustomprogramaftertransfer1Click));
     for (QWidget* w : std::initializer_list<QWidget*>{
-             SpinEdit_VolumeNr, ListBox_Cam_File_Names, Button_sel_all, Button_StartTransfer,
-             Button_Delete, Button_Unselect_all, Button1, Button_Apply, Edit_DirEdit, Memo_Comment,
-             ComboBox_Raw})
+             c.SpinEdit_VolumeNr, list, c.Button_sel_all, c.Button_StartTransfer, c.Button_Delete,
+             c.Button_Unselect_all, c.Button1, c.Button_Apply, c.Edit_DirEdit, c.Memo_Comment,
+             c.ComboBox_Raw})
         w->installEventFilter(this);
-
-    // Left: the camera files and what selects them.
-    auto* volumeRow = new QHBoxLayout;
-    volumeRow->addWidget(Label_Card);
-    volumeRow->addWidget(SpinEdit_VolumeNr);
-    volumeRow->addStretch(1);
-    auto* selectRow = new QHBoxLayout;
-    selectRow->addWidget(Button_sel_all);
-    selectRow->addWidget(Button_Unselect_all);
-    auto* left = new QVBoxLayout;
-    left->addWidget(Label_CameraFiles);
-    left->addWidget(ListBox_Cam_File_Names, 1);
-    left->addLayout(volumeRow);
-    left->addLayout(selectRow);
-    left->addWidget(Button1);
-
-    // Right: the current picture.
-    auto* lines = new QVBoxLayout;
-    lines->setSpacing(1);
-    for (QLabel* line : {Label_ShutterSpeed, Label_Aperture, Label_ExposureComp, Label_DateAndTime,
-                         Label_Filesize, Label_Size, Label_Flash, Label_Macro, Label_Protected,
-                         Label_Rotate, Label_Resize, Label_Compression, Label_Gray})
-        lines->addWidget(line);
-    lines->addStretch(1);
-    auto* picture = new QHBoxLayout;
-    picture->addWidget(Image1, 0, Qt::AlignTop);
-    picture->addLayout(lines, 1);
-    auto* commentRow = new QHBoxLayout;
-    commentRow->addWidget(Memo_Comment, 1);
-    commentRow->addWidget(Button_Apply, 0, Qt::AlignBottom);
-    auto* right = new QVBoxLayout;
-    QFont bold = Label_PictureData->font();
-    bold.setBold(true);
-    Label_PictureData->setFont(bold);
-    right->addWidget(Label_PictureData);
-    right->addLayout(picture);
-    right->addWidget(Label_PictureComment);
-    right->addLayout(commentRow);
-    right->addWidget(Button_MovieOptions);
-
-    // Bottom: where and how the files go.
-    auto* target = new QGridLayout;
-    target->addWidget(Label_ComputerDirectory, 0, 0);
-    auto* dirRow = new QHBoxLayout;
-    dirRow->addWidget(Edit_DirEdit, 1);
-    dirRow->addWidget(BitBtn_Explorer);
-    target->addLayout(dirRow, 0, 1, 1, 2);
-    target->addWidget(Label_Subdirectory, 1, 0);
-    target->addWidget(LabelSubDirData, 1, 1);
-    target->addWidget(Label_Filename, 2, 0);
-    target->addWidget(LabelFileNameData, 2, 1);
-    target->addWidget(Button_SelSubdirFilename, 1, 2, 2, 1);
-    target->addWidget(Label_RawDownloadOption, 3, 0);
-    target->addWidget(ComboBox_Raw, 3, 1, Qt::AlignLeft);
-    target->addWidget(CheckBoxBurnCD, 4, 0, 1, 3);
-    target->setColumnStretch(1, 1);
-
-    auto* actions = new QHBoxLayout;
-    actions->addWidget(Button_StartTransfer);
-    actions->addWidget(Button_Delete);
-    actions->addWidget(ProgressBar, 1);
-    actions->addWidget(BitBtn_Close);
-    Button_StartTransfer->setDefault(true);
-
-    auto* top = new QHBoxLayout;
-    top->addLayout(left, 2);
-    top->addLayout(right, 3);
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(MainMenu1);
-    layout->addLayout(top, 1);
-    layout->addLayout(target);
-    layout->addLayout(actions);
-    layout->addWidget(StatusBar1);
-
-    const auto guarded = [this](void (TForm_filemanager::*handler)()) {
-        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
-    };
-    connect(ListBox_Cam_File_Names, &QListWidget::clicked, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesClick));
-    connect(ListBox_Cam_File_Names, &QListWidget::doubleClicked, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
-    connect(ListBox_Cam_File_Names, &QListWidget::pressed, this,
-            guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
-    connect(Button_sel_all, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_sel_allClick));
-    connect(Button_Unselect_all, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_Unselect_allClick));
-    connect(Button1, &QPushButton::clicked, this, guarded(&TForm_filemanager::Button1Click));
-    connect(Edit_DirEdit, &QLineEdit::textChanged, this,
-            guarded(&TForm_filemanager::Edit_DirEditChange));
-    connect(Edit_DirEdit, &QLineEdit::editingFinished, this,
-            guarded(&TForm_filemanager::Edit_DirEditExit));
-    connect(BitBtn_Explorer, &QToolButton::clicked, this,
-            guarded(&TForm_filemanager::BitBtn_ExplorerClick));
-    connect(Button_SelSubdirFilename, &QPushButton::clicked, this,
-            guarded(&TForm_filemanager::Button_SelSubdirFilenameClick));
-    connect(SpinEdit_VolumeNr, &QSpinBox::valueChanged, this,
-            guarded(&TForm_filemanager::SpinEdit_VolumeNrChange));
-    connect(Timer_UpdateItemIndex, &QTimer::timeout, this,
-            guarded(&TForm_filemanager::Timer_UpdateItemIndexTimer));
-    connect(BitBtn_Close, &QPushButton::clicked, this, &QDialog::accept);
+    new TDragStarter(
+        *list->viewport(), [this] { return !selectedIndexes().isEmpty(); },
+        [this] { RunGuarded([this] { StartDrag(); }); });
 }
+
+// Settings.
 
 void TForm_filemanager::readSettings() {
     const TSettings& s = services_.settings();
     const QString section = TSettings::Section;
-    for (const TOption& option : Options)
-        (this->*option.item)->setChecked(s.readBool(section, option.name, false));
-    ShowHint1->setChecked(s.readBool(section, "ShowHint1", true));
-    CheckBoxBurnCD->setChecked(s.readBool(section, "CheckBoxBurnCD", false));
-    ComboBox_Raw->setCurrentIndex(s.readInteger(section, "ComboBox_Raw", 1));
-    setFileNamePattern(s.readString(section, "LabelFileNameData", "$CAM"));
-    setSubDirPattern(s.readString(section, "LabelSubDirData", ""));
-    model_->moviesDirectory = s.readString(section, "MoviesDir", "");
-    rawJpegMaxSize = s.readInteger(section, "RawJpegMaxSizeName", 0);
-    rawJpegCompression = s.readInteger(section, "RawJpegCompressionName", 0);
-    setTargetDirectory(s.readString(section, "DirOnPC", ""));
-    SetHint(ShowHint1->isChecked());
-    Button_MovieOptions->hide();
+    for (const TFileManagerControls::TOption& option : TFileManagerControls::Options)
+        ((*c_).*option.item)->setChecked(s.readBool(section, option.name, false));
+    c_->ShowHint1->setChecked(s.readBool(section, fmkeys::ShowHint, true));
+    c_->CheckBoxBurnCD->setChecked(s.readBool(section, fmkeys::BurnCD, false));
+    c_->ComboBox_Raw->setCurrentIndex(s.readInteger(section, fmkeys::RawOption, 1));
+    setFileNamePattern(s.readString(section, fmkeys::FileNamePattern, "$CAM"));
+    setSubDirPattern(s.readString(section, fmkeys::SubDirPattern, ""));
+    model_->moviesDirectory = s.readString(section, fmkeys::MoviesDir, "");
+    rawJpegMaxSize = s.readInteger(section, fmkeys::RawJpegMaxSize, 0);
+    rawJpegCompression = s.readInteger(section, fmkeys::RawJpegCompression, 0);
+    setTargetDirectory(s.readString(section, fmkeys::DirOnPC, ""));
+    SetHint(c_->ShowHint1->isChecked());
+    c_->Button_MovieOptions->hide();
 }
 
 void TForm_filemanager::writeSettings() {
     TSettings& s = services_.settings();
     const QString section = TSettings::Section;
-    for (const TOption& option : Options)
-        s.writeBool(section, option.name, (this->*option.item)->isChecked());
-    s.writeString(section, "DirOnPC", Edit_DirEdit->text());
-    s.writeBool(section, "CheckBoxBurnCD", CheckBoxBurnCD->isChecked());
-    s.writeInteger(section, "ComboBox_Raw", ComboBox_Raw->currentIndex());
-    s.writeString(section, "LabelFileNameData", model_->fileNamePattern);
-    s.writeString(section, "LabelSubDirData", model_->subDirPattern);
-    s.writeString(section, "MoviesDir", model_->moviesDirectory);
-    s.writeInteger(section, "RawJpegMaxSizeName", rawJpegMaxSize);
-    s.writeInteger(section, "RawJpegCompressionName", rawJpegCompression);
-    texts_->storeSize(s, "BrowserWidth", "BrowserHeight");
+    for (const TFileManagerControls::TOption& option : TFileManagerControls::Options)
+        s.writeBool(section, option.name, ((*c_).*option.item)->isChecked());
+    s.writeString(section, fmkeys::DirOnPC, c_->Edit_DirEdit->text());
+    s.writeBool(section, fmkeys::BurnCD, c_->CheckBoxBurnCD->isChecked());
+    s.writeInteger(section, fmkeys::RawOption, c_->ComboBox_Raw->currentIndex());
+    s.writeString(section, fmkeys::FileNamePattern, model_->fileNamePattern);
+    s.writeString(section, fmkeys::SubDirPattern, model_->subDirPattern);
+    s.writeString(section, fmkeys::MoviesDir, model_->moviesDirectory);
+    s.writeInteger(section, fmkeys::RawJpegMaxSize, rawJpegMaxSize);
+    s.writeInteger(section, fmkeys::RawJpegCompression, rawJpegCompression);
+    texts_->storeSize(s);
 }
 
 void TForm_filemanager::setFileNamePattern(const QString& pattern) {
     model_->fileNamePattern = pattern;
-    LabelFileNameData->setText(pattern);
+    c_->LabelFileNameData->setText(pattern);
 }
 
 void TForm_filemanager::setSubDirPattern(const QString& pattern) {
     model_->subDirPattern = pattern;
-    LabelSubDirData->setText(pattern);
+    c_->LabelSubDirData->setText(pattern);
+}
+
+void TForm_filemanager::setComputerDirectory(bool on) {
+    model_->computerDirectory = on;
+    c_->Button_Delete->setHidden(on);
+    if (on)
+        setVolumeCount(1);
 }
 
 void TForm_filemanager::setTargetDirectory(const QString& text) {
-    Edit_DirEdit->setText(text);
+    c_->Edit_DirEdit->setText(text);
     Edit_DirEditChange();
 }
 
 void TForm_filemanager::setVolumeCount(int count) {
-    SpinEdit_VolumeNr->setMaximum(std::max(count, 1));
-    SpinEdit_VolumeNr->setSingleStep(count == 1 ? 0 : 1);
+    c_->SpinEdit_VolumeNr->setMaximum(std::max(count, 1));
+    c_->SpinEdit_VolumeNr->setSingleStep(count == 1 ? 0 : 1);
 }
+
+// Showing, activation and closing.
 
 void TForm_filemanager::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -424,28 +210,28 @@ void TForm_filemanager::showEvent(QShowEvent* event) {
 void TForm_filemanager::FormShow() {
     LogLine("Enters TForm_filemanager.FormShow");
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "BrowserWidth", "BrowserHeight");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     localise();
-    transferCaption = services_.language().read(Section, "transfer_button", "&Transfer");
-    stopCaption = services_.language().read(Section, "stop_transfer_button", "S&top transfer");
-    SetStatusText(services_.language().read(Section, "statusbar_select_pictures",
-                                            "Select pictures to receive or delete"));
-    Button_StartTransfer->setText(transferCaption);
-    const bool oneVolume = SpinEdit_VolumeNr->maximum() == 1;
-    SpinEdit_VolumeNr->setVisible(!oneVolume);
-    Label_Card->setVisible(!oneVolume);
+    transferCaption = fmkeys::Read(services_.language(), fmkeys::TransferCaption);
+    stopCaption = fmkeys::Read(services_.language(), fmkeys::StopCaption);
+    SetStatusText(text("statusbar_select_pictures", "Select pictures to receive or delete"));
+    c_->Button_StartTransfer->setText(transferCaption);
+    const bool oneVolume = c_->SpinEdit_VolumeNr->maximum() == 1;
+    c_->SpinEdit_VolumeNr->setVisible(!oneVolume);
+    c_->Label_Card->setVisible(!oneVolume);
 }
 
 void TForm_filemanager::localise() {
     texts_->localise(services_.language());
-    const int chosen = ComboBox_Raw->currentIndex();
-    for (int n = 1; n <= ComboBox_Raw->count(); ++n)
-        ComboBox_Raw->setItemText(
+    QComboBox* raw = c_->ComboBox_Raw;
+    const int chosen = raw->currentIndex();
+    for (int n = 1; n <= raw->count(); ++n)
+        raw->setItemText(
             n - 1, services_.language().read(Section, "raw_download_option_" + QString::number(n),
-                                             ComboBox_Raw->itemText(n - 1)));
-    ComboBox_Raw->setCurrentIndex(chosen);
+                                             raw->itemText(n - 1)));
+    raw->setCurrentIndex(chosen);
 }
 
 bool TForm_filemanager::event(QEvent* event) {
@@ -465,8 +251,7 @@ void TForm_filemanager::FormActivate() {
     if (autoTransfer) {
         autoTransfer = false;
         Button_sel_allClick();
-        if (startTransfer)
-            startTransfer(*this);
+        Button_StartTransferClick();
     }
 }
 
@@ -488,46 +273,47 @@ void TForm_filemanager::FormClose() {
 // TFileManagerView.
 
 void TForm_filemanager::SetStatusText(const QString& text) {
-    StatusBar1->showMessage(text);
+    c_->StatusBar1->showMessage(text);
 }
 
 // The selection memory holds positions in the list, which mean nothing once
 // the list is rebuilt (after a delete they would name other files).
 void TForm_filemanager::ClearEntries() {
-    ListBox_Cam_File_Names->clear();
+    c_->ListBox_Cam_File_Names->clear();
     selectionMemory_.clear();
 }
 
 void TForm_filemanager::AddEntry(const QString& text) {
-    ListBox_Cam_File_Names->addItem(text);
+    c_->ListBox_Cam_File_Names->addItem(text);
 }
 
 void TForm_filemanager::SetEntrySelected(int index, bool selected) {
-    if (QListWidgetItem* item = ListBox_Cam_File_Names->item(index))
+    if (QListWidgetItem* item = c_->ListBox_Cam_File_Names->item(index))
         item->setSelected(selected);
 }
 
 void TForm_filemanager::ShowPictureData(const TPictureDataLines& lines) {
+    const TFileManagerControls& c = *c_;
     const std::pair<QLabel*, const QString*> texts[] = {
-        {Label_ShutterSpeed, &lines.shutterSpeed},
-        {Label_Aperture, &lines.aperture},
-        {Label_ExposureComp, &lines.exposureComp},
-        {Label_DateAndTime, &lines.dateAndTime},
-        {Label_Filesize, &lines.fileSize},
-        {Label_Size, &lines.size},
-        {Label_Flash, &lines.flash},
-        {Label_Macro, &lines.macro},
-        {Label_Protected, &lines.isProtected},
-        {Label_Rotate, &lines.rotate},
-        {Label_Resize, &lines.resize},
-        {Label_Compression, &lines.compression},
-        {Label_Gray, &lines.gray},
+        {c.Label_ShutterSpeed, &lines.shutterSpeed},
+        {c.Label_Aperture, &lines.aperture},
+        {c.Label_ExposureComp, &lines.exposureComp},
+        {c.Label_DateAndTime, &lines.dateAndTime},
+        {c.Label_Filesize, &lines.fileSize},
+        {c.Label_Size, &lines.size},
+        {c.Label_Flash, &lines.flash},
+        {c.Label_Macro, &lines.macro},
+        {c.Label_Protected, &lines.isProtected},
+        {c.Label_Rotate, &lines.rotate},
+        {c.Label_Resize, &lines.resize},
+        {c.Label_Compression, &lines.compression},
+        {c.Label_Gray, &lines.gray},
     };
     for (const auto& [label, text] : texts)
         if (!text->isEmpty())
             label->setText(*text);
-    for (QLabel* line : {Label_Flash, Label_Macro, Label_Protected, Label_Rotate, Label_Resize,
-                         Label_Compression, Label_Gray})
+    for (QLabel* line : {c.Label_Flash, c.Label_Macro, c.Label_Protected, c.Label_Rotate,
+                         c.Label_Resize, c.Label_Compression, c.Label_Gray})
         line->setVisible(lines.pictureLinesVisible);
 }
 
@@ -535,67 +321,111 @@ void TForm_filemanager::ShowPictureData(const TPictureDataLines& lines) {
 // pixel density; a smaller one is shown pixel for pixel, so it stays sharp.
 void TForm_filemanager::ShowThumbnail(const QImage& image) {
     const qreal ratio = devicePixelRatio();
-    const int area = int(ThumbnailArea * ratio);
+    const int area = int(TFileManagerControls::ThumbnailArea * ratio);
     QImage shown = image;
     if (image.width() > area || image.height() > area)
         shown = image.scaled(area, area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QPixmap pixmap = QPixmap::fromImage(shown);
     pixmap.setDevicePixelRatio(shown.size() == image.size() ? 1.0 : ratio);
-    Image1->setPixmap(pixmap);
+    c_->Image1->setPixmap(pixmap);
 }
 
 void TForm_filemanager::LetMessagesRun() {
     QCoreApplication::processEvents();
 }
 
-// The list.
+// TTransferWindow.
 
 QList<int> TForm_filemanager::selectedIndexes() const {
     QList<int> indexes;
-    for (int i = 0; i < ListBox_Cam_File_Names->count(); ++i)
-        if (ListBox_Cam_File_Names->item(i)->isSelected())
+    const QListWidget* list = c_->ListBox_Cam_File_Names;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
             indexes << i;
     return indexes;
 }
 
+TTransferOptions TForm_filemanager::transferOptions() const {
+    const TFileManagerControls& c = *c_;
+    TTransferOptions o;
+    o.emailPictures = c.Emailpictures1->isChecked();
+    o.addTransformationToComment = c.Addtranformationtocomment1->isChecked();
+    o.openExplorer = c.Openexploreraftertransfer1->isChecked();
+    o.openCustomProgram = c.Opencustomprogramaftertransfer1->isChecked();
+    o.customProgram =
+        services_.settings().readString(TSettings::Section, fmkeys::UserCustomProgram, "");
+    o.recompressMovies = c.Recompressmovies1->isChecked();
+    o.setReadOnly = c.Setreadonlytotransferedfiles1->isChecked();
+    o.downloadMoviesToDirectory = c.Downloadmoviestodirectory1->isChecked();
+    o.createExifText = c.CreateTXTfilewithEXIFinfo1->isChecked();
+    o.burnCD = c.CheckBoxBurnCD->isChecked();
+    o.rawOption = c.ComboBox_Raw->currentIndex();
+    o.rawOptionText = c.ComboBox_Raw->currentText();
+    return o;
+}
+
+void TForm_filemanager::showRunning(bool running) {
+    c_->Button_StartTransfer->setText(running ? stopCaption : transferCaption);
+    EnableStep(!running);
+}
+
+void TForm_filemanager::setProgress(int percent) {
+    c_->ProgressBar->setValue(percent);
+}
+
+void TForm_filemanager::bringToFront() {
+    raise();
+    activateWindow();
+}
+
+bool TForm_filemanager::confirm(const QString& question) {
+    return MessageDlg(question, mtWarning, mbYes | mbNo) != mrNo;
+}
+
+void TForm_filemanager::notify(const QString& text, TNotice kind) {
+    MessageDlg(text, kind == TNotice::Warning ? mtWarning : mtInformation, mbOK);
+}
+
+// The list.
+
 QString TForm_filemanager::currentName() const {
-    const QListWidgetItem* item = ListBox_Cam_File_Names->currentItem();
+    const QListWidgetItem* item = c_->ListBox_Cam_File_Names->currentItem();
     return item ? item->text() : QString();
 }
 
 void TForm_filemanager::ListBox_Cam_File_NamesClick() {
     LogLine("Enters TForm_filemanager.ListBox_Cam_File_NamesClick");
-    if (ListBox_Cam_File_Names->count() == 0)
+    QListWidget* list = c_->ListBox_Cam_File_Names;
+    if (list->count() == 0)
         return;
     const TLanguageFile& language = services_.language();
-    SetStatusText(language.read(Section, "statusbar_gets_pic_info", "Getting picture information"));
-    model_->GetPictureData(std::max(ListBox_Cam_File_Names->currentRow(), 0) + 1, false);
-    SetStatusText(language.read(Section, "statusbar_pic_data_received", "Picture data received"));
+    SetStatusText(fmkeys::Read(language, fmkeys::GettingPictureInfo));
+    model_->GetPictureData(std::max(list->currentRow(), 0) + 1, false);
+    SetStatusText(fmkeys::Read(language, fmkeys::PictureDataReceived));
     selectionMemory_ = selectedIndexes();
     const qint64 total = model_->totalSize(selectionMemory_);
-    SetStatusText(language.readFormatted(Section, "statusbar_tot_kB_to_receive",
-                                         "Picture data received, total filesize %s kB",
-                                         {QString::number(std::llround(double(total) / 1024.0))}));
-    Memo_Comment->clear();
+    SetStatusText(fmkeys::ReadFormatted(language, fmkeys::TotalToReceive,
+                                        {QString::number(std::llround(double(total) / 1024.0))}));
+    c_->Memo_Comment->clear();
     if (const TJPEGImage* record = model_->FindRecord(currentName()))
         for (const QString& line : record->commentLines)
-            Memo_Comment->appendPlainText(line);
+            c_->Memo_Comment->appendPlainText(line);
 }
 
 void TForm_filemanager::ListBox_Cam_File_NamesDblClick() {
     LogLine("Enters TForm_filemanager.ListBox_Cam_File_NamesDblClick");
     const TLanguageFile& language = services_.language();
-    SetStatusText(language.read(Section, "statusbar_gets_pic_info", "Getting picture information"));
-    model_->GetPictureData(std::max(ListBox_Cam_File_Names->currentRow(), 0) + 1, false);
-    SetStatusText(language.read(Section, "statusbar_pic_data_received", "Picture data received"));
-    ListBox_Cam_File_Names->clearSelection();
+    SetStatusText(fmkeys::Read(language, fmkeys::GettingPictureInfo));
+    model_->GetPictureData(std::max(c_->ListBox_Cam_File_Names->currentRow(), 0) + 1, false);
+    SetStatusText(fmkeys::Read(language, fmkeys::PictureDataReceived));
+    c_->ListBox_Cam_File_Names->clearSelection();
     ListBox_Cam_File_NamesClick();
 }
 
 // A plain press on an entry of the last multi-selection keeps that selection,
 // so that all of it can be dragged.
 void TForm_filemanager::ListBox_Cam_File_NamesMouseDown() {
-    if (ListBox_Cam_File_Names->count() == 0)
+    if (c_->ListBox_Cam_File_Names->count() == 0)
         return;
     if (QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
         return;
@@ -609,14 +439,14 @@ void TForm_filemanager::ListBox_Cam_File_NamesMouseDown() {
 
 void TForm_filemanager::Button_sel_allClick() {
     LogLine("Enters Button_sel_allClick. Selected=" +
-            QString::number(ListBox_Cam_File_Names->count()));
-    ListBox_Cam_File_Names->selectAll();
+            QString::number(c_->ListBox_Cam_File_Names->count()));
+    c_->ListBox_Cam_File_Names->selectAll();
     ListBox_Cam_File_NamesClick();
 }
 
 void TForm_filemanager::Button_Unselect_allClick() {
     LogLine("Enters TForm_filemanager.Button_Unselect_allClick");
-    ListBox_Cam_File_Names->clearSelection();
+    c_->ListBox_Cam_File_Names->clearSelection();
     ListBox_Cam_File_NamesClick();
 }
 
@@ -625,10 +455,73 @@ void TForm_filemanager::Button1Click() {
     model_->MarkSelected(selectedIndexes());
     if (showPreview)
         showPreview(*this);
-    ListBox_Cam_File_Names->clearSelection();
+    c_->ListBox_Cam_File_Names->clearSelection();
     for (int index : model_->MarkedIndexes())
         SetEntrySelected(index, true);
     ListBox_Cam_File_NamesClick();
+}
+
+// The actions on the selected files.
+
+void TForm_filemanager::Button_StartTransferClick() {
+    transfer_->Button_StartTransferClick();
+}
+
+void TForm_filemanager::Button_DeleteClick() {
+    LogLine("Enters Button_DeleteClick");
+    const QList<int> selected = selectedIndexes();
+    if (selected.isEmpty())
+        throw ERangeError(text("errormsg_no_pics_to_delete", "No pictures selected to delete"));
+    if (MessageDlg(
+            text("infomsg_sure_to_delete_pictures", "Are you sure to delete these pictures?"),
+            mtWarning, mbYes | mbNo) == mrNo)
+        return;
+    model_->DeletePictures(selected);
+    FormShow();
+    LogLine("Getting all Thumbnails");
+    Button_sel_allClick();
+    model_->GetAllThumnails();
+}
+
+void TForm_filemanager::Button_Comment_AddClick() {
+    const QString memo = c_->Memo_Comment->toPlainText();
+    LogLine("Enters TForm_filemanager.Button_Comment_AddClick");
+    LogLine("Comment added=" + memo);
+    model_->ApplyComment(selectedIndexes(), memo);
+}
+
+void TForm_filemanager::Opencustomprogramaftertransfer1Click() {
+    QAction* item = c_->Opencustomprogramaftertransfer1;
+    if (!item->isChecked())
+        return;
+    MessageDlg(
+        text("infomsg_select_custom_program", "Select your program to start when transfer is done"),
+        mtInformation, mbOK);
+    c_->ListBox_Cam_File_Names->clearSelection();
+    QString program;
+    if (!OpenFileDialog(QString(item->text()).remove('&'), "Executable files (*)", program))
+        return;
+    // The choosers show every file; only a program can be started.
+    if (!QFileInfo(program).isFile() || !QFileInfo(program).isExecutable())
+        throw ERangeError(program + " is not an executable file");
+    services_.settings().writeString(TSettings::Section, fmkeys::UserCustomProgram, program);
+}
+
+TReceivedFilesMimeData* TForm_filemanager::newDragData() {
+    return new TReceivedFilesMimeData([this] {
+        RunGuarded([this] { Button_StartTransferClick(); });
+        return receivedFiles;
+    });
+}
+
+Qt::DropAction TForm_filemanager::StartDrag() {
+    auto* drag = new QDrag(c_->ListBox_Cam_File_Names);
+    drag->setMimeData(newDragData());
+    const Qt::DropAction action = drag->exec(Qt::MoveAction);
+    if (action != Qt::MoveAction)
+        MessageDlg(text("errormsg_when_moving_files", "Error during move of files!"), mtInformation,
+                   mbOK);
+    return action;
 }
 
 // Keys.
@@ -638,7 +531,7 @@ bool TForm_filemanager::eventFilter(QObject* watched, QEvent* event) {
         return true;
     // The list's own key handling would move the current entry; its key
     // releases reach the window anyway.
-    if (watched == ListBox_Cam_File_Names && event->type() == QEvent::KeyPress) {
+    if (watched == c_->ListBox_Cam_File_Names && event->type() == QEvent::KeyPress) {
         bool handled = false;
         RunGuarded([&] { handled = handleKey(static_cast<QKeyEvent*>(event)); });
         return handled;
@@ -660,73 +553,53 @@ void TForm_filemanager::keyReleaseEvent(QKeyEvent* event) {
 
 // The keys that change the current picture's record; true when the key was one.
 bool TForm_filemanager::handleKey(QKeyEvent* event) {
-    savedItemIndex_ = ListBox_Cam_File_Names->currentRow();
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    const QString name = currentName();
-    const auto change = [&](TRecordChange c) { model_->ChangeRecord(name, c); };
-    switch (event->key()) {
-    case Qt::Key_Left:
-        change(ctrl ? TRecordChange::Smaller : TRecordChange::RotateLeft);
+    savedItemIndex_ = c_->ListBox_Cam_File_Names->currentRow();
+    const TKeyCommand command = KeyCommand(event->key(), event->modifiers() & Qt::ControlModifier);
+    switch (command.kind) {
+    case TKeyCommand::None:
+        return false;
+    case TKeyCommand::ChangeRecord:
+        // Gray shows at once; the other changes when the key is released.
+        if (model_->ChangeRecord(currentName(), command.change) &&
+            command.change == TRecordChange::Gray)
+            showCurrentAgain(false);
         return true;
-    case Qt::Key_Right:
-        change(ctrl ? TRecordChange::Larger : TRecordChange::RotateRight);
+    case TKeyCommand::Delete:
+        c_->Button_Delete->click();
         return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (!ctrl)
-            return false;
-        change(event->key() == Qt::Key_Up ? TRecordChange::QualityUp : TRecordChange::QualityDown);
+    case TKeyCommand::Reset:
+        if (model_->FindRecord(currentName()))
+            showCurrentAgain(true);
         return true;
-    case Qt::Key_G:
-        if (ctrl)
-            return false;
-        if (model_->ChangeRecord(name, TRecordChange::Gray)) {
-            model_->GetPictureData(savedItemIndex_ + 1, false);
-            SetEntrySelected(savedItemIndex_, true);
-        }
-        return true;
-    case Qt::Key_Delete:
-        if (ctrl)
-            return false;
-        Button_Delete->click();
-        return true;
-    case Qt::Key_Backspace:
-        if (!ctrl)
-            return false;
-        if (model_->FindRecord(name)) {
-            model_->GetPictureData(savedItemIndex_ + 1, true);
-            SetEntrySelected(savedItemIndex_, true);
-        }
-        return true;
-    case Qt::Key_A:
-        if (!ctrl)
-            return false;
+    case TKeyCommand::SelectAll:
         Button_sel_allClick();
         return true;
-    default:
-        return false;
     }
+    return false;
+}
+
+// Reads the entry the key was pressed on again (reload: with a fresh record).
+void TForm_filemanager::showCurrentAgain(bool reload) {
+    model_->GetPictureData(savedItemIndex_ + 1, reload);
+    SetEntrySelected(savedItemIndex_, true);
 }
 
 void TForm_filemanager::handleKeyUp(QKeyEvent* event) {
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    const int key = event->key();
-    if (key == Qt::Key_Left || key == Qt::Key_Right ||
-        (ctrl && (key == Qt::Key_Up || key == Qt::Key_Down)))
-        Timer_UpdateItemIndex->start();
+    if (KeyReleaseRestoresEntry(event->key(), event->modifiers() & Qt::ControlModifier))
+        c_->Timer_UpdateItemIndex->start();
 }
 
 // After a key changed a record: the saved entry becomes current again and the
 // panel shows the record as it now stands.
 void TForm_filemanager::Timer_UpdateItemIndexTimer() {
-    Timer_UpdateItemIndex->stop();
-    if (QListWidgetItem* item = ListBox_Cam_File_Names->currentItem())
+    c_->Timer_UpdateItemIndex->stop();
+    QListWidget* list = c_->ListBox_Cam_File_Names;
+    if (QListWidgetItem* item = list->currentItem())
         item->setSelected(false);
-    if (savedItemIndex_ < 0 || savedItemIndex_ >= ListBox_Cam_File_Names->count())
+    if (savedItemIndex_ < 0 || savedItemIndex_ >= list->count())
         return;
-    ListBox_Cam_File_Names->setCurrentRow(savedItemIndex_, QItemSelectionModel::NoUpdate);
-    model_->GetPictureData(savedItemIndex_ + 1, false);
-    SetEntrySelected(savedItemIndex_, true);
+    list->setCurrentRow(savedItemIndex_, QItemSelectionModel::NoUpdate);
+    showCurrentAgain(false);
 }
 
 // Hints and enabling.
@@ -736,69 +609,63 @@ void TForm_filemanager::SetHint(bool on) {
 }
 
 void TForm_filemanager::EnableStep(bool on) {
+    const TFileManagerControls& c = *c_;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             BitBtn_Close, Button_sel_all, Button_Delete, SpinEdit_VolumeNr, Edit_DirEdit,
-             Button_Unselect_all, Button_Apply, ComboBox_Raw, Button1})
+             c.BitBtn_Close, c.Button_sel_all, c.Button_Delete, c.SpinEdit_VolumeNr, c.Edit_DirEdit,
+             c.Button_Unselect_all, c.Button_Apply, c.ComboBox_Raw, c.Button1})
         w->setEnabled(on);
 }
 
 // The target directory.
 
 void TForm_filemanager::Edit_DirEditChange() {
-    QString text = withSlash(Edit_DirEdit->text());
-    const QFileInfo named(text.chopped(text.isEmpty() ? 0 : 1));
-    if (!text.isEmpty() && named.isFile())
-        text = withSlash(named.absolutePath());
-    if (text != Edit_DirEdit->text()) {
-        const int cursor = Edit_DirEdit->cursorPosition();
-        const QSignalBlocker block(Edit_DirEdit);
-        Edit_DirEdit->setText(text);
+    QLineEdit* edit = c_->Edit_DirEdit;
+    const QString folder =
+        TargetFolder(edit->text(), [](const QString& path) { return QFileInfo(path).isFile(); });
+    if (folder != edit->text()) {
+        const int cursor = edit->cursorPosition();
+        const QSignalBlocker block(edit);
+        edit->setText(folder);
         // Typing goes on before the added "/".
-        Edit_DirEdit->setCursorPosition(std::min<int>(cursor, text.size() - 1));
+        edit->setCursorPosition(std::min<int>(cursor, folder.size() - 1));
     }
-    services_.settings().writeString(TSettings::Section, "DirOnPC", text);
-    model_->targetDirectory = text;
-    LogLine("New Edit_DirEdit.Text" + text);
+    services_.settings().writeString(TSettings::Section, fmkeys::DirOnPC, folder);
+    model_->targetDirectory = folder;
+    LogLine("New Edit_DirEdit.Text" + folder);
 }
 
 void TForm_filemanager::Edit_DirEditExit() {
-    if (!isVisible() || Edit_DirEdit->text().isEmpty() || QDir(Edit_DirEdit->text()).exists())
+    const QString folder = c_->Edit_DirEdit->text();
+    if (!isVisible() || folder.isEmpty() || QDir(folder).exists())
         return;
-    MessageDlg(services_.language().read(
-                   Section, "errormsg_select_valid_dir",
-                   "Directory does not exists. You have to enter a valid directory!"),
+    MessageDlg(text("errormsg_select_valid_dir",
+                    "Directory does not exists. You have to enter a valid directory!"),
                mtError, mbOK);
     BitBtn_ExplorerClick();
 }
 
 void TForm_filemanager::BitBtn_ExplorerClick() {
     LogLine("Enters TForm_filemanager.BitBtn_ExplorerClick");
-    QString folder = Edit_DirEdit->text();
-    if (SelectDirectory(QString(Label_ComputerDirectory->text()).remove('&'), folder))
+    QString folder = c_->Edit_DirEdit->text();
+    if (SelectDirectory(QString(c_->Label_ComputerDirectory->text()).remove('&'), folder))
         setTargetDirectory(withSlash(folder));
 }
 
 void TForm_filemanager::Button_SelSubdirFilenameClick() {
     LogLine("Enters TForm_filemanager.Button_SelSubdirFilenameClick");
-    nameSelect_.EditComputerDir->setText(Edit_DirEdit->text());
-    nameSelect_.EditDir->setText(model_->subDirPattern);
-    nameSelect_.EditFilename->setText(model_->fileNamePattern);
-    if (ExecModal(nameSelect_) != QDialog::Accepted)
+    TNameChoice choice{c_->Edit_DirEdit->text(), model_->subDirPattern, model_->fileNamePattern};
+    if (!nameSelect_.choose(choice))
         return;
-    setTargetDirectory(nameSelect_.EditComputerDir->text());
-    setSubDirPattern(nameSelect_.EditDir->text());
-    setFileNamePattern(nameSelect_.EditFilename->text());
-    UseZoomBrowserfilenames1->setChecked(false);
-    Createsubdirectorywithdate1->setChecked(false);
-    Usedatetimeasfilename1->setChecked(false);
+    setTargetDirectory(choice.computerDirectory);
+    setSubDirPattern(choice.subDirPattern);
+    setFileNamePattern(choice.fileNamePattern);
+    for (QAction* option : {c_->UseZoomBrowserfilenames1, c_->Createsubdirectorywithdate1,
+                            c_->Usedatetimeasfilename1})
+        option->setChecked(false);
 }
 
 void TForm_filemanager::SpinEdit_VolumeNrChange() {
-    LogLine("Enters SpinEdit_VolumeNrChange. New vol=" +
-            QString::number(SpinEdit_VolumeNr->value()));
-    tesselink::ClosePicCollection();
-    tesselink::GetVolume(SpinEdit_VolumeNr->value());
-    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
+    model_->ChangeVolume(c_->SpinEdit_VolumeNr->value());
     FormShow();
 }
 
@@ -806,20 +673,27 @@ void TForm_filemanager::SpinEdit_VolumeNrChange() {
 void TForm_filemanager::optionClicked(QAction* item) {
     LogLine("Enters TForm_filemanager." + item->objectName() + "Click");
     const bool on = item->isChecked();
-    if (item == UseZoomBrowserfilenames1) {
-        if (on)
-            Usedatetimeasfilename1->setChecked(false);
-        setFileNamePattern(on ? "$ZB" : "$CAM");
-    } else if (item == Usedatetimeasfilename1) {
-        if (on)
-            UseZoomBrowserfilenames1->setChecked(false);
-        setFileNamePattern(on ? "$YYYY-$MM-$DD $HH-$MIN-$SEC" : "$CAM");
-    } else if (item == Createsubdirectorywithdate1) {
-        setSubDirPattern(on ? "$YYYY-$MM-$DD/" : "");
-    } else if (item == ShowHint1) {
+    const std::pair<QAction*, TPatternOption> patternItems[] = {
+        {c_->UseZoomBrowserfilenames1, TPatternOption::ZoomBrowserNames},
+        {c_->Usedatetimeasfilename1, TPatternOption::DateTimeNames},
+        {c_->Createsubdirectorywithdate1, TPatternOption::DateSubdirectory},
+    };
+    for (const auto& [patternItem, option] : patternItems) {
+        if (patternItem != item)
+            continue;
+        const TPatternChoice choice = PatternChoice(option, on);
+        for (const auto& [other, otherOption] : patternItems)
+            if (choice.uncheck == otherOption)
+                other->setChecked(false);
+        if (choice.fileNamePattern)
+            setFileNamePattern(*choice.fileNamePattern);
+        if (choice.subDirPattern)
+            setSubDirPattern(*choice.subDirPattern);
+    }
+    if (item == c_->ShowHint1) {
         SetHint(on);
-    } else if (item == Downloadmoviestodirectory1 && on) {
-        QString folder = Edit_DirEdit->text();
+    } else if (item == c_->Downloadmoviestodirectory1 && on) {
+        QString folder = c_->Edit_DirEdit->text();
         if (SelectDirectory(QString(item->text()).remove('&'), folder))
             model_->moviesDirectory = withSlash(folder);
     }

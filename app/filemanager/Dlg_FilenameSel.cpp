@@ -29,6 +29,7 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
     setObjectName(Section);
     setWindowTitle("Select filename and directory");
     texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
+    texts_->rememberSize("FormNameSelectWidth", "FormNameSelectHeight");
 
     LabelComputerDir = new QLabel("Computer directory:", this);
     EditComputerDir = new QLineEdit(this);
@@ -45,6 +46,21 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
     ButtonOK = new QPushButton("OK", this);
     ButtonCancel = new QPushButton("Cancel", this);
     ButtonOK->setDefault(true);
+    const std::pair<QWidget*, const char*> names[] = {{LabelComputerDir, "LabelComputerDir"},
+                                                      {EditComputerDir, "EditComputerDir"},
+                                                      {BitBtn_Explorer, "BitBtn_Explorer"},
+                                                      {LabelSubdir, "LabelSubdir"},
+                                                      {EditDir, "EditDir"},
+                                                      {ButtonDirAdd, "ButtonDirAdd"},
+                                                      {LabelFilename, "LabelFilename"},
+                                                      {EditFilename, "EditFilename"},
+                                                      {ButtonFilenameAdd, "ButtonFilenameAdd"},
+                                                      {ButtonAddSubdir, "ButtonAddSubdir"},
+                                                      {ListBoxAttr, "ListBoxAttr"},
+                                                      {ButtonOK, "ButtonOK"},
+                                                      {ButtonCancel, "ButtonCancel"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(name);
 
     auto* grid = new QGridLayout;
     grid->addWidget(LabelComputerDir, 0, 0);
@@ -83,7 +99,17 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
 }
 
 TFormNameSelect::~TFormNameSelect() {
-    texts_->storeSize(services_.settings(), "FormNameSelectWidth", "FormNameSelectHeight");
+    texts_->storeSize(services_.settings());
+}
+
+bool TFormNameSelect::choose(TNameChoice& choice) {
+    EditComputerDir->setText(choice.computerDirectory);
+    EditDir->setText(choice.subDirPattern);
+    EditFilename->setText(choice.fileNamePattern);
+    if (ExecModal(*this) != QDialog::Accepted)
+        return false;
+    choice = {EditComputerDir->text(), EditDir->text(), EditFilename->text()};
+    return true;
 }
 
 void TFormNameSelect::showEvent(QShowEvent* event) {
@@ -94,7 +120,7 @@ void TFormNameSelect::showEvent(QShowEvent* event) {
 void TFormNameSelect::FormShow() {
     LogLine("Enters TFormNameSelect.FormShow");
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "FormNameSelectWidth", "FormNameSelectHeight");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     const TLanguageFile& language = services_.language();

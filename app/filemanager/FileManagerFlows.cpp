@@ -1,6 +1,7 @@
 #include "FileManagerFlows.h"
 
 #include "CameraClient.h"
+#include "CameraSession.h"
 #include "Dialogs.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_FilenameSel.h"
@@ -9,16 +10,13 @@
 #include "Log.h"
 #include "Settings.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-
 namespace {
 
 // The windows created and destroyed with each flow.
 struct TFileManagerGroup {
-    explicit TFileManagerGroup(TForm_main& main, const TFileManagerSetup& setup)
-        : nameSelect(main, &main), fileManager(main, nameSelect, &main) {
+    explicit TFileManagerGroup(const TMainContext& main, const TFileManagerSetup& setup)
+        : nameSelect(main.services, main.parent),
+          fileManager(main.services, main.session, nameSelect, main.parent) {
         if (setup)
             setup(fileManager);
     }
@@ -26,23 +24,23 @@ struct TFileManagerGroup {
     TForm_filemanager fileManager;
 };
 
-void showStatus(TForm_main& main, const char* key, const char* def) {
-    main.SetStatusText(main.language().read(TForm_main::Section, key, def));
+void showStatus(TAppServices& services, const char* key, const char* def) {
+    services.SetStatusText(services.language().read(TAppServices::MainSection, key, def));
 }
 
 constexpr tsFileKinds FolderKinds{1, 1, 1, 0}; // JPEG, RAW and movies; no sound files
 
 } // namespace
 
-void GetPicturesFromCamera(TForm_main& main, const TFileManagerSetup& setup,
+void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& setup,
                            const QString& autoTransferDirectory) {
     try {
         TFileManagerGroup group(main, setup);
         TForm_filemanager& fileManager = group.fileManager;
         LogLine("Get pictures menu selected");
-        showStatus(main, "statusbar_connects_to_cam", "Connects to camera");
-        main.Connect_to_tessel();
-        showStatus(main, "statusbar_opens_picture_collection", "Opens picture collection");
+        showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
+        main.session.Connect_to_tessel();
+        showStatus(main.services, "statusbar_opens_picture_collection", "Opens picture collection");
         fileManager.setVolumeCount(tesselink::TotalVolumes());
         tesselink::GetVolume(1);
         tesselink::OpenPicCollection(TS_SOURCE_CAMERA_IMAGES, "", {});
@@ -53,28 +51,28 @@ void GetPicturesFromCamera(TForm_main& main, const TFileManagerSetup& setup,
         }
         ExecModal(fileManager);
         tesselink::ClosePicCollection();
-        showStatus(main, "statusbar_cam_connection_closed", "Camera connection closed");
-        main.Disconnect_from_tessel();
+        showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
+        main.session.Disconnect_from_tessel();
     } catch (const ELumvikError& error) {
         LogLine("Getpictures1Click. Exception=" + error.message());
-        showStatus(main, "statusbar_connection_required",
+        showStatus(main.services, "statusbar_connection_required",
                    "Get pictures dialog requires a connection to camera");
-        throw EInOutError(main.language().read(
-            TForm_main::Section, "errormsg_problems_contacting_cam",
+        throw EInOutError(main.services.language().read(
+            TAppServices::MainSection, "errormsg_problems_contacting_cam",
             "Error communicating with camera. Is it connected to computer? Try restart camera "
             "and restart Lumvik utilities"));
     }
 }
 
-void GetPicturesFromComputer(TForm_main& main, const TFileManagerSetup& setup) {
+void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& setup) {
     TFileManagerGroup group(main, setup);
     TForm_filemanager& fileManager = group.fileManager;
-    fileManager.Button_Delete->hide();
+    fileManager.setComputerDirectory(true);
     LogLine("Get pictures menu from computer selected");
-    TSettings& settings = main.settings();
+    TSettings& settings = main.services.settings();
     if (settings.readBool(TSettings::Section, "infomsg_filename_format", true)) {
-        const QString text = main.language().read(
-            TForm_main::Section, "infomsg_filename_format",
+        const QString text = main.services.language().read(
+            TAppServices::MainSection, "infomsg_filename_format",
             "To see pictures in the file list, must the files on your PC have the same filename "
             "format as your camera. For a s10 is the filenames for a jpeg picture IMG_XXXX.JPG "
             "where the XXXX is a number. To see the filenames for your camera open the Lumvik "
@@ -83,23 +81,22 @@ void GetPicturesFromComputer(TForm_main& main, const TFileManagerSetup& setup) {
         if (MessageDlg(text, mtInformation, mbYes | mbNo) == mrNo)
             settings.writeBool(TSettings::Section, "infomsg_filename_format", false);
     }
-    showStatus(main, "statusbar_connects_to_cam", "Connects to camera");
-    QSpinBox* volumes = fileManager.SpinEdit_VolumeNr;
-    volumes->setSingleStep(volumes->maximum() == 1 ? 0 : 1);
-    tesselink::OpenPicCollection(TS_SOURCE_FOLDER, main.EditPCSourceDir->text(), FolderKinds);
-    fileManager.setComputerDirectory(true);
+    showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
+    tesselink::OpenPicCollection(TS_SOURCE_FOLDER, main.sourceDirectory, FolderKinds);
     ExecModal(fileManager);
     tesselink::ClosePicCollection();
     LogLine("ClosePictureCollection");
-    showStatus(main, "statusbar_cam_connection_closed", "Camera connection closed");
+    showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
 }
 
 TMainFlows WithFileManagerFlows(TMainFlows flows, TFileManagerSetup setup) {
-    flows.getPicturesFromCamera = [setup](TForm_main& main) { GetPicturesFromCamera(main, setup); };
-    flows.getPicturesFromComputer = [setup](TForm_main& main) {
+    flows.getPicturesFromCamera = [setup](const TMainContext& main) {
+        GetPicturesFromCamera(main, setup);
+    };
+    flows.getPicturesFromComputer = [setup](const TMainContext& main) {
         GetPicturesFromComputer(main, setup);
     };
-    flows.transferAtStart = [setup](TForm_main& main, const QString& directory) {
+    flows.transferAtStart = [setup](const TMainContext& main, const QString& directory) {
         GetPicturesFromCamera(main, setup, directory);
     };
     return flows;

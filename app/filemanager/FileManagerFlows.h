@@ -17,10 +17,10 @@ using TFileManagerSetup = std::function<void(TForm_filemanager&)>;
 // Flow A. A target directory that is not empty starts an automatic transfer
 // of every file into it. Every failure becomes the input/output error
 // "Error communicating with camera...".
-void GetPicturesFromCamera(TForm_main& main, const TFileManagerSetup& setup,
+void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& setup,
                            const QString& autoTransferDirectory = {});
 // Flow B: the folder of the main window's source directory field; no camera.
-void GetPicturesFromComputer(TForm_main& main, const TFileManagerSetup& setup);
+void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& setup);
 
 // The flows with the two Pictures menu hooks and the command-line transfer filled.
 TMainFlows WithFileManagerFlows(TMainFlows flows, TFileManagerSetup setup = {});

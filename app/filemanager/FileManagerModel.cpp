@@ -4,6 +4,7 @@
 #include "Dates.h"
 #include "Errors.h"
 #include "ExifReader.h"
+#include "FileManagerKeys.h"
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
@@ -14,6 +15,8 @@
 #include <cmath>
 
 namespace {
+
+using fmkeys::Section;
 
 QString thumbnailFile() {
     return ProgramFile("thumbnail.jpg");
@@ -53,8 +56,8 @@ qint64 TFileManagerModel::totalSize(const QList<int>& indexes) const {
     return total;
 }
 
-QString TFileManagerModel::caption(const char* key, const char* def) const {
-    return language_.read(Section, key, def);
+QString TFileManagerModel::caption(fmkeys::TText text) const {
+    return fmkeys::Read(language_, text);
 }
 
 QString TFileManagerModel::localDate(uint32_t seconds) const {
@@ -78,9 +81,8 @@ void TFileManagerModel::GetAllThumnails() {
         const QString destination = DestinationPath();
         view_.SetEntrySelected(e - 1, !destination.isEmpty() && !QFileInfo::exists(destination));
     }
-    view_.SetStatusText(language_.readFormatted(Section, "statusbar_tot_kB_to_receive",
-                                                "Picture data received, total filesize %s kB",
-                                                {QString::number(roundedKB(selectedTotal))}));
+    view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
+                                              {QString::number(roundedKB(selectedTotal))}));
     listBuilding_ = false;
 }
 
@@ -112,11 +114,9 @@ void TFileManagerModel::readMovie(int itemNumber) {
     const QString name = QString::fromLatin1(currentMovie.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of movie=" + name);
-    lines_.dateAndTime =
-        caption("date_and_time_label", "Date and time:") + localDate(currentMovie.shootingTime);
-    lines_.fileSize =
-        caption("filesize_label", "Filesize:") + QString::number(currentMovie.fileSize);
-    lines_.size = caption("size_label", "Size:") + QString::number(currentMovie.width) + "x" +
+    lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + localDate(currentMovie.shootingTime);
+    lines_.fileSize = caption(fmkeys::FileSizeLabel) + QString::number(currentMovie.fileSize);
+    lines_.size = caption(fmkeys::SizeLabel) + QString::number(currentMovie.width) + "x" +
                   QString::number(currentMovie.height);
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = currentMovie.fileSize;
@@ -128,8 +128,8 @@ void TFileManagerModel::readMovie(int itemNumber) {
         if (const auto seconds =
                 exif.hasExif() ? exifPhotoSeconds(exif.summary.photoDate) : std::nullopt) {
             currentMovie.shootingTime = uint32_t(*seconds);
-            lines_.dateAndTime = caption("date_and_time_label", "Date and time:") + " " +
-                                 localDate(currentMovie.shootingTime);
+            lines_.dateAndTime =
+                caption(fmkeys::DateAndTimeLabel) + " " + localDate(currentMovie.shootingTime);
         }
     }
     lines_.pictureLinesVisible = false;
@@ -139,27 +139,27 @@ void TFileManagerModel::readMovie(int itemNumber) {
 // The four record lines: bare captions, then what the record holds.
 void TFileManagerModel::showRecord(TJPEGImage& record) {
     view_.ShowThumbnail(record.bitmap());
-    lines_.rotate = caption("rotate_label", "Rotate:") + " " + QString::number(record.rotation()) +
-                    " " + caption("text_degrees", "degrees");
-    lines_.resize = caption("resize_label", "Resize:");
-    lines_.compression = caption("compression_label", "Compression:");
-    lines_.gray = caption("gray_label", "Gray:");
+    lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(record.rotation()) + " " +
+                    caption(fmkeys::Degrees);
+    lines_.resize = caption(fmkeys::ResizeLabel);
+    lines_.compression = caption(fmkeys::CompressionLabel);
+    lines_.gray = caption(fmkeys::GrayLabel);
     if (!record.modified())
         return;
     lines_.gray +=
-        " " + (record.grayscale() ? caption("text_yes", "yes") : caption("text_no", "no"));
+        " " + (record.grayscale() ? caption({"text_yes", "yes"}) : caption({"text_no", "no"}));
     lines_.compression += " " + QString::number(record.compressionQuality());
     switch (record.scale()) {
     case TJPEGScale::Full:
         break;
     case TJPEGScale::Half:
-        lines_.resize = caption("autocomment_size_half", "Resize: half");
+        lines_.resize = caption(fmkeys::SizeHalf);
         break;
     case TJPEGScale::Quarter:
-        lines_.resize = caption("autocomment_size_quarter", "Resize: quarter");
+        lines_.resize = caption(fmkeys::SizeQuarter);
         break;
     case TJPEGScale::Eighth:
-        lines_.resize = caption("autocomment_size_eighth", "Resize: eighth");
+        lines_.resize = caption(fmkeys::SizeEighth);
         break;
     }
 }
@@ -170,10 +170,10 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     const QString name = QString::fromLatin1(p.fileName);
     addEntryIfMissing(itemNumber, name);
     LogLine("Filename of picture=" + name);
-    lines_.rotate = caption("rotate_label", "Rotate:");
-    lines_.resize = caption("resize_label", "Resize:");
-    lines_.compression = caption("compression_label", "Compression:");
-    lines_.gray = caption("gray_label", "Gray:");
+    lines_.rotate = caption(fmkeys::RotateLabel);
+    lines_.resize = caption(fmkeys::ResizeLabel);
+    lines_.compression = caption(fmkeys::CompressionLabel);
+    lines_.gray = caption(fmkeys::GrayLabel);
     bool found = false;
     for (TJPEGImage& record : records)
         if (record.itemNumber == itemNumber) {
@@ -185,23 +185,22 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
         showThumbnailFile();
     }
     const auto onOff = [this](uint8_t flag) {
-        return " " + (flag ? caption("text_on", "on") : caption("text_off", "off"));
+        return " " + (flag ? caption({"text_on", "on"}) : caption({"text_off", "off"}));
     };
-    lines_.exposureComp = caption("exposure_comp_label", "Exposure Comp:") + " " +
+    lines_.exposureComp = caption({"exposure_comp_label", "Exposure Comp:"}) + " " +
                           QString::number(double(p.exposureCompensation), 'g', 8);
-    lines_.flash = caption("flash_label", "Flash:") + onOff(p.flash);
-    lines_.macro = caption("macro_label", "Macro:") + onOff(p.macro);
-    lines_.isProtected = caption("protected_label", "Protected:") + onOff(p.isProtected);
-    lines_.aperture = caption("aperture_label", "Aperture:") +
+    lines_.flash = caption({"flash_label", "Flash:"}) + onOff(p.flash);
+    lines_.macro = caption({"macro_label", "Macro:"}) + onOff(p.macro);
+    lines_.isProtected = caption({"protected_label", "Protected:"}) + onOff(p.isProtected);
+    lines_.aperture = caption({"aperture_label", "Aperture:"}) +
                       ApertureText(p.apertureNumerator, p.apertureDenominator);
-    lines_.shutterSpeed = caption("shutter_speed_label", "Shutter speed:") +
+    lines_.shutterSpeed = caption({"shutter_speed_label", "Shutter speed:"}) +
                           ShutterText(p.shutterSpeedNumerator, p.shutterSpeedDenominator);
     lines_.fileSize =
-        caption("filesize_label", "Filesize:") + QString::number(roundedKB(p.fileSize)) + " kB";
+        caption(fmkeys::FileSizeLabel) + QString::number(roundedKB(p.fileSize)) + " kB";
     lines_.size =
-        caption("size_label", "Size:") + QString::number(p.width) + "x" + QString::number(p.height);
-    lines_.dateAndTime =
-        caption("date_and_time_label", "Date and time:") + " " + localDate(p.shootingTime);
+        caption(fmkeys::SizeLabel) + QString::number(p.width) + "x" + QString::number(p.height);
+    lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + " " + localDate(p.shootingTime);
     sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
     sizes_[itemNumber - 1] = p.fileSize;
     lines_.pictureLinesVisible = true;
@@ -229,8 +228,8 @@ void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
         } catch (const ELumvikError& error) {
             LogLine("Exception : GetPictureData " + error.message());
         }
-        lines_.rotate = caption("rotate_label", "Rotate:") + " " + QString::number(p.rotation) +
-                        " " + caption("text_degrees", "degrees");
+        lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(p.rotation) + " " +
+                        caption(fmkeys::Degrees);
     } else if (reload) {
         *at = fresh();
         // The panel shows the record as it is now, not as it was before the reset.
@@ -345,4 +344,32 @@ QList<int> TFileManagerModel::MarkedIndexes() const {
         if (record.selected)
             indexes << record.itemNumber - 1;
     return indexes;
+}
+
+void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
+    int running = 1;
+    for (auto index = indexes.rbegin(); index != indexes.rend(); ++index, ++running) {
+        view_.SetStatusText(language_.readFormatted(
+            Section, "statusbar_deleting_picture", "Deleting picture %s of %s",
+            {QString::number(running), QString::number(indexes.size())}));
+        LogLine(QString("DeletePictures i=%1").arg(*index + 1));
+        tesselink::DeletePicture(*index);
+    }
+    records.clear();
+    entries_.clear();
+    view_.ClearEntries();
+}
+
+void TFileManagerModel::ApplyComment(const QList<int>& indexes, const QString& memo) {
+    for (int index : indexes)
+        for (TJPEGImage& record : records)
+            if (record.name == entries_[index])
+                record.commentLines = memo.isEmpty() ? QStringList() : memo.split('\n');
+}
+
+void TFileManagerModel::ChangeVolume(int volume) {
+    LogLine("Enters SpinEdit_VolumeNrChange. New vol=" + QString::number(volume));
+    tesselink::ClosePicCollection();
+    tesselink::GetVolume(volume);
+    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
 }

@@ -6,6 +6,7 @@
 // The window shows what the model asks through TFileManagerView; tests drive
 // the model with a view of their own.
 
+#include "FileManagerKeys.h"
 #include "PictureRecords.h"
 #include "tesselink.h"
 
@@ -56,8 +57,6 @@ enum class TRecordChange {
 
 class TFileManagerModel {
   public:
-    static constexpr const char* Section = "Form_filemanager";
-
     TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);
 
     // The list: one entry per object in collection order ("-" for an object
@@ -79,8 +78,7 @@ class TFileManagerModel {
     TArrayPic records;
 
     bool computerDirectory = false; // the collection is a computer folder
-    bool listBuilding() const { return listBuilding_; }
-    QString targetDirectory; // ends in "/" unless empty
+    QString targetDirectory;        // ends in "/" unless empty
     QString fileNamePattern = "$CAM";
     QString subDirPattern;
     QString moviesDirectory;
@@ -115,6 +113,16 @@ class TFileManagerModel {
     // The list indexes of the records marked selected.
     QList<int> MarkedIndexes() const;
 
+    // Deletes the entries of the list indexes from the camera, the last first
+    // so that the indexes still to come stay valid; the list and the records
+    // are empty afterwards, until the next GetAllThumnails.
+    void DeletePictures(const QList<int>& indexes);
+    // Gives the records of the list indexes the memo's lines as their comment
+    // (none for an empty memo).
+    void ApplyComment(const QList<int>& indexes, const QString& memo);
+    // Opens the picture collection of another volume of the camera.
+    void ChangeVolume(int volume);
+
   private:
     void readMovie(int itemNumber);
     void readPicture(int itemNumber, bool reload);
@@ -122,7 +130,7 @@ class TFileManagerModel {
     void showRecord(TJPEGImage& record);
     void showThumbnailFile();
     void addEntryIfMissing(int itemNumber, const QString& name);
-    QString caption(const char* key, const char* def) const;
+    QString caption(fmkeys::TText text) const;
     QString localDate(uint32_t seconds) const;
     QString userText();
 

@@ -6,30 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-const std::array<TPatternToken, 21> PatternTokens = {{
-    {"TEXT", "listBox_item_custom_text", "Custom text"},
-    {"YYYY", "listBox_item_year", "Year"},
-    {"MM", "listBox_item_month", "Month"},
-    {"DD", "listBox_item_day", "Day"},
-    {"HH", "listBox_item_hour", "Hour"},
-    {"MIN", "listBox_item_minute", "Minute"},
-    {"SEC", "listBox_item_second", "Second"},
-    {"ZB", "listBox_item_zb_filename", "Zoombrowser filename"},
-    {"CAM", "listBox_item_cam_filename", "Camera filename"},
-    {"FNUM", "listBox_item_cam_file_num", "Camera File Number"},
-    {"DNUM", "listBox_item_cam_folder_num", "Camera Folder Number"},
-    {"ISO", "listBox_item_ISO", "ISO"},
-    {"TV", "listBox_item_TV", "Shutter speed"},
-    {"AV", "listBox_item_AV", "Aperture"},
-    {"WIDTH", "listBox_item_width", "Picture width"},
-    {"HEIGHT", "listBox_item_height", "Picture height"},
-    {"MODEL", "listBox_item_model_name", "Camera model"},
-    {"OWNER", "listBox_item_owner_name", "Owner name"},
-    {"FOCAL", "listBox_item_focal_length", "Focal length"},
-    {"TFOCAL", "listBox_item_focal_length_tele", "Focal length max tele"},
-    {"WFOCAL", "listBox_item_focal_length_wide", "Focal length max wide"},
-}};
-
 namespace {
 
 QString padded(int value, int digits) {
@@ -46,58 +22,70 @@ QString trimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
-QString tokenValue(const QString& token, const TPatternSource& s,
-                   const std::function<QString()>& userText) {
-    if (token == "TEXT")
-        return userText();
-    if (token == "YYYY")
-        return padded(s.date.date().year(), 4);
-    if (token == "MM")
-        return padded(s.date.date().month(), 2);
-    if (token == "DD")
-        return padded(s.date.date().day(), 2);
-    if (token == "HH")
-        return padded(s.date.time().hour(), 2);
-    if (token == "MIN")
-        return padded(s.date.time().minute(), 2);
-    if (token == "SEC")
-        return padded(s.date.time().second(), 2);
-    if (token == "ZB")
-        return padded(s.folderNumber, 3) + "-" + padded(s.fileNumber, 4) + "_" + s.name.left(3);
-    if (token == "CAM")
-        return s.name.section('.', 0, 0);
-    if (token == "FNUM")
-        return padded(s.fileNumber, 4);
-    if (token == "DNUM")
-        return padded(s.folderNumber, 3);
-    if (s.movie)
-        return QString(); // the remaining tokens are facts of pictures only
-    if (token == "ISO")
-        return QString::number(s.iso);
-    if (token == "TV")
-        return ShutterText(s.tvNumerator, s.tvDenominator).replace('/', '_');
-    if (token == "AV")
-        return ApertureText(s.avNumerator, s.avDenominator);
-    if (token == "WIDTH")
-        return QString::number(s.width);
-    if (token == "HEIGHT")
-        return QString::number(s.height);
-    if (token == "MODEL")
-        return s.model;
-    if (token == "OWNER")
-        return s.owner;
-    if (token == "FOCAL")
-        return QString::number(s.focal);
-    if (token == "TFOCAL")
-        return QString::number(s.teleFocal);
-    return QString::number(s.wideFocal); // "WFOCAL"
-}
+using TUserText = std::function<QString()>;
 
-bool isToken(const QString& text) {
+} // namespace
+
+// Each row's value reads only the facts it names.
+const std::array<TPatternToken, 21> PatternTokens = {{
+    {"TEXT", "listBox_item_custom_text", "Custom text", false,
+     [](const TPatternSource&, const TUserText& userText) { return userText(); }},
+    {"YYYY", "listBox_item_year", "Year", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.date().year(), 4); }},
+    {"MM", "listBox_item_month", "Month", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.date().month(), 2); }},
+    {"DD", "listBox_item_day", "Day", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.date().day(), 2); }},
+    {"HH", "listBox_item_hour", "Hour", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.time().hour(), 2); }},
+    {"MIN", "listBox_item_minute", "Minute", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.time().minute(), 2); }},
+    {"SEC", "listBox_item_second", "Second", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.date.time().second(), 2); }},
+    {"ZB", "listBox_item_zb_filename", "Zoombrowser filename", false,
+     [](const TPatternSource& s, const TUserText&) {
+         return padded(s.folderNumber, 3) + "-" + padded(s.fileNumber, 4) + "_" + s.name.left(3);
+     }},
+    {"CAM", "listBox_item_cam_filename", "Camera filename", false,
+     [](const TPatternSource& s, const TUserText&) { return s.name.section('.', 0, 0); }},
+    {"FNUM", "listBox_item_cam_file_num", "Camera File Number", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.fileNumber, 4); }},
+    {"DNUM", "listBox_item_cam_folder_num", "Camera Folder Number", false,
+     [](const TPatternSource& s, const TUserText&) { return padded(s.folderNumber, 3); }},
+    {"ISO", "listBox_item_ISO", "ISO", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.iso); }},
+    {"TV", "listBox_item_TV", "Shutter speed", true,
+     [](const TPatternSource& s, const TUserText&) {
+         return ShutterText(s.tvNumerator, s.tvDenominator).replace('/', '_');
+     }},
+    {"AV", "listBox_item_AV", "Aperture", true,
+     [](const TPatternSource& s, const TUserText&) {
+         return ApertureText(s.avNumerator, s.avDenominator);
+     }},
+    {"WIDTH", "listBox_item_width", "Picture width", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.width); }},
+    {"HEIGHT", "listBox_item_height", "Picture height", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.height); }},
+    {"MODEL", "listBox_item_model_name", "Camera model", true,
+     [](const TPatternSource& s, const TUserText&) { return s.model; }},
+    {"OWNER", "listBox_item_owner_name", "Owner name", true,
+     [](const TPatternSource& s, const TUserText&) { return s.owner; }},
+    {"FOCAL", "listBox_item_focal_length", "Focal length", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.focal); }},
+    {"TFOCAL", "listBox_item_focal_length_tele", "Focal length max tele", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.teleFocal); }},
+    {"WFOCAL", "listBox_item_focal_length_wide", "Focal length max wide", true,
+     [](const TPatternSource& s, const TUserText&) { return QString::number(s.wideFocal); }},
+}};
+
+namespace {
+
+// The first table entry named by the text; nullptr when none.
+const TPatternToken* findToken(const QString& text) {
     for (const TPatternToken& t : PatternTokens)
         if (text == QLatin1String(t.name))
-            return true;
-    return false;
+            return &t;
+    return nullptr;
 }
 
 double apexValue(int numerator, int denominator) {
@@ -116,14 +104,16 @@ QString ExpandPattern(const QString& pattern, const TPatternSource& source,
             continue;
         }
         qsizetype end = at + 1;
-        while (end < pattern.size() && !isToken(pattern.mid(at + 1, end - at)))
+        const TPatternToken* token = nullptr;
+        while (end < pattern.size() && !(token = findToken(pattern.mid(at + 1, end - at))))
             ++end;
-        if (end >= pattern.size()) {
+        if (!token) {
             result += pattern.mid(at);
             break;
         }
-        const QString token = pattern.mid(at + 1, end - at);
-        result = trimBlanks(result + tokenValue(token, source, userText).replace('/', '_'));
+        QString value =
+            token->pictureOnly && source.movie ? QString() : token->value(source, userText);
+        result = trimBlanks(result + value.replace('/', '_'));
         at = end;
     }
     return result;

@@ -27,12 +27,15 @@ struct TPatternSource {
     bool operator==(const TPatternSource&) const = default;
 };
 
-// One entry of the token table, with the language key and default of its line
-// in the name selection list.
+// One entry of the token table: its name, the language key and default of its
+// line in the name selection list, and its value. A picture-only token has no
+// value for a movie.
 struct TPatternToken {
     const char* name;
     const char* listKey;
     const char* listDefault;
+    bool pictureOnly;
+    QString (*value)(const TPatternSource& source, const std::function<QString()>& userText);
 };
 
 // The 21 tokens in table order ("TEXT" first).

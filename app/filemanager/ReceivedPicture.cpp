@@ -1,6 +1,7 @@
 #include "ReceivedPicture.h"
 
 #include "AtomicFile.h"
+#include "FileManagerKeys.h"
 #include "LanguageFile.h"
 #include "Log.h"
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr const char* Section = "Form_filemanager";
+using fmkeys::Section;
 
 QString rotationComment(const TLanguageFile& language, int rotation) {
     switch (rotation) {
@@ -31,13 +32,13 @@ QString sizeText(const TLanguageFile& language, TJPEGScale scale) {
     case TJPEGScale::Full:
         return language.read(Section, "autocomment_size_full", "Resize: full");
     case TJPEGScale::Half:
-        return language.read(Section, "autocomment_size_half", "Resize: half");
+        return fmkeys::Read(language, fmkeys::SizeHalf);
     case TJPEGScale::Quarter:
-        return language.read(Section, "autocomment_size_quarter", "Resize: quarter");
+        return fmkeys::Read(language, fmkeys::SizeQuarter);
     case TJPEGScale::Eighth:
         break;
     }
-    return language.read(Section, "autocomment_size_eighth", "Resize: eighth");
+    return fmkeys::Read(language, fmkeys::SizeEighth);
 }
 
 QString transformationComment(const TLanguageFile& language, const TJPEGImage& record) {

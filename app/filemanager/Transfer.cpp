@@ -1,18 +1,18 @@
 #include "Transfer.h"
 
 #include "CameraClient.h"
+#include "CameraSession.h"
 #include "Clock.h"
 #include "Dates.h"
-#include "Dialogs.h"
 #include "Errors.h"
 #include "ExifTextFile.h"
+#include "FileManagerKeys.h"
 #include "FileManagerModel.h"
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
 #include "ReceivedPicture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,23 +23,7 @@
 
 namespace {
 
-constexpr const char* Section = "Form_filemanager";
-
-// The window whose progress bar the bridge's progress callback moves; read
-// and written on the user-interface thread only.
-TTransferWindow* progressWindow = nullptr;
-
-// Called on the camera's transfer thread: the value is handed over to the
-// user-interface thread, which shows it when it next lets messages run.
-void progressCallback(int32_t progress) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [progress] {
-            if (progressWindow)
-                progressWindow->setProgress(progress);
-        },
-        Qt::QueuedConnection);
-}
+using fmkeys::Section;
 
 bool hasExtension(const QString& path, const char* extension) {
     return path.endsWith(extension, Qt::CaseInsensitive);
@@ -106,17 +90,14 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 }
 
 TTransfer::TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
-                     const TLanguageFile& language, QStringList& receivedFiles)
-    : model_(model), view_(view), window_(window), language_(language), received_(receivedFiles) {
+                     TCameraSession& session, const TLanguageFile& language,
+                     QStringList& receivedFiles)
+    : model_(model), view_(view), window_(window), session_(session), language_(language),
+      received_(receivedFiles) {
     freeSpace = [](const QString& directory) { return QStorageInfo(directory).bytesAvailable(); };
 }
 
-TTransfer::~TTransfer() {
-    if (progressWindow == &window_) {
-        progressWindow = nullptr;
-        tsRegisterProgressCallbackFunction(nullptr);
-    }
-}
+TTransfer::~TTransfer() = default;
 
 QString TTransfer::text(const char* key, const char* def) const {
     return language_.read(Section, key, def);
@@ -144,8 +125,7 @@ TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     received_.clear();
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
-    progressWindow = &window_;
-    tsRegisterProgressCallbackFunction(&progressCallback);
+    progressWatch_ = session_.watchProgress([this](int percent) { window_.setProgress(percent); });
     // Whatever way the run ends, the window is idle again after it.
     const auto idle = [this] {
         running_ = false;
@@ -223,7 +203,7 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     if (message.isEmpty())
         return true;
     LogLine(message);
-    return MessageDlg(message, mtWarning, mbYes | mbNo) != mrNo;
+    return window_.confirm(message);
 }
 
 QString TTransfer::destinationPath(const TTransferOptions& options) {
@@ -385,7 +365,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         const QString aborted =
             text("errormsg_transfer_aborted", "Some picture received. Transfer aborted.");
         view_.SetStatusText(aborted);
-        MessageDlg(aborted, mtWarning, mbOK);
+        window_.notify(aborted, TTransferWindow::TNotice::Warning);
         return TEnd::Finished;
     }
     const bool writesDisc = options.burnCD && hooks.writeDisc;
@@ -395,7 +375,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         LogLine("All pictures received!");
         const QString done = text("infomsg_all_pictures_received", "All pictures received!");
         view_.SetStatusText(done);
-        MessageDlg(done, mtInformation, mbOK);
+        window_.notify(done, TTransferWindow::TNotice::Information);
     }
     // A cancelled disc ends the click here: no mail, nothing started.
     if (writesDisc && !discStarted)

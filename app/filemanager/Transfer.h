@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+class TCallbackWatch;
+class TCameraSession;
 class TFileManagerModel;
 class TFileManagerView;
 class TLanguageFile;
@@ -32,9 +35,12 @@ struct TTransferOptions {
     bool operator==(const TTransferOptions&) const = default;
 };
 
-// The window side of a transfer.
+// The window side of a transfer. The transfer shows nothing itself: its
+// questions and messages go to the window, its errors are raised.
 class TTransferWindow {
   public:
+    enum class TNotice { Warning, Information };
+
     virtual ~TTransferWindow() = default;
     virtual QList<int> selectedIndexes() const = 0;
     virtual TTransferOptions transferOptions() const = 0;
@@ -43,6 +49,9 @@ class TTransferWindow {
     virtual void showRunning(bool running) = 0;
     virtual void setProgress(int percent) = 0;
     virtual void bringToFront() = 0;
+    // A warning with Yes and No; true unless the answer is No.
+    virtual bool confirm(const QString& question) = 0;
+    virtual void notify(const QString& text, TNotice kind) = 0;
 };
 
 // Where the send-mail window, the CD writer and the movie recompression take
@@ -78,8 +87,9 @@ void SetFileDate(const QString& path, const QDateTime& date, const QString& show
 
 class TTransfer {
   public:
+    // The session hands the bridge's progress over to the window.
     TTransfer(TFileManagerModel& model, TFileManagerView& view, TTransferWindow& window,
-              const TLanguageFile& language, QStringList& receivedFiles);
+              TCameraSession& session, const TLanguageFile& language, QStringList& receivedFiles);
     ~TTransfer();
 
     TTransferHooks hooks;
@@ -87,7 +97,6 @@ class TTransfer {
     std::function<qint64(const QString&)> freeSpace;
 
     void Button_StartTransferClick();
-    bool running() const { return running_; }
 
   private:
     enum class TEnd { Finished, Declined };
@@ -111,6 +120,8 @@ class TTransfer {
     TFileManagerModel& model_;
     TFileManagerView& view_;
     TTransferWindow& window_;
+    TCameraSession& session_;
+    std::unique_ptr<TCallbackWatch> progressWatch_; // from the first start on
     const TLanguageFile& language_;
     QStringList& received_;
     bool running_ = false;

@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "LanguageFile.h"
 #include "Log.h"
+#include "PreviewRules.h"
 #include "Settings.h"
 #include "WindowLocaliser.h"
 
@@ -61,6 +62,7 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
       reloadPicture_(std::move(reloadPicture)),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)) {
     setObjectName(Section);
+    texts_->rememberSize("Form_Preview.Width", "Form_Preview.Height");
     setWindowTitle("Preview all pictures");
     resize(532, 480);
     QPalette white = palette();
@@ -74,40 +76,47 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
     sheet_->installEventFilter(this);
     scrollArea_->setWidget(sheet_);
     StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scrollArea_);
     layout->addWidget(StatusBar1);
 
     PopupMenu1 = new QMenu(this);
-    RotateRight901 = addAction("rotate_right_90", "Rotate right 90°", [this] { Rotate(90); });
-    RotateLeft901 = addAction("rotate_left_90", "Rotate left 90°", [this] { Rotate(270); });
-    Rotate1801 = addAction("rotate_180", "Rotate 180°", [this] { Rotate(180); });
-    ConvertToGray1 =
-        addAction("convert_to_gray", "Convert to Gray", [this] { ConvertToGray1Click(); });
-    Compression1 = addAction("compression", "Compression...", [this] { Compression1Click(); });
-    ResizeToFull1 =
-        addAction("resize_to_full", "Resize to full", [this] { Resize(TJPEGScale::Full); });
-    ResizeToHalf1 =
-        addAction("resize_to_half", "Resize to half", [this] { Resize(TJPEGScale::Half); });
-    ResizeToQuarter1 = addAction("resize_to_quarter", "Resize to quarter",
+    RotateRight901 =
+        addAction("RotateRight901", "rotate_right_90", "Rotate right 90°", [this] { Rotate(90); });
+    RotateLeft901 =
+        addAction("RotateLeft901", "rotate_left_90", "Rotate left 90°", [this] { Rotate(270); });
+    Rotate1801 = addAction("Rotate1801", "rotate_180", "Rotate 180°", [this] { Rotate(180); });
+    ConvertToGray1 = addAction("ConvertToGray1", "convert_to_gray", "Convert to Gray",
+                               [this] { ConvertToGray1Click(); });
+    Compression1 =
+        addAction("Compression1", "compression", "Compression...", [this] { Compression1Click(); });
+    ResizeToFull1 = addAction("ResizeToFull1", "resize_to_full", "Resize to full",
+                              [this] { Resize(TJPEGScale::Full); });
+    ResizeToHalf1 = addAction("ResizeToHalf1", "resize_to_half", "Resize to half",
+                              [this] { Resize(TJPEGScale::Half); });
+    ResizeToQuarter1 = addAction("ResizeToQuarter1", "resize_to_quarter", "Resize to quarter",
                                  [this] { Resize(TJPEGScale::Quarter); });
-    ResizeToEighth1 =
-        addAction("resize_to_eighth", "Resize to eighth", [this] { Resize(TJPEGScale::Eighth); });
-    AddComment1 = addAction("add_comment", "Add comment", [this] { AddComment1Click(); });
-    ClearTransformations1 = addAction("clear_transformations", "Clear transformations",
-                                      [this] { ClearTransformations1Click(); });
+    ResizeToEighth1 = addAction("ResizeToEighth1", "resize_to_eighth", "Resize to eighth",
+                                [this] { Resize(TJPEGScale::Eighth); });
+    AddComment1 =
+        addAction("AddComment1", "add_comment", "Add comment", [this] { AddComment1Click(); });
+    ClearTransformations1 =
+        addAction("ClearTransformations1", "clear_transformations", "Clear transformations",
+                  [this] { ClearTransformations1Click(); });
     texts_->text(this, "form");
 }
 
 TForm_Preview::~TForm_Preview() {
     DeleteImages();
-    texts_->storeSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+    texts_->storeSize(services_.settings());
 }
 
-QAction* TForm_Preview::addAction(const char* key, const char* caption,
+QAction* TForm_Preview::addAction(const char* name, const char* key, const char* caption,
                                   std::function<void()> handler) {
     QAction* action = PopupMenu1->addAction(QString::fromUtf8(caption));
+    action->setObjectName(name);
     connect(action, &QAction::triggered, this, [handler] { RunGuarded(handler); });
     texts_->text(action, key);
     return action;
@@ -130,7 +139,7 @@ void TForm_Preview::resizeEvent(QResizeEvent* event) {
 
 void TForm_Preview::FormShow() {
     if (firstShow_) {
-        texts_->restoreSize(services_.settings(), "Form_Preview.Width", "Form_Preview.Height");
+        texts_->restoreSize(services_.settings());
         firstShow_ = false;
     }
     texts_->localise(services_.language());
@@ -174,25 +183,17 @@ void TForm_Preview::FormResize() {
         laidOutColumns_ = columns;
         laidOutCells_ = cells_.size();
         fullLayoutRequested_ = false;
-        int column = 0;
-        int row = 0;
-        for (TImageAndText* cell : cells_) {
-            if (column >= columns) {
-                ++row;
-                column = 0;
-            }
-            placeCell(cell, column, row);
-            ++column;
-        }
-        sheet_->resize(std::max(columns, 1) * CellWidth, (row + 1) * CellHeight);
+        for (TImageAndText* cell : cells_)
+            placeCell(cell, GridPlace(cell->index, columns));
+        sheet_->resize(GridSheetSize(int(cells_.size()), columns, {CellWidth, CellHeight}));
     }
     colourLabels();
     layoutBusy_ = false;
 }
 
-void TForm_Preview::placeCell(TImageAndText* cell, int column, int row) {
-    const int left = column * CellWidth;
-    const int top = row * CellHeight;
+void TForm_Preview::placeCell(TImageAndText* cell, QPoint place) {
+    const int left = place.x() * CellWidth;
+    const int top = place.y() * CellHeight;
     cell->shape->setGeometry(left + 1, top + 1, ImageSize, 194);
     cell->setGeometry(left + 1, top + 1, ImageSize, ImageSize);
     cell->setEnabled(true);
@@ -238,21 +239,13 @@ void TForm_Preview::setAllMarks(bool selected) {
 void TForm_Preview::ImageMouseDown(TImageAndText* cell, Qt::MouseButton button,
                                    Qt::KeyboardModifiers modifiers) {
     if (button == Qt::LeftButton) {
-        const bool shift = modifiers & Qt::ShiftModifier;
-        const bool ctrl = modifiers & Qt::ControlModifier;
-        if (shift) {
-            setAllMarks(false);
-            const int last = std::min(std::max(anchor_, cell->index), int(records_.size()) - 1);
-            for (int i = std::min(anchor_, cell->index); i <= last; ++i)
-                records_[i].selected = true;
-        } else if (ctrl) {
-            anchor_ = cell->index;
-            records_[cell->index].selected = !records_[cell->index].selected;
-        } else {
-            setAllMarks(false);
-            records_[cell->index].selected = true;
-            anchor_ = cell->index;
-        }
+        std::vector<bool> marks;
+        for (const TJPEGImage& record : records_)
+            marks.push_back(record.selected);
+        anchor_ = ClickMarks(marks, anchor_, cell->index, modifiers & Qt::ShiftModifier,
+                             modifiers & Qt::ControlModifier);
+        for (std::size_t i = 0; i < records_.size(); ++i)
+            records_[i].selected = marks[i];
     }
     FormResize();
 }

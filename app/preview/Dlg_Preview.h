@@ -67,6 +67,16 @@ class TForm_Preview : public QDialog {
 
     const std::vector<TImageAndText*>& cells() const { return cells_; }
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The controls, named as in the language file; each carries its name as
+    // object name.
     QMenu* PopupMenu1;
     QAction* RotateRight901;
     QAction* RotateLeft901;
@@ -81,16 +91,9 @@ class TForm_Preview : public QDialog {
     QAction* ClearTransformations1;
     QStatusBar* StatusBar1;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    QAction* addAction(const char* key, const char* caption, std::function<void()> handler);
-    void placeCell(TImageAndText* cell, int column, int row);
+    QAction* addAction(const char* name, const char* key, const char* caption,
+                       std::function<void()> handler);
+    void placeCell(TImageAndText* cell, QPoint place);
     void drawCell(TImageAndText* cell);
     void colourLabels();
     void setAllMarks(bool selected);

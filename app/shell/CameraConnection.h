@@ -1,17 +1,15 @@
 #pragma once
-// The program's one connection to the camera, held by the main window: the
-// camera SDK started with the window and finished last at exit, connecting
-// and disconnecting with their status texts, and the camera's events turned
-// into messages of the message thread.
+// The main window's use of its camera session: the camera SDK started with
+// the window and finished last at exit, connecting and disconnecting from the
+// Camera menu, and the camera's events turned into messages of the message
+// thread.
 
 #include "MainDlg.h"
 
-#include <cstdint>
+class TMessageThread;
 
 // The flows with the camera start, stop, connect and disconnect hooks filled.
 TMainFlows WithCameraConnection(TMainFlows flows);
 
-// The camera event callback handed to the bridge. It may run on any thread:
-// there it only writes the log line and hands the event to the main window's
-// thread, which reads the texts, posts the message and talks to the camera.
-void CameraEventCallback(int32_t event, int32_t reason);
+// Posts the message a camera event shows, if any, to the message thread.
+void PostCameraEvent(TMessageThread& thread, const TLanguageFile& language, int event, int reason);

@@ -1,13 +1,13 @@
 #include "MainDlg.h"
 
 #include "AppException.h"
-#include "Dates.h"
+#include "CameraConnection.h"
+#include "CameraSession.h"
 #include "Dialogs.h"
 #include "Dlg_Language.h"
-#include "IniFile.h"
 #include "Log.h"
+#include "MainActions.h"
 #include "OsVersion.h"
-#include "ProgramFolder.h"
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "ThreadMessage.h"
@@ -39,10 +39,17 @@ constexpr int DesignWidth = 224;
 constexpr int DesignHeight = 147;
 constexpr int MenuBarRoom = 24;
 
-void run(const TMainFlows::Hook& hook, TForm_main& window) {
-    if (hook)
-        hook(window);
-}
+// The main window's settings, in the program's section of the store.
+namespace key {
+constexpr const char* Language = "language";
+constexpr const char* Width = "MainDlgWidth";
+constexpr const char* Height = "MainDlgHeight";
+constexpr const char* Debug = "Debug";
+constexpr const char* AutomaticUpdates = "Automatucwebupdates1";
+constexpr const char* SourceDirectory = "EditPCSourceDir";
+constexpr const char* USBSelected = "USBSelected";
+constexpr const char* Program = "Lumvik_exe";
+} // namespace key
 
 } // namespace
 
@@ -51,6 +58,12 @@ TForm_main::TForm_main(TMainFlows flows, QStringList arguments)
     setObjectName(Section);
     setWindowTitle(ProgramTitle);
     texts_ = std::make_unique<TWindowLocaliser>(*this, Section);
+    texts_->rememberSize(key::Width, key::Height);
+    session_ = std::make_unique<TCameraSession>(*this);
+    connect(session_.get(), &TCameraSession::cameraEvent, this, [this](int event, int reason) {
+        if (messageThread_)
+            PostCameraEvent(*messageThread_, language_, event, reason);
+    });
     buildControls();
     buildMenus();
     // Large enough for the whole menu bar in the platform's font.
@@ -77,7 +90,7 @@ void TForm_main::buildControls() {
     BitBtn_Explorer->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtnClose = new QPushButton("&Quit", central);
     connect(BitBtn_Explorer, &QToolButton::clicked, this,
-            [this] { RunGuarded([this] { BitBtn_ExplorerClick(); }); });
+            Guarded(this, &TForm_main::BitBtn_ExplorerClick));
     connect(BitBtnClose, &QPushButton::clicked, this, &QWidget::close);
 
     auto* folderRow = new QHBoxLayout;
@@ -105,8 +118,7 @@ QAction* TForm_main::addItem(QMenu* menu, const char* name, const char* caption,
                              void (TForm_main::*handler)()) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this,
-            [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, Guarded(this, handler));
     return action;
 }
 
@@ -192,32 +204,29 @@ void TForm_main::buildMenus() {
 void TForm_main::FormCreate() {
     // The application-wide handler: every step and menu action runs guarded.
     settings_ = std::make_unique<TSettings>();
-    currentLanguage_ = settings_->readString(TSettings::Section, "language", "english");
+    const TSettings& s = *settings_;
+    currentLanguage_ = s.readString(TSettings::Section, key::Language, "english");
     language_.open(currentLanguage_);
     if (language_.version() == 0)
         MessageDlg(MissingLanguageFile, mtWarning, mbYes);
-    texts_->restoreSize(*settings_, "MainDlgWidth", "MainDlgHeight");
-    Debug1->setChecked(settings_->readBool(TSettings::Section, "Debug", true));
-    Automatucwebupdates1->setChecked(
-        settings_->readBool(TSettings::Section, "Automatucwebupdates1", false));
-    EditPCSourceDir->setText(settings_->readString(TSettings::Section, "EditPCSourceDir", ""));
+    texts_->restoreSize(s);
+    Debug1->setChecked(s.readBool(TSettings::Section, key::Debug, true));
+    Automatucwebupdates1->setChecked(s.readBool(TSettings::Section, key::AutomaticUpdates, false));
+    EditPCSourceDir->setText(s.readString(TSettings::Section, key::SourceDirectory, ""));
     if (Debug1->isChecked())
         TDebugLog::instance().open(LogPath());
     logStartup();
-    connected = false;
     SetStatusText("");
     cleanUpOldDrivers();
-    run(flows_.startSDK, *this);
+    run(flows_.startSDK);
     upgradePending = false;
     // The first start offers the USB autostart once, whatever the answer.
-    if (flows_.addUSBAutostart &&
-        settings_->readInteger(TSettings::Section, "USBSelected", 0) == 0) {
+    if (flows_.addUSBAutostart && s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
         Add1Click();
-        settings_->writeInteger(TSettings::Section, "USBSelected", 1);
+        settings_->writeInteger(TSettings::Section, key::USBSelected, 1);
     }
-    cameraModel.clear();
     // Logged times are "HH:mm:ss" throughout (see TDebugLog::timeStamp()).
-    run(flows_.registerEventCallback, *this);
+    run(flows_.registerEventCallback);
     messageThread_ = std::make_unique<TMessageThread>();
 }
 
@@ -232,17 +241,12 @@ void TForm_main::logStartup() {
 
 // Drivers of an old release are uninstalled once; then the legacy settings go.
 void TForm_main::cleanUpOldDrivers() {
-    const TIniFile legacy(TSettings::LegacyPath());
-    const int version = legacy.readInteger("TesselSDK", "ActiveXVersion", 0);
-    if (legacy.readInteger("TesselSDK", "ActiveXDrvInstalled", 0) == 1 && version != 0) {
-        const QString installer =
-            ProgramFolder() + "/drivers" + QString::number(version) + "/Install.exe";
-        if (QFile::exists(installer)) {
-            MessageDlg(language_.read(Section, "infomsg_old_drivers_uninstall",
-                                      "Old Lumvik drivers found and will be uninstalled"),
-                       mtInformation, mbOK);
-            QProcess::startDetached(installer, {"uninstall"}, QFileInfo(installer).path());
-        }
+    const QString installer = OldDriverUninstaller(TSettings::LegacyPath());
+    if (!installer.isEmpty()) {
+        MessageDlg(language_.read(Section, "infomsg_old_drivers_uninstall",
+                                  "Old Lumvik drivers found and will be uninstalled"),
+                   mtInformation, mbOK);
+        QProcess::startDetached(installer, {"uninstall"}, QFileInfo(installer).path());
     }
     QFile::remove(TSettings::LegacyPath());
 }
@@ -270,7 +274,7 @@ bool TForm_main::event(QEvent* event) {
 }
 
 void TForm_main::FormShow() {
-    if (settings_->readString(TSettings::Section, "language", "default") == "default") {
+    if (settings_->readString(TSettings::Section, key::Language, "default") == "default") {
         // The selection ends by running this step again with the chosen language.
         Selectlanguage1Click();
         return;
@@ -278,32 +282,32 @@ void TForm_main::FormShow() {
     texts_->localise(language_);
     BitBtnClose->setText(language_.read(Section, "camera_quit_menu", Quit1->text()));
     if (Automatucwebupdates1->isChecked())
-        run(flows_.automaticUpdateCheck, *this);
+        run(flows_.automaticUpdateCheck);
 }
 
 void TForm_main::FormActivate() {
     if (arguments_.size() != 1)
         return;
     if (arguments_[0] == "/remote")
-        run(flows_.remoteAtStart, *this);
+        run(flows_.remoteAtStart);
     else if (flows_.transferAtStart)
-        flows_.transferAtStart(*this, arguments_[0]);
+        flows_.transferAtStart(context(), arguments_[0]);
 }
 
 void TForm_main::FormDestroy() {
     LogLine("Entering TForm_main.FormDestroy");
     // A camera that fails to disconnect must not cost the user the settings.
-    RunGuarded([this] { run(flows_.disconnect, *this); });
+    RunGuarded([this] { run(flows_.disconnect); });
     TSettings& s = *settings_;
-    s.writeString(TSettings::Section, "Lumvik_exe", QCoreApplication::applicationFilePath());
-    s.writeString(TSettings::Section, "language", currentLanguage_);
-    texts_->storeSize(s, "MainDlgWidth", "MainDlgHeight");
-    s.writeBool(TSettings::Section, "Debug", Debug1->isChecked());
-    s.writeBool(TSettings::Section, "Automatucwebupdates1", Automatucwebupdates1->isChecked());
-    s.writeString(TSettings::Section, "EditPCSourceDir", EditPCSourceDir->text());
+    s.writeString(TSettings::Section, key::Program, QCoreApplication::applicationFilePath());
+    s.writeString(TSettings::Section, key::Language, currentLanguage_);
+    texts_->storeSize(s);
+    s.writeBool(TSettings::Section, key::Debug, Debug1->isChecked());
+    s.writeBool(TSettings::Section, key::AutomaticUpdates, Automatucwebupdates1->isChecked());
+    s.writeString(TSettings::Section, key::SourceDirectory, EditPCSourceDir->text());
     settings_.reset();
     language_.close();
-    run(flows_.stopUpdateThread, *this);
+    run(flows_.stopUpdateThread);
     if (upgradePending) {
         LogLine("Starting " + upgradeProgram);
         QProcess::startDetached(upgradeProgram, {});
@@ -312,7 +316,7 @@ void TForm_main::FormDestroy() {
         TDebugLog::instance().close();
     CloseAppMarker();
     messageThread_.reset();
-    run(flows_.finishSDK, *this);
+    run(flows_.finishSDK);
 }
 
 TSettings& TForm_main::settings() {
@@ -343,9 +347,18 @@ TMessageThread* TForm_main::messageThread() const {
     return messageThread_.get();
 }
 
+TMainContext TForm_main::context() {
+    return {*this, *session_, this, EditPCSourceDir->text()};
+}
+
+void TForm_main::run(const TMainFlows::Hook& hook) {
+    if (hook)
+        hook(context());
+}
+
 void TForm_main::runFlow(const char* handler, const TMainFlows::Hook& hook) {
     LogLine(QStringLiteral("Entering TForm_main.") + handler);
-    run(hook, *this);
+    run(hook);
 }
 
 void TForm_main::Connect1Click() {
@@ -368,18 +381,18 @@ void TForm_main::Selectlanguage1Click() {
     currentLanguage_ = languageWindow_->languageText();
     language_.close();
     language_.open(currentLanguage_);
-    settings_->writeString(TSettings::Section, "language", currentLanguage_);
+    settings_->writeString(TSettings::Section, key::Language, currentLanguage_);
     FormShow();
 }
 
 void TForm_main::PropertiesMenuClick() {
     LogLine("Enters TForm_main.PropertiesMenuClick");
-    run(flows_.properties, *this);
+    run(flows_.properties);
 }
 
 void TForm_main::Quit1Click() {
     LogLine("Entering TForm_main.Quit1Click");
-    run(flows_.disconnect, *this);
+    run(flows_.disconnect);
     close();
 }
 
@@ -433,20 +446,9 @@ void TForm_main::About2Click() {
 
 // Runs after the check mark has flipped: the new state decides.
 void TForm_main::Debug1Click() {
-    if (Debug1->isChecked()) {
-        MessageDlg(language_.readFormatted(Section, "infomsg_debug_enabled",
-                                           "Debug is enabled. The logfile (%s) will be created",
-                                           {LogPath()}),
-                   mtInformation, mbYes);
-        TDebugLog::instance().create(LogPath());
-    } else {
-        MessageDlg(language_.readFormatted(Section, "infomsg_debug_disabled",
-                                           "Debug is disabled. The logfile (%s) will be removed",
-                                           {LogPath()}),
-                   mtInformation, mbYes);
-        TDebugLog::instance().close();
-        QFile::remove(LogPath());
-    }
+    const bool on = Debug1->isChecked();
+    MessageDlg(DebugSwitchText(on, language_), mtInformation, mbYes);
+    SwitchDebugLog(on);
 }
 
 void TForm_main::BitBtn_ExplorerClick() {

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the hub whose menus open every other window, and the owner
 // of the application services (settings, language file, debug log, message
-// thread) that every window reaches through TAppServices.
+// thread) that every window reaches through TAppServices, and of the camera
+// session.
 
 #include "AppServices.h"
 #include "LanguageFile.h"
@@ -17,17 +18,27 @@ class QMenu;
 class QPushButton;
 class QStatusBar;
 class QToolButton;
+class TCameraSession;
 class TForm_language;
-class TForm_main;
 class TMessageThread;
 class TSettings;
 class TWindowLocaliser;
+
+// What a hook gets from the main window: the services, the camera session,
+// the window as the parent of the windows a flow opens, and the source
+// directory field as it stands.
+struct TMainContext {
+    TAppServices& services;
+    TCameraSession& session;
+    QWidget* parent;
+    QString sourceDirectory;
+};
 
 // The work that other parts of the program bring to the main window: the camera
 // start and stop, the four camera flows, mail, autostart, web update, About and
 // Properties. A hook left empty does nothing.
 struct TMainFlows {
-    using Hook = std::function<void(TForm_main&)>;
+    using Hook = std::function<void(const TMainContext&)>;
     Hook startSDK;              // create step: camera SDK start
     Hook registerEventCallback; // create step: camera event callback
     Hook finishSDK;             // exit sequence, last step
@@ -40,7 +51,7 @@ struct TMainFlows {
     Hook takePictureRemote;       // flow C
     Hook uploadPictures;          // flow D
     Hook remoteAtStart;           // "/remote" on the command line
-    std::function<void(TForm_main&, const QString&)> transferAtStart; // a directory
+    std::function<void(const TMainContext&, const QString&)> transferAtStart; // a directory
     Hook emailPictures;
     Hook requestOfFunction;
     Hook errorReport;
@@ -55,7 +66,7 @@ struct TMainFlows {
 class TForm_main : public QMainWindow, public TAppServices {
     Q_OBJECT
   public:
-    static constexpr const char* Section = "Form_main";
+    static constexpr const char* Section = TAppServices::MainSection;
 
     // Runs the create step; `arguments` is the command line without the program.
     explicit TForm_main(TMainFlows flows = {}, QStringList arguments = {});
@@ -71,14 +82,7 @@ class TForm_main : public QMainWindow, public TAppServices {
     QString statusText() const;
     bool debugEnabled() const override;
     TMessageThread* messageThread() const;
-
-    // The camera connection (see CameraConnection.h): true between a
-    // successful Connect_to_tessel and the next Disconnect_from_tessel.
-    bool connected = false;
-    QString cameraModel;
-    // Both raise their failures; connecting twice or disconnecting twice is harmless.
-    void Connect_to_tessel();
-    void Disconnect_from_tessel();
+    TCameraSession& session() { return *session_; }
     // Set by the web update when an installer waits to be started at exit.
     bool upgradePending = false;
     QString upgradeProgram;
@@ -149,6 +153,8 @@ class TForm_main : public QMainWindow, public TAppServices {
     QAction* addItem(QMenu* menu, const char* name, const char* caption,
                      void (TForm_main::*handler)());
     void runFlow(const char* handler, const TMainFlows::Hook& hook);
+    void run(const TMainFlows::Hook& hook);
+    TMainContext context();
     void cleanUpOldDrivers();
     void logStartup();
 
@@ -159,6 +165,7 @@ class TForm_main : public QMainWindow, public TAppServices {
     TLanguageFile language_;
     std::unique_ptr<TWindowLocaliser> texts_;
     std::unique_ptr<TMessageThread> messageThread_;
+    std::unique_ptr<TCameraSession> session_;
     std::unique_ptr<TForm_language> languageWindow_;
     QLabel* statusPanel_;
     bool shown_ = false;

@@ -1,4 +1,5 @@
 #include "BridgeSession.h"
+#include "TestFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -10,11 +11,6 @@
 namespace {
 
 using TransferTest = BridgeTest;
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::string local8(const QString& path) {
     return path.toStdString();
@@ -38,8 +34,8 @@ TEST_F(TransferTest, PictureWithSoundNoteCarriesTheShootingTime) {
     const QString out = testenv::newFolder("out");
     ASSERT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, 0);
     const QString card = camera.volume("CF") + "/DCIM/100CANON/";
-    EXPECT_EQ(contents(out + "/IMG_0005.JPG"), contents(card + "IMG_0005.JPG"));
-    EXPECT_EQ(contents(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
+    EXPECT_EQ(testfiles::Read(out + "/IMG_0005.JPG"), testfiles::Read(card + "IMG_0005.JPG"));
+    EXPECT_EQ(testfiles::Read(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
     EXPECT_EQ(modified(out + "/IMG_0005.JPG"), 1083827289); // 2004-05-06 07:08:09
     EXPECT_EQ(modified(out + "/IMG_0005.JPG.wav"), 1083827289);
     EXPECT_EQ(progress, (std::vector<int32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
@@ -60,11 +56,11 @@ TEST_F(TransferTest, SkippingThePictureWritesOnlyTheSoundNote) {
     EXPECT_EQ(result->code, TS_ERR_FILE_TIME);
     EXPECT_EQ(statusName(result), "tsGetPicture");
     EXPECT_FALSE(QFile::exists(destination));
-    EXPECT_EQ(contents(destination + ".wav"), fixture::soundBytes());
+    EXPECT_EQ(testfiles::Read(destination + ".wav"), fixture::soundBytes());
 
     fixture::writeFile(destination, "written before");
     ASSERT_EQ(tsGetPicture(2, local8(destination).c_str(), 1)->code, 0);
-    EXPECT_EQ(contents(destination), "written before");
+    EXPECT_EQ(testfiles::Read(destination), "written before");
     EXPECT_EQ(modified(destination), 1083827289); // 2004-05-06 07:08:09
 }
 
@@ -76,12 +72,12 @@ TEST_F(TransferTest, CameraThumbnailsAndMovies) {
     ASSERT_EQ(tsGetThumbnail(2, local8(out + "/thumbnail.jpg").c_str())->code, 0);
     EXPECT_EQ(QImage(out + "/thumbnail.jpg").size(), QSize(160, 120));
     ASSERT_EQ(tsGetThumbnail(3, local8(out + "/MVI_0007.thm").c_str())->code, 0);
-    EXPECT_EQ(contents(out + "/MVI_0007.thm"),
-              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.THM"));
+    EXPECT_EQ(testfiles::Read(out + "/MVI_0007.thm"),
+              testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.THM"));
     // Without a progress callback the transfer runs all the same.
     ASSERT_EQ(tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str())->code, 0);
-    EXPECT_EQ(contents(out + "/MVI_0007.AVI"),
-              contents(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
+    EXPECT_EQ(testfiles::Read(out + "/MVI_0007.AVI"),
+              testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
     EXPECT_EQ(modified(out + "/MVI_0007.AVI"), 1083924000); // 2004-05-07 10:00:00
 }
 
@@ -104,7 +100,7 @@ TEST_F(TransferTest, FolderPictureTakesItsSoundNeighbourAlong) {
          {Case{0, "IMG_0002.jpg", "IMG_0002.wav"}, Case{1, "IMG_0003.JPG", "IMG_0003.WAV"},
           Case{1, "picture.jpeg", "picture.wav"}}) {
         ASSERT_EQ(tsGetPicture(c.index, local8(out + "/" + c.destination).c_str(), 0)->code, 0);
-        EXPECT_EQ(contents(out + "/" + c.sound), fixture::soundBytes())
+        EXPECT_EQ(testfiles::Read(out + "/" + c.sound), fixture::soundBytes())
             << c.destination.toStdString();
         EXPECT_EQ(QImage(out + "/" + c.destination).size(), QSize(64, 48))
             << c.destination.toStdString();
@@ -127,7 +123,7 @@ TEST_F(TransferTest, FolderCompanionsAreCopiedAsThumbnails) {
     for (int i = 0; i < count(); ++i) {
         const QString path = out + QString("/%1.thm").arg(i);
         ASSERT_EQ(tsGetThumbnail(i, local8(path).c_str())->code, 0) << i;
-        thumbnails << contents(path);
+        thumbnails << testfiles::Read(path);
     }
     EXPECT_EQ(thumbnails,
               (QStringList{"movie thumbnail", "raw thumbnail", "tiff picture", "cr2 picture"}));

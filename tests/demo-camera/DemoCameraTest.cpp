@@ -2,6 +2,7 @@
 #include "Errors.h"
 #include "ExifReader.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -13,12 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 QStringList filesBelow(const QString& dir) {
     QStringList files;
@@ -137,7 +132,7 @@ TEST(DemoCamera, PicturesHaveTheCameraLayout) {
         const QString name =
             QString("%1CANON/IMG_%2.JPG").arg(shot.folder).arg(shot.number, 4, 10, QChar('0'));
         SCOPED_TRACE(name.toStdString());
-        const QByteArray file = readAll(dir + "/CF/DCIM/" + name);
+        const QByteArray file = testfiles::Read(dir + "/CF/DCIM/" + name);
         ASSERT_EQ(file.left(4), QByteArray("\xFF\xD8\xFF\xE1"));
         const quint16 length = qFromBigEndian<quint16>(file.constData() + 4);
         const QByteArray exif = file.mid(6, length - 2);
@@ -192,7 +187,7 @@ TEST(DemoCamera, PicturesCarryCameraExif) {
 }
 
 TEST(DemoCamera, SoundNote) {
-    const QByteArray wav = readAll(card() + Folder100 + "IMG_0003.WAV");
+    const QByteArray wav = testfiles::Read(card() + Folder100 + "IMG_0003.WAV");
     ASSERT_GE(wav.size(), 44);
     EXPECT_EQ(wav.left(4), "RIFF");
     EXPECT_EQ(u32(wav, 4), wav.size() - 8);
@@ -208,7 +203,7 @@ TEST(DemoCamera, SoundNote) {
 
 TEST(DemoCamera, MovieWithThumbnail) {
     const QString dir = card();
-    const QByteArray avi = readAll(dir + Folder100 + "MVI_0013.AVI");
+    const QByteArray avi = testfiles::Read(dir + Folder100 + "MVI_0013.AVI");
     ASSERT_EQ(avi.left(4), "RIFF");
     EXPECT_EQ(u32(avi, 4), avi.size() - 8);
     EXPECT_EQ(avi.mid(8, 4), "AVI ");
@@ -249,7 +244,7 @@ TEST(DemoCamera, MovieWithThumbnail) {
 
 TEST(DemoCamera, RawFileWithThumbnail) {
     const QString dir = card();
-    const QByteArray crw = readAll(dir + Folder101 + "CRW_0026.CRW");
+    const QByteArray crw = testfiles::Read(dir + Folder101 + "CRW_0026.CRW");
     EXPECT_EQ(crw.left(14), QByteArray("II\x1A\0\0\0HEAPCCDR", 14));
     // Exiv2 walks the CIFF heap to its (empty) directory without complaint.
     EXPECT_EQ(ReadExif(dir + Folder101 + "CRW_0026.CRW").summary.error, "No EXIF data found");

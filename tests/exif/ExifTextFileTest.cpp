@@ -2,27 +2,14 @@
 #include "DemoCard.h"
 #include "Errors.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(ExifTextFile, PathReplacesTheExtension) {
     const std::pair<const char*, const char*> cases[] = {
@@ -44,9 +31,9 @@ TEST(ExifTextFile, LayoutByteForByte) {
     contents.exifTags = {{"Manufacturer", "Canon"}, {"Model", "Canon PowerShot G5"}};
     contents.makerNoteTags = {{"Owner Name", "Jürgen"}};
     // An older, longer text file of that name is replaced, not overwritten in part.
-    writeAll(dir + "/IMG_0001.txt", QByteArray(500, 'x'));
+    testfiles::Write(dir + "/IMG_0001.txt", QByteArray(500, 'x'));
     WriteExifTextFile(contents);
-    EXPECT_EQ(readAll(dir + "/IMG_0001.txt"),
+    EXPECT_EQ(testfiles::Read(dir + "/IMG_0001.txt"),
               "File Name: IMG_0001.JPG\r\nExif Error: Bad thing\r\n"
               "\r\nDetailed EXIF data\r\n"
               "Manufacturer = Canon\r\nModel = Canon PowerShot G5\r\n"
@@ -56,10 +43,10 @@ TEST(ExifTextFile, LayoutByteForByte) {
 
 TEST(ExifTextFile, PictureWithoutExifDataGetsTheErrorAndEmptyHeadings) {
     const QString dir = testenv::newFolder("plain");
-    writeAll(dir + "/plain.jpg",
-             DemoJpegWithoutExif(DemoShotAt(100, 1, QDateTime::currentDateTime(), {64, 48})));
+    testfiles::Write(dir + "/plain.jpg", DemoJpegWithoutExif(DemoShotAt(
+                                             100, 1, QDateTime::currentDateTime(), {64, 48})));
     WriteExifTextFile(ReadExif(dir + "/plain.jpg"));
-    EXPECT_EQ(readAll(dir + "/plain.txt"),
+    EXPECT_EQ(testfiles::Read(dir + "/plain.txt"),
               "File Name: plain.jpg\r\nExif Error: No EXIF data found\r\n"
               "\r\nDetailed EXIF data\r\n"
               "\r\nMaker specific EXIF data\r\n");
@@ -67,11 +54,11 @@ TEST(ExifTextFile, PictureWithoutExifDataGetsTheErrorAndEmptyHeadings) {
 
 TEST(ExifTextFile, CameraPictureHasOneLinePerTag) {
     const QString dir = testenv::newFolder("camera");
-    writeAll(dir + "/IMG_0007.JPG",
-             DemoJpeg(DemoShotAt(100, 7, QDateTime::currentDateTime(), {320, 240})));
+    testfiles::Write(dir + "/IMG_0007.JPG",
+                     DemoJpeg(DemoShotAt(100, 7, QDateTime::currentDateTime(), {320, 240})));
     const ExifContents contents = ReadExif(dir + "/IMG_0007.JPG");
     WriteExifTextFile(contents);
-    const QString text = QString::fromUtf8(readAll(dir + "/IMG_0007.txt"));
+    const QString text = QString::fromUtf8(testfiles::Read(dir + "/IMG_0007.txt"));
     const QStringList parts = text.split("\r\n\r\n");
     ASSERT_EQ(parts.size(), 3);
     EXPECT_EQ(parts[0] + "\r\n", ExifSummaryText(contents.summary) + "\r\n");

@@ -1,4 +1,5 @@
 #include "CameraFixture.h"
+#include "CameraSession.h"
 #include "Dates.h"
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
@@ -8,6 +9,7 @@
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "WindowControls.h"
 #include "cdsdk_simcontrol.h"
 
 #include <QAction>
@@ -25,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 
+using testenv::control;
+
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
@@ -39,32 +43,36 @@ namespace {
 const QStringList StandardEntries = {"IMG_0003.JPG", "CRW_0004.CRW", "IMG_0005.JPG",
                                      "MVI_0007.AVI"};
 
+QListWidget* fileList(const TForm_filemanager& w) {
+    return control<QListWidget>(w, "ListBox_Cam_File_Names");
+}
+
 QStringList listed(const TForm_filemanager& w) {
     QStringList names;
-    for (int i = 0; i < w.ListBox_Cam_File_Names->count(); ++i)
-        names << w.ListBox_Cam_File_Names->item(i)->text();
+    for (int i = 0; i < fileList(w)->count(); ++i)
+        names << fileList(w)->item(i)->text();
     return names;
 }
 
 QStringList selectedNames(const TForm_filemanager& w) {
     QStringList names;
     for (int i : w.selectedIndexes())
-        names << w.ListBox_Cam_File_Names->item(i)->text();
+        names << fileList(w)->item(i)->text();
     return names;
 }
 
 void makeCurrent(TForm_filemanager& w, const QString& name) {
-    const auto found = w.ListBox_Cam_File_Names->findItems(name, Qt::MatchExactly);
+    const auto found = fileList(w)->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
-    w.ListBox_Cam_File_Names->setCurrentItem(found[0]);
+    fileList(w)->setCurrentItem(found[0]);
     w.ListBox_Cam_File_NamesClick();
 }
 
 // Presses and releases a key on the list, then runs the 1 ms timer when the
 // key started it (a test body runs where the event loop fires no timers).
 void key(TForm_filemanager& w, Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(w.ListBox_Cam_File_Names, k, modifiers);
-    if (w.Timer_UpdateItemIndex->isActive())
+    QTest::keyClick(fileList(w), k, modifiers);
+    if (control<QTimer>(w, "Timer_UpdateItemIndex")->isActive())
         w.Timer_UpdateItemIndexTimer();
 }
 
@@ -74,10 +82,10 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
     plugInStandardCamera();
     runFlowA([this](TForm_filemanager& w) {
         EXPECT_EQ(listed(w), StandardEntries);
-        EXPECT_TRUE(main().connected);
+        EXPECT_TRUE(main().session().connected());
         // Two volumes: the selector stays.
-        EXPECT_FALSE(w.SpinEdit_VolumeNr->isHidden());
-        EXPECT_EQ(w.SpinEdit_VolumeNr->maximum(), 2);
+        EXPECT_FALSE(control<QSpinBox>(w, "SpinEdit_VolumeNr")->isHidden());
+        EXPECT_EQ(control<QSpinBox>(w, "SpinEdit_VolumeNr")->maximum(), 2);
         // Records for the JPEG and RAW pictures only, in item order; the one the
         // camera tagged as turned starts turned.
         ASSERT_EQ(w.model().records.size(), 3u);
@@ -86,16 +94,17 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
         EXPECT_EQ(w.model().records[2].itemNumber, 3);
         EXPECT_GT(w.model().sizeOf(4), 0) << "the movie's size is in the table";
         makeCurrent(w, "IMG_0005.JPG");
-        EXPECT_EQ(w.Label_ShutterSpeed->text(), "Shutter speed:1/60");
-        EXPECT_EQ(w.Label_Aperture->text(), "Aperture:2.80");
-        EXPECT_EQ(w.Label_Flash->text(), "Flash: on");
-        EXPECT_EQ(w.Label_Size->text(), "Size:64x48");
-        EXPECT_FALSE(w.Image1->pixmap().isNull());
+        EXPECT_EQ(control<QLabel>(w, "Label_ShutterSpeed")->text(), "Shutter speed:1/60");
+        EXPECT_EQ(control<QLabel>(w, "Label_Aperture")->text(), "Aperture:2.80");
+        EXPECT_EQ(control<QLabel>(w, "Label_Flash")->text(), "Flash: on");
+        EXPECT_EQ(control<QLabel>(w, "Label_Size")->text(), "Size:64x48");
+        EXPECT_FALSE(control<QLabel>(w, "Image1")->pixmap().isNull());
         makeCurrent(w, "MVI_0007.AVI");
-        EXPECT_TRUE(w.Label_Flash->isHidden()) << "a movie hides the picture-only lines";
-        EXPECT_EQ(w.Label_Size->text(), "Size:320x240");
+        EXPECT_TRUE(control<QLabel>(w, "Label_Flash")->isHidden())
+            << "a movie hides the picture-only lines";
+        EXPECT_EQ(control<QLabel>(w, "Label_Size")->text(), "Size:320x240");
     });
-    EXPECT_FALSE(main().connected);
+    EXPECT_FALSE(main().session().connected());
     EXPECT_EQ(main().statusText(), "Camera is disconnected");
     const QStringList log = logMessages();
     EXPECT_TRUE(log.contains("Get pictures menu selected"));
@@ -106,7 +115,7 @@ TEST_F(FileManagerTest, FlowAListsEveryFileOfTheCameraAndClosingDisconnects) {
 TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCard) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {
-        w.SpinEdit_VolumeNr->setValue(2);
+        control<QSpinBox>(w, "SpinEdit_VolumeNr")->setValue(2);
         w.FormActivate();
         EXPECT_EQ(listed(w), QStringList({"IMG_0001.JPG"}));
         EXPECT_TRUE(w.model().FindRecord("IMG_0005.JPG"))
@@ -120,14 +129,14 @@ TEST_F(FileManagerTest, ObjectWithNeitherPictureNorMovieIsListedAsADashAndLeftAl
     testfiles::Write(camera.volume("SD") + "/DCIM/100CANON/SND_0009.WAV", fixture::soundBytes());
     camera.plugIn();
     runFlowA([](TForm_filemanager& w) {
-        w.SpinEdit_VolumeNr->setValue(2);
+        control<QSpinBox>(w, "SpinEdit_VolumeNr")->setValue(2);
         w.FormActivate();
         const int dash = int(listed(w).indexOf("-"));
         ASSERT_GE(dash, 0) << listed(w).join(",").toStdString();
         EXPECT_FALSE(w.selectedIndexes().contains(dash)) << "it is never transferred";
         EXPECT_EQ(w.model().sizeOf(dash + 1), 0);
         const size_t records = w.model().records.size();
-        w.ListBox_Cam_File_Names->setCurrentRow(dash);
+        fileList(w)->setCurrentRow(dash);
         key(w, Qt::Key_Right);
         w.ListBox_Cam_File_NamesClick();
         EXPECT_EQ(w.model().records.size(), records);
@@ -140,8 +149,8 @@ TEST_F(FileManagerTest, OneVolumeHidesTheSelectorAndTheDemoCameraListsAllItsFile
     MakeDemoCamera(camera);
     qputenv("LUMVIK_CAMERA", ("sim:" + camera).toUtf8());
     runFlowA([](TForm_filemanager& w) {
-        EXPECT_TRUE(w.SpinEdit_VolumeNr->isHidden());
-        EXPECT_TRUE(w.Label_Card->isHidden());
+        EXPECT_TRUE(control<QSpinBox>(w, "SpinEdit_VolumeNr")->isHidden());
+        EXPECT_TRUE(control<QLabel>(w, "Label_Card")->isHidden());
         const QStringList names = listed(w);
         EXPECT_EQ(names.size(), DemoCardShots().size() + 2) << names.join(",").toStdString();
         EXPECT_TRUE(names.contains("MVI_0013.AVI"));
@@ -161,8 +170,8 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
         names.sort();
         expected.sort();
         EXPECT_EQ(names, expected);
-        EXPECT_TRUE(w.Button_Delete->isHidden());
-        EXPECT_FALSE(main().connected);
+        EXPECT_TRUE(control<QPushButton>(w, "Button_Delete")->isHidden());
+        EXPECT_FALSE(main().session().connected());
         // The movie's date comes from its thumbnail's EXIF data.
         makeCurrent(w, "MVI_0007.AVI");
         EXPECT_EQ(ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime)),
@@ -181,8 +190,8 @@ TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurren
     testfiles::Write(target + "2004-05-08/CRW_0004.crw", "x");
     runFlowA([this](TForm_filemanager& w) {
         EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "CRW_0004.CRW", "MVI_0007.AVI"}));
-        w.Createsubdirectorywithdate1->trigger();
-        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY-$MM-$DD/");
+        control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
+        EXPECT_EQ(control<QLabel>(w, "LabelSubDirData")->text(), "$YYYY-$MM-$DD/");
         w.FormActivate();
         EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "IMG_0005.JPG", "MVI_0007.AVI"}));
         // Everything there: nothing is selected, the status still counts all entries.
@@ -192,16 +201,16 @@ TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurren
         w.FormActivate();
         EXPECT_TRUE(w.selectedIndexes().isEmpty());
         const qint64 all = w.model().totalSize({0, 1, 2, 3});
-        EXPECT_EQ(w.StatusBar1->currentMessage(), "Picture data received, total filesize " +
-                                                      QString::number(std::llround(all / 1024.0)) +
-                                                      " kB");
+        EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+                  "Picture data received, total filesize " +
+                      QString::number(std::llround(all / 1024.0)) + " kB");
     });
 }
 
 TEST_F(FileManagerTest, PressOnThePreviousSelectionKeepsItAndDoubleClickClearsIt) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {
-        QListWidget* list = w.ListBox_Cam_File_Names;
+        QListWidget* list = fileList(w);
         w.Button_Unselect_allClick();
         w.SetEntrySelected(0, true);
         w.SetEntrySelected(2, true);
@@ -221,14 +230,15 @@ TEST_F(FileManagerTest, PressOnThePreviousSelectionKeepsItAndDoubleClickClearsIt
         w.ListBox_Cam_File_NamesDblClick();
         EXPECT_TRUE(w.selectedIndexes().isEmpty());
         EXPECT_EQ(list->currentRow(), 1);
-        EXPECT_EQ(w.StatusBar1->currentMessage(), "Picture data received, total filesize 0 kB");
+        EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+                  "Picture data received, total filesize 0 kB");
     });
 }
 
 TEST_F(FileManagerTest, RebuiltListForgetsThePreviousSelection) {
     plugInStandardCamera();
     runFlowA([this](TForm_filemanager& w) {
-        QListWidget* list = w.ListBox_Cam_File_Names;
+        QListWidget* list = fileList(w);
         w.Button_Unselect_allClick();
         w.SetEntrySelected(0, true);
         w.SetEntrySelected(2, true);
@@ -250,8 +260,8 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
         ASSERT_NE(r, nullptr);
         key(w, Qt::Key_Right);
         EXPECT_EQ(r->rotation(), 90);
-        EXPECT_EQ(w.ListBox_Cam_File_Names->currentRow(), 2) << "the arrow key stays";
-        EXPECT_EQ(w.Label_Rotate->text(), "Rotate: 90 degrees");
+        EXPECT_EQ(fileList(w)->currentRow(), 2) << "the arrow key stays";
+        EXPECT_EQ(control<QLabel>(w, "Label_Rotate")->text(), "Rotate: 90 degrees");
         key(w, Qt::Key_Left);
         key(w, Qt::Key_Left);
         EXPECT_EQ(r->rotation(), 270);
@@ -260,7 +270,7 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
         for (int i = 0; i < 4; ++i)
             key(w, Qt::Key_Left, Qt::ControlModifier);
         EXPECT_EQ(r->scale(), TJPEGScale::Eighth) << "an eighth is the smallest";
-        EXPECT_EQ(w.Label_Resize->text(), "Resize: eighth");
+        EXPECT_EQ(control<QLabel>(w, "Label_Resize")->text(), "Resize: eighth");
         key(w, Qt::Key_Right, Qt::ControlModifier);
         EXPECT_EQ(r->scale(), TJPEGScale::Quarter);
 
@@ -269,12 +279,12 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
         EXPECT_EQ(r->compressionQuality(), 100) << "100 is the best";
         key(w, Qt::Key_Down, Qt::ControlModifier);
         EXPECT_EQ(r->compressionQuality(), 99);
-        EXPECT_EQ(w.Label_Compression->text(), "Compression: 99");
-        EXPECT_EQ(w.ListBox_Cam_File_Names->currentRow(), 2);
+        EXPECT_EQ(control<QLabel>(w, "Label_Compression")->text(), "Compression: 99");
+        EXPECT_EQ(fileList(w)->currentRow(), 2);
 
         key(w, Qt::Key_G);
         EXPECT_TRUE(r->grayscale());
-        EXPECT_EQ(w.Label_Gray->text(), "Gray: yes");
+        EXPECT_EQ(control<QLabel>(w, "Label_Gray")->text(), "Gray: yes");
         EXPECT_TRUE(r->modified());
 
         // Reset: a fresh record with no transformation, shown as such.
@@ -283,8 +293,8 @@ TEST_F(FileManagerTest, KeysChangeTheCurrentRecordWithinTheirLimits) {
         EXPECT_EQ(r->rotation(), 0);
         EXPECT_FALSE(r->modified());
         EXPECT_EQ(r->scale(), TJPEGScale::Full);
-        EXPECT_EQ(w.Label_Rotate->text(), "Rotate: 0 degrees");
-        EXPECT_EQ(w.Label_Gray->text(), "Gray:");
+        EXPECT_EQ(control<QLabel>(w, "Label_Rotate")->text(), "Rotate: 0 degrees");
+        EXPECT_EQ(control<QLabel>(w, "Label_Gray")->text(), "Gray:");
     });
 }
 
@@ -321,8 +331,9 @@ TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
             {"", ""},
         };
         for (const auto& c : cases) {
-            w.Edit_DirEdit->setText(c.typed);
-            EXPECT_EQ(w.Edit_DirEdit->text(), c.shown) << c.typed.toStdString();
+            control<QLineEdit>(w, "Edit_DirEdit")->setText(c.typed);
+            EXPECT_EQ(control<QLineEdit>(w, "Edit_DirEdit")->text(), c.shown)
+                << c.typed.toStdString();
             EXPECT_EQ(w.model().targetDirectory, c.shown);
             EXPECT_EQ(TSettings().readString(TSettings::Section, "DirOnPC", "?"), c.shown);
         }
@@ -335,7 +346,7 @@ TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&w, &drop);
-        EXPECT_EQ(w.Edit_DirEdit->text(), folder + "/");
+        EXPECT_EQ(control<QLineEdit>(w, "Edit_DirEdit")->text(), folder + "/");
     });
 }
 
@@ -362,23 +373,23 @@ TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListB
 TEST_F(FileManagerTest, OptionsSetThePatternsAndPersist) {
     plugInStandardCamera();
     runFlowA([](TForm_filemanager& w) {
-        w.UseZoomBrowserfilenames1->trigger();
-        EXPECT_EQ(w.LabelFileNameData->text(), "$ZB");
-        w.Usedatetimeasfilename1->trigger();
-        EXPECT_FALSE(w.UseZoomBrowserfilenames1->isChecked());
+        control<QAction>(w, "UseZoomBrowserfilenames1")->trigger();
+        EXPECT_EQ(control<QLabel>(w, "LabelFileNameData")->text(), "$ZB");
+        control<QAction>(w, "Usedatetimeasfilename1")->trigger();
+        EXPECT_FALSE(control<QAction>(w, "UseZoomBrowserfilenames1")->isChecked());
         EXPECT_EQ(w.model().fileNamePattern, "$YYYY-$MM-$DD $HH-$MIN-$SEC");
-        w.Usedatetimeasfilename1->trigger();
+        control<QAction>(w, "Usedatetimeasfilename1")->trigger();
         EXPECT_EQ(w.model().fileNamePattern, "$CAM");
-        w.UseZoomBrowserfilenames1->trigger();
-        w.Createsubdirectorywithdate1->trigger();
-        EXPECT_FALSE(w.CreateJPEGpreviewforRAWpictures1->isEnabled());
-        EXPECT_TRUE(w.Button_MovieOptions->isHidden());
-        EXPECT_TRUE(w.CheckBoxBurnCD->isHidden());
+        control<QAction>(w, "UseZoomBrowserfilenames1")->trigger();
+        control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
+        EXPECT_FALSE(control<QAction>(w, "CreateJPEGpreviewforRAWpictures1")->isEnabled());
+        EXPECT_TRUE(control<QPushButton>(w, "Button_MovieOptions")->isHidden());
+        EXPECT_TRUE(control<QCheckBox>(w, "CheckBoxBurnCD")->isHidden());
     });
     runFlowA([](TForm_filemanager& w) {
-        EXPECT_TRUE(w.UseZoomBrowserfilenames1->isChecked());
-        EXPECT_EQ(w.LabelFileNameData->text(), "$ZB");
-        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY-$MM-$DD/");
+        EXPECT_TRUE(control<QAction>(w, "UseZoomBrowserfilenames1")->isChecked());
+        EXPECT_EQ(control<QLabel>(w, "LabelFileNameData")->text(), "$ZB");
+        EXPECT_EQ(control<QLabel>(w, "LabelSubDirData")->text(), "$YYYY-$MM-$DD/");
         w.model().GetPictureData(3, false);
         EXPECT_EQ(QFileInfo(w.model().DestinationPath()).fileName(), "100-0005_IMG.jpg");
     });
@@ -387,26 +398,26 @@ TEST_F(FileManagerTest, OptionsSetThePatternsAndPersist) {
 TEST_F(FileManagerTest, NameSelectionComposesBothPatternsFromTheTokenList) {
     plugInStandardCamera();
     runFlowA([this](TForm_filemanager& w) {
-        w.UseZoomBrowserfilenames1->trigger();
+        control<QAction>(w, "UseZoomBrowserfilenames1")->trigger();
         script.then([](const TDialogRequest& request) {
             auto* n = qobject_cast<TFormNameSelect*>(request.window);
             EXPECT_NE(n, nullptr);
             if (!n)
                 return TDialogAnswer{QDialog::Rejected, {}};
             n->FormShow();
-            EXPECT_EQ(n->ListBoxAttr->count(), 22);
-            EXPECT_EQ(n->ListBoxAttr->item(0)->text(), "User text");
-            EXPECT_EQ(n->ListBoxAttr->item(2)->text(), "$YYYY Year");
-            EXPECT_EQ(n->EditFilename->text(), "$ZB");
-            n->EditDir->clear();
-            n->EditFilename->clear();
-            n->ListBoxAttr->setCurrentRow(2);
+            EXPECT_EQ(control<QListWidget>(*n, "ListBoxAttr")->count(), 22);
+            EXPECT_EQ(control<QListWidget>(*n, "ListBoxAttr")->item(0)->text(), "User text");
+            EXPECT_EQ(control<QListWidget>(*n, "ListBoxAttr")->item(2)->text(), "$YYYY Year");
+            EXPECT_EQ(control<QLineEdit>(*n, "EditFilename")->text(), "$ZB");
+            control<QLineEdit>(*n, "EditDir")->clear();
+            control<QLineEdit>(*n, "EditFilename")->clear();
+            control<QListWidget>(*n, "ListBoxAttr")->setCurrentRow(2);
             n->ButtonDirAddClick();
             n->ButtonAddSubdirClick();
-            n->ListBoxAttr->setCurrentRow(9); // $CAM
+            control<QListWidget>(*n, "ListBoxAttr")->setCurrentRow(9); // $CAM
             n->ButtonDirAddClick();
             n->ButtonFilenameAddClick();
-            n->ListBoxAttr->setCurrentRow(0);
+            control<QListWidget>(*n, "ListBoxAttr")->setCurrentRow(0);
             n->ButtonFilenameAddClick(); // asks for the user's text
             n->ButtonOKClick();
             return TDialogAnswer{n->result(), {}};
@@ -416,9 +427,9 @@ TEST_F(FileManagerTest, NameSelectionComposesBothPatternsFromTheTokenList) {
             return TDialogAnswer{mrOk, "_x"};
         });
         w.Button_SelSubdirFilenameClick();
-        EXPECT_EQ(w.LabelSubDirData->text(), "$YYYY/$CAM/");
-        EXPECT_EQ(w.LabelFileNameData->text(), "$CAM_x");
-        EXPECT_FALSE(w.UseZoomBrowserfilenames1->isChecked());
+        EXPECT_EQ(control<QLabel>(w, "LabelSubDirData")->text(), "$YYYY/$CAM/");
+        EXPECT_EQ(control<QLabel>(w, "LabelFileNameData")->text(), "$CAM_x");
+        EXPECT_FALSE(control<QAction>(w, "UseZoomBrowserfilenames1")->isChecked());
         w.model().GetPictureData(3, false);
         EXPECT_EQ(w.model().DestinationPath(), target + "2004/IMG_0005/IMG_0005_x.jpg");
     });
@@ -454,7 +465,7 @@ TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
         EXPECT_EQ(script.asked()[1].type, mtError);
         // The window goes on working meanwhile.
         makeCurrent(w, "IMG_0005.JPG");
-        EXPECT_EQ(w.Label_Size->text(), "Size:64x48");
+        EXPECT_EQ(control<QLabel>(w, "Label_Size")->text(), "Size:64x48");
     });
     EXPECT_TRUE(logMessages().contains("Callback Event=4Reason =13"));
 }
@@ -462,7 +473,7 @@ TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
 TEST_F(FileManagerTest, FailedConnectEndsFlowAWithItsTexts) {
     qunsetenv("LUMVIK_CAMERA");
     main().Getpictures1->trigger();
-    EXPECT_FALSE(main().connected);
+    EXPECT_FALSE(main().session().connected());
     EXPECT_EQ(main().statusText(), "Get pictures dialog requires a connection to camera");
     ASSERT_EQ(script.asked().size(), 1);
     EXPECT_EQ(script.asked()[0].text,
@@ -495,7 +506,7 @@ TEST_F(FileManagerTest, EnglishFileHoldsEveryTextTheFileManagerReads) {
         });
         w.Button_SelSubdirFilenameClick();
         script.press(mrOk).then([](const TDialogRequest&) { return TDialogAnswer{mrCancel, {}}; });
-        w.Edit_DirEdit->setText("/no/such/folder");
+        control<QLineEdit>(w, "Edit_DirEdit")->setText("/no/such/folder");
         w.show();
         w.Edit_DirEditExit();
         w.hide();

@@ -1,6 +1,7 @@
 #include "CameraJpeg.h"
 
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -201,25 +202,13 @@ ExifFacts ReadExif(const QByteArray& app1) {
 
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {
     const QString input = testenv::newFolder("jpegtran") + "/input.jpg";
-    WriteFile(input, jpeg);
+    testfiles::Write(input, jpeg);
     QProcess process;
     process.start(JPEGTRAN_PATH, {"-copy", "all", "-rotate", QString::number(degrees), input});
     // Exit code 2: the output is written, with warnings.
     if (!process.waitForFinished(30000) || (process.exitCode() != 0 && process.exitCode() != 2))
         throw std::runtime_error("jpegtran failed");
     return process.readAllStandardOutput();
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(data);
 }
 
 } // namespace fixture

@@ -78,7 +78,4 @@ template <class Work> QString ErrorMessage(const Work& work) {
     return {};
 }
 
-QByteArray ReadFile(const QString& path);
-void WriteFile(const QString& path, const QByteArray& data);
-
 } // namespace fixture

@@ -2,6 +2,7 @@
 #include "CameraJpeg.h"
 #include "PictureErrors.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -307,9 +308,9 @@ TEST(JPEGImage, FourComponentPicturesAreRefusedNotOverrun) {
 TEST(JPEGImage, SaveToFileReplacesTheFileWhole) {
     const QString folder = testenv::newFolder("save");
     const QString path = folder + "/picture.jpg";
-    fixture::WriteFile(path, QByteArray(100000, 'x'));
+    testfiles::Write(path, QByteArray(100000, 'x'));
     TJPEGImage image = loaded(fixture::Encode(fixture::Pattern(16, 16)));
     image.saveToFile(path);
-    EXPECT_EQ(fixture::ReadFile(path), image.data());
+    EXPECT_EQ(testfiles::Read(path), image.data());
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"picture.jpg"});
 }

@@ -4,6 +4,7 @@
 #include "JPEGImage.h"
 #include "Log.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,7 @@ class LogCapture {
     // The messages written so far, without their time stamps.
     QStringList messages() const {
         QStringList result;
-        for (const QByteArray& line : fixture::ReadFile(path_).split('\n'))
+        for (const QByteArray& line : testfiles::Read(path_).split('\n'))
             if (!line.isEmpty())
                 result << QString::fromUtf8(line.mid(TDebugLog::timeStamp().size() + 1).chopped(1));
         return result;
@@ -71,12 +72,12 @@ TEST(PictureTransformation, TurnsPictureThumbnailAndExifLikeJpegtran) {
     const QString path = testenv::newFolder("rotate") + "/IMG_0001.JPG";
     for (const Case& c : cases) {
         LogCapture log;
-        fixture::WriteFile(path, camera);
+        testfiles::Write(path, camera);
         TJPEGImage image = record(c.rotation, 330, 250, c.scale);
         image.loadPictureBuffer(path);
         image.Make_PictureTranformation();
         image.savePictureBuffer(path);
-        const QByteArray result = fixture::ReadFile(path);
+        const QByteArray result = testfiles::Read(path);
 
         EXPECT_EQ(log.messages(), QStringList()) << c.rotation;
         EXPECT_EQ(image.rotation(), c.rotation);
@@ -247,7 +248,7 @@ TEST(PictureTransformation, CommentGoesBehindTheFirstSegment) {
     const QString folder = testenv::newFolder("comment");
     const QString path = folder + "/IMG_0002.JPG";
     const QByteArray camera = fixture::CameraJpeg();
-    fixture::WriteFile(path, camera);
+    testfiles::Write(path, camera);
     TJPEGImage image;
     image.commentLines = QStringList{"a", "b"};
     image.insertComment(path);
@@ -257,30 +258,30 @@ TEST(PictureTransformation, CommentGoesBehindTheFirstSegment) {
                                            "a\r\nb\r\n",
                                            10) +
                                 camera.mid(firstSegmentEnd);
-    EXPECT_EQ(fixture::ReadFile(path), expected);
+    EXPECT_EQ(testfiles::Read(path), expected);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"IMG_0002.JPG"});
 }
 
 TEST(PictureTransformation, CommentRefusesWhatItCannotWrite) {
     const QString path = testenv::newFolder("badcomment") + "/note.txt";
     const QByteArray text = "just some text";
-    fixture::WriteFile(path, text);
+    testfiles::Write(path, text);
     TJPEGImage image;
     image.commentLines = QStringList{"hello"};
     EXPECT_THROW(image.insertComment(path), EConvertError);
     image.commentLines = QStringList{QString(70000, 'x')};
     EXPECT_THROW(image.insertComment(path), ERangeError);
-    EXPECT_EQ(fixture::ReadFile(path), text);
+    EXPECT_EQ(testfiles::Read(path), text);
 }
 
 TEST(AtomicFile, ReplacesContentAndKeepsPermissions) {
     const QString folder = testenv::newFolder("atomic");
     const QString path = folder + "/picture.jpg";
-    fixture::WriteFile(path, QByteArray(5000, 'o'));
+    testfiles::Write(path, QByteArray(5000, 'o'));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     const QFile::Permissions permissions = QFile::permissions(path);
     WriteFileAtomically(path, "new");
-    EXPECT_EQ(fixture::ReadFile(path), "new");
+    EXPECT_EQ(testfiles::Read(path), "new");
     EXPECT_EQ(QFile::permissions(path), permissions);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"picture.jpg"});
     EXPECT_EQ(ReadWholeFile(path), "new");

@@ -1,34 +1,24 @@
-#include "AppServices.h"
 #include "DemoCard.h"
 #include "Dialogs.h"
 #include "Dlg_Preview.h"
+#include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
 #include "Log.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "TestLog.h"
+#include "WindowControls.h"
 
 #include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+using testenv::control;
+
 namespace {
-
-class TestServices : public TAppServices {
-  public:
-    TestServices() { language_.open("english"); }
-    TSettings& settings() override { return settings_; }
-    const TLanguageFile& language() const override { return language_; }
-    QString currentLanguage() const override { return "english"; }
-    void SetStatusText(const QString&) override {}
-    bool debugEnabled() const override { return true; }
-
-  private:
-    TSettings settings_;
-    TLanguageFile language_;
-};
 
 // Records of n camera pictures with 160x120 thumbnails, item numbers 2, 4, ...
 TArrayPic makeRecords(int n) {
@@ -73,15 +63,7 @@ class PreviewTest : public ::testing::Test {
         QTest::mouseClick(window->cells()[cell], Qt::LeftButton, modifiers);
     }
 
-    static QStringList logMessages() {
-        QStringList messages;
-        const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
-        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-            messages << line.mid(line.indexOf(QRegularExpression("\\d\\d:\\d\\d:\\d\\d:")) + 9);
-        return messages;
-    }
-
-    TestServices services;
+    TFakeServices services;
     TArrayPic records;
     QList<int> reloaded;
     std::unique_ptr<TForm_Preview> window;
@@ -172,9 +154,9 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     open(3);
     click(0);
     click(2, Qt::ControlModifier);
-    window->RotateRight901->trigger();
-    window->RotateRight901->trigger();
-    window->RotateLeft901->trigger();
+    control<QAction>(*window, "RotateRight901")->trigger();
+    control<QAction>(*window, "RotateRight901")->trigger();
+    control<QAction>(*window, "RotateLeft901")->trigger();
     EXPECT_EQ(records[0].rotation(), 90);
     EXPECT_EQ(records[1].rotation(), 0);
     EXPECT_EQ(records[2].rotation(), 90);
@@ -182,19 +164,19 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     EXPECT_EQ(records[2].bitmap().size(), QSize(120, 160));
     EXPECT_EQ(window->cells()[2]->pixmap().toImage().pixelColor(130, 10), QColor(Qt::white));
     EXPECT_EQ(window->cells()[1]->pixmap().toImage().pixelColor(10, 130), QColor(Qt::white));
-    window->Rotate1801->trigger();
+    control<QAction>(*window, "Rotate1801")->trigger();
     EXPECT_EQ(records[0].rotation(), 270);
     EXPECT_FALSE(records[0].modified());
-    EXPECT_TRUE(logMessages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
-    EXPECT_TRUE(logMessages().contains("Rotates picture 2"));
-    EXPECT_TRUE(logMessages().contains("Assigns picture 2"));
+    EXPECT_TRUE(testlog::Messages().contains("Entering TForm_Preview.Rotate. Degrees=270"));
+    EXPECT_TRUE(testlog::Messages().contains("Rotates picture 2"));
+    EXPECT_TRUE(testlog::Messages().contains("Assigns picture 2"));
 }
 
 TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
     open(3);
     click(1);
-    window->ConvertToGray1->trigger();
-    window->ResizeToQuarter1->trigger();
+    control<QAction>(*window, "ConvertToGray1")->trigger();
+    control<QAction>(*window, "ResizeToQuarter1")->trigger();
     EXPECT_TRUE(records[1].grayscale());
     EXPECT_EQ(records[1].scale(), TJPEGScale::Quarter);
     EXPECT_TRUE(records[1].modified());
@@ -205,10 +187,10 @@ TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
     EXPECT_NE(shown.pixelColor(30, 20), QColor(Qt::white));
     EXPECT_EQ(shown.pixelColor(45, 35), QColor(Qt::white));
     // Back to full size is again a change; the same size is not.
-    window->ResizeToFull1->trigger();
+    control<QAction>(*window, "ResizeToFull1")->trigger();
     EXPECT_EQ(records[1].scale(), TJPEGScale::Full);
     click(0);
-    window->ResizeToFull1->trigger();
+    control<QAction>(*window, "ResizeToFull1")->trigger();
     EXPECT_FALSE(records[0].modified());
 }
 
@@ -231,7 +213,7 @@ TEST_F(PreviewTest, CompressionQualityGoesToEveryMarkedRecord) {
         click(2, Qt::ControlModifier);
         TDialogScript answers;
         answers.enter(c.answer).press(mrOk);
-        window->Compression1->trigger();
+        control<QAction>(*window, "Compression1")->trigger();
         const QList<TDialogRequest> asked = answers.asked();
         ASSERT_GE(asked.size(), 1);
         EXPECT_EQ(asked[0].caption, "Compression");
@@ -253,22 +235,22 @@ TEST_F(PreviewTest, AddCommentAppendsOneLineToEveryMarkedRecord) {
     click(1);
     click(2, Qt::ShiftModifier);
     script.enter("Summer").enter("").press(mrCancel);
-    window->AddComment1->trigger();
-    window->AddComment1->trigger(); // an empty answer is a line too
-    window->AddComment1->trigger(); // Cancel adds nothing
+    control<QAction>(*window, "AddComment1")->trigger();
+    control<QAction>(*window, "AddComment1")->trigger(); // an empty answer is a line too
+    control<QAction>(*window, "AddComment1")->trigger(); // Cancel adds nothing
     EXPECT_EQ(records[1].commentLines, QStringList({"Summer", ""}));
     EXPECT_EQ(records[2].commentLines, QStringList({"Summer", ""}));
     EXPECT_TRUE(records[0].commentLines.isEmpty());
     EXPECT_EQ(script.asked()[0].caption, "Add comment to pictures");
     EXPECT_EQ(script.asked()[0].text, "Your comment:");
-    EXPECT_TRUE(logMessages().contains("Comment added=Summer"));
+    EXPECT_TRUE(testlog::Messages().contains("Comment added=Summer"));
 }
 
 TEST_F(PreviewTest, ClearTransformationsReloadsEveryMarkedPicture) {
     open(4);
     click(1);
     click(3, Qt::ControlModifier);
-    window->ClearTransformations1->trigger();
+    control<QAction>(*window, "ClearTransformations1")->trigger();
     EXPECT_EQ(reloaded, QList<int>({4, 8}));
 }
 
@@ -297,8 +279,9 @@ TEST_F(PreviewTest, EnglishFileHoldsEveryTextThePreviewReads) {
     open(1);
     click(0);
     script.enter("80");
-    window->Compression1->trigger();
+    control<QAction>(*window, "Compression1")->trigger();
     EXPECT_EQ(window->windowTitle(), "Preview all pictures");
-    EXPECT_EQ(window->RotateRight901->text(), QString::fromUtf8("Rotate right 90°"));
+    EXPECT_EQ(control<QAction>(*window, "RotateRight901")->text(),
+              QString::fromUtf8("Rotate right 90°"));
     languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
 }

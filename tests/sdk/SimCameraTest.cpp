@@ -1,6 +1,7 @@
 #include "CameraFixture.h"
 #include "SdkSession.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "cdsdk.h"
 #include "cdsdk_simcontrol.h"
 
@@ -93,9 +94,7 @@ class SimCameraTest : public SdkTest {
         const QByteArray name = path.toUtf8();
         const cdStorage storage{CD_STORAGE_FILE, name.constData()};
         EXPECT_EQ(CDGetImageData(data, &storage, progress, 0, option), CD_OK);
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        return testfiles::Read(path);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "CameraConnection.h"
 #include "CameraFixture.h"
+#include "CameraSession.h"
 #include "LanguageCheck.h"
 #include "MainWindowFixture.h"
 #include "TestEnvironment.h"
@@ -38,15 +39,15 @@ const char* const ConnectionFailed =
 TEST_F(CameraConnectionTest, ConnectingTwiceAndDisconnectingTwiceAreHarmless) {
     TForm_main w(WithCameraConnection({}));
     w.Connect1->trigger();
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.session().connected());
     EXPECT_EQ(w.statusText(), "Camera is connected");
-    EXPECT_EQ(w.cameraModel, "Canon PowerShot G5");
+    EXPECT_EQ(w.session().model(), "Canon PowerShot G5");
     w.SetStatusText("unchanged");
     w.Connect1->trigger();
     EXPECT_EQ(w.statusText(), "unchanged") << "a second connect does nothing";
 
     w.Disconnect1->trigger();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.session().connected());
     EXPECT_EQ(w.statusText(), "Camera is disconnected");
     // The camera is not asked again: an armed failure stays unused.
     cdsimFailCall("CDCloseSource", 1, CD_ERR_DEVICE_DISCONNECTED);
@@ -64,7 +65,7 @@ TEST_F(CameraConnectionTest, QuitDisconnectsAndTheExitFindsTheCameraDisconnected
         TForm_main w(WithCameraConnection({}));
         w.Connect1->trigger();
         w.Quit1->trigger();
-        EXPECT_FALSE(w.connected);
+        EXPECT_FALSE(w.session().connected());
     }
     const QStringList log = logMessages();
     EXPECT_EQ(log.count("Camera is disconnected"), 1);
@@ -76,7 +77,7 @@ TEST_F(CameraConnectionTest, FailedConnectAndDisconnectShowTheirTexts) {
     TForm_main w(WithCameraConnection({}));
     cdsimUnplug();
     w.Connect1->trigger();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.session().connected());
     EXPECT_EQ(w.statusText(), "Connection to camera failed");
     ASSERT_EQ(script.asked().size(), 1);
     EXPECT_EQ(script.asked()[0].text, ConnectionFailed);
@@ -84,10 +85,10 @@ TEST_F(CameraConnectionTest, FailedConnectAndDisconnectShowTheirTexts) {
 
     cdsimReset();
     w.Connect1->trigger();
-    ASSERT_TRUE(w.connected);
+    ASSERT_TRUE(w.session().connected());
     cdsimFailCall("CDCloseSource", 1, CD_ERR_DEVICE_DISCONNECTED);
     w.Disconnect1->trigger();
-    EXPECT_FALSE(w.connected) << "the flag stays clear";
+    EXPECT_FALSE(w.session().connected()) << "the flag stays clear";
     EXPECT_EQ(w.statusText(), "Camera communication error");
     ASSERT_EQ(script.asked().size(), 2);
     EXPECT_TRUE(script.asked()[1].text.startsWith("Canon drivers error. Errorcode 0x"));

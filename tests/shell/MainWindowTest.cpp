@@ -1,4 +1,3 @@
-#include "AppException.h"
 #include "Errors.h"
 #include "LanguageCheck.h"
 #include "Log.h"
@@ -231,7 +230,7 @@ TEST_F(MainWindowTest, ExitWritesTheSettingsAndTheNextStartRestoresThem) {
 TEST_F(MainWindowTest, FailedDisconnectAtExitStillWritesTheSettings) {
     storeSetting("language", "english");
     TMainFlows flows;
-    flows.disconnect = [](TForm_main&) { throw ECameraError("Canon drivers error"); };
+    flows.disconnect = [](const TMainContext&) { throw ECameraError("Canon drivers error"); };
     {
         TForm_main w(flows);
         w.EditPCSourceDir->setText("/kept");
@@ -277,29 +276,12 @@ TEST_F(MainWindowTest, OldDriversAreUninstalledAndTheLegacySettingsDeleted) {
     }
 }
 
-TEST_F(MainWindowTest, AppExceptionShowsTheMessageWithAFullStop) {
-    struct Case {
-        const char* message;
-        const char* shown;
-    };
-    for (const Case c : {Case{"Camera gone", "Camera gone."}, Case{"Done.", "Done."},
-                         Case{"Try again!", "Try again!"}, Case{"ends in blank ", "ends in blank "},
-                         Case{"path /", "path /."}, Case{"", ""}}) {
-        TDialogScript fresh;
-        RunGuarded([&] { throw EInOutError(c.message); });
-        ASSERT_EQ(fresh.asked().size(), 1);
-        EXPECT_EQ(fresh.asked()[0].text, c.shown);
-        EXPECT_EQ(fresh.asked()[0].caption, "Lumvik utilities");
-        EXPECT_EQ(fresh.asked()[0].type, mtError);
-    }
-}
-
 TEST_F(MainWindowTest, ErrorInTheCreateStepStopsTheLaterSteps) {
     storeSetting("language", "english");
     bool callbackRegistered = false;
     TMainFlows flows;
-    flows.startSDK = [](TForm_main&) { throw ECameraError("SDK failed"); };
-    flows.registerEventCallback = [&](TForm_main&) { callbackRegistered = true; };
+    flows.startSDK = [](const TMainContext&) { throw ECameraError("SDK failed"); };
+    flows.registerEventCallback = [&](const TMainContext&) { callbackRegistered = true; };
     TForm_main w(flows);
     ASSERT_EQ(script.asked().size(), 1);
     EXPECT_EQ(script.asked()[0].text, "SDK failed.");
@@ -323,7 +305,7 @@ TEST_F(MainWindowTest, FirstStartOffersTheUSBAutostartOnce) {
             storeSetting("USBSelected", c.stored);
         int offers = 0;
         TMainFlows flows;
-        flows.addUSBAutostart = [&](TForm_main&) {
+        flows.addUSBAutostart = [&](const TMainContext&) {
             ++offers;
             if (c.fails)
                 throw ELumvikError("registration failed");
@@ -351,8 +333,8 @@ TEST_F(MainWindowTest, CommandLineStartsTheRemoteOrTheTransferOnce) {
         int remote = 0;
         QString transfer;
         TMainFlows flows;
-        flows.remoteAtStart = [&](TForm_main&) { ++remote; };
-        flows.transferAtStart = [&](TForm_main&, const QString& dir) { transfer += dir; };
+        flows.remoteAtStart = [&](const TMainContext&) { ++remote; };
+        flows.transferAtStart = [&](const TMainContext&, const QString& dir) { transfer += dir; };
         TForm_main w(flows, c.arguments);
         for (int i = 0; i < 2; ++i) {
             QEvent activate(QEvent::WindowActivate);
@@ -382,7 +364,7 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
     storeSetting("language", "english");
     QStringList ran;
     const auto hook = [&ran](const char* name) {
-        return [&ran, name](TForm_main&) { ran << name; };
+        return [&ran, name](const TMainContext&) { ran << name; };
     };
     TMainFlows flows;
     flows.connect = hook("connect");
@@ -441,7 +423,7 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
 TEST_F(MainWindowTest, AnErrorInAMenuActionIsShownAndTheProgramGoesOn) {
     storeSetting("language", "english");
     TMainFlows flows;
-    flows.getPicturesFromCamera = [](TForm_main&) {
+    flows.getPicturesFromCamera = [](const TMainContext&) {
         throw EInOutError("Error communicating with camera");
     };
     TForm_main w(flows);

@@ -1,11 +1,12 @@
 #include "Dlg_Filemanager.h"
-#include "FileManagerActions.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
+#include "ReceivedFilesDrag.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "TransferFixture.h"
+#include "WindowControls.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -17,12 +18,14 @@
 #include <algorithm>
 #include <optional>
 
+using testenv::control;
+
 TEST_F(TransferTest, DeleteRemovesFromTheLastToTheFirstAndRebuildsTheList) {
     withFileManager([&](TForm_filemanager& w) {
         const QStringList before = w.model().entries();
         const std::size_t records = w.model().records.size();
         select(w, {before[1], before[3]});
-        w.Button_Delete->click();
+        control<QPushButton>(w, "Button_Delete")->click();
         EXPECT_EQ(w.model().entries().size(), before.size() - 2);
         EXPECT_FALSE(w.model().entries().contains(before[1]));
         EXPECT_FALSE(w.model().entries().contains(before[3]));
@@ -43,9 +46,9 @@ TEST_F(TransferTest, DeleteAsksFirstAndNeedsASelection) {
     withFileManager([&](TForm_filemanager& w) {
         script.press(mrNo);
         select(w, {"IMG_0001.JPG"});
-        w.Button_Delete->click(); // answered No
+        control<QPushButton>(w, "Button_Delete")->click(); // answered No
         select(w, {});
-        QTest::keyClick(w.ListBox_Cam_File_Names, Qt::Key_Delete);
+        QTest::keyClick(control<QListWidget>(w, "ListBox_Cam_File_Names"), Qt::Key_Delete);
     });
     EXPECT_FALSE(cameraFile("IMG_0001.JPG").isEmpty());
     EXPECT_TRUE(shownTexts().contains("No pictures selected to delete."));
@@ -54,16 +57,16 @@ TEST_F(TransferTest, DeleteAsksFirstAndNeedsASelection) {
 TEST_F(TransferTest, ApplyGivesTheSelectedPicturesTheMemoAsCommentLines) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "MVI_0013.AVI"});
-        w.Memo_Comment->setPlainText("Summer\nat the lake");
-        w.Button_Apply->click();
+        control<QPlainTextEdit>(w, "Memo_Comment")->setPlainText("Summer\nat the lake");
+        control<QPushButton>(w, "Button_Apply")->click();
         EXPECT_EQ(w.model().FindRecord("IMG_0001.JPG")->commentLines,
                   QStringList({"Summer", "at the lake"}));
         EXPECT_EQ(w.model().FindRecord("IMG_0002.JPG")->commentLines,
                   QStringList({"Summer", "at the lake"}));
         EXPECT_TRUE(w.model().FindRecord("IMG_0003.JPG")->commentLines.isEmpty());
         select(w, {"IMG_0002.JPG"});
-        w.Memo_Comment->clear();
-        w.Button_Apply->click(); // an empty memo removes the comment
+        control<QPlainTextEdit>(w, "Memo_Comment")->clear();
+        control<QPushButton>(w, "Button_Apply")->click(); // an empty memo removes the comment
         EXPECT_TRUE(w.model().FindRecord("IMG_0002.JPG")->commentLines.isEmpty());
         transfer(w, {"IMG_0001.JPG"});
     });
@@ -81,7 +84,7 @@ TEST_F(TransferTest, CustomProgramIsChosenAmongExecutableFiles) {
         return TSettings().readString(TSettings::Section, "UserCustomProgram", "<none>");
     };
     withFileManager([&](TForm_filemanager& w) {
-        QAction* item = w.Opencustomprogramaftertransfer1;
+        QAction* item = control<QAction>(w, "Opencustomprogramaftertransfer1");
         select(w, {"IMG_0001.JPG"});
         {
             TDialogScript answers;
@@ -114,14 +117,14 @@ TEST_F(TransferTest, CustomProgramIsChosenAmongExecutableFiles) {
             EXPECT_EQ(asked[2].text, text + " is not an executable file.");
         }
         EXPECT_EQ(stored(), program);
-        EXPECT_FALSE(w.CreateJPEGpreviewforRAWpictures1->isEnabled());
+        EXPECT_FALSE(control<QAction>(w, "CreateJPEGpreviewforRAWpictures1")->isEnabled());
     });
 }
 
 TEST_F(TransferTest, EnglishFileHoldsEveryTextTheTransferReads) {
     TLanguageReadRecorder recorder;
     withFileManager([&](TForm_filemanager& w) {
-        w.Addtranformationtocomment1->setChecked(true);
+        control<QAction>(w, "Addtranformationtocomment1")->setChecked(true);
         TJPEGImage* record = w.model().FindRecord("IMG_0004.JPG");
         record->setScale(TJPEGScale::Quarter);
         record->setGrayscale(true);
@@ -136,14 +139,15 @@ TEST_F(TransferTest, EnglishFileHoldsEveryTextTheTransferReads) {
         transfer(w, {"IMG_0001.JPG"});
         w.model().targetDirectory = target + "none/";
         transfer(w, {"IMG_0001.JPG"});
-        actions(w).transfer().freeSpace = [](const QString&) { return 0; };
+        w.transfer().freeSpace = [](const QString&) { return 0; };
         w.model().targetDirectory = target;
         transfer(w, {"IMG_0001.JPG"});
-        w.Opencustomprogramaftertransfer1->trigger();
-        w.Button_StartTransfer->click();
-        QTimer::singleShot(0, &w, [&w] { w.Button_StartTransfer->click(); });
+        control<QAction>(w, "Opencustomprogramaftertransfer1")->trigger();
+        control<QPushButton>(w, "Button_StartTransfer")->click();
+        QTimer::singleShot(0, &w,
+                           [&w] { control<QPushButton>(w, "Button_StartTransfer")->click(); });
         transfer(w, {"IMG_0002.JPG", "IMG_0003.JPG"});
-        std::unique_ptr<QMimeData>(actions(w).newDragData());
+        std::unique_ptr<QMimeData>(w.newDragData());
     });
     EXPECT_TRUE(JpegComment(testfiles::Read(target + "IMG_0004.jpg"))
                     .endsWith("Lumvik picture transformation to Resize: quarter, Gray: true, "
@@ -158,9 +162,9 @@ TEST_F(TransferTest, EnglishFileHoldsEveryTextTheDeleteReads) {
     withFileManager([&](TForm_filemanager& w) {
         recorder.emplace();
         select(w, {});
-        w.Button_Delete->click();
+        control<QPushButton>(w, "Button_Delete")->click();
         select(w, {"IMG_0001.JPG"});
-        w.Button_Delete->click();
+        control<QPushButton>(w, "Button_Delete")->click();
     });
     const QStringList keys = {"errormsg_no_pics_to_delete", "infomsg_sure_to_delete_pictures",
                               "statusbar_deleting_picture"};

@@ -4,17 +4,19 @@
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
 #include "ExifReader.h"
-#include "FileManagerActions.h"
 #include "FileManagerGroup.h"
 #include "Log.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "WindowControls.h"
 
 #include <QDirIterator>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtEndian>
+
+using testenv::control;
 
 void TransferTest::SetUp() {
     TSettings().eraseSection(TSettings::Section); // tests may share a process
@@ -40,19 +42,15 @@ void TransferTest::previewWith(std::function<void(TForm_Preview&)> body) {
     });
 }
 
-TFileManagerActions& TransferTest::actions(TForm_filemanager& window) {
-    return *window.findChild<TFileManagerActions*>();
-}
-
 void TransferTest::select(TForm_filemanager& window, const QStringList& names) {
-    QListWidget* list = window.ListBox_Cam_File_Names;
+    QListWidget* list = control<QListWidget>(window, "ListBox_Cam_File_Names");
     for (int i = 0; i < list->count(); ++i)
         list->item(i)->setSelected(names.contains(list->item(i)->text()));
 }
 
 void TransferTest::transfer(TForm_filemanager& window, const QStringList& names) {
     select(window, names);
-    window.Button_StartTransfer->click();
+    control<QPushButton>(window, "Button_StartTransfer")->click();
 }
 
 QString TransferTest::cameraFile(const QString& name) const {

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <functional>
 
-class TFileManagerActions;
 class TForm_Preview;
 
 // The file manager fixture with the whole group joined and the demo camera
@@ -24,7 +23,6 @@ class TransferTest : public FileManagerTest {
     }
     // The next preview window shown, with body in place of the user.
     void previewWith(std::function<void(TForm_Preview&)> body);
-    static TFileManagerActions& actions(TForm_filemanager& window);
     // Selects exactly the entries of those names.
     static void select(TForm_filemanager& window, const QStringList& names);
     static void transfer(TForm_filemanager& window, const QStringList& names);

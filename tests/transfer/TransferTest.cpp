@@ -3,14 +3,15 @@
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
-#include "FileManagerActions.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "JPEGImage.h"
+#include "ReceivedFilesDrag.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "TransferFixture.h"
+#include "WindowControls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +22,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+
+using testenv::control;
 
 namespace {
 
@@ -50,8 +53,8 @@ QStringList notedStarts(const QString& notes, int count) {
 
 TEST_F(TransferTest, DateFoldersAndDateNamesMakeTheExpectedTree) {
     withFileManager([&](TForm_filemanager& w) {
-        w.Createsubdirectorywithdate1->trigger();
-        w.Usedatetimeasfilename1->trigger();
+        control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
+        control<QAction>(w, "Usedatetimeasfilename1")->trigger();
         transfer(w, {"IMG_0001.JPG", "IMG_0010.JPG", "IMG_0014.JPG", "IMG_0003.JPG"});
     });
     QStringList expected;
@@ -67,7 +70,7 @@ TEST_F(TransferTest, DateFoldersAndDateNamesMakeTheExpectedTree) {
 
 TEST_F(TransferTest, PictureTaggedRotatedArrivesTurnedWithItsDateAndComment) {
     withFileManager([&](TForm_filemanager& w) {
-        w.Addtranformationtocomment1->trigger();
+        control<QAction>(w, "Addtranformationtocomment1")->trigger();
         transfer(w, {"IMG_0004.JPG", "IMG_0005.JPG"});
     });
     const QString turned = target + "IMG_0004.jpg";
@@ -91,7 +94,7 @@ TEST_F(TransferTest, HalfSizeGrayReencodeKeepsTheCameraExifBlock) {
         record->setScale(TJPEGScale::Half);
         record->setGrayscale(true);
         record->setCompressionQuality(75);
-        w.Button_StartTransfer->click();
+        control<QPushButton>(w, "Button_StartTransfer")->click();
     });
     const QStringList shown = shownTexts();
     ASSERT_GE(shown.size(), 1);
@@ -113,10 +116,10 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
     TSettings().writeString(TSettings::Section, "UserCustomProgram", notingProgram("prg", notes));
     withFileManager([&](TForm_filemanager& w) {
         script.press(mrNo);
-        w.Opencustomprogramaftertransfer1->setChecked(true);
+        control<QAction>(w, "Opencustomprogramaftertransfer1")->setChecked(true);
         w.model().FindRecord("IMG_0002.JPG")->setGrayscale(true);
         transfer(w, {"IMG_0002.JPG"});
-        EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
+        EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
         const QList<TDialogRequest> asked = script.asked();
         EXPECT_EQ(asked.last().buttons, TMsgDlgButtons(mbYes | mbNo));
     });
@@ -146,7 +149,7 @@ TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPictu
 TEST_F(TransferTest, MoviesGoToTheirOwnDirectoryWhenAsked) {
     const QString movies = testenv::newFolder("movies") + "/";
     withFileManager([&](TForm_filemanager& w) {
-        w.Downloadmoviestodirectory1->setChecked(true);
+        control<QAction>(w, "Downloadmoviestodirectory1")->setChecked(true);
         w.model().moviesDirectory = movies;
         transfer(w, {"MVI_0013.AVI", "IMG_0002.JPG"});
     });
@@ -168,7 +171,7 @@ TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
         QDir(target).removeRecursively();
         QDir().mkpath(target);
         withFileManager([&](TForm_filemanager& w) {
-            w.ComboBox_Raw->setCurrentIndex(c.option);
+            control<QComboBox>(w, "ComboBox_Raw")->setCurrentIndex(c.option);
             transfer(w, {"CRW_0026.CRW"});
         });
         EXPECT_EQ(receivedTree(), c.tree) << c.option;
@@ -179,7 +182,7 @@ TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
     QDateTime taken;
     withFileManager([&](TForm_filemanager& w) {
         w.model().FindRecord("CRW_0026.CRW")->rotateInMemory(90);
-        w.ComboBox_Raw->setCurrentIndex(0);
+        control<QComboBox>(w, "ComboBox_Raw")->setCurrentIndex(0);
         transfer(w, {"CRW_0026.CRW"});
         taken = ToQDateTime(SecondsToDateTime(w.model().currentPicture.shootingTime));
     });
@@ -193,7 +196,7 @@ TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
 TEST_F(TransferTest, ProgressBarFollowsTheBridgeAndEndsAtZero) {
     QList<int> progress;
     withFileManager([&](TForm_filemanager& w) {
-        QObject::connect(w.ProgressBar, &QProgressBar::valueChanged, &w,
+        QObject::connect(control<QProgressBar>(w, "ProgressBar"), &QProgressBar::valueChanged, &w,
                          [&](int value) { progress << value; });
         transfer(w, {"IMG_0001.JPG"});
     });
@@ -206,7 +209,8 @@ TEST_F(TransferTest, NothingIsOverwrittenWhenNamesCollide) {
     testfiles::Write(target + "CRW_0026.thm", "kept too");
     withFileManager([&](TForm_filemanager& w) {
         w.model().fileNamePattern = "same";
-        w.ComboBox_Raw->setCurrentIndex(0); // the RAW file brings only its thumbnail
+        control<QComboBox>(w, "ComboBox_Raw")
+            ->setCurrentIndex(0); // the RAW file brings only its thumbnail
         transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"});
         w.model().fileNamePattern = "$CAM";
         transfer(w, {"CRW_0026.CRW"});
@@ -238,7 +242,7 @@ TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
     const QString bin = QFileInfo(notingProgram("xdg-open", notes)).path();
     qputenv("PATH", (bin + ":" + qgetenv("PATH")).toUtf8());
     withFileManager([&](TForm_filemanager& w) {
-        w.Openexploreraftertransfer1->setChecked(true);
+        control<QAction>(w, "Openexploreraftertransfer1")->setChecked(true);
         select(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0005.JPG", "IMG_0006.JPG"});
         // The stop click arrives while the second file is being received.
         QTimer stopper;
@@ -246,15 +250,16 @@ TEST_F(TransferTest, StopClickEndsAfterTheCurrentFileAndRunsTheActionsTwice) {
             if (QString(w.model().currentPicture.fileName) != "IMG_0002.JPG")
                 return;
             stopper.stop();
-            EXPECT_EQ(w.Button_StartTransfer->text(), w.stopCaption);
-            EXPECT_FALSE(w.Button_Delete->isEnabled());
-            w.Button_StartTransfer->click();
+            EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.stopCaption);
+            EXPECT_FALSE(control<QPushButton>(w, "Button_Delete")->isEnabled());
+            control<QPushButton>(w, "Button_StartTransfer")->click();
         });
         stopper.start(0);
-        w.Button_StartTransfer->click();
-        EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
-        EXPECT_TRUE(w.Button_Delete->isEnabled());
-        EXPECT_EQ(w.StatusBar1->currentMessage(), "Some picture received. Transfer aborted.");
+        control<QPushButton>(w, "Button_StartTransfer")->click();
+        EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
+        EXPECT_TRUE(control<QPushButton>(w, "Button_Delete")->isEnabled());
+        EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+                  "Some picture received. Transfer aborted.");
         // The stop click did not forget what the transfer had received.
         EXPECT_EQ(w.receivedFiles, QStringList({target + "IMG_0001.jpg", target + "IMG_0002.jpg"}));
     });
@@ -271,15 +276,15 @@ TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransf
             // The cells follow the records: IMG_0001, IMG_0002, ...
             QTest::mouseClick(cells[1], Qt::LeftButton);
             QTest::mouseClick(cells[5], Qt::LeftButton, Qt::ControlModifier);
-            preview.RotateRight901->trigger();
+            control<QAction>(preview, "RotateRight901")->trigger();
         });
-        w.Button1->click();
+        control<QPushButton>(w, "Button1")->click();
         const QStringList entries = w.model().entries();
         QStringList selected;
         for (int index : w.selectedIndexes())
             selected << entries[index];
         EXPECT_EQ(selected, QStringList({"IMG_0002.JPG", "IMG_0006.JPG"}));
-        w.Button_StartTransfer->click();
+        control<QPushButton>(w, "Button_StartTransfer")->click();
     });
     EXPECT_EQ(receivedTree(), QStringList({"IMG_0002.jpg", "IMG_0006.jpg"}));
     for (const char* name : {"IMG_0002.jpg", "IMG_0006.jpg"}) {
@@ -295,13 +300,13 @@ TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
         previewWith([](TForm_Preview& preview) {
             TImageAndText* cell = preview.cells()[3]; // IMG_0004, tagged as turned
             QTest::mouseClick(cell, Qt::LeftButton);
-            preview.ClearTransformations1->trigger();
+            control<QAction>(preview, "ClearTransformations1")->trigger();
             QTest::mouseClick(cell, Qt::LeftButton);
         });
-        w.Button1->click();
+        control<QPushButton>(w, "Button1")->click();
         EXPECT_EQ(w.model().FindRecord("IMG_0004.JPG")->rotation(), 0);
         EXPECT_EQ(w.selectedIndexes().size(), 1);
-        w.Button_StartTransfer->click();
+        control<QPushButton>(w, "Button_StartTransfer")->click();
     });
     EXPECT_EQ(receivedTree(), QStringList({"IMG_0004.jpg"}));
     EXPECT_EQ(testfiles::Read(target + "IMG_0004.jpg"),
@@ -331,11 +336,11 @@ TEST_F(TransferTest, ChecksStopTheTransferWithTheirRangeErrors) {
             TDialogScript boxes;
             w.model().targetDirectory = c.targetDirectory;
             if (c.freeBytes >= 0)
-                actions(w).transfer().freeSpace = [&](const QString&) { return c.freeBytes; };
+                w.transfer().freeSpace = [&](const QString&) { return c.freeBytes; };
             select(w, c.selection);
             required = w.model().totalSize(w.selectedIndexes());
-            w.Button_StartTransfer->click();
-            EXPECT_EQ(w.Button_StartTransfer->text(), w.transferCaption);
+            control<QPushButton>(w, "Button_StartTransfer")->click();
+            EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
             for (const TDialogRequest& request : boxes.asked())
                 texts << request.text;
         });
@@ -376,8 +381,8 @@ TEST_F(TransferTest, FailedCommentLeavesThePictureAsTheCameraDeliveredIt) {
 
 TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
     withFileManager([&](TForm_filemanager& w) {
-        w.CreateTXTfilewithEXIFinfo1->setChecked(true);
-        w.Setreadonlytotransferedfiles1->setChecked(true);
+        control<QAction>(w, "CreateTXTfilewithEXIFinfo1")->setChecked(true);
+        control<QAction>(w, "Setreadonlytotransferedfiles1")->setChecked(true);
         transfer(w, {"IMG_0003.JPG", "MVI_0013.AVI"});
     });
     EXPECT_EQ(receivedTree(), QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "IMG_0003.txt",
@@ -395,11 +400,12 @@ TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
 TEST_F(TransferTest, CounterNamesTheNextPictureAndTheFirstRateWaitsASecond) {
     QStringList progress;
     withFileManager([&](TForm_filemanager& w) {
-        QObject::connect(w.StatusBar1, &QStatusBar::messageChanged, [&](const QString& text) {
-            if (text.startsWith("Receiving picture"))
-                progress << text.section(". Time left: ", 0, 0) + " | " +
-                                text.section(". Transfer rate: ", 1);
-        });
+        QObject::connect(control<QStatusBar>(w, "StatusBar1"), &QStatusBar::messageChanged,
+                         [&](const QString& text) {
+                             if (text.startsWith("Receiving picture"))
+                                 progress << text.section(". Time left: ", 0, 0) + " | " +
+                                                 text.section(". Transfer rate: ", 1);
+                         });
         transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG"});
     });
     // The status names the next picture, of the selected count, with the rate last.
@@ -464,7 +470,7 @@ TEST_F(TransferTest, CommandLineDirectoryTransfersEveryFile) {
 TEST_F(TransferTest, DragOfTheListTransfersWhenTheTargetAsksForTheFiles) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0001.JPG", "IMG_0003.JPG"});
-        std::unique_ptr<QMimeData> data(actions(w).newDragData());
+        std::unique_ptr<QMimeData> data(w.newDragData());
         EXPECT_TRUE(data->hasUrls());
         EXPECT_TRUE(receivedTree().isEmpty()); // nothing moves before the drop
         const QList<QUrl> urls = data->urls();

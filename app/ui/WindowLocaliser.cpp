@@ -88,14 +88,19 @@ void TWindowLocaliser::localise(const TLanguageFile& language) const {
     }
 }
 
-void TWindowLocaliser::restoreSize(const TSettings& settings, const QString& widthKey,
-                                   const QString& heightKey) const {
-    window_.resize(settings.readInteger(TSettings::Section, widthKey, window_.width()),
-                   settings.readInteger(TSettings::Section, heightKey, window_.height()));
+TWindowLocaliser& TWindowLocaliser::rememberSize(const QString& widthKey,
+                                                 const QString& heightKey) {
+    widthKey_ = widthKey;
+    heightKey_ = heightKey;
+    return *this;
 }
 
-void TWindowLocaliser::storeSize(TSettings& settings, const QString& widthKey,
-                                 const QString& heightKey) const {
-    settings.writeInteger(TSettings::Section, widthKey, window_.width());
-    settings.writeInteger(TSettings::Section, heightKey, window_.height());
+void TWindowLocaliser::restoreSize(const TSettings& settings) const {
+    window_.resize(settings.readInteger(TSettings::Section, widthKey_, window_.width()),
+                   settings.readInteger(TSettings::Section, heightKey_, window_.height()));
+}
+
+void TWindowLocaliser::storeSize(TSettings& settings) const {
+    settings.writeInteger(TSettings::Section, widthKey_, window_.width());
+    settings.writeInteger(TSettings::Section, heightKey_, window_.height());
 }

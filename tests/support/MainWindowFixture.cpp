@@ -1,11 +1,8 @@
 #include "MainWindowFixture.h"
 
 #include "LanguageCheck.h"
-#include "Log.h"
 #include "Settings.h"
-#include "TestFiles.h"
-
-#include <QRegularExpression>
+#include "TestLog.h"
 
 void MainWindowTest::SetUp() {
     languagecheck::InstallShippedLanguages();
@@ -20,10 +17,5 @@ QString MainWindowTest::storedSetting(const QString& key) {
 }
 
 QStringList MainWindowTest::logMessages() {
-    QStringList messages;
-    static const QRegularExpression stamp("^.*?\\d\\d:\\d\\d:\\d\\d:");
-    const QString text = QString::fromUtf8(testfiles::Read(LogPath()));
-    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-        messages << QString(line).remove(stamp);
-    return messages;
+    return testlog::Messages();
 }

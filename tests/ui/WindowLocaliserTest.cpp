@@ -28,7 +28,8 @@ struct Window {
             .hint(button, "hint_some_button")
             .text(menu, "some_menu")
             .text(action, "some_item_menu")
-            .shortcut(action, "shortcut_item", "Ctrl+I");
+            .shortcut(action, "shortcut_item", "Ctrl+I")
+            .rememberSize("TestWidth", "TestHeight");
     }
 };
 
@@ -78,11 +79,11 @@ TEST(WindowLocaliser, RestoresAndStoresTheWindowSize) {
     TSettings settings(testenv::newFolder("size") + "/settings.ini");
     Window w;
     w.window.resize(300, 200);
-    w.texts.restoreSize(settings, "TestWidth", "TestHeight");
+    w.texts.restoreSize(settings);
     EXPECT_EQ(w.window.size(), QSize(300, 200));
     w.window.resize(410, 320);
-    w.texts.storeSize(settings, "TestWidth", "TestHeight");
+    w.texts.storeSize(settings);
     Window again;
-    again.texts.restoreSize(settings, "TestWidth", "TestHeight");
+    again.texts.restoreSize(settings);
     EXPECT_EQ(again.window.size(), QSize(410, 320));
 }

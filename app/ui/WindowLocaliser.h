@@ -2,7 +2,8 @@
 // The table of one window's localised texts: each control with its key, read in
 // the window's section with the control's current text as default, so a key
 // missing from the language file leaves the design text and reading twice
-// changes nothing. It also restores and stores the window's size.
+// changes nothing. It also restores and stores the window's size under the
+// two settings keys it was told once.
 
 #include <QString>
 #include <vector>
@@ -28,10 +29,11 @@ class TWindowLocaliser {
     // Reads every entry in the order added.
     void localise(const TLanguageFile& language) const;
 
+    // The settings keys of the window's width and height.
+    TWindowLocaliser& rememberSize(const QString& widthKey, const QString& heightKey);
     // The window size from the two integer settings (defaults: the current size).
-    void restoreSize(const TSettings& settings, const QString& widthKey,
-                     const QString& heightKey) const;
-    void storeSize(TSettings& settings, const QString& widthKey, const QString& heightKey) const;
+    void restoreSize(const TSettings& settings) const;
+    void storeSize(TSettings& settings) const;
 
   private:
     enum Kind { Text, Hint, Shortcut };
@@ -43,5 +45,6 @@ class TWindowLocaliser {
     };
     QWidget& window_;
     QString section_;
+    QString widthKey_, heightKey_;
     std::vector<Entry> entries_;
 };

@@ -3,10 +3,8 @@
 #include "Dialogs.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
-#include "FileManagerActions.h"
 
 void JoinFileManagerGroup(TForm_filemanager& fileManager) {
-    new TFileManagerActions(fileManager); // owned by the window
     fileManager.showPreview =
         [preview = static_cast<TForm_Preview*>(nullptr)](TForm_filemanager& window) mutable {
             // Made at the first showing and destroyed with the file manager.

@@ -12,3 +12,8 @@ void AppException(const QString& message);
 
 // Runs `action`; an error it raises goes to AppException().
 void RunGuarded(const std::function<void()>& action);
+
+// A slot for connect() that runs object's handler through RunGuarded().
+template <class T> auto Guarded(T* object, void (T::*handler)()) {
+    return [object, handler] { RunGuarded([object, handler] { (object->*handler)(); }); };
+}

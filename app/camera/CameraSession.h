@@ -1,0 +1,70 @@
+#pragma once
+// The program's one session with the camera, owned by the main window: the
+// camera SDK's start and finish, the connection with its status texts and log
+// lines, and the hand-over of the bridge's callbacks. The thread that makes
+// the session is the bridge's one caller; callbacks arrive on the camera's
+// threads, and the session hands them to the caller thread: events and
+// progress by queued call, viewfinder frames through a one-slot mailbox.
+// It shows nothing itself: what the user must see, its owner shows.
+
+#include "tesselink.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class TAppServices;
+
+// A callback watch (progress, frames); destroying it ends the watch.
+class TCallbackWatch {
+  public:
+    virtual ~TCallbackWatch() = default;
+};
+using TWatchHandle = std::unique_ptr<TCallbackWatch>;
+
+class TCameraSession : public QObject {
+    Q_OBJECT
+  public:
+    // Texts come from the main window's section of the services' language
+    // file; status texts go to the services' status bar.
+    explicit TCameraSession(TAppServices& services);
+    // Stops the callbacks that still reach the session.
+    ~TCameraSession() override;
+
+    void StartSDK();
+    // Camera events reach cameraEvent() from now until FinishSDK().
+    void RegisterEventCallback();
+    void FinishSDK();
+
+    // True between a successful Connect_to_tessel and the next Disconnect_from_tessel.
+    bool connected() const { return connected_; }
+    QString model() const { return model_; }
+    // Both raise their failures; connecting twice or disconnecting twice is harmless.
+    void Connect_to_tessel();
+    void Disconnect_from_tessel();
+
+    // While the handle lives, the bridge's progress reports reach onProgress
+    // on the caller thread. A report that arrives while an earlier one still
+    // waits there replaces it, so a busy caller thread sees only the newest.
+    // One watch at a time: a new one ends the previous.
+    [[nodiscard]] TWatchHandle watchProgress(std::function<void(int percent)> onProgress);
+    // The same for viewfinder frames: each a copy of the camera's buffer; a
+    // frame that arrives while the previous one still waits replaces it.
+    [[nodiscard]] TWatchHandle watchFrames(std::function<void(const QByteArray& jpeg)> onFrame);
+
+  signals:
+    // A camera event, on the caller thread. The owner-name change (event 2,
+    // reason 5) has already been read from the camera.
+    void cameraEvent(int event, int reason);
+
+  private:
+    QString text(const char* key, const char* def) const;
+    void handleEvent(int event, int reason);
+    static void eventCallback(int32_t event, int32_t reason);
+
+    TAppServices& services_;
+    bool connected_ = false;
+    QString model_;
+};

@@ -1,8 +1,0 @@
-#pragma once
-// Completes a new file manager with the rest of its group: the transfer and
-// the other actions on the selected files, and the preview window that its
-// preview button shows. Given to the file manager flows as their setup.
-
-class TForm_filemanager;
-
-void JoinFileManagerGroup(TForm_filemanager& fileManager);

@@ -1,0 +1,5 @@
+#include "FakeServices.h"
+
+TFakeServices::TFakeServices() {
+    language_.open("english");
+}
