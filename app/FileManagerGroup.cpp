@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
+#include "Dlg_SendEmail.h"
+#include "MailFlows.h"
 
 void JoinFileManagerGroup(TForm_filemanager& fileManager) {
     fileManager.showPreview =
@@ -14,4 +16,18 @@ void JoinFileManagerGroup(TForm_filemanager& fileManager) {
                     [&window](int item) { window.model().GetPictureData(item, true); }, &window);
             ExecModal(*preview);
         };
+}
+
+TFileManagerSetup FileManagerGroupWithMail(std::shared_ptr<TMailWindows> mail) {
+    return [mail](TForm_filemanager& fileManager) {
+        JoinFileManagerGroup(fileManager);
+        TTransferHooks& hooks = fileManager.transfer().hooks;
+        TAppServices& services = fileManager.services();
+        hooks.startMail = [mail, &services] { mail->newMail(services); };
+        hooks.attachToMail = [mail](const QString& path) {
+            if (TForm_SendEmail* window = mail->mail())
+                window->addAttachment(path);
+        };
+        hooks.showMail = [mail] { mail->showMail(); };
+    };
 }

@@ -1,11 +1,15 @@
 #include "CameraConnection.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
+#include "MailFlows.h"
 #include "Program.h"
 
 int main(int argc, char** argv) {
-    // The remote, upload, mail, autostart, web update and properties flows
-    // join the main window here as they arrive.
-    return RunProgram(
-        argc, argv, WithFileManagerFlows(WithCameraConnection(TMainFlows{}), JoinFileManagerGroup));
+    // The remote, upload, autostart and web update flows join the main
+    // window here as they arrive.
+    const auto mail = std::make_shared<TMailWindows>();
+    return RunProgram(argc, argv,
+                      WithMailFlows(WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
+                                                         FileManagerGroupWithMail(mail)),
+                                    mail));
 }

@@ -18,6 +18,8 @@ packages=(
   xvfb xauth imagemagick exiftran
   clang libclang-rt-14-dev
   librsvg2-bin file man-db desktop-file-utils appstream lintian
+  # the mail and web tests' loopback servers and their certificate
+  python3 python3-aiosmtpd tinyproxy-bin openssl
 )
 
 install_packages() {

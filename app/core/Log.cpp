@@ -57,6 +57,12 @@ void TDebugLog::close() {
     file_.close();
 }
 
+void TDebugLog::reopen() {
+    std::lock_guard lock(mutex_);
+    if (!file_.isOpen() && !file_.fileName().isEmpty() && file_.open(QIODevice::ReadWrite))
+        file_.seek(file_.size());
+}
+
 bool TDebugLog::isOpen() const {
     std::lock_guard lock(mutex_);
     return file_.isOpen();

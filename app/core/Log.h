@@ -22,6 +22,10 @@ class TDebugLog {
     // Creates the file anew (empty) and holds it open.
     void create(const QString& path);
     void close();
+    // Opens the file of the last open() again after close(), at its end and
+    // whatever its size, so later lines follow the earlier ones. Never
+    // throws: a log that cannot be opened stays closed.
+    void reopen();
     bool isOpen() const;
 
     // Appends "date time:message" lines; does nothing while closed.

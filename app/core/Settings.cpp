@@ -2,8 +2,14 @@
 
 #include "IniFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,10 +22,27 @@ QString configFile(const QString& name) {
            "/Lumvik_utilities/" + name;
 }
 
+// The store holds the proxy password, so only its owner may read it, from the
+// first byte on: the file is made with mode 0600 before anything is written
+// (Qt's rewrites keep an existing file's mode), and a store made earlier with
+// wider rights is narrowed.
+void makeOwnerOnly(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd >= 0)
+        ::close(fd);
+    else if (errno == EEXIST)
+        ::chmod(name.constData(), S_IRUSR | S_IWUSR);
+}
+
 } // namespace
 
-TSettings::TSettings(const QString& path)
-    : store_(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
+TSettings::TSettings(const QString& path) {
+    makeOwnerOnly(path);
+    store_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
 
 TSettings::~TSettings() = default;
 

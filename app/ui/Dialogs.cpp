@@ -80,10 +80,13 @@ TDialogAnswer showForReal(const TDialogRequest& request, const QString& filter) 
     switch (request.kind) {
     case TDialogRequest::Message:
         return {showMessage(request), {}};
-    case TDialogRequest::Input: {
+    case TDialogRequest::Input:
+    case TDialogRequest::Password: {
         bool ok = false;
-        chosen = QInputDialog::getText(parent, request.caption, request.text, QLineEdit::Normal,
-                                       request.value, &ok);
+        chosen = QInputDialog::getText(
+            parent, request.caption, request.text,
+            request.kind == TDialogRequest::Password ? QLineEdit::Password : QLineEdit::Normal,
+            request.value, &ok);
         return {ok ? mrOk : mrCancel, chosen};
     }
     case TDialogRequest::Directory:
@@ -92,6 +95,11 @@ TDialogAnswer showForReal(const TDialogRequest& request, const QString& filter) 
     case TDialogRequest::OpenFile:
         chosen = QFileDialog::getOpenFileName(parent, request.caption, request.value, filter);
         break;
+    case TDialogRequest::OpenFiles: {
+        const QStringList files =
+            QFileDialog::getOpenFileNames(parent, request.caption, request.value, filter);
+        return {files.isEmpty() ? mrCancel : mrOk, {}, files};
+    }
     case TDialogRequest::SaveFile:
         chosen = QFileDialog::getSaveFileName(parent, request.caption, request.value, filter);
         break;
@@ -149,13 +157,24 @@ TMsgDlgType typeOf(unsigned flags) {
     }
 }
 
-bool chooseInto(TDialogRequest::Kind kind, const QString& caption, const QString& filter,
-                QString& value) {
-    const TDialogAnswer answer = ask({kind, caption, {}, mtCustom, 0, value, nullptr}, filter);
+// Asks `request`; on OK the answer's value replaces `value`.
+bool answerInto(const TDialogRequest& request, const QString& filter, QString& value) {
+    const TDialogAnswer answer = ask(request, filter);
     if (answer.result != mrOk)
         return false;
     value = answer.value;
     return true;
+}
+
+bool chooseInto(TDialogRequest::Kind kind, const QString& caption, const QString& filter,
+                QString& value) {
+    return answerInto({kind, caption, {}, mtCustom, 0, value, nullptr}, filter, value);
+}
+
+bool queryInto(TDialogRequest::Kind kind, const QString& caption, const QString& prompt,
+               QString& value) {
+    return answerInto({kind, caption, prompt, mtCustom, mbOK | mbCancel, value, nullptr}, {},
+                      value);
 }
 
 } // namespace
@@ -182,12 +201,11 @@ void ShowErrorBox(const QString& text) {
 }
 
 bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
-    const TDialogAnswer answer =
-        ask({TDialogRequest::Input, caption, prompt, mtCustom, mbOK | mbCancel, value, nullptr});
-    if (answer.result != mrOk)
-        return false;
-    value = answer.value;
-    return true;
+    return queryInto(TDialogRequest::Input, caption, prompt, value);
+}
+
+bool PasswordQuery(const QString& caption, const QString& prompt, QString& value) {
+    return queryInto(TDialogRequest::Password, caption, prompt, value);
 }
 
 bool SelectDirectory(const QString& caption, QString& directory) {
@@ -200,6 +218,15 @@ bool OpenFileDialog(const QString& caption, const QString& filter, QString& file
 
 bool SaveFileDialog(const QString& caption, const QString& filter, QString& fileName) {
     return chooseInto(TDialogRequest::SaveFile, caption, filter, fileName);
+}
+
+bool OpenFilesDialog(const QString& caption, const QString& filter, QStringList& fileNames) {
+    const TDialogAnswer answer =
+        ask({TDialogRequest::OpenFiles, caption, {}, mtCustom, 0, {}, nullptr}, filter);
+    if (answer.result != mrOk)
+        return false;
+    fileNames = answer.files;
+    return true;
 }
 
 int ExecModal(QDialog& dialog) {

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -48,17 +49,21 @@ int MessageBox(const QString& text, const QString& caption, unsigned flags);
 void ShowErrorBox(const QString& text);
 // A one-line text question; true on OK, with `value` holding the text.
 bool InputQuery(const QString& caption, const QString& prompt, QString& value);
+// The same for a password: what is typed is not shown.
+bool PasswordQuery(const QString& caption, const QString& prompt, QString& value);
 // A folder chooser starting at `directory`; true on OK, with the chosen folder.
 bool SelectDirectory(const QString& caption, QString& directory);
 // File choosers; `filter` as Qt writes it ("Pictures (*.jpg)"). True on OK.
 bool OpenFileDialog(const QString& caption, const QString& filter, QString& fileName);
 bool SaveFileDialog(const QString& caption, const QString& filter, QString& fileName);
+// A chooser of one or more existing files; true on OK, with them in `fileNames`.
+bool OpenFilesDialog(const QString& caption, const QString& filter, QStringList& fileNames);
 // Shows `dialog` modally; returns its result (QDialog::Accepted or Rejected).
 int ExecModal(QDialog& dialog);
 
 // One thing shown through this module, as a script sees it.
 struct TDialogRequest {
-    enum Kind { Message, Input, Directory, OpenFile, SaveFile, Window };
+    enum Kind { Message, Input, Password, Directory, OpenFile, OpenFiles, SaveFile, Window };
     Kind kind = Message;
     QString caption;
     QString text; // the message or the prompt
@@ -69,8 +74,9 @@ struct TDialogRequest {
 };
 
 struct TDialogAnswer {
-    int result = mrOk; // the button, or QDialog's result for a window
-    QString value;     // the text, folder or file chosen (when result is OK)
+    int result = mrOk;   // the button, or QDialog's result for a window
+    QString value;       // the text, folder or file chosen (when result is OK)
+    QStringList files{}; // the files of a multiple choice (when result is OK)
 };
 
 // While one exists, its steps answer the requests in order, one step each, on the

@@ -62,6 +62,25 @@ TEST(DebugLog, ClosedLogWritesNothing) {
 
 // Lines are bounded in bytes; a long message goes on over further lines, and no
 // cut falls inside a character, whatever the length of its UTF-8 sequence.
+// After a pause (the error report sends the closed log), a log larger than the
+// bound at open keeps its lines and the new ones follow them.
+TEST(DebugLog, ReopenedLogAppendsWhateverItsSize) {
+    LogGuard guard;
+    const QString path = writeFileOfSize("log.txt", TDebugLog::MaxSizeAtOpen);
+    TDebugLog& log = TDebugLog::instance();
+    log.open(path);
+    log.line("before");
+    log.close();
+    log.line("while closed");
+    log.reopen();
+    log.line("after");
+    const QList<QByteArray> written = lines(path);
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_TRUE(written[0].startsWith(QByteArray(TDebugLog::MaxSizeAtOpen, 'x')));
+    EXPECT_TRUE(written[0].endsWith(":before\r"));
+    EXPECT_TRUE(written[1].endsWith(":after\r"));
+}
+
 TEST(DebugLog, LineFormatAndLongMessagesSplit) {
     const QString emoji = QString::fromUtf8("\xf0\x9f\x93\xb7"); // four bytes, two QChars
     for (const QString& message :

@@ -2,7 +2,9 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,4 +68,28 @@ TEST(Settings, EraseSectionRemovesOnlyThatSection) {
 TEST(Settings, StoreLivesInTheUsersConfigFolder) {
     EXPECT_EQ(TSettings::StorePath(), testenv::config() + "/Lumvik_utilities/settings.ini");
     EXPECT_NE(TSettings::LegacyPath(), TSettings::StorePath());
+}
+
+// The store holds the proxy password: no one but its owner may read it, even
+// while the first write is under way and whatever the process's umask.
+TEST(Settings, OnlyTheOwnerMayReadTheStore) {
+    const QString folder = testenv::newFolder("private-settings");
+    const mode_t oldMask = umask(0);
+    {
+        TSettings settings(folder + "/new/settings.ini");
+        settings.writeString(S, "EditInternetPassword", "secret");
+    }
+    const QString old = testfiles::Write(folder + "/old.ini", "[Lumvik_utilities]\na=1\n");
+    QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    {
+        TSettings settings(old);
+        settings.writeString(S, "b", "2");
+    }
+    umask(oldMask);
+    for (const QString& path : {folder + "/new/settings.ini", old}) {
+        struct stat st {};
+        ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << path.toStdString();
+    }
+    EXPECT_EQ(TSettings(old).readString(S, "a", ""), "1");
 }

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -147,4 +149,32 @@ TEST(Dialogs, RealBoxShowsTheTextIconAndButtons) {
         EXPECT_EQ(seenText, "Really?");
         EXPECT_EQ(seenIcon, c.icon);
     }
+}
+
+TEST(Dialogs, RealPasswordQueryHidesWhatIsTyped) {
+    QLineEdit::EchoMode seen = QLineEdit::Normal;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = dialog->textEchoMode();
+        dialog->setTextValue("secret");
+        dialog->accept();
+    });
+    QString value;
+    EXPECT_TRUE(PasswordQuery("Login", "Password:", value));
+    EXPECT_EQ(value, "secret");
+    EXPECT_EQ(seen, QLineEdit::Password);
+}
+
+TEST(Dialogs, ScriptChoosesSeveralFiles) {
+    TDialogScript script;
+    script.press(mrCancel).then([](const TDialogRequest&) {
+        return TDialogAnswer{mrOk, {}, {"/a.jpg", "/b.jpg"}};
+    });
+    QStringList files{"/kept.jpg"};
+    EXPECT_FALSE(OpenFilesDialog("Open", "JPEG (*.jpg)", files));
+    EXPECT_EQ(files, QStringList{"/kept.jpg"});
+    EXPECT_TRUE(OpenFilesDialog("Open", "JPEG (*.jpg)", files));
+    EXPECT_EQ(files, QStringList({"/a.jpg", "/b.jpg"}));
+    EXPECT_EQ(script.asked()[1].kind, TDialogRequest::OpenFiles);
 }
