@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets of tests/fuzz with clang in build-fuzz/ and runs
 # each for the given number of seconds (default 60) from its seed corpus.
 # A failing input is copied to tests/regressions/ (name: target-hash) and the
-# script fails; the corpora grown meanwhile stay in build-fuzz/corpus/.
+# script exits with 3 (any other failure, such as a build error, exits non-zero
+# too); the corpora grown meanwhile stay in build-fuzz/corpus/.
 set -euo pipefail
 
 seconds=${1:-60}
@@ -31,7 +32,7 @@ for seed in "$seeds"/*/; do
     [ -e "$finding" ] || continue
     cp "$finding" "$root/tests/regressions/$target-$(basename "$finding")"
     echo "finding: tests/regressions/$target-$(basename "$finding")"
-    failed=1
+    failed=3
   done
 done
 exit $failed

@@ -97,16 +97,16 @@ std::unique_ptr<Exiv2::Image> openImage(const QString& path) {
     QFile file(path);
     const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(14) : QByteArray();
     auto io = Exiv2::ImageFactory::createIo(QFile::encodeName(path).toStdString(), false);
-    Exiv2::Image::AutoPtr image;
+    std::unique_ptr<Exiv2::Image> image;
     if (head.startsWith("\xFF\xD8"))
-        image = Exiv2::newJpegInstance(io, false);
+        image.reset(Exiv2::newJpegInstance(io, false).release());
     else if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
-        image = Exiv2::newTiffInstance(io, false);
+        image.reset(Exiv2::newTiffInstance(io, false).release());
     else if (head == QByteArray("II\x1A\0\0\0HEAPCCDR", 14))
-        image = Exiv2::newCrwInstance(io, false);
-    if (!image.get())
+        image.reset(Exiv2::newCrwInstance(io, false).release());
+    if (!image)
         throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path.toStdString(), "");
-    return std::unique_ptr<Exiv2::Image>(image.release());
+    return image;
 }
 
 } // namespace
