@@ -16,6 +16,8 @@ packages=(
   libburn-dev libisofs-dev libgphoto2-dev gphoto2
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
+  # EXIF blocks of real cameras for the picture tests
+  golang-github-rwcarlsen-goexif-dev
   clang libclang-rt-14-dev
   librsvg2-bin file man-db desktop-file-utils appstream lintian
   # the mail and web tests' loopback servers and their certificate

@@ -212,7 +212,14 @@ void turnThumbnail(TTiff& tiff, TTransformCode code) {
         return;
     if (!tiff.holds(offset, length))
         fail(ThumbnailLengthError);
-    const QByteArray turned = TransformJpeg(tiff.bytes().mid(offset, length), code);
+    // Some cameras pad the thumbnail before its end of image, which the codec
+    // warns of; such a thumbnail is whole and its turn simply drops the
+    // padding. One cut short is left as it is.
+    const QByteArray thumbnail = tiff.bytes().mid(offset, length);
+    const QByteArray turned =
+        thumbnail.endsWith("\xFF\xD9")
+            ? TransformJpeg(thumbnail, code, [](const EInOutError&) {})
+            : TransformJpeg(thumbnail, code);
     const qint64 size = tiff.size();
     const bool atEnd = offset + length == size;
     const bool fits = turned.size() <= length;
