@@ -302,6 +302,43 @@ TEST_F(RemoteWindowTest, IntervalZeroIsAnErrorAndUnderTenSecondsAQuestion) {
     EXPECT_EQ(script.asked().size(), asked) << "a minute needs no question";
 }
 
+TEST_F(RemoteWindowTest, DisconnectBetweenShotsLeavesReleaseControlForThreeSeconds) {
+    setting("CheckBoxShutDown", "1");
+    openProcess();
+    get<QCheckBox>("CheckBox_Start")->setChecked(false);
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    setInterval(0, 0, 30);
+    const QDateTime clicked = clock.now();
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    EXPECT_FALSE(remoteState().inReleaseControl);
+    EXPECT_EQ(clicked.msecsTo(clock.now()), 3000);
+    clock.advance(28000);
+    EXPECT_EQ(remoteState().releases, 2u) << "the next picture enters release control again";
+    EXPECT_EQ(filesIn(directory), (QStringList{"Pic_0001.jpg", "Pic_0002.jpg"}));
+    window->Button_StartRemoteProcessClick();
+    EXPECT_TRUE(errors().isEmpty()) << "stopping outside release control";
+    EXPECT_EQ(get<QPushButton>("Button_StartRemoteProcess")->text(), "Start remote process");
+}
+
+TEST_F(RemoteWindowTest, FailingPictureEndsTheRunAndKeepsTheEarlierOnes) {
+    openProcess();
+    get<QCheckBox>("CheckBox_Start")->setChecked(false);
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    setInterval(0, 0, 10);
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    const QByteArray first = testfiles::Read(directory + "/Pic_0001.jpg");
+    cdsimFailCall("CDGetReleasedData", 2, CD_ERR_NO_DATA); // the second picture's picture
+    clock.advance(11000);
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].startsWith("Canon drivers error")) << errors()[0].toStdString();
+    EXPECT_EQ(status(), "Remote process stopped");
+    EXPECT_EQ(get<QPushButton>("Button_StartAutoTrf")->text(), "Start taking pictures remote");
+    EXPECT_EQ(filesIn(directory), QStringList{"Pic_0001.jpg"});
+    EXPECT_EQ(testfiles::Read(directory + "/Pic_0001.jpg"), first);
+    clock.advance(60000);
+    EXPECT_EQ(remoteState().releases, 2u) << "the run has ended";
+}
+
 TEST_F(RemoteWindowTest, TakeAPictureEndsATimedRun) {
     openProcess();
     get<QCheckBox>("CheckBox_Start")->setChecked(false);
