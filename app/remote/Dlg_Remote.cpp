@@ -11,6 +11,7 @@
 #include "ProgramFolder.h"
 #include "RemoteKeys.h"
 #include "RemoteNaming.h"
+#include "RemoteWidgets.h"
 #include "RequestFile.h"
 #include "Settings.h"
 #include "WindowLocaliser.h"
@@ -45,11 +46,6 @@ constexpr int AlarmExaminationMs = 450;
 // The two item lists of the window: their items' keys and design texts.
 constexpr const char* TransferModeItems[] = {"Only to PC", "To PC and camera", "To camera only"};
 constexpr const char* ResizeItems[] = {"To full", "To half", "To quarter", "To eighth"};
-
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 } // namespace
 
@@ -103,14 +99,13 @@ QWidget* TForm_Remote::remotePage() {
     for (const char* item : TransferModeItems)
         ComboBox_TransMode->addItem(item);
     ComboBox_TransMode->setToolTip("Select where the pictures go");
-    CheckBox_ShowHintRemote = named(new QCheckBox("Show &Hint", page), remotekey::ShowHint);
-    CheckBox_ShowHintRemote->setToolTip("Show hints on the controls");
-    CheckBoxShutDown = named(new QCheckBox("&Disconnect between shots", page), remotekey::ShutDown);
-    CheckBoxShutDown->setToolTip("Leave release control between\ntimed pictures");
+    CheckBox_ShowHintRemote =
+        checkBox(page, remotekey::ShowHint, "Show &Hint", "Show hints on the controls");
+    CheckBoxShutDown = checkBox(page, remotekey::ShutDown, "&Disconnect between shots",
+                                "Leave release control between\ntimed pictures");
     CheckBoxEnableParameters =
-        named(new QCheckBox("&Enable all remote parameters", page), remotekey::EnableParameters);
-    CheckBoxEnableParameters->setToolTip(
-        "List every value of every parameter,\nalso those the camera does not report");
+        checkBox(page, remotekey::EnableParameters, "&Enable all remote parameters",
+                 "List every value of every parameter,\nalso those the camera does not report");
     CheckBoxEnableParameters->installEventFilter(this);
     auto* previewLabel = named(new QLabel("Preview:", page), "Label_Preview");
     Image = named(new QLabel(page), "Image");
@@ -194,10 +189,9 @@ QWidget* TForm_Remote::remotePage() {
 QWidget* TForm_Remote::webcamPage() {
     auto* page = named(new QWidget(this), "TabSheetWebcam");
     auto* group = named(new QGroupBox("Webcam", page), "GroupBox_webcam");
-    CheckBox_DeleteCamPic = named(new QCheckBox("&Delete original pictures from camera", group),
-                                  remotekey::DeleteCamPic);
-    CheckBox_DeleteCamPic->setToolTip(
-        "The released pictures is deleted \nafter the Webcam file is updated.");
+    CheckBox_DeleteCamPic =
+        checkBox(group, remotekey::DeleteCamPic, "&Delete original pictures from camera",
+                 "The released pictures is deleted \nafter the Webcam file is updated.");
     Edit_Webcamname = named(new QLineEdit(group), remotekey::WebcamName);
     Edit_Webcamname->setToolTip(
         "The filename for the file on PC\nwhere the latest taken picture\nwill be updated.");

@@ -10,6 +10,7 @@
 #include "LanguageFile.h"
 #include "Log.h"
 #include "RemoteKeys.h"
+#include "RemoteWidgets.h"
 #include "WindowLocaliser.h"
 
 #include <QCheckBox>
@@ -62,10 +63,8 @@ QWidget* TForm_Remote::timingPage() {
     GroupBox_Auto = new QGroupBox("Remote process", page);
     GroupBox_Auto->setObjectName("GroupBox_Auto");
     GroupBox_Auto->setToolTip("Takes pictures on a schedule");
-    CheckBox_Start = new QCheckBox("&Use start", GroupBox_Auto);
-    CheckBox_Start->setObjectName("CheckBox_Start");
-    CheckBox_Start->setChecked(true);
-    CheckBox_Start->setToolTip("Take the first picture at the start time");
+    CheckBox_Start = checkBox(GroupBox_Auto, "CheckBox_Start", "&Use start",
+                              "Take the first picture at the start time", true);
     DateEdit_Start = dateField(GroupBox_Auto, "DateEdit_Start");
     SpinEdit_StartHour = spin(GroupBox_Auto, "SpinEdit_StartHour", 23);
     SpinEdit_StartMin = spin(GroupBox_Auto, "SpinEdit_StartMin", 59);
@@ -73,18 +72,14 @@ QWidget* TForm_Remote::timingPage() {
     SpinEdit_IntHour = spin(GroupBox_Auto, "SpinEdit_IntHour", 23);
     SpinEdit_IntMin = spin(GroupBox_Auto, "SpinEdit_IntMin", 59);
     SpinEdit_IntSec = spin(GroupBox_Auto, "SpinEdit_IntSec", 59);
-    CheckBox_Stop = new QCheckBox("Use &stop", GroupBox_Auto);
-    CheckBox_Stop->setObjectName("CheckBox_Stop");
-    CheckBox_Stop->setChecked(true);
-    CheckBox_Stop->setToolTip("Stop taking pictures at the stop time");
+    CheckBox_Stop = checkBox(GroupBox_Auto, "CheckBox_Stop", "Use &stop",
+                             "Stop taking pictures at the stop time", true);
     DateEdit_Stop = dateField(GroupBox_Auto, "DateEdit_Stop");
     SpinEdit_StopHour = spin(GroupBox_Auto, "SpinEdit_StopHour", 23);
     SpinEdit_StopMin = spin(GroupBox_Auto, "SpinEdit_StopMin", 59);
     SpinEdit_StopSec = spin(GroupBox_Auto, "SpinEdit_StopSec", 59);
-    CheckBox_NrOfPic = new QCheckBox("Use &max numbers of pictures", GroupBox_Auto);
-    CheckBox_NrOfPic->setObjectName("CheckBox_NrOfPic");
-    CheckBox_NrOfPic->setChecked(true);
-    CheckBox_NrOfPic->setToolTip("Stop after this number of pictures");
+    CheckBox_NrOfPic = checkBox(GroupBox_Auto, "CheckBox_NrOfPic", "Use &max numbers of pictures",
+                                "Stop after this number of pictures", true);
     SpinEdit_NrOfPic =
         spin(GroupBox_Auto, "SpinEdit_NrOfPic", std::numeric_limits<int>::max(), 100);
     SpinEdit_NrOfPic->setMinimum(std::numeric_limits<int>::min());
@@ -92,18 +87,15 @@ QWidget* TForm_Remote::timingPage() {
     Button_StartAutoTrf->setObjectName("Button_StartAutoTrf");
     Button_StartAutoTrf->setToolTip("Starts or stops taking pictures on the schedule");
 
-    auto* hourLabel = new QLabel("hour", GroupBox_Auto);
-    hourLabel->setObjectName("Label_Hour");
-    auto* minLabel = new QLabel("min", GroupBox_Auto);
-    minLabel->setObjectName("Label_Min");
-    auto* secLabel = new QLabel("sec", GroupBox_Auto);
-    secLabel->setObjectName("Label_Sec");
-    auto* startLabel = new QLabel("Start:", GroupBox_Auto);
-    startLabel->setObjectName("Label_Start");
-    auto* intervalLabel = new QLabel("Interval:", GroupBox_Auto);
-    intervalLabel->setObjectName("Label_Interval");
-    auto* stopLabel = new QLabel("Stop:", GroupBox_Auto);
-    stopLabel->setObjectName("Label_Stop");
+    const auto label = [this](const char* name, const char* caption) {
+        return named(new QLabel(caption, GroupBox_Auto), name);
+    };
+    QLabel* hourLabel = label("Label_Hour", "hour");
+    QLabel* minLabel = label("Label_Min", "min");
+    QLabel* secLabel = label("Label_Sec", "sec");
+    QLabel* startLabel = label("Label_Start", "Start:");
+    QLabel* intervalLabel = label("Label_Interval", "Interval:");
+    QLabel* stopLabel = label("Label_Stop", "Stop:");
 
     auto* grid = new QGridLayout(GroupBox_Auto);
     grid->addWidget(CheckBox_Start, 0, 0, 1, 4);

@@ -84,32 +84,27 @@ constexpr const char* PhotoEffectTexts[] = {
 // Contrast, colour gain and sharpness share their three steps.
 constexpr const char* LevelTexts[] = {"-", "Low", "Default", "High"};
 
-// Labels as the parameter log writes them, in the order of the record.
-constexpr const char* LogLabels[FieldCount] = {
-    "CompQuality          = ", "ImageSize            = ", "StrobeSetting        = ",
-    "StrobeCompSetting    = ", "ImageMode            = ", "MLWeiMode            = ",
-    "AFDistance           = ", "WhiteBalanceSetting  = ", "PhotoEffect          = ",
-    "Contrast             = ", "ColorGain            = ", "Sharpness            = ",
-    "ISO                  = ", "Av                   = ", "Tv                   = ",
-    "ExposureCompensation = ", "Beep                 = "};
-// The field each log line shows: the log puts the photo effect after white balance.
-constexpr int LogOrder[FieldCount] = {CompQuality,
-                                      ImageSize,
-                                      StrobeSetting,
-                                      StrobeCompSetting,
-                                      ImageMode,
-                                      MLWeiMode,
-                                      AFDistance,
-                                      WhiteBalanceSetting,
-                                      PhotoEffect,
-                                      Contrast,
-                                      ColorGain,
-                                      Sharpness,
-                                      ISO,
-                                      Av,
-                                      Tv,
-                                      ExposureCompensation,
-                                      Beep};
+// The parameter log's lines: each field's label, photo effect after white balance.
+constexpr struct {
+    const char* label;
+    int field;
+} LogLines[FieldCount] = {{"CompQuality          = ", CompQuality},
+                          {"ImageSize            = ", ImageSize},
+                          {"StrobeSetting        = ", StrobeSetting},
+                          {"StrobeCompSetting    = ", StrobeCompSetting},
+                          {"ImageMode            = ", ImageMode},
+                          {"MLWeiMode            = ", MLWeiMode},
+                          {"AFDistance           = ", AFDistance},
+                          {"WhiteBalanceSetting  = ", WhiteBalanceSetting},
+                          {"PhotoEffect          = ", PhotoEffect},
+                          {"Contrast             = ", Contrast},
+                          {"ColorGain            = ", ColorGain},
+                          {"Sharpness            = ", Sharpness},
+                          {"ISO                  = ", ISO},
+                          {"Av                   = ", Av},
+                          {"Tv                   = ", Tv},
+                          {"ExposureCompensation = ", ExposureCompensation},
+                          {"Beep                 = ", Beep}};
 
 } // namespace
 
@@ -216,7 +211,7 @@ void StoreParameters(TSettings& settings, const tsRemoteReleaseParameters& recor
 
 QStringList ParameterLogLines(const tsRemoteReleaseParameters& record) {
     QStringList lines{"Logs remote parameters"};
-    for (int i = 0; i < FieldCount; ++i)
-        lines.append(LogLabels[i] + QString::number(FieldValue(record, LogOrder[i])));
+    for (const auto& line : LogLines)
+        lines.append(line.label + QString::number(FieldValue(record, line.field)));
     return lines;
 }
