@@ -64,8 +64,15 @@ TForm_Remote::TForm_Remote(TAppServices& services, TCameraSession& session, QWid
     Initvar();
     EnableButtoms(false);
     PageControl->setCurrentIndex(0);
-    requestPoll_ = TClock::current().periodic(
-        RequestPollMs, [this] { RunGuarded([this] { TimerRequestTimer(); }); });
+    requestPoll_ = TClock::current().periodic(RequestPollMs, [this] {
+        // The error box of a failed request lets the poll run again; the
+        // request waits until the box is closed and is then tried once more.
+        if (handlingRequest_)
+            return;
+        handlingRequest_ = true;
+        RunGuarded([this] { TimerRequestTimer(); });
+        handlingRequest_ = false;
+    });
     alarmClock_ = TClock::current().periodic(AlarmExaminationMs, [this] { examineAlarms(); });
 }
 
@@ -490,16 +497,8 @@ void TForm_Remote::ButtonViewFinderClick() {
 
 void TForm_Remote::TimerRequestTimer() {
     const QString path = ProgramFile(remotekey::RequestFile);
-    if (!remote_.processActive() || handlingRequest_ || !QFile::exists(path))
-        return;
-    // The box of a failed picture lets the poll run again; the request waits
-    // until the box is closed and is then tried once more.
-    handlingRequest_ = true;
-    struct TDone {
-        bool& flag;
-        ~TDone() { flag = false; }
-    } done{handlingRequest_};
-    handleRequest(path);
+    if (remote_.processActive() && QFile::exists(path))
+        handleRequest(path);
 }
 
 void TForm_Remote::handleRequest(const QString& path) {

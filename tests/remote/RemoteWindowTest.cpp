@@ -231,6 +231,25 @@ TEST_F(RemoteWindowTest, RequestNamingAPathIsRefusedAndRemoved) {
     EXPECT_TRUE(errors().isEmpty());
 }
 
+TEST_F(RemoteWindowTest, FailedRequestIsTriedAgainOnlyAfterItsBoxIsClosed) {
+    openProcess();
+    cdsimFailCall("CDRelease", 1, CD_ERR_INTERNAL);
+    const QString path = request("[PICTURE_DATA]\nPicture_file_name=asked.jpg\n");
+    script.then([&](const TDialogRequest&) {
+        clock.advance(1000); // the poll runs on while the box is shown
+        return TDialogAnswer{mrOk, {}};
+    });
+    clock.advance(250);
+    EXPECT_EQ(script.unanswered(), 0) << "no second box over the first";
+    EXPECT_EQ(errors().size(), 1);
+    EXPECT_EQ(remoteState().releases, 0u);
+    EXPECT_TRUE(QFile::exists(path)) << "the request stays for another try";
+    clock.advance(250);
+    EXPECT_EQ(errors().size(), 1) << errors().join("|").toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(filesIn(directory), QStringList{"asked.jpg"});
+}
+
 // Another program writes the request and waits until it disappears.
 TEST_F(RemoteWindowTest, AnotherProgramGetsItsPicture) {
     openProcess();
