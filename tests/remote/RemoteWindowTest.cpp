@@ -495,6 +495,26 @@ TEST_F(RemoteWindowTest, ZoomWithTheViewFinderOpenPausesIt) {
     EXPECT_EQ(remoteState().zoom, 3u);
 }
 
+TEST_F(RemoteWindowTest, ZoomThatCannotBeReadCostsOnlyTheZoom) {
+    cdsimFailCall("CDGetZoomPos", 1, CD_ERR_INTERNAL);
+    openProcess();
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(get<QSlider>("TrackBarZoom")->isHidden());
+    EXPECT_GT(get<QComboBox>("ComboBoxQuality")->count(), 0) << "the rest was read";
+    takePicture();
+    EXPECT_EQ(filesIn(directory), QStringList{"Pic_0000.jpg"});
+}
+
+TEST_F(RemoteWindowTest, LeavingTheDirectoryFieldStoresEvenAMissingDirectory) {
+    open();
+    get<QLineEdit>("DirectoryEdit")->setText(directory + "/missing");
+    window->DirectoryEditExit();
+    EXPECT_EQ(errors(),
+              QStringList{"Directory does not exists. You have to enter a valid directory!"});
+    EXPECT_EQ(services.settings().readString(TSettings::Section, "DirectoryEdit", ""),
+              directory + "/missing");
+}
+
 TEST_F(RemoteWindowTest, SettingsLiveFromCreationToDestruction) {
     setting("Edit_Webcamname", "web.jpg");
     setting("ComboBox_TransMode", "1");
@@ -541,6 +561,7 @@ TEST_F(RemoteFlowTest, RemoteStartOpensTheProcessAndTheFlowDisconnects) {
 }
 
 TEST_F(RemoteFlowTest, CameraWithoutRemoteReleaseIsToldAndTheWindowStillOpens) {
+    TLanguageReadRecorder recorder;
     camera.offer("RemoteRelease=0\n");
     script.press(mrYes);
     bool shown = false;
@@ -551,6 +572,7 @@ TEST_F(RemoteFlowTest, CameraWithoutRemoteReleaseIsToldAndTheWindowStillOpens) {
               "You have a Canon PowerShot G5, and its not able to take remote pictures.\nThe "
               "following cameras do not support this feature Tessel A5/A5 Zoom/A50/Pro70/S10/S20");
     EXPECT_EQ(script.asked().first().buttons, TMsgDlgButtons(mbYes));
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
 }
 
 TEST_F(RemoteFlowTest, FailedConnectionIsShownInTheStatusBarAndRaised) {
