@@ -171,6 +171,13 @@ class UploadWindowTest : public MainWindowTest {
                 texts.append(request.text);
         return texts;
     }
+    // The problem box, then the application's error box with the error itself.
+    void expectProblemBoxThen(const QString& error) const {
+        const QStringList shown = messages();
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_TRUE(shown[0].startsWith("Problems when uploading pictures."));
+        EXPECT_EQ(shown[1], error);
+    }
     static bool workFileExists() { return QFileInfo::exists(ProgramFile("rgb_file.dta")); }
 
     QString pictures;
@@ -262,10 +269,7 @@ TEST_F(UploadWindowTest, ACameraFailureEndsTheUploadWithTheProblemBoxAndTheCamer
     // The picture before the failure stays; the ones after it are not sent.
     EXPECT_EQ(cardPictures().size(), 1);
     EXPECT_FALSE(workFileExists());
-    const QStringList shown = messages();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[0].startsWith("Problems when uploading pictures."));
-    EXPECT_EQ(shown[1], "Canon drivers error. Errorcode 0x00000099, function tsUploadPicture.");
+    expectProblemBoxThen("Canon drivers error. Errorcode 0x00000099, function tsUploadPicture.");
 }
 
 TEST_F(UploadWindowTest, ACameraWithoutSizesFailsWithTheProblemBox) {
@@ -276,10 +280,7 @@ TEST_F(UploadWindowTest, ACameraWithoutSizesFailsWithTheProblemBox) {
         upload(window);
     });
     EXPECT_TRUE(cardPictures().isEmpty());
-    const QStringList shown = messages();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[0].startsWith("Problems when uploading pictures."));
-    EXPECT_EQ(shown[1], "The camera offers no picture size to upload at.");
+    expectProblemBoxThen("The camera offers no picture size to upload at.");
 }
 
 TEST_F(UploadWindowTest, AnEmptyListOnlySaysSo) {
