@@ -17,6 +17,11 @@ struct PlacementCase {
     QRect drawn;
 };
 
+void PrintTo(const PlacementCase& c, std::ostream* out) {
+    *out << c.picture.width() << "x" << c.picture.height() << " in " << c.target.width() << "x"
+         << c.target.height();
+}
+
 class FitPlacementTest : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(FitPlacementTest, KeepsTheAspectRatioCentredInsideTheTarget) {
@@ -42,7 +47,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, FitPlacementTest,
                              // A camera size that is not 4:3 is compared with its own ratio, so
                              // the picture never reaches past the target.
                              PlacementCase{{1500, 1000}, {1920, 1080}, {150, 0, 1620, 1080}},
-                             PlacementCase{{1300, 1000}, {1000, 1000}, {0, 115, 1000, 769}}));
+                             PlacementCase{{1300, 1000}, {1000, 1000}, {0, 115, 1000, 769}}),
+                         [](const ::testing::TestParamInfo<PlacementCase>& info) {
+                             const PlacementCase& c = info.param;
+                             return QStringLiteral("%1x%2_in_%3x%4")
+                                 .arg(c.picture.width())
+                                 .arg(c.picture.height())
+                                 .arg(c.target.width())
+                                 .arg(c.target.height())
+                                 .toStdString();
+                         });
 
 TEST(FitForUploadTest, APortraitTurnsCounterClockwiseIntoBlackBorders) {
     // Turned counter-clockwise, the top half (red, green) is on the left.
