@@ -1,17 +1,26 @@
+#include "AutostartFlows.h"
 #include "CameraConnection.h"
+#include "Dlg_Properties.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "MailFlows.h"
 #include "Program.h"
 #include "RemoteFlows.h"
+#include "RemoteGroup.h"
+#include "UpdateFlows.h"
+#include "UploadFlows.h"
 
 int main(int argc, char** argv) {
-    // The upload, autostart and web update flows join the main
-    // window here as they arrive.
     const auto mail = std::make_shared<TMailWindows>();
-    return RunProgram(
-        argc, argv,
-        WithRemoteFlows(WithMailFlows(WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
-                                                           FileManagerGroupWithMail(mail)),
-                                      mail)));
+    const auto proxy = [mail](TAppServices& services) {
+        return mail->properties(services).proxy();
+    };
+    TMainFlows flows = WithCameraConnection(TMainFlows{});
+    flows = WithFileManagerFlows(flows, FileManagerGroupWithMail(mail));
+    flows = WithRemoteFlows(flows, JoinViewFinder);
+    flows = WithUploadFlows(flows);
+    flows = WithMailFlows(flows, mail);
+    flows = WithAutostartFlows(flows);
+    flows = WithUpdateFlows(flows, proxy);
+    return RunProgram(argc, argv, flows);
 }

@@ -62,6 +62,8 @@ void GetMovie(int index, const QString& path);
 int GetNrOfImageSizeSupported();
 tsImageSize GetImageSizeSupported(int index);
 void UploadPicture(const tsUploadRequest& request);
+// True when the camera takes uploaded pictures.
+bool DoSupportUppload();
 
 bool ReleaseDoSupportRemote();
 bool ReleaseDoSupportZoom();

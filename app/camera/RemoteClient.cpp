@@ -91,6 +91,10 @@ void UploadPicture(const tsUploadRequest& request) {
                                 pathOf(request.path).constData()));
 }
 
+bool DoSupportUppload() {
+    return supported(tsDoSupportUppload);
+}
+
 bool ReleaseDoSupportRemote() {
     return supported(tsReleaseDoSupportRemote);
 }

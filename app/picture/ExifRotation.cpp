@@ -161,6 +161,12 @@ class TTiff {
     bool motorola_ = false;
 };
 
+// The TIFF structure of the EXIF segment at place.
+TTiff tiffOf(const QByteArray& picture, const TSegmentPlace& place) {
+    const qsizetype dataStart = place.start + 4 + ExifHeader.size();
+    return TTiff(picture.mid(dataStart, place.end - dataStart));
+}
+
 using TProblem = std::function<void(const QString&)>;
 
 // Raises when the first directory cannot be read: the picture may then carry
@@ -268,8 +274,7 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
             problem("Could not find Orientation tag");
             return picture;
         }
-        const qsizetype dataStart = place->start + 4 + ExifHeader.size();
-        tiff.emplace(picture.mid(dataStart, place->end - dataStart));
+        tiff.emplace(tiffOf(picture, *place));
         setOrientationNormal(*tiff, problem);
     } catch (const ELumvikError& error) {
         fail("The picture is not turned: " + error.message());
@@ -280,6 +285,21 @@ QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation&
     const QByteArray data = ExifHeader + tiff->bytes();
     return picture.left(place->start) + QByteArray("\xFF\xE1", 2) + bigEndian16(data.size() + 2) +
            data + picture.mid(place->end);
+}
+
+int ExifOrientation(const QByteArray& picture) {
+    try {
+        const std::optional<TSegmentPlace> place = exifSegment(picture);
+        if (!place)
+            return OrientationNormal;
+        const TTiff tiff = tiffOf(picture, *place);
+        const std::optional<TEntry> entry = tiff.find(tiff.firstDirectory(), OrientationTag);
+        const quint32 orientation =
+            entry ? tiff.number(*entry, "Could not read Orientation tag") : OrientationNormal;
+        return orientation >= 1 && orientation <= 8 ? int(orientation) : int(OrientationNormal);
+    } catch (const ELumvikError&) {
+        return OrientationNormal;
+    }
 }
 
 QByteArray WithExifSegmentOf(const QByteArray& source, const QByteArray& turned) {

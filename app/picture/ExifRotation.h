@@ -30,6 +30,10 @@ struct TExifRotation {
 QByteArray UpdateExifForRotation(const QByteArray& picture, const TExifRotation& rotation,
                                  const std::function<void(const QString&)>& problem);
 
+// The Orientation (1 to 8) the picture's EXIF block gives, as viewers read
+// it; 1 (normal) when it has none or it cannot be read.
+int ExifOrientation(const QByteArray& picture);
+
 // The codec, when it turns a picture whose first segment is EXIF, sets the
 // pixel dimensions in the copy it writes to the turned picture's size. This
 // puts the EXIF segment of source back in place of the turned picture's, so
