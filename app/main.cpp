@@ -1,15 +1,23 @@
+#include "AutostartFlows.h"
 #include "CameraConnection.h"
+#include "Dlg_Properties.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "MailFlows.h"
 #include "Program.h"
+#include "UpdateFlows.h"
 
 int main(int argc, char** argv) {
-    // The remote, upload, autostart and web update flows join the main
-    // window here as they arrive.
+    // The remote and upload flows join the main window here as they arrive.
     const auto mail = std::make_shared<TMailWindows>();
-    return RunProgram(argc, argv,
-                      WithMailFlows(WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
-                                                         FileManagerGroupWithMail(mail)),
-                                    mail));
+    const auto proxy = [mail](TAppServices& services) {
+        return mail->properties(services).proxy();
+    };
+    return RunProgram(
+        argc, argv,
+        WithUpdateFlows(WithAutostartFlows(WithMailFlows(
+                            WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
+                                                 FileManagerGroupWithMail(mail)),
+                            mail)),
+                        proxy));
 }
