@@ -13,11 +13,10 @@ int main(int argc, char** argv) {
     const auto proxy = [mail](TAppServices& services) {
         return mail->properties(services).proxy();
     };
-    return RunProgram(
-        argc, argv,
-        WithUpdateFlows(WithAutostartFlows(WithMailFlows(
-                            WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
-                                                 FileManagerGroupWithMail(mail)),
-                            mail)),
-                        proxy));
+    return RunProgram(argc, argv,
+                      WithUpdateFlows(WithAutostartFlows(WithMailFlows(
+                                          WithFileManagerFlows(WithCameraConnection(TMainFlows{}),
+                                                               FileManagerGroupWithMail(mail)),
+                                          mail)),
+                                      proxy));
 }

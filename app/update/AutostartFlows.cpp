@@ -62,9 +62,9 @@ QString RegistrationError(const TLanguageFile& language, int32_t service, int32_
         return QStringLiteral("%1").arg(quint32(status), 8, 16, QLatin1Char('0')).toUpper();
     };
     if (service != 0)
-        return language.readFormatted(
-            TAppServices::MainSection, "errormsg_access_sti_interface",
-            "Error accessing the Still Camera Interface. Error code: %s", {code(service)});
+        return language.readFormatted(TAppServices::MainSection, "errormsg_access_sti_interface",
+                                      "Error accessing the Still Camera Interface. Error code: %s",
+                                      {code(service)});
     if (registration != 0)
         return language.readFormatted(
             TAppServices::MainSection, "errormsg_registring_sti_interface",

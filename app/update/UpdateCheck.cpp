@@ -67,10 +67,9 @@ THttpProgress statusProgress(TAppServices& services) {
             return;
         // Halves to even, as the default rounding mode does.
         const double percent = std::nearbyint(double(received) * 100.0 / double(total));
-        services.SetStatusText(text(services, "statusbar_receiving_data",
-                                    "Receiving data. Received %s of %s. %s percent",
-                                    {QString::number(received), QString::number(total),
-                                     QString::number(qint64(percent))}));
+        services.SetStatusText(text(
+            services, "statusbar_receiving_data", "Receiving data. Received %s of %s. %s percent",
+            {QString::number(received), QString::number(total), QString::number(qint64(percent))}));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
 }

@@ -23,8 +23,8 @@ using State = std::shared_ptr<TUpdateState>;
 std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& context,
                                     bool automatic) {
     const auto check = [state, context] {
-        const QString package = CheckForUpdate(
-            context.services, state->proxy(context.services), state->options.source);
+        const QString package =
+            CheckForUpdate(context.services, state->proxy(context.services), state->options.source);
         if (package.isEmpty())
             return;
         state->pendingUpgrade = package;
@@ -48,8 +48,8 @@ QString AboutText(const TLanguageFile& language) {
     const auto read = [&](const char* key, const char* def, const QStringList& args = {}) {
         return language.readFormatted(TAppServices::MainSection, key, def, args);
     };
-    return read("infomsg_about_version", "Lumvik utilities version %s", {VersionText()}) +
-           "\n\n" + read("infomsg_about_rights", "Copyright the Lumvik developers") + "\n" +
+    return read("infomsg_about_version", "Lumvik utilities version %s", {VersionText()}) + "\n\n" +
+           read("infomsg_about_rights", "Copyright the Lumvik developers") + "\n" +
            read("infomsg_about_translator", "English texts by the Lumvik developers") + "\n" +
            SupportAddress + "\n" + MessageBoardAddress + "\n" + HomepageAddress + "\n";
 }

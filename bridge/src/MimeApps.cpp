@@ -37,8 +37,9 @@ bool isSection(const std::string& line) {
 // The key of a "key=value" line, or "" for any other line.
 std::string keyOf(const std::string& line) {
     const auto equals = line.find('=');
-    return equals == std::string::npos || trim(line).starts_with('#') ? std::string()
-                                                                      : trim(line.substr(0, equals));
+    return equals == std::string::npos || trim(line).starts_with('#')
+               ? std::string()
+               : trim(line.substr(0, equals));
 }
 
 std::string valueOf(const std::string& line) {

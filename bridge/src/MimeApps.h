@@ -11,8 +11,7 @@ namespace autostart {
 
 // The value of `type` in the first [Default Applications] section that names
 // it; nothing when no section does.
-std::optional<std::string> defaultApplication(const std::string& mimeApps,
-                                              const std::string& type);
+std::optional<std::string> defaultApplication(const std::string& mimeApps, const std::string& type);
 
 // `mimeApps` with the default of `type` set to `value`, or removed when there
 // is no value. Every other line is kept byte for byte; a section is added at

@@ -102,8 +102,8 @@ TEST_F(AutostartTest, RegisteringMakesTheProgramTheDefaultAndRemovingUndoesIt) {
     ASSERT_TRUE(succeeded(unregisterAs("Lumvik utilities")));
     EXPECT_EQ(queryDefault(), "");
     EXPECT_FALSE(QFile::exists(entryPath));
-    EXPECT_EQ(QDir(data + "/applications").entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                     QDir::Hidden),
+    EXPECT_EQ(QDir(data + "/applications")
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
 }
 
