@@ -7,6 +7,7 @@
 #include "tesselink.h"
 
 #include <QCoreApplication>
+#include <functional>
 
 namespace {
 
@@ -14,45 +15,56 @@ QString read(const TAppServices& services, const char* key, const char* def) {
     return services.language().read(TAppServices::MainSection, key, def);
 }
 
-bool confirmed(const TAppServices& services, const char* key, const char* question) {
-    return MessageDlg(read(services, key, question), mtConfirmation, mbYes | mbNo) == mrYes;
-}
-
-void check(const TAppServices& services, const tsRegistrationResult& result) {
-    const QString error =
-        RegistrationError(services.language(), result.service, result.registration);
-    if (!error.isEmpty())
-        throw ELumvikError(error);
-}
-
 const uint16_t* utf16(const std::u16string& text) {
     return reinterpret_cast<const uint16_t*>(text.c_str());
 }
 
-void addAutostart(const TMainContext& context) {
-    if (!confirmed(context.services, "infomsg_autostart_question",
-                   "Do you want Lumvik to autostart when the camera is connected by USB to your "
-                   "computer?"))
+// One registration step of the USB menu: asked first, its result reported.
+struct TRegistrationStep {
+    const char* questionKey;
+    const char* question;
+    std::function<void(tsRegistrationResult&)> call;
+    const char* doneKey;
+    const char* done;
+};
+
+void run(const TMainContext& context, const TRegistrationStep& step) {
+    const TAppServices& services = context.services;
+    if (MessageDlg(read(services, step.questionKey, step.question), mtConfirmation, mbYes | mbNo) !=
+        mrYes)
         return;
     tsRegistrationResult result{};
-    register_app(utf16(QString(ProgramTitle).toStdU16String()),
-                 utf16(QCoreApplication::applicationFilePath().toStdU16String()), &result);
-    check(context.services, result);
-    MessageDlg(read(context.services, "infomsg_USB_add_successful",
-                    "Lumvik is registred to USB interface"),
-               mtInformation, mbOK);
+    step.call(result);
+    const QString error =
+        RegistrationError(services.language(), result.service, result.registration);
+    if (!error.isEmpty())
+        throw ELumvikError(error);
+    MessageDlg(read(services, step.doneKey, step.done), mtInformation, mbOK);
+}
+
+const std::u16string& registrationName() {
+    static const std::u16string name = QString(ProgramTitle).toStdU16String();
+    return name;
+}
+
+void addAutostart(const TMainContext& context) {
+    run(context,
+        {"infomsg_autostart_question",
+         "Do you want Lumvik to autostart when the camera is connected by USB to your computer?",
+         [](tsRegistrationResult& result) {
+             register_app(utf16(registrationName()),
+                          utf16(QCoreApplication::applicationFilePath().toStdU16String()), &result);
+         },
+         "infomsg_USB_add_successful", "Lumvik is registred to USB interface"});
 }
 
 void deleteAutostart(const TMainContext& context) {
-    if (!confirmed(context.services, "infomsg_disable_autostart_question",
-                   "Are you sure that you want to delete the association that makes Lumvik "
-                   "utilities to start when the camera is connected by USB?"))
-        return;
-    tsRegistrationResult result{};
-    unregister_app(utf16(QString(ProgramTitle).toStdU16String()), &result);
-    check(context.services, result);
-    MessageDlg(read(context.services, "infomsg_removal_successful", "Removal successful"),
-               mtInformation, mbOK);
+    run(context,
+        {"infomsg_disable_autostart_question",
+         "Are you sure that you want to delete the association that makes Lumvik utilities to "
+         "start when the camera is connected by USB?",
+         [](tsRegistrationResult& result) { unregister_app(utf16(registrationName()), &result); },
+         "infomsg_removal_successful", "Removal successful"});
 }
 
 } // namespace

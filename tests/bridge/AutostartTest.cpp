@@ -4,6 +4,7 @@
 
 #include "MimeApps.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "tesselink.h"
 
 #include <QDir>
@@ -20,17 +21,6 @@ std::u16string utf16(const QString& text) {
 
 const uint16_t* raw(const std::u16string& text) {
     return reinterpret_cast<const uint16_t*>(text.c_str());
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
 }
 
 class AutostartTest : public testing::Test {
@@ -80,7 +70,7 @@ bool succeeded(const tsRegistrationResult& result) {
 // xdg-mime names only entries whose program exists.
 QString newProgram() {
     const QString program = testenv::newFolder("bin") + "/Lumvik_utilities";
-    writeAll(program, "#!/bin/sh\n");
+    testfiles::Write(program, "#!/bin/sh\n");
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return program;
 }
@@ -97,7 +87,7 @@ TEST_F(AutostartTest, RegisteringMakesTheProgramTheDefaultAndRemovingUndoesIt) {
     ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", program)));
     EXPECT_EQ(queryDefault(), "tesselink-Lumvik-utilities.desktop");
     EXPECT_TRUE(valid(entryPath));
-    EXPECT_TRUE(readAll(entryPath).contains("\nExec=" + program.toUtf8() + "\n"));
+    EXPECT_TRUE(testfiles::Read(entryPath).contains("\nExec=" + program.toUtf8() + "\n"));
 
     ASSERT_TRUE(succeeded(unregisterAs("Lumvik utilities")));
     EXPECT_EQ(queryDefault(), "");
@@ -118,41 +108,41 @@ TEST_F(AutostartTest, TheUsersOwnSettingsSurviveAndThePreviousDefaultReturns) {
                                 "text/plain=gedit.desktop\n"
                                 "x-content/image-dcf=shotwell.desktop;\n"
                                 "image/jpeg=eog.desktop;\n";
-    writeAll(mimeApps, original);
-    ASSERT_TRUE(QDir().mkpath(data + "/applications"));
-    writeAll(data + "/applications/shotwell.desktop",
-             "[Desktop Entry]\nType=Application\nName=Shotwell\nExec=/bin/true\n"
-             "MimeType=x-content/image-dcf;\n");
+    testfiles::Write(mimeApps, original);
+    testfiles::Write(data + "/applications/shotwell.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Shotwell\nExec=/bin/true\n"
+                     "MimeType=x-content/image-dcf;\n");
     const QString program = newProgram();
     ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", program)));
     ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", program)));
     EXPECT_EQ(queryDefault(), "tesselink-Lumvik-utilities.desktop");
-    const QByteArray registered = readAll(mimeApps);
+    const QByteArray registered = testfiles::Read(mimeApps);
     EXPECT_TRUE(registered.contains("text/plain=gedit.desktop\n"));
     EXPECT_TRUE(registered.contains("[Added Associations]\nx-content/image-dcf=gimp.desktop;\n"));
 
     ASSERT_TRUE(succeeded(unregisterAs("Lumvik utilities")));
-    EXPECT_EQ(readAll(mimeApps), original);
+    EXPECT_EQ(testfiles::Read(mimeApps), original);
     EXPECT_EQ(queryDefault(), "shotwell.desktop");
 }
 
 TEST_F(AutostartTest, ADefaultTheUserChoseSinceIsKept) {
     ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", "/usr/bin/Lumvik_utilities")));
     const QByteArray chosen = "[Default Applications]\nx-content/image-dcf=darktable.desktop;\n";
-    writeAll(mimeApps, chosen);
+    testfiles::Write(mimeApps, chosen);
     ASSERT_TRUE(succeeded(unregisterAs("Lumvik utilities")));
-    EXPECT_EQ(readAll(mimeApps), chosen);
+    EXPECT_EQ(testfiles::Read(mimeApps), chosen);
     EXPECT_FALSE(QFile::exists(entryPath));
 }
 
 // A mimeapps.list kept elsewhere and linked in stays a link.
 TEST_F(AutostartTest, ALinkedMimeAppsListStaysALink) {
     const QString kept = testenv::newFolder("dotfiles") + "/mimeapps.list";
-    writeAll(kept, "[Default Applications]\ntext/plain=gedit.desktop\n");
+    testfiles::Write(kept, "[Default Applications]\ntext/plain=gedit.desktop\n");
     ASSERT_TRUE(QFile::link(kept, mimeApps));
     ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", "/usr/bin/Lumvik_utilities")));
     EXPECT_TRUE(QFileInfo(mimeApps).isSymLink());
-    EXPECT_TRUE(readAll(kept).contains("x-content/image-dcf=tesselink-Lumvik-utilities.desktop;"));
+    EXPECT_TRUE(
+        testfiles::Read(kept).contains("x-content/image-dcf=tesselink-Lumvik-utilities.desktop;"));
 }
 
 TEST_F(AutostartTest, FailuresArePassedThroughInTheirField) {
@@ -167,7 +157,7 @@ TEST_F(AutostartTest, FailuresArePassedThroughInTheirField) {
     EXPECT_FALSE(QFile::exists(mimeApps));
 
     // Folders that cannot be made: the service is unavailable and nothing is tried.
-    writeAll(data + "/file", "");
+    testfiles::Write(data + "/file", "");
     qputenv("XDG_DATA_HOME", (data + "/file/below").toUtf8());
     const tsRegistrationResult unavailable = registerAs("Lumvik utilities", "/usr/bin/x");
     EXPECT_EQ(unavailable.service, ENOTDIR);
@@ -224,7 +214,7 @@ TEST(MimeAppsTest, TheProgramPathIsQuotedForTheExecKey) {
             autostart::desktopEntry("N", c.program, "x-content/image-dcf", "p\\q;");
         EXPECT_NE(entry.find("\n" + c.exec), std::string::npos) << entry;
         EXPECT_EQ(autostart::previousDefault(entry), "p\\q;");
-        writeAll(path, QByteArray::fromStdString(entry));
+        testfiles::Write(path, QByteArray::fromStdString(entry));
         EXPECT_TRUE(valid(path)) << entry;
     }
 }

@@ -8,6 +8,7 @@
 #include "ProgramFolder.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "Version.h"
 
 #include <QAction>
@@ -21,12 +22,6 @@ namespace {
 
 using loopback::THttpTestServer;
 using loopback::TProxyTestServer;
-
-void write(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 // Lets the user-interface thread run until `done` or half a minute passed.
 template <typename Done> bool waitFor(Done done) {
@@ -61,12 +56,12 @@ class UpdateFlowsTest : public MainWindowTest {
     // Serves an update INI offering `version`, and as its package `served`
     // with the size and signature of `signedPackage`.
     void offer(const QString& version, const QByteArray& served, const QByteArray& signedPackage) {
-        write(folder + "/lumvik_new.deb", served);
-        write(folder + "/lumvik/download/upgrade_lumvik.ini",
-              "[VERSION]\r\nLumvik_version=" + version.toUtf8() +
-                  "\r\nLumvik_filesize=" + QByteArray::number(signedPackage.size()) +
-                  "\r\nLumvik_archive=" + web.url("/lumvik_new.deb").toEncoded() +
-                  "\r\nLumvik_signature=" + sign(signedPackage) + "\r\n");
+        testfiles::Write(folder + "/lumvik_new.deb", served);
+        testfiles::Write(folder + "/lumvik/download/upgrade_lumvik.ini",
+                         "[VERSION]\r\nLumvik_version=" + version.toUtf8() +
+                             "\r\nLumvik_filesize=" + QByteArray::number(signedPackage.size()) +
+                             "\r\nLumvik_archive=" + web.url("/lumvik_new.deb").toEncoded() +
+                             "\r\nLumvik_signature=" + sign(signedPackage) + "\r\n");
     }
 
     TMainFlows flows(TProxySettings proxy = {}) {
@@ -92,11 +87,7 @@ class UpdateFlowsTest : public MainWindowTest {
         ASSERT_TRUE(waitFor([&] { return script.asked().size() >= questions; }));
     }
 
-    const QString folder = [] {
-        const QString f = testenv::newFolder("web");
-        QDir().mkpath(f + "/lumvik/download");
-        return f;
-    }();
+    const QString folder = testenv::newFolder("web");
     THttpTestServer web{folder};
     QByteArray publicKey = QByteArray(crypto_sign_PUBLICKEYBYTES, 0);
     QByteArray secretKey = QByteArray(crypto_sign_SECRETKEYBYTES, 0);
@@ -117,7 +108,7 @@ TEST_F(UpdateFlowsTest, ANewerVersionIsDownloadedThroughTheProxyVerifiedAndHande
     TLanguageReadRecorder recorder;
     const QString bin = testenv::newFolder("fake-bin");
     const QString opened = bin + "/opened.txt";
-    write(bin + "/xdg-open", "#!/bin/sh\necho \"$@\" > " + opened.toUtf8() + "\n");
+    testfiles::Write(bin + "/xdg-open", "#!/bin/sh\necho \"$@\" > " + opened.toUtf8() + "\n");
     QFile::setPermissions(bin + "/xdg-open", QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.toUtf8() + ":" + path);
@@ -134,12 +125,8 @@ TEST_F(UpdateFlowsTest, ANewerVersionIsDownloadedThroughTheProxyVerifiedAndHande
     }
     EXPECT_TRUE(waitFor([&] { return QFile::exists(opened); }));
     qputenv("PATH", path);
-    QFile file(packagePath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), package);
-    QFile handedOver(opened);
-    ASSERT_TRUE(handedOver.open(QIODevice::ReadOnly));
-    EXPECT_EQ(handedOver.readAll().trimmed(), packagePath.toUtf8());
+    EXPECT_EQ(testfiles::Read(packagePath), package);
+    EXPECT_EQ(testfiles::Read(opened).trimmed(), packagePath.toUtf8());
     EXPECT_EQ(texts(), QStringList({question.arg("5.1.0 Build:7").arg(package.size()),
                                     "Information: Lumvik has downloaded the upgrade. It is "
                                     "available at " +
@@ -203,7 +190,7 @@ TEST_F(UpdateFlowsTest, AnyOtherVersionIsOfferedOnceAndNoChangesNothing) {
         const QByteArray ini =
             "[VERSION]\r\nLumvik_filesize=12\r\n" +
             (version.isEmpty() ? QByteArray() : "Lumvik_version=" + version.toUtf8() + "\r\n");
-        write(folder + "/lumvik/download/upgrade_lumvik.ini", ini);
+        testfiles::Write(folder + "/lumvik/download/upgrade_lumvik.ini", ini);
         TDialogScript answers;
         answers.press(mrNo);
         TForm_main w(flows());
@@ -215,9 +202,7 @@ TEST_F(UpdateFlowsTest, AnyOtherVersionIsOfferedOnceAndNoChangesNothing) {
         QCoreApplication::processEvents();
         EXPECT_EQ(answers.asked().size(), 1);
         EXPECT_EQ(answers.asked().value(0).text, question.arg(version).arg(12).mid(13));
-        QFile kept(ProgramFile("upgrade_lumvik.ini"));
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), ini);
+        EXPECT_EQ(testfiles::Read(ProgramFile("upgrade_lumvik.ini")), ini);
         EXPECT_FALSE(QFile::exists(packagePath));
     }
 }
