@@ -19,6 +19,8 @@ constexpr const char* IniName = "upgrade_lumvik.ini";
 // A Debian package, so that the desktop hands it to its package installer;
 // a name the desktop would run as a program would defeat the signature.
 constexpr const char* PackageName = "lumvik_upgrade.deb";
+// Far more than an update INI needs, far less than would hurt.
+constexpr qint64 IniLimit = 64 * 1024;
 
 namespace key {
 constexpr const char* Section = "VERSION";
@@ -94,7 +96,7 @@ QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
     } clearStatus{services};
     const QString iniPath = ProgramFile(IniName);
     try {
-        WriteFileAtomically(iniPath, HttpGet(source.iniAddress, proxy));
+        WriteFileAtomically(iniPath, HttpGet(source.iniAddress, proxy, {}, IniLimit));
     } catch (const ELumvikError&) {
         QFile::remove(iniPath);
         return {};
