@@ -254,6 +254,33 @@ tsResult* tsReleaseStopViewFinder(void);
 tsResult* tsReleaseSetViewFinderOutput(int32_t mode);
 tsResult* tsReleaseActivateViewFinderAuto(void);
 
+/* Starting the program when a camera or camera card is plugged in.
+   register_app makes the program the user's handler for camera cards
+   (content type x-content/image-dcf): it writes a desktop entry named after
+   the application name, "tesselink-NAME.desktop" (characters other than
+   letters, digits, "-" and "_" become "-"), to $XDG_DATA_HOME/applications
+   that starts the command line, a program path run without arguments, and
+   makes it the default for the content type in $XDG_CONFIG_HOME/mimeapps.list.
+   The default it displaces is recorded in the entry; unregister_app gives it
+   back (unless the user has chosen another default since) and removes the
+   entry. Every other line of mimeapps.list is kept as it was, and both files
+   are replaced whole, never left half-written. Neither call touches the
+   camera or the status record; names are zero-terminated UTF-16.
+   The result record: service is 0, or the errno why the folders cannot be
+   found, created or written (then nothing is tried); registration is 0, or
+   the errno of the registration or removal itself: EINVAL for a missing,
+   empty or control-character name or command line, EILSEQ for invalid
+   UTF-16, ENOENT from unregister_app when the name is not registered, and
+   the file system's errors. Both return the non-zero field, else 0. */
+typedef struct tsRegistrationResult {
+    int32_t service;
+    int32_t registration;
+} tsRegistrationResult;
+
+int32_t register_app(const uint16_t* name, const uint16_t* commandLine,
+                     tsRegistrationResult* result);
+int32_t unregister_app(const uint16_t* name, tsRegistrationResult* result);
+
 #ifdef __cplusplus
 }
 #endif
@@ -268,6 +295,7 @@ TESSELINK_STATIC_ASSERT(sizeof(tsMovieProperties) == 76, "movie properties");
 TESSELINK_STATIC_ASSERT(sizeof(tsObjectContents) == 16, "object contents");
 TESSELINK_STATIC_ASSERT(sizeof(tsFileKinds) == 4, "file kinds");
 TESSELINK_STATIC_ASSERT(sizeof(tsImageSize) == 8, "image size");
+TESSELINK_STATIC_ASSERT(sizeof(tsRegistrationResult) == 8, "registration result");
 #undef TESSELINK_STATIC_ASSERT
 
 #endif

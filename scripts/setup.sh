@@ -20,6 +20,8 @@ packages=(
   golang-github-rwcarlsen-goexif-dev
   clang libclang-rt-14-dev
   librsvg2-bin file man-db desktop-file-utils appstream lintian
+  # the camera-card registration's check, and the signed web update
+  xdg-utils libsodium-dev
   # the mail and web tests' loopback servers and their certificate
   python3 python3-aiosmtpd tinyproxy-bin openssl
 )

@@ -40,9 +40,14 @@ class NewFile {
     int appendFile(int source, uint64_t size, const Progress& progress = {});
     // Flushes the data and gives the file its name.
     int commit();
+    // The same for a file that is meant to take the place of the one at the
+    // destination (a settings file being rewritten): it replaces it at once,
+    // so the destination holds the old or the new content, never a mix.
+    int commitReplacing();
 
   private:
     int fail(int error);
+    int name(bool replacing);
     int appendQuarters(uint64_t size, const Progress& progress,
                        const std::function<int(uint64_t offset, uint64_t count)>& copy);
 
@@ -56,6 +61,9 @@ class NewFile {
 // Writes bytes to a new file at destination.
 int writeNewFile(const std::string& destination, const void* bytes, size_t size,
                  const Progress& progress = {});
+
+// Writes bytes to destination in place of what it holds (see commitReplacing()).
+int replaceFile(const std::string& destination, const void* bytes, size_t size);
 
 // Copies the file at source to a new file at destination.
 int copyToNewFile(const std::string& source, const std::string& destination,

@@ -3,14 +3,33 @@
 #include "CurlTransfer.h"
 #include "IniFile.h"
 
+#include <limits>
+
 namespace {
 
 // What the classic program's HTTP client sent; some servers still look at it.
 constexpr const char* Accept = "Accept: text/html, */*";
 constexpr const char* UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 
-size_t collect(char* data, size_t size, size_t count, void* body) {
-    static_cast<QByteArray*>(body)->append(data, qsizetype(size * count));
+struct TBody {
+    TCurlTransfer& transfer;
+    const THttpProgress& progress;
+    qint64 limit;
+    QByteArray bytes;
+};
+
+size_t collect(char* data, size_t size, size_t count, void* target) {
+    auto& body = *static_cast<TBody*>(target);
+    if (body.bytes.size() + qint64(size * count) > body.limit) {
+        body.transfer.abortReason = QStringLiteral("More than %1 bytes").arg(body.limit);
+        return 0;
+    }
+    body.bytes.append(data, qsizetype(size * count));
+    if (body.progress) {
+        curl_off_t total = 0;
+        curl_easy_getinfo(body.transfer.handle(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+        body.progress(body.bytes.size(), qMax<qint64>(total, 0));
+    }
     return size * count;
 }
 
@@ -22,8 +41,13 @@ int ProxyPort(const QString& text) {
 }
 
 QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy) {
+    return HttpGet(url, proxy, {}, std::numeric_limits<qsizetype>::max());
+}
+
+QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy, const THttpProgress& progress,
+                   qint64 limit) {
     TCurlTransfer transfer;
-    QByteArray body;
+    TBody body{transfer, progress, limit, {}};
     transfer.set(CURLOPT_URL, url.toString(QUrl::FullyEncoded));
     // Only web addresses: the update INI could otherwise point anywhere.
     transfer.set(CURLOPT_PROTOCOLS_STR, "http,https");
@@ -43,5 +67,5 @@ QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy) {
     transfer.set(CURLOPT_WRITEFUNCTION, &collect);
     transfer.set(CURLOPT_WRITEDATA, &body);
     transfer.perform();
-    return body;
+    return body.bytes;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <functional>
 
 // The four proxy fields as the user typed them.
 struct TProxySettings {
@@ -25,3 +26,12 @@ int ProxyPort(const QString& text);
 // directly otherwise, whatever the environment says. Throws EInternetError
 // when the server cannot be reached or answers with an error status.
 QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy);
+
+// Told the bytes received so far and the size the server announced (0 when
+// it announced none), after every piece of a body.
+using THttpProgress = std::function<void(qint64 received, qint64 total)>;
+
+// The same, reporting progress, and failing with EInternetError as soon as
+// the body grows past `limit` bytes, so that no server can fill the disk.
+QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy, const THttpProgress& progress,
+                   qint64 limit);

@@ -33,7 +33,7 @@ void TakePictureRemote(const TMainContext& main, const TRemoteSetup& setup, bool
     try {
         TForm_Remote window(main.services, main.session, main.parent);
         if (setup)
-            setup(window);
+            setup(window, main);
         window.setAutoStart(autoStart);
         main.services.SetStatusText(
             mainText(main.services, "statusbar_connects_to_cam", "Connects to camera"));

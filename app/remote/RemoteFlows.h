@@ -12,7 +12,7 @@ class TForm_Remote;
 
 // Called with every new remote control window before it is shown, so that
 // the viewfinder window can join it.
-using TRemoteSetup = std::function<void(TForm_Remote&)>;
+using TRemoteSetup = std::function<void(TForm_Remote&, const TMainContext&)>;
 
 // Flow C: connects, warns about a camera without remote release, shows the
 // window modally and disconnects. A failure is logged, shown in the status

@@ -219,7 +219,6 @@ void TForm_main::FormCreate() {
     SetStatusText("");
     cleanUpOldDrivers();
     run(flows_.startSDK);
-    upgradePending = false;
     // The first start offers the USB autostart once, whatever the answer.
     if (flows_.addUSBAutostart && s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
         Add1Click();
@@ -308,10 +307,6 @@ void TForm_main::FormDestroy() {
     settings_.reset();
     language_.close();
     run(flows_.stopUpdateThread);
-    if (upgradePending) {
-        LogLine("Starting " + upgradeProgram);
-        QProcess::startDetached(upgradeProgram, {});
-    }
     if (Debug1->isChecked())
         TDebugLog::instance().close();
     CloseAppMarker();

@@ -58,7 +58,7 @@ struct TMainFlows {
     Hook question;
     Hook automaticUpdateCheck; // show step, when Automatic web updates is checked
     Hook searchForUpdate;
-    Hook stopUpdateThread; // exit sequence
+    Hook stopUpdateThread; // exit sequence; also hands over an upgrade waiting to be installed
     Hook properties;
     Hook about;
 };
@@ -83,9 +83,6 @@ class TForm_main : public QMainWindow, public TAppServices {
     bool debugEnabled() const override;
     TMessageThread* messageThread() const;
     TCameraSession& session() { return *session_; }
-    // Set by the web update when an installer waits to be started at exit.
-    bool upgradePending = false;
-    QString upgradeProgram;
 
     // Steps and menu handlers.
     void FormCreate();

@@ -243,6 +243,14 @@ int NewFile::appendFile(int source, uint64_t size, const Progress& progress) {
 }
 
 int NewFile::commit() {
+    return name(false);
+}
+
+int NewFile::commitReplacing() {
+    return name(true);
+}
+
+int NewFile::name(bool replacing) {
     if (error_ != 0) {
         return error_;
     }
@@ -252,7 +260,13 @@ int NewFile::commit() {
         return fail(error);
     }
     const int closed = ::close(std::exchange(descriptor_, -1));
-    if (closed != 0 || (error_ = nameWithoutReplacing(temporary_, destination_)) != 0) {
+    const auto rename = [&] {
+        if (!replacing) {
+            return nameWithoutReplacing(temporary_, destination_);
+        }
+        return ::rename(temporary_.c_str(), destination_.c_str()) == 0 ? 0 : errno;
+    };
+    if (closed != 0 || (error_ = rename()) != 0) {
         fail(closed != 0 ? errno : error_);
         ::unlink(temporary_.c_str());
     }
@@ -264,6 +278,12 @@ int writeNewFile(const std::string& destination, const void* bytes, size_t size,
     NewFile file(destination);
     const int error = file.appendBytes(bytes, size, progress);
     return error != 0 ? error : file.commit();
+}
+
+int replaceFile(const std::string& destination, const void* bytes, size_t size) {
+    NewFile file(destination);
+    const int error = file.appendBytes(bytes, size);
+    return error != 0 ? error : file.commitReplacing();
 }
 
 int copyToNewFile(const std::string& source, const std::string& destination,

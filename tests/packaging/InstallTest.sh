@@ -60,10 +60,11 @@ check_desktop_integration() {
 }
 
 # A user who never ran the program: its own home and XDG folders and nothing
-# of ours in the environment. Its first start shows the main window, which
-# asks for a language at once; the program, with the debug log on by default,
-# logs that request, so the log is where the shown window is seen. A start
-# that cannot find its languages stops before that at a warning.
+# of ours in the environment. Its first start offers the USB autostart
+# before the main window shows and asks for a language; the program, with the
+# debug log on by default, logs the offer, so the log is where the first
+# window is seen. A start that cannot find its languages stops before that at
+# a warning.
 check_fresh_user_start() {
   local home
   home=$(mktemp -d)
@@ -73,7 +74,7 @@ check_fresh_user_start() {
     QT_QPA_PLATFORM=offscreen "$program" >"$home/output.txt" 2>&1 &
   local pid=$! log="$home/.local/share/Lumvik_utilities/log.txt"
   local deadline=$((SECONDS + 60))
-  until grep -qs "Entering TForm_main.Selectlanguage1Click" "$log"; do
+  until grep -qs "Entering TForm_main.Add1Click" "$log"; do
     kill -0 "$pid" 2>/dev/null || fail "the program ended before its window showed: $(cat "$home/output.txt")"
     [ $SECONDS -lt $deadline ] || { kill "$pid"; fail "no window after 60 s: $(cat "$home/output.txt")"; }
     sleep 0.2

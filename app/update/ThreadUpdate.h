@@ -1,0 +1,43 @@
+#pragma once
+// The update thread: waits on its own thread until the computer is online and
+// the update server answers an echo request, then runs the update check on
+// the user-interface thread and waits for it. Asked to stop, it ends within
+// a tenth of a second, also while the check is still waiting to run (which
+// then never runs); a check already running finishes on its own.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class TUpdate {
+  public:
+    struct TNetwork {
+        QString host;                 // the update server, asked by echo
+        std::function<bool()> online; // the system's online state
+    };
+
+    // Starts at once. `check` runs on the user-interface thread; what it
+    // throws is logged and shown there.
+    TUpdate(TNetwork network, std::function<void()> check, bool automatic);
+    // Stops the thread and waits for it.
+    ~TUpdate();
+    TUpdate(const TUpdate&) = delete;
+    TUpdate& operator=(const TUpdate&) = delete;
+
+    bool automatic() const { return automatic_; }
+
+    struct State;
+
+  private:
+    void execute();
+    bool runOnUserInterface(std::function<void()> work);
+    bool pause(int milliseconds);
+    bool echo();
+
+    TNetwork network_;
+    std::function<void()> check_;
+    bool automatic_;
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};

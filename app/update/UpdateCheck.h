@@ -1,0 +1,34 @@
+#pragma once
+// The update check that the update thread runs on the user-interface thread:
+// fetch the update INI, offer another version, download it and keep it only
+// when it is the package its makers signed.
+
+#include "Contacts.h"
+#include "HttpClient.h"
+#include "PackageSignature.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+class TAppServices;
+
+// Where the offer comes from and whose signature it must carry.
+struct TUpdateSource {
+    QUrl iniAddress = UpdateIniAddress();
+    QByteArray publicKey = BuiltInUpdateKey();
+};
+
+// The language file's section of the web update's texts.
+inline constexpr const char* UpdateSection = "TUpdate";
+
+// Fetches the update INI to "upgrade_lumvik.ini" in the program folder (a
+// failed fetch leaves none and ends the check silently). When its version
+// differs from the program's, asks whether to download it; on Yes downloads
+// it, with progress in the status bar, and keeps it as "lumvik_upgrade.deb"
+// in the program folder if it has the announced size and signature. Returns
+// that path, or empty when there is nothing to install. Throws ELumvikError
+// with the user's message when the download fails or is refused, keeping
+// nothing of it. The status bar is empty afterwards.
+QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
+                       const TUpdateSource& source);

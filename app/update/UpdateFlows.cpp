@@ -1,0 +1,75 @@
+#include "UpdateFlows.h"
+
+#include "Dialogs.h"
+#include "LanguageFile.h"
+#include "Log.h"
+#include "ThreadUpdate.h"
+#include "Version.h"
+
+#include <QProcess>
+#include <memory>
+
+namespace {
+
+// The main window's update thread and the upgrade waiting for the exit.
+struct TUpdateState {
+    TProxySource proxy;
+    TUpdateOptions options;
+    std::unique_ptr<TUpdate> thread;
+    QString pendingUpgrade;
+};
+using State = std::shared_ptr<TUpdateState>;
+
+std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& context,
+                                    bool automatic) {
+    const auto check = [state, context] {
+        const QString package =
+            CheckForUpdate(context.services, state->proxy(context.services), state->options.source);
+        if (package.isEmpty())
+            return;
+        state->pendingUpgrade = package;
+        context.parent->close();
+    };
+    return std::make_unique<TUpdate>(
+        TUpdate::TNetwork{state->options.pingHost, state->options.online}, check, automatic);
+}
+
+void stopAndHandOver(TUpdateState& state) {
+    state.thread.reset();
+    if (state.pendingUpgrade.isEmpty())
+        return;
+    LogLine("Starting " + state.pendingUpgrade);
+    QProcess::startDetached("xdg-open", {state.pendingUpgrade});
+}
+
+} // namespace
+
+QString AboutText(const TLanguageFile& language) {
+    const auto read = [&](const char* key, const char* def, const QStringList& args = {}) {
+        return language.readFormatted(TAppServices::MainSection, key, def, args);
+    };
+    return read("infomsg_about_version", "Lumvik utilities version %s", {VersionText()}) + "\n\n" +
+           read("infomsg_about_rights", "Copyright the Lumvik developers") + "\n" +
+           read("infomsg_about_translator", "English texts by the Lumvik developers") + "\n" +
+           SupportAddress + "\n" + MessageBoardAddress + "\n" + HomepageAddress + "\n";
+}
+
+TMainFlows WithUpdateFlows(TMainFlows flows, TProxySource proxy, TUpdateOptions options) {
+    const auto state = std::make_shared<TUpdateState>(
+        TUpdateState{std::move(proxy), std::move(options), nullptr, {}});
+    // A check the show step starts anew replaces the old one, which is
+    // stopped first: no update thread outlives the main window.
+    flows.automaticUpdateCheck = [state](const TMainContext& context) {
+        state->thread.reset();
+        state->thread = startCheck(state, context, true);
+    };
+    flows.searchForUpdate = [state](const TMainContext& context) {
+        if (!state->thread)
+            state->thread = startCheck(state, context, false);
+    };
+    flows.stopUpdateThread = [state](const TMainContext&) { stopAndHandOver(*state); };
+    flows.about = [](const TMainContext& context) {
+        MessageDlg(AboutText(context.services.language()), mtInformation, mbOK);
+    };
+    return flows;
+}
