@@ -538,3 +538,16 @@ void TAviWriter::Finish() {
     work_.reset();
     QFile::remove(settings_.tempFileName);
 }
+
+qint64 AviPlayingLength(const QString& path) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        throw EInOutError("Cannot open file " + path);
+    const FormatPtr input(format);
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* stream = input->streams[i];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            return av_rescale_q(stream->nb_frames, stream->time_base, AVRational{1, 1000});
+    }
+    throw EInOutError("Cannot open file " + path);
+}

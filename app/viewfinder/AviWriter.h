@@ -20,7 +20,6 @@ struct TAviFileSettings {
     int width = 320;
     int height = 240;
     int frameTime = 40; // milliseconds per slot
-    bool stretch = true;
     bool onTheFly = true;
     QString wavFileName; // empty: no sound stream
 };
@@ -82,3 +81,7 @@ class TAviWriter {
     std::unique_ptr<Output> work_;
     bool ended_ = false;
 };
+
+// The playing length in milliseconds of an AVI file's video: its frame count
+// times its frame time. EInOutError when the file cannot be read.
+qint64 AviPlayingLength(const QString& path);
