@@ -17,7 +17,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,9 +124,16 @@ TEST_F(ViewFinderWindowTest, RecordsTenSecondsWithSound) {
         for (int gap : {60, 73, 67})
             frame(gap);
     EXPECT_TRUE(the<QStatusBar>("StatusBar").currentMessage().startsWith("Recording movie. 2"));
-    // The sound input delivers in real time: let it run a while.
-    QDeadlineTimer sound(1500);
-    while (!sound.hasExpired())
+    // The sound input delivers in real time: wait until the WAV file being
+    // written beside the AVI file holds a fifth of a second.
+    const auto soundArrived = [&] {
+        for (const QFileInfo& file : QDir(QFileInfo(avi).path()).entryInfoList(QDir::Files))
+            if (file.fileName().startsWith("movie.wav") && file.size() > 44 + 176400 / 5)
+                return true;
+        return false;
+    };
+    QDeadlineTimer deadline(10000);
+    while (!soundArrived() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     window->ButtonStopAviClick();
     frame(); // finishes
