@@ -133,8 +133,8 @@ FormatPtr openOutput(const QString& path, int& code) {
 
 FormatPtr openInput(const QString& path) {
     AVFormatContext* format = nullptr;
-    const int code = avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr,
-                                         nullptr);
+    const int code =
+        avformat_open_input(&format, QFile::encodeName(path).constData(), nullptr, nullptr);
     check(code, outputError(code));
     return FormatPtr(format);
 }
@@ -210,7 +210,7 @@ struct TAviWriter::Output {
     FramePtr frame{av_frame_alloc()};
     PacketPtr packet{av_packet_alloc()};
     ScalePtr scale;
-    int nextSlot = 0;  // the slot the next frame starts at
+    int nextSlot = 0;   // the slot the next frame starts at
     int lastShown = -1; // the slot of the last frame stored
 
     void write(int slot) {
@@ -292,8 +292,9 @@ int TAviWriter::slotCount() const {
 void TAviWriter::Begin() {
     const QString& path = settings_.tempFileName;
     if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw EInOutError("Could not delete " + path +
-                          " file might be in use. Try to close the folder if it's open in Explorer");
+        throw EInOutError(
+            "Could not delete " + path +
+            " file might be in use. Try to close the folder if it's open in Explorer");
     auto work = std::make_unique<Output>();
     int code = 0;
     work->format = openOutput(path, code);
@@ -324,10 +325,9 @@ void TAviWriter::AddFrame(const QImage& picture, int extraMilliseconds) {
         return;
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
     Output& out = *work_;
-    out.scale.reset(sws_getCachedContext(out.scale.release(), rgb.width(), rgb.height(),
-                                         AV_PIX_FMT_RGB24, settings_.width, settings_.height,
-                                         out.encoder->pix_fmt, SWS_BILINEAR, nullptr, nullptr,
-                                         nullptr));
+    out.scale.reset(sws_getCachedContext(
+        out.scale.release(), rgb.width(), rgb.height(), AV_PIX_FMT_RGB24, settings_.width,
+        settings_.height, out.encoder->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr));
     check(av_frame_make_writable(out.frame.get()), "Failed to create AVI video stream");
     // Uncompressed AVI frames are stored bottom row first.
     const bool bottomUp = out.encoder->codec_id == AV_CODEC_ID_RAWVIDEO;
@@ -491,16 +491,15 @@ class Mux {
             converted_->width = encoder_->width;
             converted_->height = encoder_->height;
             check(av_frame_get_buffer(converted_.get(), 0), outputError(AVERROR(ENOMEM)));
-            scale_.reset(sws_getCachedContext(
-                scale_.release(), decoded_->width, decoded_->height,
-                AVPixelFormat(decoded_->format), encoder_->width, encoder_->height,
-                encoder_->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr));
+            scale_.reset(sws_getCachedContext(scale_.release(), decoded_->width, decoded_->height,
+                                              AVPixelFormat(decoded_->format), encoder_->width,
+                                              encoder_->height, encoder_->pix_fmt, SWS_BILINEAR,
+                                              nullptr, nullptr, nullptr));
             sws_scale(scale_.get(), decoded_->data, decoded_->linesize, 0, decoded_->height,
                       converted_->data, converted_->linesize);
             converted_->pts =
                 av_rescale_q(decoded_->pts, video_.stream()->time_base, encoder_->time_base);
-            encode(encoder_.get(), converted_.get(), output_.get(), video_.outIndex,
-                   packet);
+            encode(encoder_.get(), converted_.get(), output_.get(), video_.outIndex, packet);
             av_frame_unref(decoded_.get());
         }
     }

@@ -21,8 +21,8 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -74,8 +74,7 @@ void log(const char* handler) {
 
 } // namespace
 
-TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session,
-                                 QWidget* parent)
+TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session, QWidget* parent)
     : QDialog(parent), services_(services), session_(session),
       recording_({[this](TAviWriter& writer) { writerCreated(writer); },
                   [this](int done) { progress(done); }}) {
@@ -102,12 +101,23 @@ TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session
 TFormViewFinder::~TFormViewFinder() {
     frames_.reset();
     try {
-        recording_.FinishNow();
+        endRecording();
     } catch (const ELumvikError& error) {
         LogLine("TFormViewFinder.FormDestroy. Exception=" + error.message());
     }
     texts_->storeSize(services_.settings());
     storeSettings();
+}
+
+// A recording still running when no more frames come: the sound stops first,
+// so that its WAV file is complete when the AVI file takes it.
+void TFormViewFinder::endRecording() {
+    const TRecordingState state = recording_.state();
+    if (state != TRecordingState::Recording && state != TRecordingState::StopRequested)
+        return;
+    sound_.StopRecording();
+    enableButtons(true);
+    recording_.FinishNow();
 }
 
 QPushButton* TFormViewFinder::button(const char* name, const char* caption, const char* key,
@@ -247,11 +257,12 @@ QWidget* TFormViewFinder::soundGroup() {
                                      {"8 bit", "16 bit"});
     RadioGroupFreq = radioGroup(radios(FrequencyKey, "Frequency"), "radiogroup_frequency",
                                 {"22050 Hz", "44100 Hz", "48000 Hz"});
-    RadioGroupChannels = radioGroup(radios(ChannelsKey, "Channels"), "radiogroup_channels",
-                                    {"Mono", "Stereo"});
+    RadioGroupChannels =
+        radioGroup(radios(ChannelsKey, "Channels"), "radiogroup_channels", {"Mono", "Stereo"});
     auto* test = new QGridLayout;
-    ButtonStartTestWav = button("ButtonStartTestWav", "Record test audio",
-                                "button_record_test_audio", &TFormViewFinder::ButtonStartTestWavClick);
+    ButtonStartTestWav =
+        button("ButtonStartTestWav", "Record test audio", "button_record_test_audio",
+               &TFormViewFinder::ButtonStartTestWavClick);
     ButtonStopRecording = button("ButtonStopRecording", "Stop recording", "button_stop_recording",
                                  &TFormViewFinder::ButtonStopRecordingClick);
     ButtonPlayWAV = button("ButtonPlayWAV", "Play recorded audio", "button_play_recorded_audio",
@@ -286,9 +297,8 @@ void TFormViewFinder::hideEvent(QHideEvent* event) {
 
 void TFormViewFinder::FormShow() {
     log("FormShow");
-    frames_ = session_.watchFrames([this](const QByteArray& jpeg) {
-        RunGuarded([this, &jpeg] { FrameReceived(jpeg); });
-    });
+    frames_ = session_.watchFrames(
+        [this](const QByteArray& jpeg) { RunGuarded([this, &jpeg] { FrameReceived(jpeg); }); });
     texts_->restoreSize(services_.settings());
     readSettings();
     ComboBoxViewFinderMode->setEnabled(true);
@@ -299,9 +309,8 @@ void TFormViewFinder::FormShow() {
                                          ModeItems[i]));
     for (int i = 0; i < ComboBoxQuality->count(); ++i)
         ComboBoxQuality->setItemText(
-            i, services_.language().read(Section,
-                                         "avi_comp_quality_option_" + QString::number(i + 1),
-                                         QualityItems[i]));
+            i, services_.language().read(
+                   Section, "avi_comp_quality_option_" + QString::number(i + 1), QualityItems[i]));
     ComboBoxViewFinderMode->setCurrentIndex(0);
     enableButtons(true);
     tesselink::ReleaseStartViewFinder();
@@ -312,6 +321,7 @@ void TFormViewFinder::FormClose() {
     frames_.reset();
     emit closed();
     tesselink::ReleaseStopViewFinder();
+    endRecording();
 }
 
 void TFormViewFinder::readSettings() {
@@ -325,7 +335,8 @@ void TFormViewFinder::readSettings() {
     EditVideoDelay->setText(s.readString(section, DelayKey, "0"));
     EditAviFileName->setText(s.readString(section, FileNameKey, {}));
     for (auto [group, key] : {std::pair{RadioGroupResoltion, ResolutionKey},
-                              {RadioGroupFreq, FrequencyKey}, {RadioGroupChannels, ChannelsKey}})
+                              {RadioGroupFreq, FrequencyKey},
+                              {RadioGroupChannels, ChannelsKey}})
         if (QAbstractButton* chosen = group->button(s.readInteger(section, key, 1)))
             chosen->setChecked(true);
 }
@@ -363,8 +374,7 @@ void TFormViewFinder::FrameReceived(const QByteArray& jpeg) {
 }
 
 void TFormViewFinder::record(const QImage& picture) {
-    const double delay =
-        recording_.state() == TRecordingState::Recording ? delayPercent() : 0;
+    const double delay = recording_.state() == TRecordingState::Recording ? delayPercent() : 0;
     try {
         recording_.Frame(picture, delay);
     } catch (const ERecordingStopped& stopped) {
@@ -373,7 +383,8 @@ void TFormViewFinder::record(const QImage& picture) {
         enableButtons(true);
         soundTestIdle();
         throw EInOutError(services_.language().readFormatted(
-            Section, stopped.kept ? "errormsg_recording_stopped_kept" : "errormsg_recording_stopped",
+            Section,
+            stopped.kept ? "errormsg_recording_stopped_kept" : "errormsg_recording_stopped",
             stopped.kept ? "The recording stopped: %s. What was recorded until then is in %s."
                          : "The recording stopped: %s.",
             {stopped.message(), EditAviFileName->text()}));

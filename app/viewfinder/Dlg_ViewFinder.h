@@ -76,6 +76,7 @@ class TFormViewFinder : public QDialog {
     void chooseCompressor();
     void progress(int done);
     void record(const QImage& picture);
+    void endRecording();
     void enableButtons(bool on);
     void soundTestIdle();
     TSoundFormat soundFormat() const;

@@ -95,8 +95,7 @@ TEST_P(AviWriterFormats, SlotsSizeAndSoundReachTheFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Compressors, AviWriterFormats,
-                         ::testing::Values(Case{"", true, "rawvideo"},
-                                           Case{"MJPG", true, "mjpeg"},
+                         ::testing::Values(Case{"", true, "rawvideo"}, Case{"MJPG", true, "mjpeg"},
                                            Case{"MJPG", false, "mjpeg"},
                                            Case{"FFV1", false, "ffv1"}));
 

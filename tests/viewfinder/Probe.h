@@ -41,13 +41,14 @@ inline QByteArray run(const char* program, const QStringList& arguments) {
 // The top-left pixel the video shows in each of its slots: every stored
 // frame lasts until the next one, the last one to the stream's end.
 inline std::vector<QRgb> slotPixels(const QString& path, int width, int height) {
-    const QByteArray rgb = run(LUMVIK_FFMPEG, {"-v", "error", "-i", path, "-map", "0:v",
-                                               "-fps_mode", "passthrough", "-f", "rawvideo",
-                                               "-pix_fmt", "rgb24", "-"});
-    const QStringList lines = QString::fromUtf8(
-        run(LUMVIK_FFPROBE, {"-v", "error", "-select_streams", "v", "-show_entries",
-                             "packet=pts,size", "-of", "csv=p=0", path}))
-                                  .split('\n', Qt::SkipEmptyParts);
+    const QByteArray rgb =
+        run(LUMVIK_FFMPEG, {"-v", "error", "-i", path, "-map", "0:v", "-fps_mode", "passthrough",
+                            "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    const QStringList lines =
+        QString::fromUtf8(
+            run(LUMVIK_FFPROBE, {"-v", "error", "-select_streams", "v", "-show_entries",
+                                 "packet=pts,size", "-of", "csv=p=0", path}))
+            .split('\n', Qt::SkipEmptyParts);
     std::vector<int> starts;
     for (const QString& line : lines)
         if (line.section(',', 1).toInt() > 0)

@@ -74,8 +74,8 @@ class RecordingTest : public ::testing::Test {
     QString folder = testenv::newFolder("recording");
     std::vector<int> progress;
     int created = 0;
-    TViewFinderRecording recording{{[this](TAviWriter&) { ++created; },
-                                    [this](int done) { progress.push_back(done); }}};
+    TViewFinderRecording recording{
+        {[this](TAviWriter&) { ++created; }, [this](int done) { progress.push_back(done); }}};
 };
 
 // The first frame makes the writer; the start and the stop are carried out

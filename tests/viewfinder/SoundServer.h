@@ -1,7 +1,7 @@
 #pragma once
 // A PulseAudio server of the test's own, with a null sink whose monitor is
-// the default input (remapped, as Qt lists no monitors as inputs), so recording and playback go through a real sound
-// server on a machine without a sound card. Qt keeps its connection to the
+// the default input (remapped, as Qt lists no monitors as inputs), so recording and playback go
+// through a real sound server on a machine without a sound card. Qt keeps its connection to the
 // first server it meets, so there is one server per test process.
 
 #include "TestEnvironment.h"

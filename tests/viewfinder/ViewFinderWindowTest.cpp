@@ -112,14 +112,15 @@ TEST_F(ViewFinderWindowTest, RecordsTenSecondsWithSound) {
     const QString avi = testenv::newFolder("movie") + "/movie.avi";
     window->show();
     frame(); // makes the writer
-    the<QComboBox>("ComboBoxCompression").setCurrentIndex(
-        the<QComboBox>("ComboBoxCompression").findText("MJPG", Qt::MatchStartsWith));
+    the<QComboBox>("ComboBoxCompression")
+        .setCurrentIndex(
+            the<QComboBox>("ComboBoxCompression").findText("MJPG", Qt::MatchStartsWith));
     window->ComboBoxCompressionChange();
     the<QLineEdit>("EditAviFileName").setText(avi);
     window->ButtonStartAviClick();
     EXPECT_FALSE(the<QPushButton>("ButtonStartAvi").isEnabled());
     EXPECT_TRUE(the<QPushButton>("ButtonStopAvi").isEnabled());
-    frame(); // begins
+    frame();                                 // begins
     for (int cycle = 0; cycle < 50; ++cycle) // irregular, 15 per second on average
         for (int gap : {60, 73, 67})
             frame(gap);
@@ -151,6 +152,27 @@ TEST_F(ViewFinderWindowTest, RecordsTenSecondsWithSound) {
     const QString wav = avi.chopped(4) + ".wav";
     EXPECT_GT(WavSoundLength(wav), 0);
     EXPECT_NEAR(probe::soundSeconds(streams[1].toObject()) * 1000, WavSoundLength(wav), 1);
+}
+
+// Closing the window while it records finishes the file with what was
+// recorded, as no frame comes any more to carry out a stop.
+TEST_F(ViewFinderWindowTest, ClosingWhileRecordingKeepsTheFile) {
+    const QString avi = testenv::newFolder("closing") + "/movie.avi";
+    QSignalSpy closed(window.get(), &TFormViewFinder::closed);
+    window->show();
+    frame();
+    the<QCheckBox>("CheckBoxWAV").setChecked(false);
+    the<QCheckBox>("CheckBoxRecordSound").setChecked(false);
+    the<QLineEdit>("EditAviFileName").setText(avi);
+    window->ButtonStartAviClick();
+    for (int i = 0; i < 4; ++i)
+        frame(80); // the first begins
+    window->close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(window->recordingState(), TRecordingState::Idle);
+    const QJsonArray streams = probe::streams(avi);
+    ASSERT_EQ(streams.size(), 1);
+    EXPECT_EQ(streams[0]["nb_frames"].toString(), "6"); // three frames of two slots
 }
 
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
