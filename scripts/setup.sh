@@ -14,6 +14,8 @@ packages=(
   libjpeg62-turbo-dev libturbojpeg0-dev libjpeg-turbo-progs libexiv2-dev
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libburn-dev libisofs-dev libgphoto2-dev gphoto2
+  # the viewfinder tests: a sound server of their own, recordings read by ffprobe
+  pulseaudio ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
   # EXIF blocks of real cameras for the picture tests
