@@ -13,7 +13,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   libjpeg62-turbo-dev libturbojpeg0-dev libjpeg-turbo-progs libexiv2-dev
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libburn-dev libisofs-dev libgphoto2-dev gphoto2
+  libburn-dev libisofs-dev libgphoto2-dev gphoto2 libswresample-dev
+  # the disc image and movie checks of the CD writing and recompression tests
+  xorriso ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
   clang libclang-rt-14-dev
