@@ -61,7 +61,8 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
       model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
       transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
-                                            receivedFiles)) {
+                                            receivedFiles)),
+      cdBurn_(std::make_unique<TCDBurnStep>(*this, services.language())) {
     setObjectName(Section);
     setWindowTitle("Lumvik Filemanager");
     setAcceptDrops(true);
@@ -69,6 +70,12 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
     texts_->text(this, "form");
     resize(DesignWidth, DesignHeight);
     connectControls();
+    TTransferHooks& hooks = transfer_->hooks;
+    hooks.startDisc = [this] { cdBurn_->newLayout(); };
+    hooks.addToDisc = [this](const QString& discDirectory, const QString& path) {
+        cdBurn_->add(discDirectory, path);
+    };
+    hooks.writeDisc = [this](qint64 selectedTotal) { return cdBurn_->burn(selectedTotal); };
     model_->askUserText = [this]() -> std::optional<QString> {
         QString answer;
         if (InputQuery(text("dialogue_text_add_text", "Custom text added to filename"),
@@ -257,6 +264,7 @@ bool TForm_filemanager::event(QEvent* event) {
 
 void TForm_filemanager::FormActivate() {
     LogLine("Enters TForm_filemanager.FormActivate");
+    cdBurn_->detectWriter();
     LetMessagesRun();
     model_->GetAllThumnails();
     if (autoTransfer) {
@@ -414,6 +422,36 @@ bool TForm_filemanager::confirm(const QString& question) {
 
 void TForm_filemanager::notify(const QString& text, TNotice kind) {
     MessageDlg(text, kind == TNotice::Warning ? mtWarning : mtInformation, mbOK);
+}
+
+// TCDBurnWindow.
+
+void TForm_filemanager::showBurnOption(bool shown) {
+    c_->CheckBoxBurnCD->setVisible(shown);
+}
+
+void TForm_filemanager::uncheckBurnOption() {
+    c_->CheckBoxBurnCD->setChecked(false);
+}
+
+void TForm_filemanager::setBurnStatus(const QString& text) {
+    SetStatusText(text);
+}
+
+bool TForm_filemanager::askForMedium(const QString& text) {
+    return MessageDlg(text, mtInformation, mbOK | mbCancel) == mrOk;
+}
+
+void TForm_filemanager::showBurnError(const QString& text) {
+    MessageDlg(text, mtError, mbOK);
+}
+
+void TForm_filemanager::showBurnInformation(const QString& text) {
+    MessageDlg(text, mtInformation, mbOK);
+}
+
+void TForm_filemanager::burnFinished() {
+    transfer_->DiscWriteDone();
 }
 
 // The list.

@@ -6,6 +6,7 @@
 // TTransfer; the window shows them, asks the user, and turns clicks and keys
 // into their calls.
 
+#include "CDBurnStep.h"
 #include "FileManagerModel.h"
 #include "FileManagerRules.h"
 #include "Transfer.h"
@@ -22,7 +23,10 @@ class TReceivedFilesMimeData;
 class TWindowLocaliser;
 struct TFileManagerControls;
 
-class TForm_filemanager : public QDialog, public TFileManagerView, public TTransferWindow {
+class TForm_filemanager : public QDialog,
+                          public TFileManagerView,
+                          public TTransferWindow,
+                          public TCDBurnWindow {
     Q_OBJECT
   public:
     // Runs the create step: the settings go into the controls.
@@ -33,6 +37,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
 
     TFileManagerModel& model() { return *model_; }
     TTransfer& transfer() { return *transfer_; }
+    TCDBurnStep& cdBurn() { return *cdBurn_; }
     TAppServices& services() { return services_; }
 
     // Set by the flows before the window is shown.
@@ -101,6 +106,15 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     bool confirm(const QString& question) override;
     void notify(const QString& text, TNotice kind) override;
 
+    // TCDBurnWindow.
+    void showBurnOption(bool shown) override;
+    void uncheckBurnOption() override;
+    void setBurnStatus(const QString& text) override;
+    bool askForMedium(const QString& text) override;
+    void showBurnError(const QString& text) override;
+    void showBurnInformation(const QString& text) override;
+    void burnFinished() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +145,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     std::unique_ptr<TFileManagerControls> c_;
     std::unique_ptr<TFileManagerModel> model_;
     std::unique_ptr<TTransfer> transfer_;
+    std::unique_ptr<TCDBurnStep> cdBurn_;
     QList<int> selectionMemory_;
     int savedItemIndex_ = -1;
     // The last key pressed on the list and what it did.
