@@ -4,9 +4,9 @@
 // files are read when the session is written, so a file changed after it was
 // added (a recompressed movie) goes onto the disc as it is then.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QList>
 
 struct TCDLayoutFile {
     QString directory; // a layout path: "/" or "/2026-12-10"

@@ -11,7 +11,10 @@ constexpr quint32 DescriptorOffset = 16; // the primary volume descriptor, from 
 // session's own size in blocks; 0 when there is none.
 quint32 volumeSize(const TBlockReader& read, quint32 block) {
     unsigned char data[DiscBlockSize];
-    if (!read(block, data) || std::memcmp(data, "\x01" "CD001\x01", 7) != 0)
+    if (!read(block, data) || std::memcmp(data,
+                                          "\x01"
+                                          "CD001\x01",
+                                          7) != 0)
         return 0;
     return quint32(data[80]) | quint32(data[81]) << 8 | quint32(data[82]) << 16 |
            quint32(data[83]) << 24;

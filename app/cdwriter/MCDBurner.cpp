@@ -38,16 +38,28 @@ constexpr int OverwriteBufferSize = 32 * DiscBlockSize;
 // libburn profile numbers and our medium type numbers.
 int mediumTypeOfProfile(int profile) {
     switch (profile) {
-    case 0x08: return 1;
-    case 0x09: return 2;
-    case 0x0a: return 3;
-    case 0x10: return 4;
-    case 0x11: case 0x15: case 0x16: return 5;
-    case 0x12: return 6;
-    case 0x13: return 7;
-    case 0x14: return 8;
-    case 0x1a: return 9;
-    default: return 0;
+    case 0x08:
+        return 1;
+    case 0x09:
+        return 2;
+    case 0x0a:
+        return 3;
+    case 0x10:
+        return 4;
+    case 0x11:
+    case 0x15:
+    case 0x16:
+        return 5;
+    case 0x12:
+        return 6;
+    case 0x13:
+        return 7;
+    case 0x14:
+        return 8;
+    case 0x1a:
+        return 9;
+    default:
+        return 0;
     }
 }
 
@@ -77,8 +89,12 @@ bool readBlock(burn_drive* drive, quint32 block, unsigned char* data) {
            count == DiscBlockSize;
 }
 
-int sourceOpen(IsoDataSource*) { return 1; }
-int sourceClose(IsoDataSource*) { return 1; }
+int sourceOpen(IsoDataSource*) {
+    return 1;
+}
+int sourceClose(IsoDataSource*) {
+    return 1;
+}
 void sourceFree(IsoDataSource*) {}
 int sourceRead(IsoDataSource* source, uint32_t block, uint8_t* data) {
     return readBlock(static_cast<burn_drive*>(source->data), block, data)
@@ -105,8 +121,7 @@ QString freeName(IsoDir* directory, const QString& name) {
     const QString base = dot < 0 ? name : name.left(dot);
     const QString extension = dot < 0 ? QString() : name.mid(dot);
     QString candidate = name;
-    for (int n = 1; iso_dir_get_node(directory, candidate.toUtf8().constData(), nullptr) == 1;
-         ++n)
+    for (int n = 1; iso_dir_get_node(directory, candidate.toUtf8().constData(), nullptr) == 1; ++n)
         candidate = QString("%1_%2%3").arg(base).arg(n).arg(extension);
     return candidate;
 }
@@ -118,8 +133,8 @@ void SetPseudoDrives(const QStringList& addresses) {
 }
 
 const QStringList TMCDBurner::MediumTypeNames = {
-    "UNKNOWN", "CD-ROM", "CD-R", "CD-RW", "DVD-ROM", "DVD-R", "DVD-RAM",
-    "DVD-RW", "DVD-RW", "DVD+RW", "DDCD-ROM", "DDCD-R", "DDCD-RW"};
+    "UNKNOWN", "CD-ROM", "CD-R",   "CD-RW",    "DVD-ROM", "DVD-R",  "DVD-RAM",
+    "DVD-RW",  "DVD-RW", "DVD+RW", "DDCD-ROM", "DDCD-R",  "DDCD-RW"};
 
 struct TMCDBurner::TState {
     QObject context; // queued calls to the engine's thread arrive here
@@ -186,8 +201,7 @@ struct TMCDBurner::TState {
     }
 
     bool grown() const {
-        return burn_drive_get_drive_role(drive) != DriveRoleMmc ||
-               isOverwritableProfile(profile());
+        return burn_drive_get_drive_role(drive) != DriveRoleMmc || isOverwritableProfile(profile());
     }
 
     bool hasMedium() const {
@@ -227,9 +241,9 @@ struct TMCDBurner::TState {
         int count = 0;
         burn_session** sessions = disc ? burn_disc_get_sessions(disc, &count) : nullptr;
         int tracks = 0;
-        burn_track** first =
-            number >= 1 && number <= count ? burn_session_get_tracks(sessions[number - 1], &tracks)
-                                           : nullptr;
+        burn_track** first = number >= 1 && number <= count
+                                 ? burn_session_get_tracks(sessions[number - 1], &tracks)
+                                 : nullptr;
         burn_toc_entry entry{};
         if (first && tracks > 0)
             burn_track_get_entry(first[0], &entry);
@@ -318,8 +332,7 @@ struct TMCDBurner::TState {
         QString failures;
         int code = 0, osError = 0;
         char text[BURN_MSGS_MESSAGE_LEN], severity[80];
-        while (burn_msgs_obtain(const_cast<char*>("ALL"), &code, text, &osError, severity) ==
-               1) {
+        while (burn_msgs_obtain(const_cast<char*>("ALL"), &code, text, &osError, severity) == 1) {
             const QString message = QString::fromLocal8Bit(text);
             if (!std::strcmp(severity, "FAILURE") || !std::strcmp(severity, "FATAL") ||
                 !std::strcmp(severity, "ABORT"))
@@ -541,8 +554,8 @@ void TMCDBurner::prepare() {
     ::burn_source* source = nullptr;
     check(iso_image_create_burn_source(s_->image, options, &source), "Cannot lay out the disc");
     s_->source = reinterpret_cast<burn::burn_source*>(source);
-    s_->blocks = std::max<qint64>(s_->source->get_size(s_->source) / DiscBlockSize,
-                                  MinimumTrackBlocks);
+    s_->blocks =
+        std::max<qint64>(s_->source->get_size(s_->source) / DiscBlockSize, MinimumTrackBlocks);
     const qint64 room = freeBlocks();
     if (s_->blocks > room) {
         s_->dropSession();

@@ -112,6 +112,7 @@ void TForm_filemanager::connectControls() {
     onClick(c.Button_sel_all, &TForm_filemanager::Button_sel_allClick);
     onClick(c.Button_Unselect_all, &TForm_filemanager::Button_Unselect_allClick);
     onClick(c.Button1, &TForm_filemanager::Button1Click);
+    onClick(c.Button_MovieOptions, &TForm_filemanager::Button_MovieOptionsClick);
     onClick(c.Button_StartTransfer, &TForm_filemanager::Button_StartTransferClick);
     onClick(c.Button_Delete, &TForm_filemanager::Button_DeleteClick);
     onClick(c.Button_Apply, &TForm_filemanager::Button_Comment_AddClick);
@@ -161,7 +162,7 @@ void TForm_filemanager::readSettings() {
     rawJpegCompression = s.readInteger(section, fmkeys::RawJpegCompression, 0);
     setTargetDirectory(s.readString(section, fmkeys::DirOnPC, ""));
     SetHint(c_->ShowHint1->isChecked());
-    c_->Button_MovieOptions->hide();
+    c_->Button_MovieOptions->setVisible(c_->Recompressmovies1->isChecked());
 }
 
 void TForm_filemanager::writeSettings() {
@@ -517,6 +518,12 @@ void TForm_filemanager::Button_Unselect_allClick() {
     ListBox_Cam_File_NamesClick();
 }
 
+void TForm_filemanager::Button_MovieOptionsClick() {
+    LogLine("Enters TForm_filemanager.Button_MovieOptionsClick");
+    if (showMovieOptions)
+        showMovieOptions();
+}
+
 void TForm_filemanager::Button1Click() {
     LogLine("Enters TForm_filemanager.Button1Click (Preview pics bottom)");
     model_->MarkSelected(selectedIndexes());
@@ -759,6 +766,10 @@ void TForm_filemanager::optionClicked(QAction* item) {
     }
     if (item == c_->ShowHint1) {
         SetHint(on);
+    } else if (item == c_->Recompressmovies1) {
+        c_->Button_MovieOptions->setVisible(on);
+        if (on)
+            Button_MovieOptionsClick();
     } else if (item == c_->Downloadmoviestodirectory1 && on) {
         QString folder = c_->Edit_DirEdit->text();
         if (SelectDirectory(QString(item->text()).remove('&'), folder))

@@ -48,6 +48,8 @@ class TForm_filemanager : public QDialog,
     QString transferCaption, stopCaption;
     // Shows the preview window modally over the model's records.
     std::function<void(TForm_filemanager&)> showPreview;
+    // Shows the movie recompression window modally.
+    std::function<void()> showMovieOptions;
     // The saved settings of the RAW JPEG preview.
     int rawJpegMaxSize = 0, rawJpegCompression = 0;
 
@@ -68,6 +70,7 @@ class TForm_filemanager : public QDialog,
     void Button_sel_allClick();
     void Button_Unselect_allClick();
     void Button1Click(); // preview
+    void Button_MovieOptionsClick();
     void Button_StartTransferClick();
     void Button_DeleteClick();
     void Button_Comment_AddClick();
@@ -153,6 +156,6 @@ class TForm_filemanager : public QDialog,
     TKeyCommand pressedCommand_;
     bool firstShow_ = true;
     bool hintsOn_ = true;
-    bool activating_ = false; // a box shown while the list builds activates again
+    bool activating_ = false;         // a box shown while the list builds activates again
     bool rebuildAtActivation_ = true; // false after the user switched to another program
 };

@@ -238,8 +238,7 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
     const QString planned = model_.DestinationPath();
     // The disc mirrors the folders below the target directory, also for
     // movies that go to a directory of their own.
-    discDirectory_ =
-        "/" + QDir(model_.targetDirectory).relativeFilePath(QFileInfo(planned).path());
+    discDirectory_ = "/" + QDir(model_.targetDirectory).relativeFilePath(QFileInfo(planned).path());
     QString path = destinationPath(planned, options);
     entryPath_ = path;
     const QString directory = QFileInfo(path).path();

@@ -135,7 +135,7 @@ class TTransfer {
     qint64 selectedTotal_ = 0;
     int selectedCount_ = 0;
     int receiveCounter_ = 1;
-    QString entryPath_; // the destination of the entry being received, for messages
+    QString entryPath_;     // the destination of the entry being received, for messages
     QString discDirectory_; // its folder below the target directory, on the disc
     bool discWriting_ = false;
 };

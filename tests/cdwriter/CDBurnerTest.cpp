@@ -43,7 +43,6 @@ class CDBurnerTest : public ::testing::Test {
         return error;
     }
 
-
     QString folder, disc, drive;
 };
 

@@ -26,10 +26,8 @@ TEST(CDLayoutTest, RefusesMoreDirectoriesThanADiscHolds) {
 
 TEST(CDLayoutTest, ShortNames) {
     const std::tuple<QString, bool, QString> cases[] = {
-        {"IMG_0001.jpg", false, "IMG_0001.JPG"},
-        {"long picture name.jpeg", false, "LONG_PIC.JPE"},
-        {"noextension", false, "NOEXTENS"},
-        {".hidden", false, "_HIDDEN"},
+        {"IMG_0001.jpg", false, "IMG_0001.JPG"}, {"long picture name.jpeg", false, "LONG_PIC.JPE"},
+        {"noextension", false, "NOEXTENS"},      {".hidden", false, "_HIDDEN"},
         {"2026-12-10", true, "2026_12_"},
     };
     for (const auto& [name, directory, expected] : cases)

@@ -12,7 +12,10 @@ struct TMedium {
 
     void descriptor(quint32 block, quint32 volumeSize) {
         char* data = bytes.data() + block * DiscBlockSize;
-        std::memcpy(data, "\x01" "CD001\x01", 7);
+        std::memcpy(data,
+                    "\x01"
+                    "CD001\x01",
+                    7);
         for (int i = 0; i < 4; ++i)
             data[80 + i] = char(volumeSize >> (8 * i));
     }
