@@ -21,7 +21,7 @@
 #include "Settings.h"
 #include "Transfer.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -252,7 +252,7 @@ void compare(const QString& work, int count, bool halfTurned, const char* otherN
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const int plain = argc > 1 ? std::atoi(argv[1]) : 80;
     const int turned = argc > 2 ? std::atoi(argv[2]) : 200;
     QTemporaryDir work;
