@@ -61,15 +61,15 @@ TEST_F(CDBurnerTest, ListsThePseudoDriveOnlyWhenAskedAndTakesItAsACDRWriter) {
 TEST_F(CDBurnerTest, SecondSessionKeepsTheFirstSessionsFiles) {
     TMCDBurner burner;
     ASSERT_TRUE(burner.selectDevice(drive));
-    const qint64 blankRoom = burner.freeBlocks();
-    EXPECT_GT(blankRoom, 0);
+    // A disc file's room is the free space of its file system, which other
+    // programs change; only that there is some is certain.
+    EXPECT_GT(burner.freeBlocks(), 0);
     ASSERT_EQ(burn(burner, {{"/2026-12-10", "IMG_0001.jpg", "first picture"},
                             {"/2026-12-10", "MVI_0002.avi", "a movie"},
                             {"/", "top.txt", "at the root"}}),
               "");
     EXPECT_EQ(burner.bytesWritten(), burner.imageBlocks() * 2048);
     EXPECT_EQ(burner.sessionCount(), 1);
-    EXPECT_LT(burner.freeBlocks(), blankRoom);
 
     ASSERT_EQ(burn(burner, {{"/2026-12-11/evening", "IMG_0003.jpg", "second day"}}), "");
     EXPECT_EQ(burner.sessionCount(), 2);
