@@ -35,32 +35,16 @@ constexpr int DriveRoleRandomAccessFile = 2;
 constexpr int MinimumTrackBlocks = 300; // a CD track is never shorter
 constexpr int OverwriteBufferSize = 32 * DiscBlockSize;
 
-// libburn profile numbers and our medium type numbers.
+// libburn's profile numbers and the medium types they are.
+constexpr std::pair<int, int> ProfileMediumTypes[] = {{0x08, 1}, {0x09, 2}, {0x0a, 3}, {0x10, 4},
+                                                      {0x11, 5}, {0x15, 5}, {0x16, 5}, {0x12, 6},
+                                                      {0x13, 7}, {0x14, 8}, {0x1a, 9}};
+
 int mediumTypeOfProfile(int profile) {
-    switch (profile) {
-    case 0x08:
-        return 1;
-    case 0x09:
-        return 2;
-    case 0x0a:
-        return 3;
-    case 0x10:
-        return 4;
-    case 0x11:
-    case 0x15:
-    case 0x16:
-        return 5;
-    case 0x12:
-        return 6;
-    case 0x13:
-        return 7;
-    case 0x14:
-        return 8;
-    case 0x1a:
-        return 9;
-    default:
-        return 0;
-    }
+    for (const auto& [number, type] : ProfileMediumTypes)
+        if (number == profile)
+            return type;
+    return 0;
 }
 
 // Media without a table of contents of sessions: disc files, DVD-RAM,
