@@ -1,7 +1,9 @@
 #include "FileManagerGroup.h"
 
+#include "AppException.h"
 #include "Dialogs.h"
 #include "Dlg_Filemanager.h"
+#include "Dlg_MovieRecompProp.h"
 #include "Dlg_Preview.h"
 #include "Dlg_SendEmail.h"
 #include "MailFlows.h"
@@ -16,6 +18,14 @@ void JoinFileManagerGroup(TForm_filemanager& fileManager) {
                     [&window](int item) { window.model().GetPictureData(item, true); }, &window);
             ExecModal(*preview);
         };
+    // Made and restored with the group; a stored encoder that is gone is
+    // reported at once and leaves the choice empty.
+    auto* movies = new TFormMovieRecomp(fileManager.services(), &fileManager);
+    RunGuarded([movies] { movies->RestoreChoices(); });
+    fileManager.showMovieOptions = [movies] { ExecModal(*movies); };
+    fileManager.transfer().hooks.recompressMovie = [movies](const QString& movie) {
+        movies->Recompress(movie);
+    };
 }
 
 TFileManagerSetup FileManagerGroupWithMail(std::shared_ptr<TMailWindows> mail) {

@@ -1,6 +1,7 @@
 #pragma once
 // Completes a new file manager with the rest of its group: the preview window
-// that its preview button shows, and the send-mail window that takes the
+// that its preview button shows, the movie recompression window that
+// recompresses received movies, and the send-mail window that takes the
 // received pictures. Given to the file manager flows as their setup.
 
 #include "FileManagerFlows.h"

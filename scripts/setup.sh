@@ -13,9 +13,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   libjpeg62-turbo-dev libturbojpeg0-dev libjpeg-turbo-progs libexiv2-dev
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libburn-dev libisofs-dev libgphoto2-dev gphoto2
-  # the viewfinder tests: a sound server of their own, recordings read by ffprobe
-  pulseaudio ffmpeg
+  libburn-dev libisofs-dev libgphoto2-dev gphoto2 libswresample-dev
+  # the viewfinder tests' own sound server; the disc image and movie checks
+  pulseaudio xorriso ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick exiftran
   # EXIF blocks of real cameras for the picture tests

@@ -61,7 +61,8 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
       model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
       transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
-                                            receivedFiles)) {
+                                            receivedFiles)),
+      cdBurn_(std::make_unique<TCDBurnStep>(*this, services.language())) {
     setObjectName(Section);
     setWindowTitle("Lumvik Filemanager");
     setAcceptDrops(true);
@@ -69,6 +70,12 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
     texts_->text(this, "form");
     resize(DesignWidth, DesignHeight);
     connectControls();
+    TTransferHooks& hooks = transfer_->hooks;
+    hooks.startDisc = [this] { cdBurn_->newLayout(); };
+    hooks.addToDisc = [this](const QString& discDirectory, const QString& path) {
+        cdBurn_->add(discDirectory, path);
+    };
+    hooks.writeDisc = [this](qint64 selectedTotal) { return cdBurn_->burn(selectedTotal); };
     model_->askUserText = [this]() -> std::optional<QString> {
         QString answer;
         if (InputQuery(text("dialogue_text_add_text", "Custom text added to filename"),
@@ -105,6 +112,7 @@ void TForm_filemanager::connectControls() {
     onClick(c.Button_sel_all, &TForm_filemanager::Button_sel_allClick);
     onClick(c.Button_Unselect_all, &TForm_filemanager::Button_Unselect_allClick);
     onClick(c.Button1, &TForm_filemanager::Button1Click);
+    onClick(c.Button_MovieOptions, &TForm_filemanager::Button_MovieOptionsClick);
     onClick(c.Button_StartTransfer, &TForm_filemanager::Button_StartTransferClick);
     onClick(c.Button_Delete, &TForm_filemanager::Button_DeleteClick);
     onClick(c.Button_Apply, &TForm_filemanager::Button_Comment_AddClick);
@@ -154,7 +162,7 @@ void TForm_filemanager::readSettings() {
     rawJpegCompression = s.readInteger(section, fmkeys::RawJpegCompression, 0);
     setTargetDirectory(s.readString(section, fmkeys::DirOnPC, ""));
     SetHint(c_->ShowHint1->isChecked());
-    c_->Button_MovieOptions->hide();
+    c_->Button_MovieOptions->setVisible(c_->Recompressmovies1->isChecked());
 }
 
 void TForm_filemanager::writeSettings() {
@@ -257,6 +265,7 @@ bool TForm_filemanager::event(QEvent* event) {
 
 void TForm_filemanager::FormActivate() {
     LogLine("Enters TForm_filemanager.FormActivate");
+    cdBurn_->detectWriter();
     LetMessagesRun();
     model_->GetAllThumnails();
     if (autoTransfer) {
@@ -416,6 +425,36 @@ void TForm_filemanager::notify(const QString& text, TNotice kind) {
     MessageDlg(text, kind == TNotice::Warning ? mtWarning : mtInformation, mbOK);
 }
 
+// TCDBurnWindow.
+
+void TForm_filemanager::showBurnOption(bool shown) {
+    c_->CheckBoxBurnCD->setVisible(shown);
+}
+
+void TForm_filemanager::uncheckBurnOption() {
+    c_->CheckBoxBurnCD->setChecked(false);
+}
+
+void TForm_filemanager::setBurnStatus(const QString& text) {
+    SetStatusText(text);
+}
+
+bool TForm_filemanager::askForMedium(const QString& text) {
+    return MessageDlg(text, mtInformation, mbOK | mbCancel) == mrOk;
+}
+
+void TForm_filemanager::showBurnError(const QString& text) {
+    MessageDlg(text, mtError, mbOK);
+}
+
+void TForm_filemanager::showBurnInformation(const QString& text) {
+    MessageDlg(text, mtInformation, mbOK);
+}
+
+void TForm_filemanager::burnFinished() {
+    transfer_->DiscWriteDone();
+}
+
 // The list.
 
 int TForm_filemanager::currentItemNumber() const {
@@ -477,6 +516,12 @@ void TForm_filemanager::Button_Unselect_allClick() {
     LogLine("Enters TForm_filemanager.Button_Unselect_allClick");
     c_->ListBox_Cam_File_Names->clearSelection();
     ListBox_Cam_File_NamesClick();
+}
+
+void TForm_filemanager::Button_MovieOptionsClick() {
+    LogLine("Enters TForm_filemanager.Button_MovieOptionsClick");
+    if (showMovieOptions)
+        showMovieOptions();
 }
 
 void TForm_filemanager::Button1Click() {
@@ -721,6 +766,10 @@ void TForm_filemanager::optionClicked(QAction* item) {
     }
     if (item == c_->ShowHint1) {
         SetHint(on);
+    } else if (item == c_->Recompressmovies1) {
+        c_->Button_MovieOptions->setVisible(on);
+        if (on)
+            Button_MovieOptionsClick();
     } else if (item == c_->Downloadmoviestodirectory1 && on) {
         QString folder = c_->Edit_DirEdit->text();
         if (SelectDirectory(QString(item->text()).remove('&'), folder))

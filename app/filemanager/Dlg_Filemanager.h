@@ -6,6 +6,7 @@
 // TTransfer; the window shows them, asks the user, and turns clicks and keys
 // into their calls.
 
+#include "CDBurnStep.h"
 #include "FileManagerModel.h"
 #include "FileManagerRules.h"
 #include "Transfer.h"
@@ -22,7 +23,10 @@ class TReceivedFilesMimeData;
 class TWindowLocaliser;
 struct TFileManagerControls;
 
-class TForm_filemanager : public QDialog, public TFileManagerView, public TTransferWindow {
+class TForm_filemanager : public QDialog,
+                          public TFileManagerView,
+                          public TTransferWindow,
+                          public TCDBurnWindow {
     Q_OBJECT
   public:
     // Runs the create step: the settings go into the controls.
@@ -33,6 +37,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
 
     TFileManagerModel& model() { return *model_; }
     TTransfer& transfer() { return *transfer_; }
+    TCDBurnStep& cdBurn() { return *cdBurn_; }
     TAppServices& services() { return services_; }
 
     // Set by the flows before the window is shown.
@@ -43,6 +48,8 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     QString transferCaption, stopCaption;
     // Shows the preview window modally over the model's records.
     std::function<void(TForm_filemanager&)> showPreview;
+    // Shows the movie recompression window modally.
+    std::function<void()> showMovieOptions;
     // The saved settings of the RAW JPEG preview.
     int rawJpegMaxSize = 0, rawJpegCompression = 0;
 
@@ -63,6 +70,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     void Button_sel_allClick();
     void Button_Unselect_allClick();
     void Button1Click(); // preview
+    void Button_MovieOptionsClick();
     void Button_StartTransferClick();
     void Button_DeleteClick();
     void Button_Comment_AddClick();
@@ -101,6 +109,15 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     bool confirm(const QString& question) override;
     void notify(const QString& text, TNotice kind) override;
 
+    // TCDBurnWindow.
+    void showBurnOption(bool shown) override;
+    void uncheckBurnOption() override;
+    void setBurnStatus(const QString& text) override;
+    bool askForMedium(const QString& text) override;
+    void showBurnError(const QString& text) override;
+    void showBurnInformation(const QString& text) override;
+    void burnFinished() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +148,7 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     std::unique_ptr<TFileManagerControls> c_;
     std::unique_ptr<TFileManagerModel> model_;
     std::unique_ptr<TTransfer> transfer_;
+    std::unique_ptr<TCDBurnStep> cdBurn_;
     QList<int> selectionMemory_;
     int savedItemIndex_ = -1;
     // The last key pressed on the list and what it did.
@@ -138,6 +156,6 @@ class TForm_filemanager : public QDialog, public TFileManagerView, public TTrans
     TKeyCommand pressedCommand_;
     bool firstShow_ = true;
     bool hintsOn_ = true;
-    bool activating_ = false; // a box shown while the list builds activates again
+    bool activating_ = false;         // a box shown while the list builds activates again
     bool rebuildAtActivation_ = true; // false after the user switched to another program
 };

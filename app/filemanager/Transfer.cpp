@@ -115,6 +115,12 @@ QString TTransfer::formatted(const char* key, const char* def, const QStringList
 // A second click while a transfer runs only flips the state back; the running
 // transfer notices at its next entry and keeps its received files, its disc
 // layout and its user text.
+void TTransfer::DiscWriteDone() {
+    discWriting_ = false;
+    running_ = false;
+    window_.showRunning(false);
+}
+
 void TTransfer::Button_StartTransferClick() {
     LogLine("Enters Button_StartTransferClick");
     const TTransferOptions options = window_.transferOptions();
@@ -131,11 +137,15 @@ TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
     progressWatch_ = session_.watchProgress([this](int percent) { window_.setProgress(percent); });
-    // Whatever way the run ends, the window is idle again after it.
+    // Whatever way the run ends, the window is idle again after it, unless a
+    // disc write goes on.
+    discWriting_ = false;
     const auto idle = [this] {
+        window_.setProgress(0);
+        if (discWriting_)
+            return;
         running_ = false;
         window_.showRunning(false);
-        window_.setProgress(0);
     };
     try {
         const TEnd end = run(options);
@@ -210,8 +220,8 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     return window_.confirm(message);
 }
 
-QString TTransfer::destinationPath(const TTransferOptions& options) {
-    QString path = model_.DestinationPath();
+QString TTransfer::destinationPath(const QString& planned, const TTransferOptions& options) {
+    QString path = planned;
     // Movies may have a directory of their own instead of the target
     // directory; without one chosen they stay in the target directory.
     if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty() &&
@@ -225,7 +235,11 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
     const int item = index + 1;
     LogLine(QString("GetPicture i=%1").arg(item));
     model_.GetPictureData(item, false);
-    QString path = destinationPath(options);
+    const QString planned = model_.DestinationPath();
+    // The disc mirrors the folders below the target directory, also for
+    // movies that go to a directory of their own.
+    discDirectory_ = "/" + QDir(model_.targetDirectory).relativeFilePath(QFileInfo(planned).path());
+    QString path = destinationPath(planned, options);
     entryPath_ = path;
     const QString directory = QFileInfo(path).path();
     if (!QDir().mkpath(directory))
@@ -308,7 +322,7 @@ QString TTransfer::receiveRaw(int item, const QString& destination,
 
 void TTransfer::addToDisc(const TTransferOptions& options, const QString& path) {
     if (options.burnCD && hooks.addToDisc)
-        hooks.addToDisc(path);
+        hooks.addToDisc(discDirectory_, path);
 }
 
 QDateTime TTransfer::keptDate(const QString& path) const {
@@ -378,8 +392,8 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
     }
     flushReceivedFiles(options);
     const bool writesDisc = options.burnCD && hooks.writeDisc;
-    const bool discStarted = writesDisc && hooks.writeDisc();
-    if (!discStarted) {
+    discWriting_ = writesDisc && hooks.writeDisc(selectedTotal_);
+    if (!discWriting_) {
         window_.bringToFront();
         LogLine("All pictures received!");
         const QString done = text("infomsg_all_pictures_received", "All pictures received!");
@@ -387,7 +401,7 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         window_.notify(done, TTransferWindow::TNotice::Information);
     }
     // A cancelled disc ends the click here: no mail, nothing started.
-    if (writesDisc && !discStarted)
+    if (writesDisc && !discWriting_)
         return TEnd::Declined;
     if (options.emailPictures && hooks.showMail)
         hooks.showMail();

@@ -62,11 +62,13 @@ struct TTransferHooks {
     std::function<void()> startMail;
     std::function<void(const QString&)> attachToMail;
     std::function<void()> showMail;
-    // Burn CD: a new empty disc layout, each file written, and the write after
-    // the transfer; false when the user cancels at the medium question.
+    // Burn CD: a new empty disc layout, each file written into the disc
+    // directory that mirrors its folder below the target directory, and the
+    // write after the transfer, given the selected total; false when the user
+    // cancels at the medium question.
     std::function<void()> startDisc;
-    std::function<void(const QString&)> addToDisc;
-    std::function<bool()> writeDisc;
+    std::function<void(const QString& discDirectory, const QString& path)> addToDisc;
+    std::function<bool(qint64 selectedTotal)> writeDisc;
     // Recompress movies: the received movie is recompressed in place.
     std::function<void(const QString&)> recompressMovie;
 };
@@ -97,6 +99,8 @@ class TTransfer {
     std::function<qint64(const QString&)> freeSpace;
 
     void Button_StartTransferClick();
+    // A started disc write keeps the window running until it ends here.
+    void DiscWriteDone();
 
   private:
     enum class TEnd { Finished, Declined };
@@ -105,7 +109,7 @@ class TTransfer {
     void checkTarget(const TTransferOptions& options, const QList<int>& selected);
     bool lossyTransformationsAccepted(const QList<int>& selected);
     void transferEntry(int index, const TTransferOptions& options);
-    QString destinationPath(const TTransferOptions& options);
+    QString destinationPath(const QString& planned, const TTransferOptions& options);
     QString receiveMovie(int item, const QString& path, const TTransferOptions& options);
     QString receivePicture(int item, const QString& path, const TTransferOptions& options);
     QString receiveRaw(int item, const QString& path, const TTransferOptions& options);
@@ -131,5 +135,7 @@ class TTransfer {
     qint64 selectedTotal_ = 0;
     int selectedCount_ = 0;
     int receiveCounter_ = 1;
-    QString entryPath_; // the destination of the entry being received, for messages
+    QString entryPath_;     // the destination of the entry being received, for messages
+    QString discDirectory_; // its folder below the target directory, on the disc
+    bool discWriting_ = false;
 };

@@ -1,0 +1,40 @@
+#pragma once
+// The movie recompression window: the video and audio encoders to recompress
+// received movies with, chosen from FFmpeg's encoders an AVI file can hold.
+// The recompression itself is TMovieRecompression's.
+
+#include "MovieRecompressor.h"
+
+#include <QDialog>
+#include <memory>
+
+class QListWidget;
+class TAppServices;
+class TWindowLocaliser;
+
+class TFormMovieRecomp : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr const char* Section = "FormMovieRecomp";
+
+    TFormMovieRecomp(TAppServices& services, QWidget* parent = nullptr);
+    // Writes the choices and the size.
+    ~TFormMovieRecomp() override;
+
+    // Chooses the stored encoders; raises ERangeError for one not installed,
+    // leaving the rest unrestored.
+    void RestoreChoices();
+    // Recompresses a received movie with the chosen encoders.
+    void Recompress(const QString& movie);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    TAppServices& services_;
+    std::unique_ptr<TWindowLocaliser> texts_;
+    QListWidget* ListBoxVideo;
+    QListWidget* ListBoxAudio;
+    TMovieRecompression recompression_;
+    bool firstShow_ = true;
+};

@@ -1,0 +1,175 @@
+// A transfer with "Burn CD with transferred pictures and movies" writes the
+// received files into a new session of a disc image in a libburn pseudo-drive.
+
+#include "CDBurnStep.h"
+#include "DiscImage.h"
+#include "Dlg_Filemanager.h"
+#include "FakeServices.h"
+#include "MCDBurner.h"
+#include "PseudoDrives.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "TestLog.h"
+#include "TransferFixture.h"
+#include "WindowControls.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+using testenv::control;
+
+namespace {
+
+constexpr const char* Burned = "All pictures/movies received and burned to CD";
+
+class CDBurnTest : public TransferTest {
+  protected:
+    void SetUp() override {
+        TransferTest::SetUp();
+        disc = testenv::newFolder("cd") + "/disc.iso";
+        SetPseudoDrives({"stdio:" + disc});
+    }
+    void TearDown() override {
+        SetPseudoDrives({});
+        TransferTest::TearDown();
+    }
+
+    // A transfer with the box checked, waiting in the window for the write's end.
+    void burnTransfer(TForm_filemanager& w, const QStringList& names) {
+        auto* box = control<QCheckBox>(w, "CheckBoxBurnCD");
+        ASSERT_TRUE(box->isVisibleTo(&w));
+        box->setChecked(true);
+        transfer(w, names);
+        // The window stays in the transfer state until the write has ended.
+        auto* button = control<QPushButton>(w, "Button_StartTransfer");
+        EXPECT_EQ(button->text(), w.stopCaption);
+        const qsizetype before = shownTexts().count(Burned);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownTexts().count(Burned) > before; }, 60000));
+        EXPECT_EQ(button->text(), w.transferCaption);
+    }
+
+    // The received tree as the disc shows it: the same paths below its root.
+    void expectDiscHoldsTheTargetTree(const QStringList& tree) {
+        QStringList onDisc;
+        for (const QString& file : tree)
+            onDisc << "/" + file;
+        for (const QString& file : tree)
+            EXPECT_EQ(discimage::Read(disc, "/" + file), testfiles::Read(target + file))
+                << file.toStdString();
+        EXPECT_EQ(discimage::Files(disc), onDisc);
+    }
+
+    QString disc;
+};
+
+TEST_F(CDBurnTest, EachTransferAddsASessionWithTheTargetsFolders) {
+    withFileManager([&](TForm_filemanager& w) {
+        control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
+        burnTransfer(w, {"IMG_0003.JPG", "MVI_0013.AVI", "IMG_0001.JPG"});
+    });
+    const QStringList first = receivedTree();
+    ASSERT_EQ(first.size(), 5); // with the sound note and the movie's ".thm"
+    EXPECT_EQ(discimage::SessionCount(disc), 1);
+    expectDiscHoldsTheTargetTree(first);
+
+    withFileManager([&](TForm_filemanager& w) {
+        burnTransfer(w, {"IMG_0005.JPG", "IMG_0010.JPG"});
+    });
+    EXPECT_EQ(discimage::SessionCount(disc), 2);
+    expectDiscHoldsTheTargetTree(receivedTree());
+    const QStringList log = testlog::Messages();
+    EXPECT_TRUE(log.contains("CDBurnerWriteDone. Error = "));
+    EXPECT_TRUE(log.contains("CDBurnerType. Medium in drive is UNKNOWN"));
+    EXPECT_EQ(shownTexts().count("All pictures received!"), 0);
+}
+
+// Without a writer the box is hidden and unchecked, and nothing is burnt.
+TEST_F(CDBurnTest, WithoutAWriterTheBoxIsHiddenAndUnchecked) {
+    SetPseudoDrives({});
+    withFileManager([&](TForm_filemanager& w) {
+        auto* box = control<QCheckBox>(w, "CheckBoxBurnCD");
+        EXPECT_FALSE(box->isVisibleTo(&w));
+        EXPECT_FALSE(box->isChecked());
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(shownTexts().contains("All pictures received!"));
+    EXPECT_FALSE(QFileInfo::exists(disc));
+}
+
+// The burn step on its own, with the window's boxes answered by the test.
+class CDBurnStepTest : public ::testing::Test, public TCDBurnWindow {
+  protected:
+    void SetUp() override {
+        disc = testenv::newFolder("cd") + "/disc.iso";
+        SetPseudoDrives({"stdio:" + disc});
+        step.detectWriter();
+    }
+    void TearDown() override { SetPseudoDrives({}); }
+
+    void showBurnOption(bool shown) override { optionShown = shown; }
+    void uncheckBurnOption() override {}
+    void setBurnStatus(const QString& text) override { statuses << text; }
+    bool askForMedium(const QString& text) override {
+        asked << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    void showBurnError(const QString& text) override { shown << text; }
+    void showBurnInformation(const QString& text) override { shown << text; }
+    void bringToFront() override {}
+    void burnFinished() override { finished = true; }
+
+    void waitForTheWrite() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, 60000));
+        finished = false;
+    }
+
+    TFakeServices services;
+    TCDBurnStep step{*this, services.language()};
+    QString disc;
+    bool optionShown = false, finished = false;
+    QList<bool> answers;
+    QStringList statuses, asked, shown;
+};
+
+// The first look keeps 1,000,000 bytes in reserve, the look after OK does not.
+TEST_F(CDBurnStepTest, TheDiscReserveCountsOnlyAtTheFirstLook) {
+    ASSERT_TRUE(optionShown);
+    step.freeBlocks = [] { return qint64(292969); }; // 600,000,512 bytes
+    answers = {true};
+    step.add("/a", testfiles::Write(testenv::newFolder("pc") + "/one.jpg", "one"));
+    ASSERT_TRUE(step.burn(599500000));
+    EXPECT_EQ(asked.size(), 1);
+    waitForTheWrite();
+    EXPECT_EQ(shown, QStringList({Burned}));
+    EXPECT_EQ(statuses.last(), "CD-write: Done");
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/a/one.jpg"}));
+}
+
+TEST_F(CDBurnStepTest, CancelAtTheMediumQuestionWritesNothingAndLoadsTheTray) {
+    step.freeBlocks = [] { return qint64(0); };
+    answers = {true, false};
+    step.add("/", testfiles::Write(testenv::newFolder("pc") + "/one.jpg", "one"));
+    EXPECT_FALSE(step.burn(1));
+    EXPECT_EQ(asked.size(), 2); // asked again after OK while there is still no room
+    EXPECT_FALSE(step.writing());
+    EXPECT_TRUE(step.engine().waitUntilReady(0, 0)); // the tray is in
+    EXPECT_FALSE(QFileInfo::exists(disc));
+}
+
+TEST_F(CDBurnStepTest, ADiscWithTwoSessionsHasTheSecondImported) {
+    const QString pc = testenv::newFolder("pc");
+    for (const char* name : {"one.jpg", "two.jpg", "three.jpg"}) {
+        step.newLayout();
+        step.add("/", testfiles::Write(pc + "/" + name, name));
+        step.engine().eject(false);
+        ASSERT_TRUE(step.burn(1));
+        waitForTheWrite();
+    }
+    EXPECT_EQ(statuses.count("CD-write: Imports latest session"), 2);
+    EXPECT_EQ(discimage::SessionCount(disc), 3);
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/three.jpg", "/two.jpg"}));
+}
+
+} // namespace

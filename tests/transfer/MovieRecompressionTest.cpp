@@ -1,0 +1,166 @@
+// Received movies recompressed with FFmpeg's encoders, checked with ffprobe.
+
+#include "Dlg_Filemanager.h"
+#include "Dlg_MovieRecompProp.h"
+#include "Errors.h"
+#include "FakeServices.h"
+#include "MovieRecompressor.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "TransferFixture.h"
+#include "WindowControls.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using testenv::control;
+
+namespace {
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// What ffprobe reads of a movie.
+struct Probe {
+    QString video, audio; // codec names; empty when there is no such stream
+    int frames = 0;
+    double duration = 0;
+};
+
+Probe probe(const QString& movie) {
+    Probe p;
+    const QString out =
+        run("ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                        "stream=codec_type,codec_name,nb_read_frames:format=duration", "-of",
+                        "default=nw=1", movie});
+    // Per stream: codec_name, codec_type, nb_read_frames in this order.
+    QString name, type;
+    for (const QString& line : out.split('\n')) {
+        const QString value = line.section('=', 1);
+        if (line.startsWith("codec_name="))
+            name = value;
+        else if (line.startsWith("codec_type="))
+            (value == "video" ? p.video : p.audio) = name, type = value;
+        else if (line.startsWith("nb_read_frames=") && type == "video")
+            p.frames = value.toInt();
+        else if (line.startsWith("duration="))
+            p.duration = value.toDouble();
+    }
+    return p;
+}
+
+// A camera-like movie: motion JPEG pictures at 15 frames a second with
+// uncompressed mono sound, 2 seconds.
+QString cameraMovie(const QString& path) {
+    run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=2",
+                   "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=11025:duration=2", "-c:v",
+                   "mjpeg", "-c:a", "pcm_u8", "-ac", "1", path});
+    return path;
+}
+
+class MovieRecompressionTest : public ::testing::Test {
+  protected:
+    TFakeServices services;
+    TMovieRecompression recompression{services.language()};
+    QString folder = testenv::newFolder("movies");
+};
+
+TEST_F(MovieRecompressionTest, ListsTheEncodersAnAviCanHold) {
+    EXPECT_TRUE(VideoCompressors().contains("mpeg4"));
+    EXPECT_TRUE(VideoCompressors().contains("mjpeg"));
+    EXPECT_FALSE(VideoCompressors().contains("mp2"));
+    EXPECT_TRUE(AudioCompressors().contains("mp2"));
+    EXPECT_TRUE(AudioCompressors().contains("pcm_s16le"));
+    EXPECT_FALSE(AudioCompressors().contains("opus")); // not for AVI
+}
+
+TEST_F(MovieRecompressionTest, TwoEncoderPairsKeepEveryFrameTheSoundAndTheDate) {
+    const std::pair<QString, QString> pairs[] = {{"mpeg4", "mp2"}, {"msmpeg4v2", "pcm_s16le"}};
+    int number = 0;
+    for (const auto& [video, audio] : pairs) {
+        const QString movie = cameraMovie(QString("%1/MVI_%2.avi").arg(folder).arg(++number));
+        const Probe before = probe(movie);
+        ASSERT_EQ(before.video, "mjpeg");
+        const QDateTime date = QDateTime(QDate(2026, 12, 1), QTime(10, 0));
+        QFile file(movie);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(date, QFileDevice::FileModificationTime));
+        file.close();
+
+        recompression.videoEncoder = video;
+        recompression.audioEncoder = audio;
+        recompression.Recompress(movie);
+        const Probe after = probe(movie);
+        EXPECT_EQ(after.video, video);
+        EXPECT_EQ(after.audio, audio);
+        EXPECT_NEAR(after.frames, before.frames, 1);
+        EXPECT_NEAR(after.duration, before.duration, 1.0 / 15);
+        EXPECT_EQ(QFileInfo(movie).lastModified(), date);
+    }
+    // Each movie had a temporary file of its own, and none is left.
+    EXPECT_EQ(recompression.counter, 2);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_1.avi", "MVI_2.avi"}));
+}
+
+TEST_F(MovieRecompressionTest, AMovieThatCannotBeDecodedStaysAsReceived) {
+    const QString movie = testfiles::Write(folder + "/MVI_0001.avi", "RIFF but no movie");
+    recompression.videoEncoder = "mpeg4";
+    recompression.audioEncoder = "mp2";
+    EXPECT_THROW(recompression.Recompress(movie), EInOutError);
+    EXPECT_EQ(testfiles::Read(movie), "RIFF but no movie");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_0001.avi"}));
+}
+
+TEST_F(MovieRecompressionTest, WithoutAChosenEncoderTheTransferStops) {
+    const QString movie = testfiles::Write(folder + "/MVI_0001.avi", "movie");
+    const std::tuple<QString, QString, std::string> cases[] = {
+        {"", "mp2", "No video filter has been selected. File transfer aborted"},
+        {"mpeg4", "", "No audio filter has been selected. File transfer aborted"}};
+    for (const auto& [video, audio, message] : cases) {
+        recompression.videoEncoder = video;
+        recompression.audioEncoder = audio;
+        try {
+            recompression.Recompress(movie);
+            ADD_FAILURE() << "no error";
+        } catch (const ERangeError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        EXPECT_EQ(testfiles::Read(movie), "movie");
+    }
+}
+
+// The whole way: the options window chooses, the transfer recompresses.
+TEST_F(TransferTest, AReceivedMovieArrivesInTheChosenCodecs) {
+    const auto choose = [](const TDialogRequest& request) {
+        auto* window = qobject_cast<TFormMovieRecomp*>(request.window);
+        EXPECT_NE(window, nullptr);
+        if (window) {
+            for (const auto& [list, name] :
+                 {std::pair{"ListBoxVideo", "mpeg4"}, std::pair{"ListBoxAudio", "mp2"}}) {
+                auto* box = control<QListWidget>(*window, list);
+                box->setCurrentItem(box->findItems(name, Qt::MatchExactly).first());
+            }
+        }
+        return TDialogAnswer{QDialog::Accepted, {}};
+    };
+    withFileManager([&](TForm_filemanager& w) {
+        script.then(choose);
+        control<QAction>(w, "Recompressmovies1")->trigger();
+        transfer(w, {"MVI_0013.AVI"});
+    });
+    const Probe movie = probe(target + "MVI_0013.avi");
+    EXPECT_EQ(movie.video, "mpeg4");
+    EXPECT_EQ(movie.frames, probe(cameraFile("MVI_0013.AVI")).frames);
+    EXPECT_EQ(receivedTree(), QStringList({"MVI_0013.avi", "MVI_0013.thm"}));
+    EXPECT_TRUE(shownTexts().contains("All pictures received!"));
+}
+
+} // namespace
