@@ -5,11 +5,13 @@
 #include "CameraFixture.h"
 #include "CameraSession.h"
 #include "Dlg_Remote.h"
+#include "Dlg_ViewFinder.h"
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "MainWindowFixture.h"
 #include "ProgramFolder.h"
 #include "RemoteFlows.h"
+#include "RemoteGroup.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -607,3 +609,26 @@ TEST_F(RemoteWindowTest, EnglishFileHoldsEveryTextTheWindowReads) {
 }
 
 } // namespace
+
+// The program's own wiring of the viewfinder window into the remote window.
+TEST_F(RemoteWindowTest, StartViewFinderShowsTheViewFinderWindowAndItsCloseClearsTheFlag) {
+    openProcess();
+    JoinViewFinder(*window, TMainContext{services, session, nullptr, {}});
+    get<QPushButton>("ButtonViewFinder")->click();
+    auto* viewFinder = window->findChild<TFormViewFinder*>();
+    ASSERT_NE(viewFinder, nullptr);
+    EXPECT_TRUE(viewFinder->isVisible());
+    EXPECT_TRUE(window->viewFinderOpen());
+    EXPECT_TRUE(remoteState().viewfinderRunning);
+
+    viewFinder->close();
+    EXPECT_FALSE(window->viewFinderOpen());
+    EXPECT_FALSE(remoteState().viewfinderRunning);
+
+    get<QPushButton>("ButtonViewFinder")->click();
+    ASSERT_TRUE(viewFinder->isVisible());
+    window->Button_StartRemoteProcessClick(); // stops the remote process
+    EXPECT_FALSE(viewFinder->isVisible()) << "stopping the process closes the viewfinder";
+    EXPECT_FALSE(window->viewFinderOpen());
+    EXPECT_FALSE(remoteState().viewfinderRunning);
+}
