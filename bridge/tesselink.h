@@ -51,7 +51,8 @@ enum {
     TS_ERR_FILE_OPEN = 0x00010004,   /* a file to copy cannot be opened */
     TS_ERR_FILE_CREATE = 0x00010005, /* a destination file cannot be created */
     TS_ERR_FILE_WRITE = 0x00010006,  /* a copy cannot be read or written to the end */
-    TS_ERR_FILE_TIME = 0x00010007    /* a file's time cannot be set */
+    TS_ERR_FILE_TIME = 0x00010007,   /* a file's time cannot be set */
+    TS_ERR_DISK_FULL = 0x00010008    /* a destination's disk is full or a file its size limit */
 };
 
 enum { TS_NAME_SIZE = 256 };

@@ -73,6 +73,10 @@ int copyToNewFile(const std::string& source, const std::string& destination,
 // transfer calls it once before it tells the user that everything arrived.
 int flushFileSystem(const std::string& folder);
 
+// Whether an error means that the disk is full or the file reached a size
+// limit: the user can act on that, so callers tell it apart.
+bool isDiskFull(int error);
+
 // Whether a file name is one of the temporary files above.
 bool isTemporaryName(std::string_view fileName);
 

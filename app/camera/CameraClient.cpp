@@ -64,8 +64,11 @@ void CheckResult(const tsResult* result) {
     }
     const QString code =
         QString::number(static_cast<quint32>(result->code), 16).toUpper().rightJustified(8, '0');
-    throw ECameraError("Canon drivers error. Errorcode 0x" + code + ", function " +
-                       TextOf(result->function));
+    const QString message =
+        "Canon drivers error. Errorcode 0x" + code + ", function " + TextOf(result->function);
+    if (result->code == TS_ERR_DISK_FULL)
+        throw EDiskFullError(message);
+    throw ECameraError(message);
 }
 
 void StartSDK() {

@@ -3,6 +3,7 @@
 // named after it without "ts". Each checks the bridge's status and raises
 // ECameraError for a failure, then converts the results.
 
+#include "Errors.h"
 #include "ReleaseParameters.h"
 #include "tesselink.h"
 
@@ -24,6 +25,12 @@ struct tsUploadRequest {
     QString path;
 };
 
+// A failure of a received file's write that making room on the disk mends:
+// the disk is full, or the file reached a size limit.
+class EDiskFullError : public ECameraError {
+    using ECameraError::ECameraError;
+};
+
 namespace tesselink {
 
 // A text field of a bridge record (a file name, the model, the owner) as the
@@ -32,8 +39,9 @@ template <size_t N> QString TextOf(const char (&field)[N]) {
     return QString::fromUtf8(field, qsizetype(qstrnlen(field, N)));
 }
 
-// Raises ECameraError "Canon drivers error. Errorcode 0x" + eight hexadecimal
-// digits + ", function " + name when the status holds a failure.
+// Raises ECameraError (EDiskFullError for TS_ERR_DISK_FULL) "Canon drivers
+// error. Errorcode 0x" + eight hexadecimal digits + ", function " + name when
+// the status holds a failure.
 void CheckResult(const tsResult* result);
 
 void StartSDK();

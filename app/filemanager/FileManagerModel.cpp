@@ -62,6 +62,8 @@ bool ReceiveThumbnail(int index, const QString& path) {
     try {
         tesselink::GetThumbnail(index, path);
         return true;
+    } catch (const EDiskFullError&) {
+        throw; // not a thumbnail the camera lacks: later files would fail too
     } catch (const ELumvikError& error) {
         LogLine("No thumbnail for entry " + QString::number(index + 1) +
                 ". Exception=" + error.message());

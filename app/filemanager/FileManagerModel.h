@@ -67,7 +67,8 @@ enum class TRecordChange {
 // Writes the thumbnail of the collection entry at index to path. An entry
 // without a thumbnail (a movie without its ".THM", a RAW file without its
 // companion, a picture the camera cannot scale) leaves no file at path and one
-// log line: it keeps its entry and is transferred all the same.
+// log line: it keeps its entry and is transferred all the same. A full disk
+// raises EDiskFullError.
 bool ReceiveThumbnail(int index, const QString& path);
 
 class TFileManagerModel {

@@ -247,12 +247,23 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
                                     "Could not create directory %s", {directory}));
     view_.LetMessagesRun();
 
-    if (hasExtension(path, ".crw"))
-        path = receiveRaw(item, path, options);
-    else if (hasExtension(path, ".avi"))
-        path = receiveMovie(item, path, options);
-    else
-        path = receivePicture(item, path, options);
+    try {
+        if (hasExtension(path, ".crw"))
+            path = receiveRaw(item, path, options);
+        else if (hasExtension(path, ".avi"))
+            path = receiveMovie(item, path, options);
+        else
+            path = receivePicture(item, path, options);
+    } catch (const EDiskFullError& error) {
+        // The camera is fine: the user has to make room. The file being
+        // received is gone whole, so nothing half-written is left behind.
+        LogLine(error.message());
+        throw EInOutError(formatted("errormsg_disk_full",
+                                    "No room for %s: the disk is full or takes no file that "
+                                    "large. The transfer stopped; the files received before it "
+                                    "are whole.",
+                                    {path}));
+    }
     commonTail(item, path, options);
 }
 
@@ -279,7 +290,13 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
 
 QString TTransfer::receivePicture(int item, const QString& destination,
                                   const TTransferOptions& options) {
-    const QString path = UniqueName(destination, soundNotesOf);
+    // The EXIF text file is a companion too: its name must be free as well.
+    const QString path = UniqueName(destination, [&](const QString& candidate) {
+        QStringList companions = soundNotesOf(candidate);
+        if (options.createExifText)
+            companions << ExifTextFilePath(candidate);
+        return companions;
+    });
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
     tesselink::GetPicture(item - 1, path, false);

@@ -26,7 +26,8 @@ CallbackSlots& slots() {
 }
 
 void check(cdError result) {
-    status().code = result;
+    // The program tells a full disk apart by the bridge's code alone.
+    status().code = result == CD_ERR_DISK_FULL ? TS_ERR_DISK_FULL : result;
     if (result != CD_OK) {
         throw CLumvikException();
     }

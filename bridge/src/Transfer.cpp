@@ -5,6 +5,7 @@
 #include "Frame.h"
 #include "ReceivedFile.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,11 @@ void writeData(cdHImageData data, const std::string& path, bool withProgress) {
                          withProgress ? CD_PROGRESS_REPORT : CD_PROGRESS_NONE));
 }
 
+// The bridge's code for a failed write of a copy.
+int32_t writeFailure(int error) {
+    return cdfile::isDiskFull(error) ? TS_ERR_DISK_FULL : TS_ERR_FILE_WRITE;
+}
+
 // Copies source to a new file at destination; an existing destination is
 // never replaced.
 void copyFile(const std::string& source, const std::string& destination) {
@@ -30,17 +36,19 @@ void copyFile(const std::string& source, const std::string& destination) {
     cdfile::NewFile out(destination);
     struct stat status {};
     const bool created = out.error() == 0;
-    const bool copied = created && ::fstat(in, &status) == 0 &&
-                        out.appendFile(in, static_cast<uint64_t>(status.st_size)) == 0;
+    const int copied = !created ? 0
+                       : ::fstat(in, &status) != 0
+                           ? errno
+                           : out.appendFile(in, static_cast<uint64_t>(status.st_size));
     ::close(in);
     if (!created) {
         fail(TS_ERR_FILE_CREATE);
     }
-    if (!copied) {
-        fail(TS_ERR_FILE_WRITE);
+    if (copied != 0) {
+        fail(writeFailure(copied));
     }
     if (const int named = out.commit()) {
-        fail(named == EEXIST ? TS_ERR_FILE_CREATE : TS_ERR_FILE_WRITE);
+        fail(named == EEXIST ? TS_ERR_FILE_CREATE : writeFailure(named));
     }
 }
 

@@ -315,6 +315,10 @@ int flushFileSystem(const std::string& folder) {
     return error;
 }
 
+bool isDiskFull(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
 bool isTemporaryName(std::string_view fileName) {
     return writerOf(fileName) != 0;
 }

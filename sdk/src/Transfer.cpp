@@ -39,7 +39,11 @@ cdfile::Progress progressOf(cdProgressCallbackFunction progress, cdContext conte
     };
 }
 
+// A full disk has a code of its own: the user can act on it.
 cdError codeOf(int error) {
+    if (cdfile::isDiskFull(error)) {
+        return CD_ERR_DISK_FULL;
+    }
     return error == 0 ? CD_OK : CD_ERR_FILE_IO;
 }
 

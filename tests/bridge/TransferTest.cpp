@@ -165,7 +165,7 @@ TEST_F(TransferTest, AFullDiskLeavesTheEarlierFilesWholeAndNoPartialOne) {
     ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code, 0);
     EXPECT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, 0);
     const tsResult* movie = tsGetMovie(3, local8(out + "/MVI_0007.AVI").c_str());
-    EXPECT_EQ(movie->code, CD_ERR_FILE_IO);
+    EXPECT_EQ(movie->code, TS_ERR_DISK_FULL);
     EXPECT_EQ(statusName(movie), "tsGetMovie");
     const QStringList left = allEntries(out);
     const QByteArray whole = testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/IMG_0005.JPG");

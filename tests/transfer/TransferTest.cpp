@@ -3,6 +3,7 @@
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
+#include "FakeClock.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "JPEGImage.h"
@@ -22,6 +23,11 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <ctime>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testenv::control;
 
@@ -146,6 +152,30 @@ TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPictu
               testfiles::Read(cameraFile("IMG_0003.WAV")));
 }
 
+// The camera's seconds are an instant: the .thm of a movie shot in summer
+// time gets the movie's own time also while the computer is in winter time.
+TEST_F(TransferTest, MovieThumbnailKeepsTheCameraTimeAcrossADaylightSavingChange) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    uint32_t seconds = 0;
+    {
+        TFakeClock winter(QDateTime(QDate(2026, 1, 15), QTime(12, 0), Qt::UTC));
+        withFileManager([&](TForm_filemanager& w) {
+            transfer(w, {"MVI_0013.AVI"});
+            seconds = w.model().currentMovie.shootingTime;
+        });
+    }
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+    ASSERT_EQ(QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).date().month(), 5);
+    EXPECT_EQ(modified(target + "MVI_0013.thm").toSecsSinceEpoch(), seconds);
+    EXPECT_EQ(modified(target + "MVI_0013.avi").toSecsSinceEpoch(), seconds);
+}
+
 // The demo card through libgphoto2's "Directory Browse" driver, real
 // libgphoto2 code over the card's folder: the same list, and the files arrive
 // byte for byte with their camera dates.
@@ -172,16 +202,36 @@ TEST_F(TransferTest, OverLibgphoto2TheCardArrivesByteForByteWithItsDates) {
     EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
 }
 
+// The movies folder is joined to the name, never glued to it, and without
+// one chosen the movies stay in the target directory.
 TEST_F(TransferTest, MoviesGoToTheirOwnDirectoryWhenAsked) {
-    const QString movies = testenv::newFolder("movies") + "/";
-    withFileManager([&](TForm_filemanager& w) {
-        control<QAction>(w, "Downloadmoviestodirectory1")->setChecked(true);
-        w.model().moviesDirectory = movies;
-        transfer(w, {"MVI_0013.AVI", "IMG_0002.JPG"});
-    });
-    EXPECT_EQ(receivedTree(), QStringList({"IMG_0002.jpg"}));
-    EXPECT_TRUE(QFileInfo::exists(movies + "MVI_0013.avi"));
-    EXPECT_TRUE(QFileInfo::exists(movies + "MVI_0013.thm"));
+    const QString movies = testenv::newFolder("movies");
+    struct Case {
+        QString moviesDirectory;
+        QString arrivesIn;
+    } cases[] = {
+        {movies + "/", movies + "/"},
+        {movies, movies + "/"},
+        {"", target},
+    };
+    for (const Case& c : cases) {
+        QDir(target).removeRecursively();
+        QDir(movies).removeRecursively();
+        QDir().mkpath(target);
+        QDir().mkpath(movies);
+        withFileManager([&](TForm_filemanager& w) {
+            control<QAction>(w, "Downloadmoviestodirectory1")->setChecked(true);
+            w.model().moviesDirectory = c.moviesDirectory;
+            transfer(w, {"MVI_0013.AVI", "IMG_0002.JPG"});
+        });
+        EXPECT_TRUE(QFileInfo::exists(target + "IMG_0002.jpg")) << c.moviesDirectory.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(c.arrivesIn + "MVI_0013.avi"))
+            << c.moviesDirectory.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(c.arrivesIn + "MVI_0013.thm"))
+            << c.moviesDirectory.toStdString();
+        EXPECT_TRUE(shownTexts().contains("All pictures received!"))
+            << c.moviesDirectory.toStdString();
+    }
 }
 
 TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
@@ -201,6 +251,27 @@ TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
             transfer(w, {"CRW_0026.CRW"});
         });
         EXPECT_EQ(receivedTree(), c.tree) << c.option;
+    }
+}
+
+// A hand-edited setting outside the list is taken as its nearest entry, so
+// a RAW file is never dropped while the transfer reports success.
+TEST_F(TransferTest, SavedRawOptionOutsideTheListIsClampedToIt) {
+    struct Case {
+        int saved;
+        int shown;
+    } cases[] = {{-3, 0}, {7, 2}, {1, 1}};
+    for (const Case& c : cases) {
+        TSettings().writeInteger(TSettings::Section, "ComboBox_Raw", c.saved);
+        int shown = -1;
+        withFileManager([&](TForm_filemanager& w) {
+            shown = control<QComboBox>(w, "ComboBox_Raw")->currentIndex();
+            transfer(w, {"CRW_0026.CRW"});
+        });
+        EXPECT_EQ(shown, c.shown) << c.saved;
+        EXPECT_TRUE(QFileInfo::exists(target + "CRW_0026.thm")) << c.saved;
+        QDir(target).removeRecursively();
+        QDir().mkpath(target);
     }
 }
 
@@ -421,6 +492,71 @@ TEST_F(TransferTest, ExifTextAndReadOnlyFollowTheOptions) {
     EXPECT_FALSE(writable("MVI_0013.avi"));
     EXPECT_TRUE(writable("IMG_0003.jpg.wav"));
     EXPECT_TRUE(writable("MVI_0013.thm"));
+}
+
+TEST_F(TransferTest, AnExistingExifTextFileMakesThePictureTakeAFreeName) {
+    testfiles::Write(target + "IMG_0003.txt", "kept");
+    withFileManager([&](TForm_filemanager& w) {
+        control<QAction>(w, "CreateTXTfilewithEXIFinfo1")->setChecked(true);
+        transfer(w, {"IMG_0003.JPG"});
+    });
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0003.txt", "IMG_0003_1.jpg", "IMG_0003_1.jpg.wav",
+                                           "IMG_0003_1.txt"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0003.txt"), "kept");
+    EXPECT_TRUE(
+        testfiles::Read(target + "IMG_0003_1.txt").startsWith("File Name: IMG_0003_1.jpg\r\n"));
+    EXPECT_TRUE(shownTexts().contains("All pictures received!"));
+}
+
+// A file-size limit stands in for a full disk: writes past it fail with
+// EFBIG as writes to a full disk fail with ENOSPC.
+TEST_F(TransferTest, AFullDiskStopsTheTransferNamingTheCauseAndLeavesNoPartialFile) {
+    const qint64 picture = QFileInfo(cameraFile("IMG_0001.JPG")).size();
+    const qint64 movie = QFileInfo(cameraFile("MVI_0013.AVI")).size();
+    ASSERT_LT(picture, movie);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    withFileManager([&](TForm_filemanager& w) {
+        const rlimit limit{rlim_t(picture + movie / 2), before.rlim_max};
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        transfer(w, {"IMG_0001.JPG", "MVI_0013.AVI", "IMG_0014.JPG"});
+        setrlimit(RLIMIT_FSIZE, &before);
+        EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
+    });
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(shownTexts(),
+              QStringList({"No room for " + target +
+                           "MVI_0013.avi: the disk is full or takes no file that large. The "
+                           "transfer stopped; the files received before it are whole."}));
+    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({"IMG_0001.jpg"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0001.jpg"),
+              testfiles::Read(cameraFile("IMG_0001.JPG")));
+}
+
+// What a transfer killed part way leaves: the picture's bytes so far in the
+// temporary file of a process that has ended, nothing under its name. The
+// next opening selects the picture again, and its transfer brings it whole.
+TEST_F(TransferTest, APictureCutByAKilledTransferIsSelectedAgainAndArrivesWhole) {
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const QByteArray whole = testfiles::Read(cameraFile("IMG_0001.JPG"));
+    testfiles::Write(target + QString(".lumvik-%1-0.part").arg(ended),
+                     whole.left(whole.size() / 2));
+    testfiles::Write(target + "IMG_0002.jpg", testfiles::Read(cameraFile("IMG_0002.JPG")));
+    QStringList selected;
+    withFileManager([&](TForm_filemanager& w) {
+        const auto* list = control<QListWidget>(w, "ListBox_Cam_File_Names");
+        for (int index : w.selectedIndexes())
+            selected << list->item(index)->text();
+        transfer(w, {"IMG_0001.JPG"});
+    });
+    EXPECT_TRUE(selected.contains("IMG_0001.JPG"));
+    EXPECT_FALSE(selected.contains("IMG_0002.JPG"));
+    EXPECT_EQ(receivedTree(), QStringList({"IMG_0001.jpg", "IMG_0002.jpg"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0001.jpg"), whole);
 }
 
 TEST_F(TransferTest, CounterNamesTheNextPictureAndTheFirstRateWaitsASecond) {
