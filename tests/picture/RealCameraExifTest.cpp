@@ -125,6 +125,8 @@ int CameraRotation(int orientation) {
 } // namespace
 
 TEST(RealCameraExif, EveryCameraLayoutShowsAsExiftranShowsIt) {
+    // Exiv2 warns about maker notes that point outside our shortened files.
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     // The tables, frame and scan of a picture of ours, behind its start of image.
     const QByteArray body = fixture::Encode(fixture::Pattern(Width, Height)).mid(2);
     const QDir samples(REAL_EXIF_SAMPLES);
