@@ -1,5 +1,6 @@
 #include "AutostartFlows.h"
 #include "CameraConnection.h"
+#include "CameraLayerLog.h"
 #include "Dlg_Properties.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
@@ -11,6 +12,7 @@
 #include "UploadFlows.h"
 
 int main(int argc, char** argv) {
+    LogCameraLayer();
     const auto mail = std::make_shared<TMailWindows>();
     const auto proxy = [mail](TAppServices& services) {
         return mail->properties(services).proxy();

@@ -1,6 +1,7 @@
 #include "MovieRecompressor.h"
 
 #include "Errors.h"
+#include "FFmpeg.h"
 #include "LanguageFile.h"
 #include "Log.h"
 
@@ -13,48 +14,14 @@
 #include <vector>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 namespace {
 
-// Owners of FFmpeg's objects, each freed by its own function.
-struct InputFree {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct OutputFree {
-    void operator()(AVFormatContext* c) const {
-        if (c->pb)
-            avio_closep(&c->pb);
-        avformat_free_context(c);
-    }
-};
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct ResampleFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-struct FifoFree {
-    void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
-};
-using Codec = std::unique_ptr<AVCodecContext, CodecFree>;
-using Frame = std::unique_ptr<AVFrame, FrameFree>;
-using Packet = std::unique_ptr<AVPacket, PacketFree>;
+using ffmpeg::Codec;
+using ffmpeg::Frame;
+using ffmpeg::Packet;
 
 [[noreturn]] void fail(const QString& what, int code = 0) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -92,9 +59,9 @@ struct Lane {
     int in = -1;
     AVStream* out = nullptr;
     Codec decoder, encoder;
-    std::unique_ptr<SwsContext, ScaleFree> scale;
-    std::unique_ptr<SwrContext, ResampleFree> resample;
-    std::unique_ptr<AVAudioFifo, FifoFree> fifo;
+    ffmpeg::Scale scale;
+    ffmpeg::Resample resample;
+    ffmpeg::Fifo fifo;
     int64_t nextPts = 0;
 };
 
@@ -309,8 +276,8 @@ class Recompression {
     }
 
     QString destination_;
-    std::unique_ptr<AVFormatContext, InputFree> in_;
-    std::unique_ptr<AVFormatContext, OutputFree> out_;
+    ffmpeg::Format in_;
+    ffmpeg::Format out_;
     Lane video_, audio_;
 };
 

@@ -6,24 +6,20 @@
 #include "Errors.h"
 #include "LanguageFile.h"
 #include "Log.h"
+#include "PreviewGrid.h"
 #include "PreviewRules.h"
 #include "Settings.h"
 #include "WindowLocaliser.h"
 
 #include <QAction>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int ImageSize = 160;
-constexpr QColor MarkedColour(0, 255, 0);
 
 int qualityFrom(const QString& answer) {
     bool ok = false;
@@ -37,24 +33,6 @@ int qualityFrom(const QString& answer) {
 }
 
 } // namespace
-
-TImageAndText::TImageAndText(QWidget* owner, int index)
-    : QLabel(owner), index(index), label(new QLabel(owner)), shape(new QFrame(owner)) {
-    shape->setFrameShape(QFrame::Box);
-    shape->lower();
-    label->setAutoFillBackground(true);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-}
-
-TImageAndText::~TImageAndText() {
-    delete label;
-    delete shape;
-}
-
-void TImageAndText::mousePressEvent(QMouseEvent* event) {
-    emit pressed(this, event->button(), event->modifiers());
-}
 
 TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
                              std::function<void(int)> reloadPicture, QWidget* parent)
@@ -72,9 +50,17 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
 
     scrollArea_ = new QScrollArea(this);
     scrollArea_->setFrameShape(QFrame::NoFrame);
-    sheet_ = new QWidget;
-    sheet_->installEventFilter(this);
-    scrollArea_->setWidget(sheet_);
+    grid_ = new TPreviewGrid(records_);
+    grid_->setObjectName("PreviewGrid");
+    connect(grid_, &TPreviewGrid::imagePressed, this,
+            [this](int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+                RunGuarded([&] { ImageMouseDown(index, button, modifiers); });
+            });
+    connect(grid_, &TPreviewGrid::backgroundPressed, this,
+            [this] { RunGuarded([this] { FormClick(); }); });
+    connect(grid_, &TPreviewGrid::menuRequested, this,
+            [this](QPoint at) { PopupMenu1->popup(at); });
+    scrollArea_->setWidget(grid_);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     auto* layout = new QVBoxLayout(this);
@@ -109,7 +95,6 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
 }
 
 TForm_Preview::~TForm_Preview() {
-    DeleteImages();
     texts_->storeSize(services_.settings());
 }
 
@@ -122,8 +107,8 @@ QAction* TForm_Preview::addAction(const char* name, const char* key, const char*
     return action;
 }
 
-// Every modal showing starts with a fresh set of cells; the questions of the
-// popup menu closing do not rebuild them.
+// Every modal showing starts over from the records, which the file manager may
+// have changed meanwhile; the questions of the popup menu closing do not.
 void TForm_Preview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunGuarded([this] {
@@ -147,88 +132,18 @@ void TForm_Preview::FormShow() {
 
 void TForm_Preview::FormActivate() {
     LogLine("Entering TForm_Preview.FormActivate");
-    layoutBusy_ = true;
-    DeleteImages();
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        auto* cell = new TImageAndText(sheet_, int(i));
-        connect(cell, &TImageAndText::pressed, this,
-                [this](TImageAndText* c, Qt::MouseButton b, Qt::KeyboardModifiers m) {
-                    RunGuarded([&] { ImageMouseDown(c, b, m); });
-                });
-        cell->label->installEventFilter(this);
-        cell->shape->installEventFilter(this);
-        connect(cell, &QWidget::customContextMenuRequested, this,
-                [this, cell](const QPoint& at) { PopupMenu1->popup(cell->mapToGlobal(at)); });
-        cells_.push_back(cell);
-    }
-    fullLayoutRequested_ = true;
-    layoutBusy_ = false;
+    grid_->forgetAll();
     FormResize();
-}
-
-void TForm_Preview::DeleteImages() {
-    LogLine("Entering TForm_Preview.DeleteImages");
-    for (TImageAndText* cell : cells_)
-        delete cell;
-    cells_.clear();
 }
 
 void TForm_Preview::FormResize() {
     LogLine("Entering TForm_Preview.FormResize");
-    if (layoutBusy_)
-        return;
-    layoutBusy_ = true;
-    const int columns = frameGeometry().width() / CellWidth;
-    if (columns != laidOutColumns_ || cells_.size() != laidOutCells_ || fullLayoutRequested_) {
-        laidOutColumns_ = columns;
-        laidOutCells_ = cells_.size();
-        fullLayoutRequested_ = false;
-        for (TImageAndText* cell : cells_)
-            placeCell(cell, GridPlace(cell->index, columns));
-        sheet_->resize(GridSheetSize(int(cells_.size()), columns, {CellWidth, CellHeight}));
-    }
-    colourLabels();
-    layoutBusy_ = false;
-}
-
-void TForm_Preview::placeCell(TImageAndText* cell, QPoint place) {
-    const int left = place.x() * CellWidth;
-    const int top = place.y() * CellHeight;
-    cell->shape->setGeometry(left + 1, top + 1, ImageSize, 194);
-    cell->setGeometry(left + 1, top + 1, ImageSize, ImageSize);
-    cell->setEnabled(true);
-    drawCell(cell);
-    const TJPEGImage& record = records_[cell->index];
-    cell->label->move(left + 3, top + ImageSize);
-    cell->label->setText(QString("%1\n%2x%3 %4 kB")
-                             .arg(record.name)
-                             .arg(record.pictureWidth)
-                             .arg(record.pictureHeight)
-                             .arg(record.sizeKB));
-    cell->label->adjustSize();
-    cell->shape->show();
-    cell->show();
-    cell->label->show();
-}
-
-void TForm_Preview::drawCell(TImageAndText* cell) {
-    LogLine("Assigns the bitmap");
-    TJPEGImage& record = records_[cell->index];
-    QPixmap pixmap(ImageSize, ImageSize);
-    pixmap.fill(Qt::white);
-    QPainter painter(&pixmap);
-    record.draw(painter, QRect(QPoint(0, 0), record.bitmap().size()));
-    painter.end();
-    cell->setPixmap(pixmap);
-}
-
-void TForm_Preview::colourLabels() {
-    for (TImageAndText* cell : cells_) {
-        QPalette palette = cell->label->palette();
-        palette.setColor(QPalette::Window,
-                         records_[cell->index].selected ? MarkedColour : QColor(Qt::white));
-        cell->label->setPalette(palette);
-    }
+    const int columns = frameGeometry().width() / TPreviewGrid::CellWidth;
+    const int count = int(records_.size());
+    if (columns != grid_->columns() || count != grid_->count())
+        grid_->layOut(count, columns);
+    // The marks show in the labels' colour.
+    grid_->update();
 }
 
 void TForm_Preview::setAllMarks(bool selected) {
@@ -236,13 +151,13 @@ void TForm_Preview::setAllMarks(bool selected) {
         record.selected = selected;
 }
 
-void TForm_Preview::ImageMouseDown(TImageAndText* cell, Qt::MouseButton button,
+void TForm_Preview::ImageMouseDown(int index, Qt::MouseButton button,
                                    Qt::KeyboardModifiers modifiers) {
     if (button == Qt::LeftButton) {
         std::vector<bool> marks;
         for (const TJPEGImage& record : records_)
             marks.push_back(record.selected);
-        anchor_ = ClickMarks(marks, anchor_, cell->index, modifiers & Qt::ShiftModifier,
+        anchor_ = ClickMarks(marks, anchor_, index, modifiers & Qt::ShiftModifier,
                              modifiers & Qt::ControlModifier);
         for (std::size_t i = 0; i < records_.size(); ++i)
             records_[i].selected = marks[i];
@@ -259,16 +174,6 @@ void TForm_Preview::keyPressEvent(QKeyEvent* event) {
 void TForm_Preview::mousePressEvent(QMouseEvent* event) {
     QDialog::mousePressEvent(event);
     RunGuarded([this] { FormClick(); });
-}
-
-// A press on the sheet between the cells is a click on the window; one on a
-// cell's label or frame is neither that nor a press on the cell.
-bool TForm_Preview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress)
-        return QDialog::eventFilter(watched, event);
-    if (watched == sheet_)
-        RunGuarded([this] { FormClick(); });
-    return watched != sheet_;
 }
 
 void TForm_Preview::FormClick() {
@@ -288,7 +193,7 @@ void TForm_Preview::Rotate(int degrees) {
         LogLine(QString("Rotates picture %1").arg(index));
         record.rotateInMemory(degrees);
         LogLine(QString("Assigns picture %1").arg(index));
-        drawCell(cells_[index]);
+        grid_->forget(index);
     });
     FormResize();
 }
@@ -296,7 +201,7 @@ void TForm_Preview::Rotate(int degrees) {
 void TForm_Preview::ConvertToGray1Click() {
     forEachMarked([&](TJPEGImage& record, int index) {
         record.setGrayscale(true);
-        drawCell(cells_[index]);
+        grid_->forget(index);
     });
     FormResize();
 }
@@ -318,7 +223,7 @@ void TForm_Preview::Compression1Click() {
 void TForm_Preview::Resize(TJPEGScale scale) {
     forEachMarked([&](TJPEGImage& record, int index) {
         record.setScale(scale);
-        drawCell(cells_[index]);
+        grid_->forget(index);
     });
     FormResize();
 }
@@ -334,7 +239,7 @@ void TForm_Preview::AddComment1Click() {
 void TForm_Preview::ClearTransformations1Click() {
     forEachMarked([&](TJPEGImage& record, int index) {
         reloadPicture_(record.itemNumber);
-        drawCell(cells_[index]);
+        grid_->forget(index);
     });
     FormResize();
 }

@@ -1,49 +1,26 @@
 #pragma once
 // The preview window: every picture transformation record of the file manager
-// as a thumbnail cell in a grid. Cells are marked with the mouse, and a popup
+// as a thumbnail cell in a grid (TPreviewGrid). Cells are marked with the mouse, and a popup
 // menu applies rotations, gray, quality, resize, comments or a reset to every
 // marked record; the transfer later applies the records to the files.
 
 #include "PictureRecords.h"
 
 #include <QDialog>
-#include <QLabel>
 #include <functional>
-#include <vector>
 
 class QAction;
-class QFrame;
 class QMenu;
 class QScrollArea;
 class QStatusBar;
 class TAppServices;
+class TPreviewGrid;
 class TWindowLocaliser;
-
-// One cell: the thumbnail image, which owns the text label beneath it and the
-// frame around both, and knows its index in the cell array.
-class TImageAndText : public QLabel {
-    Q_OBJECT
-  public:
-    TImageAndText(QWidget* owner, int index);
-    ~TImageAndText() override;
-
-    int index;
-    QLabel* label;
-    QFrame* shape;
-
-  signals:
-    void pressed(TImageAndText* cell, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
-
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-};
 
 class TForm_Preview : public QDialog {
     Q_OBJECT
   public:
     static constexpr const char* Section = "Form_Preview";
-    static constexpr int CellWidth = 170;
-    static constexpr int CellHeight = 196;
 
     // reloadPicture(item number) fetches the camera thumbnail again and
     // replaces that item's record by one without any transformation.
@@ -54,9 +31,7 @@ class TForm_Preview : public QDialog {
     void FormShow();
     void FormActivate();
     void FormResize();
-    void DeleteImages();
-    void ImageMouseDown(TImageAndText* cell, Qt::MouseButton button,
-                        Qt::KeyboardModifiers modifiers);
+    void ImageMouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void FormClick();
     void Rotate(int degrees);
     void ConvertToGray1Click();
@@ -65,14 +40,13 @@ class TForm_Preview : public QDialog {
     void AddComment1Click();
     void ClearTransformations1Click();
 
-    const std::vector<TImageAndText*>& cells() const { return cells_; }
+    TPreviewGrid& grid() { return *grid_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // The controls, named as in the language file; each carries its name as
@@ -93,9 +67,6 @@ class TForm_Preview : public QDialog {
 
     QAction* addAction(const char* name, const char* key, const char* caption,
                        std::function<void()> handler);
-    void placeCell(TImageAndText* cell, QPoint place);
-    void drawCell(TImageAndText* cell);
-    void colourLabels();
     void setAllMarks(bool selected);
     // Runs action on every marked record, with its cell's index.
     void forEachMarked(const std::function<void(TJPEGImage&, int)>& action);
@@ -105,12 +76,7 @@ class TForm_Preview : public QDialog {
     std::function<void(int)> reloadPicture_;
     std::unique_ptr<TWindowLocaliser> texts_;
     QScrollArea* scrollArea_;
-    QWidget* sheet_; // the cells' owner inside the scroll area
-    std::vector<TImageAndText*> cells_;
-    int laidOutColumns_ = 0;
-    std::size_t laidOutCells_ = 0;
-    bool fullLayoutRequested_ = false;
-    bool layoutBusy_ = false;
+    TPreviewGrid* grid_; // the cells, inside the scroll area
     int anchor_ = 0;
     bool firstShow_ = true;
 };

@@ -29,3 +29,14 @@ QSize GridSheetSize(int count, int columns, QSize cell) {
     const int rows = count == 0 ? 1 : GridPlace(count - 1, columns).y() + 1;
     return {std::max(columns, 1) * cell.width(), rows * cell.height()};
 }
+
+int GridIndexAt(QPoint point, int count, int columns, QSize cell) {
+    if (point.x() < 0 || point.y() < 0)
+        return -1;
+    const int column = point.x() / cell.width();
+    const int row = point.y() / cell.height();
+    if (column >= std::max(columns, 1))
+        return -1;
+    const int index = columns <= 0 ? row - 1 : row * columns + column;
+    return index >= 0 && index < count ? index : -1;
+}

@@ -16,3 +16,6 @@ int ClickMarks(std::vector<bool>& marks, int anchor, int index, bool shift, bool
 QPoint GridPlace(int index, int columns);
 // The sheet holding `count` cells of `cell` size in such a grid.
 QSize GridSheetSize(int count, int columns, QSize cell);
+// The cell whose slot of `cell` size holds point in such a grid of `count`
+// cells, or -1 when none does.
+int GridIndexAt(QPoint point, int count, int columns, QSize cell);

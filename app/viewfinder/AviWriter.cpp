@@ -1,6 +1,7 @@
 #include "AviWriter.h"
 
 #include "Errors.h"
+#include "FFmpeg.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +14,8 @@
 #include <vector>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 namespace {
@@ -92,34 +90,11 @@ void check(int code, const QString& message) {
         throw EInOutError(message);
 }
 
-struct FormatCloser {
-    void operator()(AVFormatContext* format) const {
-        if (format->oformat) {
-            if (!(format->oformat->flags & AVFMT_NOFILE))
-                avio_closep(&format->pb);
-            avformat_free_context(format);
-        } else {
-            avformat_close_input(&format);
-        }
-    }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScaleCloser {
-    void operator()(SwsContext* scale) const { sws_freeContext(scale); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
-using ScalePtr = std::unique_ptr<SwsContext, ScaleCloser>;
+using FormatPtr = ffmpeg::Format;
+using CodecPtr = ffmpeg::Codec;
+using FramePtr = ffmpeg::Frame;
+using PacketPtr = ffmpeg::Packet;
+using ScalePtr = ffmpeg::Scale;
 
 FormatPtr openOutput(const QString& path, int& code) {
     AVFormatContext* format = nullptr;

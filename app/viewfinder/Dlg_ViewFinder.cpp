@@ -176,7 +176,9 @@ QWidget* TFormViewFinder::videoGroup() {
     ComboBoxCompression->setObjectName(CompressionKey);
     connect(ComboBoxCompression, &QComboBox::activated, this,
             Guarded(this, &TFormViewFinder::ComboBoxCompressionChange));
-    form->addRow(label("AVI Compression", "label_compression"), ComboBoxCompression);
+    // The compressor names and the file name are long: each gets a whole row.
+    form->addRow(label("AVI Compression", "label_compression"));
+    form->addRow(ComboBoxCompression);
     ComboBoxQuality = new QComboBox(group);
     ComboBoxQuality->setObjectName(QualityKey);
     for (const char* item : QualityItems)
@@ -216,7 +218,8 @@ QWidget* TFormViewFinder::videoGroup() {
     connect(browse, &QPushButton::clicked, this,
             Guarded(this, &TFormViewFinder::ButtonBrowseAviClick));
     file->addWidget(browse);
-    form->addRow(label("AVI filename:", "label_avi_file_name"), file);
+    form->addRow(label("AVI filename:", "label_avi_file_name"));
+    form->addRow(file);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button("ButtonStartAvi", "Record AVI", "button_start_avi_record",
                               &TFormViewFinder::ButtonStartAviClick));

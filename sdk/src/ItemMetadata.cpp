@@ -350,6 +350,15 @@ uint32_t rotationOfOrientation(long orientation) {
     }
 }
 
+// RAW files and movies carry their EXIF data in the ".THM" companion when
+// their own file holds none; an unreadable picture has none at all.
+fs::path exifFile(const ItemFiles& files, bool picture, bool ownExif, bool readable) {
+    if (!readable) {
+        return {};
+    }
+    return ownExif || (picture && files.thumbnail.empty()) ? files.main : files.thumbnail;
+}
+
 } // namespace
 
 ItemMetadata readMetadata(const ItemFiles& files, const CameraDescription* camera) {
@@ -360,15 +369,13 @@ ItemMetadata readMetadata(const ItemFiles& files, const CameraDescription* camer
     }
     // Movies and sound notes are known by their file facts and their ".THM" only.
     const bool picture = files.format != CD_FORMAT_MOVIE && files.format != CD_FORMAT_SOUND;
+    metadata.present = true;
     const Exif own(picture ? files.main : fs::path());
-    if (files.format == CD_FORMAT_JPEG && !(own.read() && own.isJpeg())) {
-        return metadata;
-    }
-    metadata.readable = true;
-    // RAW files and movies carry their EXIF data in the ".THM" companion when
-    // their own file holds none.
-    const bool ownExif = own.read() && !own.empty();
-    const Exif exif(ownExif || (picture && files.thumbnail.empty()) ? files.main : files.thumbnail);
+    // An empty file, one cut short in its header or another kind of file under
+    // a picture's name: no EXIF data of it is trusted.
+    metadata.readable = files.format != CD_FORMAT_JPEG || (own.read() && own.isJpeg());
+    const bool ownExif = metadata.readable && own.read() && !own.empty();
+    const Exif exif(exifFile(files, picture, ownExif, metadata.readable));
     putShootingTime(exif, files.main, metadata);
     putIdentity(exif, files, camera, metadata);
     putExposure(exif, metadata);

@@ -13,7 +13,10 @@ namespace cdsim {
 using Bytes = std::vector<uint8_t>;
 
 struct ItemMetadata {
-    bool readable = false;                // false: the item's file cannot be read
+    bool present = false; // false: the item's file is gone, it has no properties at all
+    // false: the file does not read as its kind; its properties are the file's
+    // facts only (time, number), so that it is still listed and copied as it is.
+    bool readable = false;
     std::map<uint32_t, Bytes> properties; // CD_ITEMPROP_... -> value as delivered
     uint16_t width = 0;
     uint16_t height = 0;

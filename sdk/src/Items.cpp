@@ -204,7 +204,7 @@ cdError CDDeleteImage(cdHVolume volume, cdHItem handle) {
 cdError CDEnumImageItemPropertyReset(cdHItem handle, uint32_t /*option*/, cdHEnum* properties) {
     return run("CDEnumImageItemPropertyReset", [&](State& state, auto&) {
         auto& found = openItem(state, handle);
-        if (!metadata(found).readable) {
+        if (!metadata(found).present) {
             throw Failure{CD_ERR_PROPERTY_UNAVAILABLE};
         }
         *properties = state.newEnumeration(EnumKind::ItemProperty, {}, found.source);
@@ -221,7 +221,7 @@ cdError CDGetImageItemProperty(cdHItem handle, uint32_t propertyId, uint32_t* si
     return run("CDGetImageItemProperty", [&](State& state, auto&) {
         const auto& found = metadata(openItem(state, handle));
         const auto value = found.properties.find(propertyId);
-        if (!found.readable || value == found.properties.end()) {
+        if (!found.present || value == found.properties.end()) {
             throw Failure{CD_ERR_PROPERTY_UNAVAILABLE};
         }
         if (*size < value->second.size()) {

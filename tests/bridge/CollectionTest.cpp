@@ -1,5 +1,6 @@
 #include "BridgeSession.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <cmath>
 #include <ctime>
@@ -177,20 +178,41 @@ TEST_F(CollectionTest, FolderFileTheSdkCannotTakeGoesFirstAndAnswersWithTheSdksC
     EXPECT_EQ(tsClosePicCollection()->code, 0);
 }
 
-TEST_F(CollectionTest, UnreadablePictureGivesADashAndZeros) {
+// A picture whose contents cannot be read is still known by its file facts:
+// name, size, file time and the number in its name; all else is zero.
+TEST_F(CollectionTest, UnreadablePictureGivesItsFileFactsAndZeros) {
     const QString folder = testenv::newFolder("card");
-    fixture::writeFile(folder + "/IMG_0001.JPG", "no picture inside");
+    const QDateTime written(QDate(2021, 3, 4), QTime(5, 6, 7));
+    const std::vector<std::pair<QString, QByteArray>> cases = {
+        {"IMG_0001.JPG", ""},
+        {"IMG_0002.JPG", "no picture inside"},
+        {"IMG_0003.JPG", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"IMG_0004.JPG", QByteArray("\xFF\xD8\xFF", 3)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        fixture::writeFile(folder + "/" + name, bytes);
+        QFile file(folder + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    }
     openFolder(folder);
-    tsPictureProperties properties{};
-    std::memset(&properties, 0x33, sizeof properties);
-    ASSERT_EQ(tsGetPictureProperties(0, &properties)->code, 0);
-    EXPECT_STREQ(properties.fileName, "-");
-    EXPECT_EQ(properties.modelName[0], 0);
-    EXPECT_EQ(properties.ownerName[0], 0);
-    EXPECT_EQ(properties.fileSize, 0u);
-    EXPECT_EQ(properties.shootingTime, 0u);
-    EXPECT_EQ(properties.reserved, 0x33);
-    EXPECT_EQ(properties.wideFocalLength, 0);
+    for (int i = 0; i < int(cases.size()); ++i) {
+        const auto& [name, bytes] = cases[i];
+        SCOPED_TRACE(name.toStdString());
+        tsPictureProperties properties{};
+        std::memset(&properties, 0x33, sizeof properties);
+        ASSERT_EQ(tsGetPictureProperties(i, &properties)->code, 0);
+        EXPECT_EQ(properties.fileName, name.toStdString());
+        EXPECT_EQ(properties.fileSize, uint32_t(bytes.size()));
+        EXPECT_EQ(properties.shootingTime, uint32_t(written.toSecsSinceEpoch()));
+        EXPECT_EQ(properties.fileNumber, i + 1);
+        EXPECT_EQ(properties.rotation, 0);
+        EXPECT_EQ(properties.width, 0);
+        EXPECT_EQ(properties.modelName[0], 0);
+        EXPECT_EQ(properties.ownerName[0], 0);
+        EXPECT_EQ(properties.reserved, 0x33);
+        EXPECT_EQ(properties.wideFocalLength, 0);
+    }
 }
 
 TEST_F(CollectionTest, DeleteShiftsTheLaterEntries) {

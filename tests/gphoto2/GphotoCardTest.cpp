@@ -1,11 +1,18 @@
 // The card of a libgphoto2 camera over a recorded device, below the worker
 // thread: what no folder driver can show, such as a camera unplugged.
 
-#include "State.h"
 #include "gphoto2/GphotoCard.h"
+#include "State.h"
+#include "cdsdk_log.h"
 
 #include <gphoto2/gphoto2-port-result.h>
+#include <gphoto2/gphoto2-result.h>
 
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -35,10 +42,25 @@ class RecordedDevice final : public cdgp::Device {
     }
     std::vector<cdgp::FileEntry> files(const std::string&) override {
         check();
-        return {};
+        return {{"MVI_0001.MOV", movie.size(), 0}};
     }
     cdgp::Bytes read(const std::string&, cdgp::FileKind, const cdgp::Progress&) override {
         return check(), cdgp::Bytes{};
+    }
+    // Delivers the movie in odd pieces as a driver does, and stops at the
+    // receiver's word.
+    void receive(const std::string& path, const cdgp::Receiver& receiver,
+                 const cdgp::Progress&) override {
+        check();
+        ++received;
+        if (path != "/DCIM/MVI_0001.MOV") {
+            throw GphotoError{"gp_camera_file_get", GP_ERROR_FILE_NOT_FOUND, "File not found"};
+        }
+        for (size_t at = 0; at < movie.size(); at += Piece) {
+            if (!receiver(movie.data() + at, std::min(Piece, movie.size() - at))) {
+                throw GphotoError{"gp_camera_file_get", GP_ERROR_CANCEL, "Cancelled"};
+            }
+        }
     }
     cdgp::Bytes readHead(const std::string&, uint64_t) override { return check(), cdgp::Bytes{}; }
     void remove(const std::string&) override { check(); }
@@ -47,10 +69,15 @@ class RecordedDevice final : public cdgp::Device {
     cdgp::Widget configuration() override { return check(), cdgp::Widget{}; }
     void waitForEvent(int) override { check(); }
 
+    static constexpr size_t Piece = 65537;
+    cdgp::Bytes movie;
+    int received = 0;
+
   private:
     void check() const {
         if (*unplugged_) {
-            throw GphotoError{"gp_camera_wait_for_event", GP_ERROR_IO_USB_FIND, "Could not find USB device"};
+            throw GphotoError{"gp_camera_wait_for_event", GP_ERROR_IO_USB_FIND,
+                              "Could not find USB device"};
         }
     }
     std::shared_ptr<std::atomic<bool>> unplugged_;
@@ -58,9 +85,9 @@ class RecordedDevice final : public cdgp::Device {
 
 TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
-    cdgp::GphotoCard card({"X", "usb:001,004"}, [] {}, [&](const cdgp::Detected&) {
-        return std::make_unique<RecordedDevice>(unplugged);
-    });
+    cdgp::GphotoCard card(
+        {"X", "usb:001,004"}, [] {},
+        [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
     const auto description = card.describe();
     EXPECT_EQ(description.model, "X");
     EXPECT_EQ(description.serialNumber, "0815");
@@ -103,6 +130,89 @@ TEST(GphotoCardTest, AnUnpluggedCameraIsReportedOnceAndFailsAfterwards) {
     }
     std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(disconnections, 1);
+}
+
+std::vector<uint32_t> reported;
+uint32_t stopAt = 1000; // a percentage no transfer reaches
+
+uint32_t record(uint32_t percent, uint32_t, cdContext) {
+    reported.push_back(percent);
+    return percent >= stopAt ? 1 : 0;
+}
+
+// A movie larger than the writer's blocks, arriving in pieces that do not
+// divide them: it arrives whole, with progress that rises to 100; a stop or
+// a file the camera lacks leaves nothing behind.
+TEST(GphotoCardTest, TransfersStreamIntoTheFileWithProgressAndLeaveNothingWhenStopped) {
+    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+    RecordedDevice* device = nullptr;
+    cdgp::GphotoCard card(
+        {"X", "usb:001,004"}, [] {},
+        [&](const cdgp::Detected&) {
+            auto made = std::make_unique<RecordedDevice>(unplugged);
+            device = made.get();
+            for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
+                made->movie.push_back(uint8_t(i * 7 + i / 4099));
+            }
+            return made;
+        });
+    QTemporaryDir out;
+    const std::string whole = out.filePath("whole.mov").toStdString();
+    reported.clear();
+    ASSERT_EQ(card.transfer("/DCIM/MVI_0001.MOV", whole, record, 0), CD_OK);
+    QFile written(QString::fromStdString(whole));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray(reinterpret_cast<const char*>(device->movie.data()),
+                                            qsizetype(device->movie.size())));
+    ASSERT_GT(reported.size(), 3u);
+    EXPECT_EQ(reported.front(), 0u);
+    EXPECT_EQ(reported.back(), 100u);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+
+    stopAt = 50;
+    const std::string stopped = out.filePath("stopped.mov").toStdString();
+    EXPECT_EQ(card.transfer("/DCIM/MVI_0001.MOV", stopped, record, 0), CD_ERR_FILE_IO);
+    stopAt = 1000;
+    EXPECT_EQ(
+        card.transfer("/DCIM/MVI_0002.MOV", out.filePath("missing.mov").toStdString(), nullptr, 0),
+        CD_ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(card.transfer("/DCIM/MVI_0001.MOV", whole, nullptr, 0), CD_ERR_FILE_IO)
+        << "an existing file was replaced";
+    EXPECT_EQ(device->received, 4);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"whole.mov"});
+}
+
+// Over libgphoto2 itself ("Directory Browse" on an empty folder): a file the
+// card lacks fails with the layer's code, and the debug log gets both the
+// library's own text and the layer's line naming the call and its code.
+TEST(GphotoCardTest, LibraryErrorsReachTheLayersLog) {
+    static std::mutex mutex;
+    static std::vector<std::string> lines;
+    cdSetLogFunction(
+        [](const char* line, void*) {
+            std::lock_guard<std::mutex> lock(mutex);
+            lines.emplace_back(line);
+        },
+        nullptr);
+    QTemporaryDir card;
+    QTemporaryDir out;
+    {
+        cdgp::GphotoCard opened({"Directory Browse", "disk:" + card.path().toStdString()}, [] {});
+        EXPECT_EQ(opened.transfer("/IMG_0001.JPG", out.filePath("IMG_0001.JPG").toStdString(),
+                                  nullptr, 0),
+                  CD_ERR_FILE_NOT_FOUND);
+    }
+    cdSetLogFunction(nullptr, nullptr);
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto has = [](const std::string& start, const std::string& part) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.rfind(start, 0) == 0 && line.find(part) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(has("libgphoto2: ", "-108")) << testing::PrintToString(lines);
+    EXPECT_TRUE(has("cdsdk: gp_camera_file_get: ",
+                    "(-108), answered as code " + std::to_string(CD_ERR_FILE_NOT_FOUND)))
+        << testing::PrintToString(lines);
 }
 
 } // namespace

@@ -286,4 +286,14 @@ QByteArray Jpegtran(const QByteArray& jpeg, int degrees) {
     return process.readAllStandardOutput();
 }
 
+QByteArray ExiftranAuto(const QByteArray& jpeg) {
+    const QString folder = testenv::newFolder("exiftran");
+    testfiles::Write(folder + "/in.jpg", jpeg);
+    QProcess process;
+    process.start(EXIFTRAN_PATH, {"-a", "-o", folder + "/out.jpg", folder + "/in.jpg"});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        throw std::runtime_error("exiftran failed");
+    return testfiles::Read(folder + "/out.jpg");
+}
+
 } // namespace fixture

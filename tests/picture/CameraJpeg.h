@@ -86,6 +86,8 @@ bool ShownTurned(const QByteArray& jpeg);
 
 // What `jpegtran -copy all -rotate degrees` makes of jpeg, warnings or not.
 QByteArray Jpegtran(const QByteArray& jpeg, int degrees);
+// What `exiftran -a` makes of jpeg: turned upright by its Orientation.
+QByteArray ExiftranAuto(const QByteArray& jpeg);
 
 // The message of the program error that work raises; empty when none.
 template <class Work> QString ErrorMessage(const Work& work) {

@@ -3,28 +3,14 @@
 // EXIF-aware reader exactly as `exiftran -a` shows the same file.
 
 #include "CameraJpeg.h"
-#include "TestFiles.h"
 #include "JPEGImage.h"
 #include "LogCapture.h"
-#include "TestEnvironment.h"
 #include "TransformationRecord.h"
 
-#include <QProcess>
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
-#include <stdexcept>
 
 namespace {
-
-QByteArray exiftranAuto(const QByteArray& jpeg) {
-    const QString folder = testenv::newFolder("exiftran");
-    testfiles::Write(folder + "/in.jpg", jpeg);
-    QProcess process;
-    process.start(EXIFTRAN_PATH, {"-a", "-o", folder + "/out.jpg", folder + "/in.jpg"});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        throw std::runtime_error("exiftran failed");
-    return testfiles::Read(folder + "/out.jpg");
-}
 
 // The EXIF facts as Exiv2 reads them, in either byte order.
 struct ExifView {
@@ -104,7 +90,7 @@ TEST(ExifLayouts, EveryLayoutShowsAsExiftranShowsIt) {
             const QByteArray ours =
                 fixture::Transformed(camera, cameraRotation(orientation), 320, 240);
             EXPECT_EQ(log.messages(), QStringList()) << label;
-            const QImage expected = fixture::Shown(exiftranAuto(camera));
+            const QImage expected = fixture::Shown(fixture::ExiftranAuto(camera));
             ASSERT_FALSE(expected.isNull()) << label;
             EXPECT_EQ(fixture::Shown(ours), expected) << label;
 

@@ -6,18 +6,15 @@
 
 #include "CameraJpeg.h"
 #include "LogCapture.h"
-#include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "TransformationRecord.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtEndian>
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
-#include <stdexcept>
 
 namespace {
 
@@ -42,7 +39,7 @@ QByteArray LeadingSegments(const QByteArray& file) {
 
 // The first EXIF segment's TIFF structure, patched in place.
 class TiffPatch {
-public:
+  public:
     explicit TiffPatch(QByteArray& file) : file_(file) {
         qsizetype at = 2;
         while (at + 10 <= file.size() && quint8(file[at]) == 0xFF) {
@@ -69,13 +66,15 @@ public:
         const bool isShort = u16(*entry + 2) == 3;
         char* field = file_.data() + *entry + 8;
         if (isShort)
-            motorola_ ? qToBigEndian<quint16>(value, field) : qToLittleEndian<quint16>(value, field);
+            motorola_ ? qToBigEndian<quint16>(value, field)
+                      : qToLittleEndian<quint16>(value, field);
         else
-            motorola_ ? qToBigEndian<quint32>(value, field) : qToLittleEndian<quint32>(value, field);
+            motorola_ ? qToBigEndian<quint32>(value, field)
+                      : qToLittleEndian<quint32>(value, field);
         return true;
     }
 
-private:
+  private:
     std::optional<qsizetype> find(qsizetype directory, quint16 tag) const {
         for (int index = 0; index < u16(directory); ++index)
             if (u16(directory + 2 + 12 * index) == tag)
@@ -95,16 +94,6 @@ private:
     qsizetype tiff_ = 0;
     bool motorola_ = false;
 };
-
-QByteArray ExiftranAuto(const QByteArray& jpeg) {
-    const QString folder = testenv::newFolder("exiftran");
-    testfiles::Write(folder + "/in.jpg", jpeg);
-    QProcess process;
-    process.start(EXIFTRAN_PATH, {"-a", "-o", folder + "/out.jpg", folder + "/in.jpg"});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        throw std::runtime_error("exiftran failed");
-    return testfiles::Read(folder + "/out.jpg");
-}
 
 struct Exif {
     std::map<std::string, std::string> tags; // every tag Exiv2 reads, its value as text
@@ -136,6 +125,8 @@ int CameraRotation(int orientation) {
 } // namespace
 
 TEST(RealCameraExif, EveryCameraLayoutShowsAsExiftranShowsIt) {
+    // Exiv2 warns about maker notes that point outside our shortened files.
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     // The tables, frame and scan of a picture of ours, behind its start of image.
     const QByteArray body = fixture::Encode(fixture::Pattern(Width, Height)).mid(2);
     const QDir samples(REAL_EXIF_SAMPLES);
@@ -157,18 +148,20 @@ TEST(RealCameraExif, EveryCameraLayoutShowsAsExiftranShowsIt) {
                 QString("%1, orientation %2").arg(name).arg(orientation).toStdString();
 
             LogCapture log;
-            const QByteArray ours = fixture::Transformed(turnedByCamera,
-                                                         CameraRotation(orientation), Width, Height);
+            const QByteArray ours =
+                fixture::Transformed(turnedByCamera, CameraRotation(orientation), Width, Height);
             EXPECT_EQ(log.messages(), QStringList()) << label;
-            EXPECT_EQ(fixture::Shown(ours), fixture::Shown(ExiftranAuto(turnedByCamera))) << label;
+            EXPECT_EQ(fixture::Shown(ours), fixture::Shown(fixture::ExiftranAuto(turnedByCamera)))
+                << label;
 
             Exif before = ExifOf(turnedByCamera);
             Exif after = ExifOf(ours);
             EXPECT_EQ(after.tags["Exif.Image.Orientation"], "1") << label;
             const bool jpegThumbnail = before.thumbnail.startsWith("\xFF\xD8");
             EXPECT_EQ(after.thumbnail,
-                      jpegThumbnail ? fixture::Jpegtran(before.thumbnail, CameraRotation(orientation))
-                                    : before.thumbnail)
+                      jpegThumbnail
+                          ? fixture::Jpegtran(before.thumbnail, CameraRotation(orientation))
+                          : before.thumbnail)
                 << label;
             const auto unchanged = [](std::map<std::string, std::string> tags) {
                 std::erase_if(tags, [](const auto& tag) { return ChangedByTurn(tag.first); });

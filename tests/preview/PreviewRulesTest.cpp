@@ -70,4 +70,27 @@ TEST(GridSheetSize, HoldsEveryRowAndAtLeastOneColumn) {
     EXPECT_EQ(GridSheetSize(5, 0, cell), QSize(170, 6 * 196));
 }
 
+TEST(GridIndexAt, FindsTheCellWhoseSlotHoldsThePointAndEveryPlaceInverts) {
+    const QSize cell(170, 196);
+    struct Case {
+        QPoint point;
+        int count, columns, index;
+    } cases[] = {
+        {{0, 0}, 5, 3, 0},      {{169, 195}, 5, 3, 0}, {{170, 196}, 5, 3, 4},
+        {{340, 196}, 5, 3, -1}, // past the last cell on its row
+        {{510, 0}, 5, 3, -1},   // right of the last column
+        {{-1, 5}, 5, 3, -1},    {{5, 200}, 5, 0, 0},   // no column: from the second row
+        {{5, 100}, 5, 0, -1},   {{175, 200}, 5, 0, -1}, {{5, 6 * 196}, 5, 0, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GridIndexAt(c.point, c.count, c.columns, cell), c.index) << c.point.x() << ","
+                                                                            << c.point.y();
+    for (int columns : {0, 1, 3})
+        for (int index = 0; index < 7; ++index) {
+            const QPoint place = GridPlace(index, columns);
+            EXPECT_EQ(GridIndexAt({place.x() * 170 + 80, place.y() * 196 + 90}, 7, columns, cell),
+                      index);
+        }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "DemoCard.h"
 #include "Dialogs.h"
 #include "Dlg_Preview.h"
+#include "PreviewGrid.h"
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
@@ -12,6 +13,8 @@
 #include "WindowControls.h"
 
 #include <QAction>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -56,11 +59,23 @@ class PreviewTest : public ::testing::Test {
                                                  [this](int item) { reloaded << item; });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        ASSERT_EQ(window->cells().size(), std::size_t(n));
+        ASSERT_EQ(grid().count(), n);
     }
 
-    void click(int cell, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::mouseClick(window->cells()[cell], Qt::LeftButton, modifiers);
+    TPreviewGrid& grid() { return window->grid(); }
+
+    void click(int cell, Qt::KeyboardModifiers modifiers = {},
+               Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(&grid(), button, modifiers, grid().imageRect(cell).center());
+    }
+
+    // The cell's thumbnail square as painted.
+    QImage shownImage(int cell) { return grid().grab(grid().imageRect(cell)).toImage(); }
+
+    // The colour behind the label's first line, which is shorter than its second.
+    QColor labelColour(int cell) {
+        const QRect label = grid().labelRect(cell);
+        return grid().grab(label).toImage().pixelColor(label.width() - 1, 0);
     }
 
     TFakeServices services;
@@ -85,26 +100,26 @@ TEST_F(PreviewTest, CellsFillRowsOfAsManyColumnsAsTheWindowWidthHolds) {
     for (const Case& c : cases) {
         open(5, c.width);
         EXPECT_EQ(window->width(), c.width);
-        TImageAndText* cell = window->cells()[4];
-        EXPECT_EQ(cell->geometry(), QRect(c.cell4, QSize(160, 160))) << c.width;
-        EXPECT_EQ(cell->shape->geometry(), QRect(c.cell4, QSize(160, 194))) << c.width;
-        EXPECT_EQ(cell->label->pos(), c.cell4 + QPoint(2, 159)) << c.width;
-        EXPECT_EQ(cell->label->text(), "IMG_0005.JPG\n1600x1200 700 kB");
-        EXPECT_EQ(cell->index, 4);
+        EXPECT_EQ(grid().imageRect(4), QRect(c.cell4, QSize(160, 160))) << c.width;
+        EXPECT_EQ(grid().frameRect(4), QRect(c.cell4, QSize(160, 194))) << c.width;
+        EXPECT_EQ(grid().labelRect(4).topLeft(), c.cell4 + QPoint(2, 159)) << c.width;
+        EXPECT_EQ(grid().labelText(4), "IMG_0005.JPG\n1600x1200 700 kB");
+        // A press on the image is a press on that cell.
+        click(4);
+        EXPECT_EQ(marks(records).toStdString(), "....x") << c.width;
         window.reset();
     }
 }
 
-TEST_F(PreviewTest, ResizingWithinTheSameColumnCountOnlyRecolours) {
+TEST_F(PreviewTest, ResizingRecoloursAndFollowsTheColumnCount) {
     open(4, 532);
-    TImageAndText* cell = window->cells()[3];
-    cell->move(300, 300);
+    EXPECT_EQ(labelColour(3), QColor(Qt::white));
     records[3].selected = true;
     window->resize(520, 480); // still three columns
-    EXPECT_EQ(cell->pos(), QPoint(300, 300));
-    EXPECT_EQ(cell->label->palette().color(QPalette::Window), QColor(0, 255, 0));
-    window->resize(700, 480); // four columns: a full layout again
-    EXPECT_EQ(cell->pos(), QPoint(511, 1));
+    EXPECT_EQ(grid().imageRect(3).topLeft(), QPoint(1, 197));
+    EXPECT_EQ(labelColour(3), QColor(0, 255, 0));
+    window->resize(700, 480); // four columns
+    EXPECT_EQ(grid().imageRect(3).topLeft(), QPoint(511, 1));
 }
 
 TEST_F(PreviewTest, MouseAndKeysMarkCells) {
@@ -129,24 +144,24 @@ TEST_F(PreviewTest, MouseAndKeysMarkCells) {
             if (step.cell == -1)
                 QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
             else if (step.cell == -2)
-                QTest::mouseClick(window->cells()[0]->parentWidget(), Qt::LeftButton, {},
-                                  QPoint(5, 190)); // below the first image, beside its label
+                QTest::mouseClick(&grid(), Qt::LeftButton, {},
+                                  QPoint(165, 50)); // between the first two cells
             else
                 click(step.cell, step.modifiers);
             EXPECT_EQ(marks(records).toStdString(), step.marks);
         }
         for (std::size_t i = 0; i < records.size(); ++i)
-            EXPECT_EQ(window->cells()[i]->label->palette().color(QPalette::Window),
-                      records[i].selected ? QColor(0, 255, 0) : QColor(Qt::white));
+            EXPECT_EQ(labelColour(int(i)), records[i].selected ? QColor(0, 255, 0) : QColor(Qt::white));
         window.reset();
     }
 }
 
-TEST_F(PreviewTest, RightButtonAndClicksOnALabelLeaveTheMarks) {
+TEST_F(PreviewTest, RightButtonAndClicksOnALabelOrFrameLeaveTheMarks) {
     open(3);
     click(1);
-    QTest::mouseClick(window->cells()[2], Qt::RightButton);
-    QTest::mouseClick(window->cells()[0]->label, Qt::LeftButton);
+    click(2, {}, Qt::RightButton);
+    QTest::mouseClick(&grid(), Qt::LeftButton, {}, grid().labelRect(0).center());
+    QTest::mouseClick(&grid(), Qt::LeftButton, {}, grid().frameRect(0).bottomRight());
     EXPECT_EQ(marks(records).toStdString(), ".x.");
 }
 
@@ -162,8 +177,9 @@ TEST_F(PreviewTest, RotationsTurnTheMarkedThumbnailsAndAddUp) {
     EXPECT_EQ(records[2].rotation(), 90);
     // The thumbnail itself is turned, and the cell shows it so.
     EXPECT_EQ(records[2].bitmap().size(), QSize(120, 160));
-    EXPECT_EQ(window->cells()[2]->pixmap().toImage().pixelColor(130, 10), QColor(Qt::white));
-    EXPECT_EQ(window->cells()[1]->pixmap().toImage().pixelColor(10, 130), QColor(Qt::white));
+    EXPECT_EQ(shownImage(2).pixelColor(130, 10), QColor(Qt::white));
+    EXPECT_NE(shownImage(2).pixelColor(10, 130), QColor(Qt::white));
+    EXPECT_EQ(shownImage(1).pixelColor(10, 130), QColor(Qt::white));
     control<QAction>(*window, "Rotate1801")->trigger();
     EXPECT_EQ(records[0].rotation(), 270);
     EXPECT_FALSE(records[0].modified());
@@ -183,7 +199,7 @@ TEST_F(PreviewTest, GrayAndResizeChangeOnlyTheMarkedRecords) {
     EXPECT_FALSE(records[0].modified());
     EXPECT_FALSE(records[2].grayscale());
     // The cell shows the thumbnail at a quarter of its size.
-    const QImage shown = window->cells()[1]->pixmap().toImage();
+    const QImage shown = shownImage(1);
     EXPECT_NE(shown.pixelColor(30, 20), QColor(Qt::white));
     EXPECT_EQ(shown.pixelColor(45, 35), QColor(Qt::white));
     // Back to full size is again a change; the same size is not.
@@ -256,12 +272,32 @@ TEST_F(PreviewTest, ClearTransformationsReloadsEveryMarkedPicture) {
 
 TEST_F(PreviewTest, CellsAreRebuiltAtEveryActivationFromTheRecords) {
     open(2);
-    records.push_back(records[0]);
+    EXPECT_NE(shownImage(0).pixelColor(150, 110), QColor(Qt::white));
+    records.push_back(records[1]);
+    records[0].setScale(TJPEGScale::Eighth); // changed behind the window's back
     window->hide();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    EXPECT_EQ(window->cells().size(), 3u);
-    EXPECT_EQ(window->cells()[2]->index, 2);
+    EXPECT_EQ(grid().count(), 3);
+    EXPECT_EQ(grid().labelText(2), "IMG_0002.JPG\n1600x1200 700 kB");
+    EXPECT_EQ(shownImage(0).pixelColor(150, 110), QColor(Qt::white));
+}
+
+TEST_F(PreviewTest, OnlyTheCellsInSightAreDecoded) {
+    open(60);
+    const auto decodes = [] { return testlog::Messages().count("Assigns the bitmap"); };
+    QCoreApplication::processEvents();
+    grid().repaint();
+    const int shown = decodes();
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, 20);
+    grid().repaint(); // drawn again from what was decoded
+    EXPECT_EQ(decodes(), shown);
+    auto* area = window->findChild<QScrollArea*>();
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    area->viewport()->repaint();
+    EXPECT_GT(decodes(), shown);
+    EXPECT_LT(decodes(), 2 * shown + 4);
 }
 
 TEST_F(PreviewTest, WindowSizeIsRestoredAtTheFirstShowAndStoredAtTheEnd) {

@@ -541,7 +541,16 @@ TEST_F(SimCameraTest, EachFailureHasItsOwnCode) {
         CD_ERR_FILE_NOT_FOUND);
     EXPECT_EQ(CDMakeImageItem((folder + "/broken.jpg").toUtf8().constData(), 77, &missing),
               CD_ERR_BAD_PARAMETER);
-    EXPECT_EQ(CDEnumImageItemPropertyReset(broken, 0, &properties), CD_ERR_PROPERTY_UNAVAILABLE);
+    // Its file facts are its properties until the file is gone.
+    EXPECT_EQ(CDEnumImageItemPropertyReset(broken, 0, &properties), CD_OK);
+    EXPECT_EQ(CDEnumImageItemPropertyRelease(properties), CD_OK);
+    fixture::writeFile(folder + "/gone.jpg", "deleted before it was read");
+    cdHItem gone = 0;
+    ASSERT_EQ(CDMakeImageItem((folder + "/gone.jpg").toUtf8().constData(), CD_FORMAT_JPEG, &gone),
+              CD_OK);
+    ASSERT_TRUE(QFile::remove(folder + "/gone.jpg"));
+    ASSERT_EQ(CDOpenImage(gone), CD_OK);
+    EXPECT_EQ(CDEnumImageItemPropertyReset(gone, 0, &properties), CD_ERR_PROPERTY_UNAVAILABLE);
     ASSERT_EQ(CDOpenImage(found.at(3)), CD_OK); // IMG_0003.JPG has no sound note
     EXPECT_EQ(CDGetSound(found.at(3), &data), CD_ERR_NO_DATA);
     ASSERT_EQ(CDGetPicture(found.at(3), &data), CD_OK);

@@ -4,6 +4,7 @@
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
 #include "FakeClock.h"
+#include "PreviewGrid.h"
 #include "FileManagerFlows.h"
 #include "FileManagerGroup.h"
 #include "JPEGImage.h"
@@ -46,6 +47,11 @@ QString notingProgram(const QString& name, const QString& notes) {
 }
 
 // The lines noted by such a program, once `count` have arrived (or after 5 s).
+void clickCell(TForm_Preview& preview, int cell, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(&preview.grid(), Qt::LeftButton, modifiers,
+                      preview.grid().imageRect(cell).center());
+}
+
 QStringList notedStarts(const QString& notes, int count) {
     QStringList lines;
     for (int i = 0; i < 500 && lines.size() < count; ++i) {
@@ -369,10 +375,9 @@ TEST_F(TransferTest, PreviewMarksBecomeTheSelectionAndItsRotationsReachTheTransf
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0001.JPG"});
         previewWith([](TForm_Preview& preview) {
-            const auto& cells = preview.cells();
             // The cells follow the records: IMG_0001, IMG_0002, ...
-            QTest::mouseClick(cells[1], Qt::LeftButton);
-            QTest::mouseClick(cells[5], Qt::LeftButton, Qt::ControlModifier);
+            clickCell(preview, 1);
+            clickCell(preview, 5, Qt::ControlModifier);
             control<QAction>(preview, "RotateRight901")->trigger();
         });
         control<QPushButton>(w, "Button1")->click();
@@ -395,10 +400,9 @@ TEST_F(TransferTest, ClearTransformationsInThePreviewUndoesTheCameraRotation) {
     withFileManager([&](TForm_filemanager& w) {
         select(w, {"IMG_0004.JPG"});
         previewWith([](TForm_Preview& preview) {
-            TImageAndText* cell = preview.cells()[3]; // IMG_0004, tagged as turned
-            QTest::mouseClick(cell, Qt::LeftButton);
+            clickCell(preview, 3); // IMG_0004, tagged as turned
             control<QAction>(preview, "ClearTransformations1")->trigger();
-            QTest::mouseClick(cell, Qt::LeftButton);
+            clickCell(preview, 3);
         });
         control<QPushButton>(w, "Button1")->click();
         EXPECT_EQ(recordOf(w, "IMG_0004.JPG")->rotation(), 0);

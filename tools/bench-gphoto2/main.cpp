@@ -2,22 +2,26 @@
 // ("Directory Browse" over a folder) against `gphoto2 --get-all-files` on the
 // same card: listing and transfer through the bridge, as the file manager
 // does them, against the command line tool. Timed tool runs; each side runs
-// three times and the best time counts.
+// three times and the best time counts. With --movie, the peak memory of the
+// bridge's transfer of one movie of that many megabytes instead.
 //
 //   bench-gphoto2 [pictures]
+//   bench-gphoto2 --movie MEGABYTES
 
 #include "tesselink.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <sys/resource.h>
 
 namespace {
 
@@ -84,10 +88,64 @@ double throughCommandLine(const QString& card, const QString& out) {
     return timer.nsecsElapsed() / 1e9;
 }
 
+long peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// A movie of megabytes of varied bytes, transferred once through the bridge.
+int measureMovie(long megabytes) {
+    QTemporaryDir work;
+    const QString card = work.filePath("card");
+    QDir().mkpath(card + "/DCIM/100CANON");
+    QFile movie(card + "/DCIM/100CANON/MVI_0001.AVI");
+    if (!movie.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write the movie\n");
+        return 1;
+    }
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    std::mt19937 random(1);
+    for (auto& byte : block) {
+        byte = char(random());
+    }
+    for (long i = 0; i < megabytes; ++i) {
+        block[0] = char(i);
+        movie.write(block);
+    }
+    movie.close();
+    qputenv("LUMVIK_CAMERA", ("gphoto2:Directory Browse@disk:" + card).toUtf8());
+    const QString out = work.filePath("MVI_0001.AVI");
+    const long before = peakMegabytes();
+    QElapsedTimer timer;
+    timer.start();
+    int32_t count = 0;
+    if (tsStartSDK()->code || tsConnect()->code || tsGetVolume(1)->code ||
+        tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code ||
+        tsGetNrOfMoviesCamera(&count)->code || count != 1 ||
+        tsGetMovie(0, out.toUtf8().constData())->code) {
+        std::fprintf(stderr, "the bridge cannot transfer the movie\n");
+        return 1;
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    tsClosePicCollection();
+    tsDisconnect();
+    tsFinishSDK();
+    const qint64 received = QFileInfo(out).size();
+    std::printf("movie of %ld MB transferred in %.2f s, %lld bytes arrived\n", megabytes, seconds,
+                static_cast<long long>(received));
+    std::printf("peak memory: %ld MB before the transfer, %ld MB after it\n", before,
+                peakMegabytes());
+    return received == qint64(megabytes) << 20 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    if (argc > 2 && QString(argv[1]) == "--movie") {
+        return measureMovie(std::atol(argv[2]));
+    }
     const int pictures = argc > 1 ? std::atoi(argv[1]) : 40;
     QTemporaryDir work;
     const QString card = work.filePath("card");

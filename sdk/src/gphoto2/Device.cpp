@@ -3,10 +3,13 @@
 
 #include "Device.h"
 
+#include "../Log.h"
+
 #include <gphoto2/gphoto2.h>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace cdgp {
 namespace {
@@ -81,6 +84,31 @@ struct ProgressRelay {
     }
 };
 
+// A CameraFile whose bytes go to a receiver instead of memory: the drivers
+// append what they read from the camera block by block. Drivers differ in
+// whether they heed a failed append, so a refusal also cancels the context.
+struct ReceivingFile : Owned<CameraFile, gp_file_unref> {
+    ReceivingFile(const Receiver& receiver, ProgressRelay& relay)
+        : receiver(receiver), relay(relay) {
+        check("gp_file_new_from_handler", gp_file_new_from_handler(&object, &handler, this));
+    }
+
+    static int size(void*, uint64_t*) { return GP_OK; }
+    static int read(void*, unsigned char*, uint64_t*) { return GP_ERROR_NOT_SUPPORTED; }
+    static int write(void* data, unsigned char* bytes, uint64_t* length) {
+        auto& file = *static_cast<ReceivingFile*>(data);
+        if (!file.receiver(bytes, *length)) {
+            file.relay.stopped = true;
+            return GP_ERROR_CANCEL;
+        }
+        return GP_OK;
+    }
+
+    static inline CameraFileHandler handler{size, read, write};
+    const Receiver& receiver;
+    ProgressRelay& relay;
+};
+
 Widget widgetOf(CameraWidget* widget) {
     Widget found;
     const char* name = nullptr;
@@ -121,6 +149,21 @@ Widget widgetOf(CameraWidget* widget) {
     return found;
 }
 
+// libgphoto2's own error lines go to the layer's log; installed once, before
+// the first call that could write one.
+void forwardLibraryErrors() {
+    static const bool installed = [] {
+        gp_log_add_func(
+            GP_LOG_ERROR,
+            [](GPLogLevel, const char* domain, const char* text, void*) {
+                cdsim::logLine(std::string("libgphoto2: ") + domain + ": " + text);
+            },
+            nullptr);
+        return true;
+    }();
+    (void)installed;
+}
+
 // Every camera the drivers know, loaded once: loading opens every driver,
 // which takes longer than a whole card's listing. On the worker only.
 CameraAbilitiesList* knownCameras(GPContext* context) {
@@ -136,7 +179,11 @@ CameraAbilitiesList* knownCameras(GPContext* context) {
 class LibDevice final : public Device {
   public:
     explicit LibDevice(const Detected& camera) {
+        forwardLibraryErrors();
         context_ = gp_context_new();
+        gp_context_set_error_func(context_, toldError, this);
+        gp_context_set_status_func(context_, told, this);
+        gp_context_set_message_func(context_, told, this);
         gp_context_set_progress_funcs(context_, ProgressRelay::start, ProgressRelay::update,
                                       ProgressRelay::stop, &relay_);
         gp_context_set_cancel_func(context_, ProgressRelay::cancel, &relay_);
@@ -221,13 +268,24 @@ class LibDevice final : public Device {
         const auto [folder, name] = split(path);
         File file;
         relay_ = ProgressRelay{&progress};
-        const int result = gp_camera_file_get(
-            camera_, folder.c_str(), name.c_str(),
-            kind == FileKind::Preview ? GP_FILE_TYPE_PREVIEW : GP_FILE_TYPE_NORMAL, file.object,
-            context_);
+        const int result = gp_camera_file_get(camera_, folder.c_str(), name.c_str(),
+                                              kind == FileKind::Preview ? GP_FILE_TYPE_PREVIEW
+                                                                        : GP_FILE_TYPE_NORMAL,
+                                              file.object, context_);
         relay_ = ProgressRelay{};
         check("gp_camera_file_get", result);
         return file.bytes();
+    }
+
+    void receive(const std::string& path, const Receiver& receiver,
+                 const Progress& progress) override {
+        const auto [folder, name] = split(path);
+        relay_ = ProgressRelay{&progress};
+        ReceivingFile file(receiver, relay_);
+        const int result = gp_camera_file_get(camera_, folder.c_str(), name.c_str(),
+                                              GP_FILE_TYPE_NORMAL, file.object, context_);
+        relay_ = ProgressRelay{};
+        check("gp_camera_file_get", result);
     }
 
     Bytes readHead(const std::string& path, uint64_t size) override {
@@ -238,7 +296,8 @@ class LibDevice final : public Device {
             gp_camera_file_read(camera_, folder.c_str(), name.c_str(), GP_FILE_TYPE_NORMAL, 0,
                                 reinterpret_cast<char*>(head.data()), &read, context_);
         if (result == GP_ERROR_NOT_SUPPORTED) {
-            return this->read(path, FileKind::Normal, {});
+            said_.clear();
+            return headReceived(path, size);
         }
         check("gp_camera_file_read", result);
         head.resize(std::min(read, size));
@@ -259,9 +318,9 @@ class LibDevice final : public Device {
     void put(const std::string& path, const Bytes& bytes) override {
         const auto [folder, name] = split(path);
         File file;
-        check("gp_file_append",
-              gp_file_append(file.object, reinterpret_cast<const char*>(bytes.data()),
-                             bytes.size()));
+        check(
+            "gp_file_append",
+            gp_file_append(file.object, reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         check("gp_camera_folder_put_file",
               gp_camera_folder_put_file(camera_, folder.c_str(), name.c_str(), GP_FILE_TYPE_NORMAL,
                                         file.object, context_));
@@ -284,6 +343,45 @@ class LibDevice final : public Device {
     }
 
   private:
+    // A driver that reads no parts: the file's start as it arrives, stopping
+    // there, so a movie's header does not cost the whole movie in memory.
+    Bytes headReceived(const std::string& path, uint64_t size) {
+        Bytes head;
+        const Receiver keep = [&](const unsigned char* bytes, size_t count) {
+            const size_t taken = static_cast<size_t>(std::min<uint64_t>(count, size - head.size()));
+            head.insert(head.end(), bytes, bytes + taken);
+            return head.size() < size;
+        };
+        try {
+            receive(path, keep, {});
+        } catch (const GphotoError&) {
+            if (head.size() < size) {
+                throw;
+            }
+        }
+        return head;
+    }
+
+    // What the context says goes to the log; an error is also kept for the
+    // failure of the call that said it.
+    static void told(GPContext*, const char* text, void*) {
+        cdsim::logLine(std::string("libgphoto2: ") + text);
+    }
+    static void toldError(GPContext* context, const char* text, void* data) {
+        told(context, text, data);
+        auto& device = *static_cast<LibDevice*>(data);
+        device.said_ += (device.said_.empty() ? "" : "; ") + std::string(text);
+    }
+
+    // Hides the plain check: a failure carries libgphoto2's own words.
+    void check(const char* call, int result) {
+        const std::string said = std::exchange(said_, {});
+        if (result < GP_OK) {
+            const std::string text = gp_result_as_string(result);
+            throw GphotoError{call, result, said.empty() ? text : text + ": " + said};
+        }
+    }
+
     void choose(const Detected& camera) {
         CameraAbilitiesList* abilitiesList = knownCameras(context_);
         const int model = gp_abilities_list_lookup_model(abilitiesList, camera.model.c_str());
@@ -321,11 +419,13 @@ class LibDevice final : public Device {
     GPContext* context_ = nullptr;
     Camera* camera_ = nullptr;
     ProgressRelay relay_;
+    std::string said_; // since the last checked call
 };
 
 } // namespace
 
 std::vector<Detected> autodetect() {
+    forwardLibraryErrors();
     GPContext* context = gp_context_new();
     List list;
     const int result = gp_camera_autodetect(list.object, context);

@@ -49,15 +49,22 @@ using Progress = std::function<bool(double)>;
 
 enum class FileKind { Normal, Preview };
 
+// Takes a file's bytes piece by piece as the driver delivers them; answering
+// false stops the transfer.
+using Receiver = std::function<bool(const unsigned char* bytes, size_t size)>;
+
 class Device {
   public:
     virtual ~Device() = default;
     virtual Abilities abilities() = 0;
-    virtual std::string summary() = 0;          // empty when the driver has none
+    virtual std::string summary() = 0;           // empty when the driver has none
     virtual std::vector<Storage> storages() = 0; // empty when the driver tells none
     virtual std::vector<std::string> folders(const std::string& folder) = 0;
     virtual std::vector<FileEntry> files(const std::string& folder) = 0;
     virtual Bytes read(const std::string& path, FileKind kind, const Progress& progress) = 0;
+    // The whole file handed to receive as it arrives, never held at once.
+    virtual void receive(const std::string& path, const Receiver& receive,
+                         const Progress& progress) = 0;
     // At most size bytes from the file's start; the whole file when the driver
     // reads no parts.
     virtual Bytes readHead(const std::string& path, uint64_t size) = 0;

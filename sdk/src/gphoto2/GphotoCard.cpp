@@ -1,8 +1,10 @@
 #include "GphotoCard.h"
 
+#include "../Log.h"
 #include "../ScaledThumbnail.h"
 #include "../State.h"
 #include "../Transfer.h"
+#include "ReceivedFile.h"
 #include "Worker.h"
 
 #include <gphoto2/gphoto2-port-result.h>
@@ -10,9 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -81,9 +82,52 @@ void writeLocal(const fs::path& file, const Bytes& bytes, int64_t modified) {
     }
 }
 
+// A file arriving from the camera, gathered into large blocks for the
+// durable writer: a movie of any size needs one block of memory, and the
+// writer's system calls stay few however small the driver's pieces are.
+class BlockWriter {
+  public:
+    explicit BlockWriter(const std::string& path) : file_(path) { block_.reserve(BlockSize); }
+
+    bool append(const unsigned char* bytes, size_t size) {
+        received_ += size;
+        while (size > 0 && file_.error() == 0) {
+            const size_t taken = std::min(size, BlockSize - block_.size());
+            block_.insert(block_.end(), bytes, bytes + taken);
+            bytes += taken;
+            size -= taken;
+            if (block_.size() == BlockSize) {
+                flush();
+            }
+        }
+        return file_.error() == 0;
+    }
+    // Writes what is left and gives the file its name; an errno value.
+    int commit() {
+        flush();
+        return file_.error() != 0 ? file_.error() : file_.commit();
+    }
+    int error() const { return file_.error(); }
+    uint64_t received() const { return received_; }
+
+  private:
+    static constexpr size_t BlockSize = size_t(4) << 20;
+
+    void flush() {
+        if (!block_.empty()) {
+            file_.appendBytes(block_.data(), block_.size());
+            block_.clear();
+        }
+    }
+
+    cdfile::NewFile file_;
+    Bytes block_;
+    uint64_t received_ = 0;
+};
+
 void logFailure(const GphotoError& error, const std::string& outcome) {
-    std::clog << "cdsdk: " << error.call << ": " << error.text << " (" << error.result << "), "
-              << outcome << "\n";
+    cdsim::logLine("cdsdk: " + error.call + ": " + error.text + " (" +
+                   std::to_string(error.result) + "), " + outcome);
 }
 
 } // namespace
@@ -123,7 +167,8 @@ Choice choiceOf(const char* setting) {
     if (text.rfind(prefix, 0) != 0 || at == std::string::npos) {
         return {};
     }
-    return {true, false, Detected{text.substr(prefix.size(), at - prefix.size()), text.substr(at + 1)}};
+    return {true, false,
+            Detected{text.substr(prefix.size(), at - prefix.size()), text.substr(at + 1)}};
 }
 
 std::vector<Detected> offeredCameras() {
@@ -234,8 +279,8 @@ std::vector<cdsim::CardVolume> GphotoCard::volumes() {
         const std::string name = !storage.description.empty()
                                      ? storage.description
                                      : fs::path(storage.base).filename().string();
-        found.push_back({storage.base, name, kilobytes(storage.capacityKBytes),
-                         kilobytes(storage.freeKBytes)});
+        found.push_back(
+            {storage.base, name, kilobytes(storage.capacityKBytes), kilobytes(storage.freeKBytes)});
     }
     return found;
 }
@@ -304,14 +349,14 @@ fs::path GphotoCard::scratch() {
 // a card; they are gone again afterwards. A JPEG picture whose start does not
 // read is read whole.
 cdsim::ItemMetadata GphotoCard::metadata(const cdsim::ItemFiles& files,
-                                          const cdsim::CameraDescription* camera) {
+                                         const cdsim::CameraDescription* camera) {
     cdsim::ItemMetadata found = metadataOf(files, camera, false);
     return found.readable || files.format != CD_FORMAT_JPEG ? found
-                                                             : metadataOf(files, camera, true);
+                                                            : metadataOf(files, camera, true);
 }
 
 cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
-                                            const cdsim::CameraDescription* camera, bool whole) {
+                                           const cdsim::CameraDescription* camera, bool whole) {
     const auto fetch = [&](const fs::path& file, uint64_t head) {
         const fs::path local = scratch() / file.parent_path().filename() / file.filename();
         const auto [bytes, modified] = call([&] {
@@ -323,8 +368,8 @@ cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
         writeLocal(local, bytes, modified);
         return local;
     };
-    cdsim::ItemFiles local{fetch(files.main, metadataBytes(files.format, whole)), {}, {},
-                           files.format};
+    cdsim::ItemFiles local{
+        fetch(files.main, metadataBytes(files.format, whole)), {}, {}, files.format};
     if (!files.thumbnail.empty()) {
         local.thumbnail = fetch(files.thumbnail, 0);
     }
@@ -361,23 +406,46 @@ Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMeta
     return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(read(path)) : Bytes();
 }
 
+// The file streams from the driver into the durable writer on the worker.
+// Progress counts the bytes that arrived against the listed size, or follows
+// the driver's own reports when the size is unknown.
 cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
                              cdProgressCallbackFunction progress, cdContext context) {
+    uint32_t shown = 0;
+    bool stopped = false;
     const auto report = [&](double fraction) {
-        return !progress ||
-               progress(static_cast<uint32_t>(std::min(99.0, fraction * 100)),
-                        CD_PROGRESS_STATUS_TRANSFER, context) == 0;
+        const auto percent = static_cast<uint32_t>(std::clamp(fraction * 100, 0.0, 99.0));
+        if (progress && (percent > shown || fraction == 0)) {
+            shown = percent;
+            stopped = stopped || progress(percent, CD_PROGRESS_STATUS_TRANSFER, context) != 0;
+        }
+        return !stopped;
     };
     try {
         report(0);
-        const Progress relay = report;
-        const Bytes bytes =
-            call([&] { return device_->read(file.string(), FileKind::Normal, relay); });
-        const cdError written = cdsim::writeBytes(bytes, path, nullptr, 0);
-        if (written == CD_OK && progress) {
+        BlockWriter writer(path);
+        if (writer.error() != 0) {
+            return CD_ERR_FILE_IO;
+        }
+        call([&] {
+            const FileEntry* found = entry(file.string());
+            const uint64_t size = found ? found->size : 0;
+            const Progress relay = [&](double fraction) { return size > 0 || report(fraction); };
+            device_->receive(
+                file.string(),
+                [&](const unsigned char* bytes, size_t count) {
+                    return writer.append(bytes, count) &&
+                           (size == 0 || report(double(writer.received()) / double(size)));
+                },
+                relay);
+        });
+        if (stopped || writer.commit() != 0) {
+            return CD_ERR_FILE_IO;
+        }
+        if (progress) {
             progress(100, CD_PROGRESS_STATUS_TRANSFER, context);
         }
-        return written;
+        return CD_OK;
     } catch (const Failure& failure) {
         return failure.code;
     }
