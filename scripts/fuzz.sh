@@ -30,7 +30,7 @@ for seed in "$seeds"/*/; do
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
     "$build/tests/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=3072 -timeout=10 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$seed" 2>&1 |
-    grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)|ERROR|SUMMARY" || true
+    grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+[[:space:]]+DONE)|ERROR|SUMMARY" || true
   for finding in "$findings"/*; do
     [ -e "$finding" ] || continue
     cp "$finding" "$root/tests/regressions/$target-$(basename "$finding")"
