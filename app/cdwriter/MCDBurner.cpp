@@ -306,12 +306,11 @@ struct TMCDBurner::TState {
     QString followWrite(burn_disc* disc, burn_write_opts* options, bool growing,
                         const std::function<void()>& finalizing) {
         QString failure, problems;
-        bool finalizingSeen = false, started = false;
+        bool finalizingSeen = false;
         threadEnded = false;
         burn_progress progress{};
         for (burn_drive_status status = burn_drive_get_status(drive, &progress);
              status != BURN_DRIVE_IDLE; status = burn_drive_get_status(drive, &progress)) {
-            started = true;
             if (progress.sectors > 0)
                 written = qint64(progress.sector) * DiscBlockSize;
             const bool closing =
@@ -329,11 +328,11 @@ struct TMCDBurner::TState {
             // keeps the progress current without spinning.
             std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
         }
-        // A write that failed reports the drive idle while libburn's write
-        // thread still winds down; the drive takes no other write until it has.
-        // A write libburn refused never had a thread.
-        for (int waited = 0; started && !threadEnded && waited < ThreadEndTimeoutMs;
-             waited += PollMs) {
+        // A write that fails reports the drive idle while libburn's write
+        // thread still winds down, and the drive takes no other write until
+        // it has. (startWriting has checked what libburn would refuse to
+        // start, so there is a thread.)
+        for (int waited = 0; !threadEnded && waited < ThreadEndTimeoutMs; waited += PollMs) {
             drainMessages(failure, problems);
             if (!threadEnded)
                 std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));

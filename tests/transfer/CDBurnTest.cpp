@@ -20,6 +20,7 @@
 #include <QTest>
 #include <csignal>
 #include <cstring>
+#include <libburn/libburn.h>
 #include <sys/resource.h>
 
 using testenv::control;
@@ -261,6 +262,23 @@ TEST_F(CDBurnStepTest, AWriteErrorSaysNoSessionWasWrittenAndLeavesTheFilesAsRece
     EXPECT_EQ(discimage::SessionCount(disc), 2);
     EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/two.jpg"}));
     EXPECT_EQ(discimage::Read(disc, "/two.jpg"), "two");
+}
+
+// libburn may report a failure of a write whose session still reached the
+// disc, as a drive that complains while closing it does: the box says the
+// session is there.
+TEST_F(CDBurnStepTest, AFailureOfAWriteWhoseSessionReachedTheDiscSaysItWasWritten) {
+    burnOne("one.jpg", "one");
+    char text[] = "Closing the session reported a problem";
+    char severity[] = "FAILURE";
+    // Queued as libburn's own, it reaches the next write's messages.
+    ASSERT_EQ(burn::burn_msgs_submit(0, text, EIO, severity, nullptr), 1);
+    burnOne("two.jpg", "two");
+    EXPECT_EQ(shown.last(), WriteError + QString("Closing the session reported a problem (") +
+                                QString::fromLocal8Bit(std::strerror(EIO)) +
+                                ").\nThe new session was written to the disc. Sessions on the "
+                                "disc: 2");
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/two.jpg"}));
 }
 
 // The look at the free space counts the received bytes only; a disc that has
