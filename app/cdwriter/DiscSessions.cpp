@@ -29,9 +29,13 @@ quint32 NextSessionStart(quint32 end) {
 
 TGrownSessions ReadGrownSessions(const TBlockReader& read) {
     TGrownSessions sessions;
+    // The copy at the medium's start counts up to the newest session's end.
+    const quint32 committedEnd = volumeSize(read, DescriptorOffset);
+    if (committedEnd == 0)
+        return sessions;
     for (quint32 start = SessionAlignment;;) {
         const quint32 size = volumeSize(read, start + DescriptorOffset);
-        if (size == 0)
+        if (size == 0 || start + size > committedEnd)
             break;
         sessions.starts << start;
         sessions.end = start + size;
@@ -39,10 +43,8 @@ TGrownSessions ReadGrownSessions(const TBlockReader& read) {
     }
     if (sessions.starts.isEmpty()) {
         // A plain image written from block 0 is one session.
-        if (const quint32 size = volumeSize(read, DescriptorOffset)) {
-            sessions.starts << 0;
-            sessions.end = size;
-        }
+        sessions.starts << 0;
+        sessions.end = committedEnd;
     }
     return sessions;
 }

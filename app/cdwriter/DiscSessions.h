@@ -4,7 +4,9 @@
 // 32-block boundary from block 32 on and carries its own volume descriptors;
 // blocks 0 to 31 hold a copy of the newest session's descriptors, so that
 // readers see the newest directory tree, which includes the older files. This
-// is the layout xorriso reads as sessions of such a medium.
+// is the layout xorriso reads as sessions of such a medium. The copy is
+// written last: a session whose write broke off before it is not on the
+// medium for any reader, and the next session takes its place.
 
 #include <QList>
 #include <functional>

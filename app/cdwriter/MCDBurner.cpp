@@ -25,6 +25,11 @@ QStringList& pseudoDrives() {
     return drives;
 }
 
+qint64& pseudoDriveCapacity() {
+    static qint64 blocks = -1;
+    return blocks;
+}
+
 bool& accessInitialised() {
     static bool initialised = false;
     return initialised;
@@ -34,6 +39,9 @@ constexpr int DriveRoleMmc = 1;
 constexpr int DriveRoleRandomAccessFile = 2;
 constexpr int MinimumTrackBlocks = 300; // a CD track is never shorter
 constexpr int OverwriteBufferSize = 32 * DiscBlockSize;
+constexpr int WriteThreadEnded = 0x00020178; // libburn's message code
+constexpr int PollMs = 100;
+constexpr int ThreadEndTimeoutMs = 10000;
 
 // libburn's profile numbers and the medium types they are.
 constexpr std::pair<int, int> ProfileMediumTypes[] = {{0x08, 1}, {0x09, 2}, {0x0a, 3}, {0x10, 4},
@@ -98,6 +106,16 @@ IsoDataSource* newDriveSource(burn_drive* drive) {
     return source;
 }
 
+// A libburn message as a sentence of an error text, with the system's
+// error when there is one.
+QString sentence(QString message, int osError) {
+    if (message.endsWith('.'))
+        message.chop(1);
+    if (osError)
+        message += " (" + QString::fromLocal8Bit(std::strerror(osError)) + ")";
+    return message + ". ";
+}
+
 // The name a file gets in a disc directory that already holds its own name
 // from an earlier session: the older file stays, the new one is renamed.
 QString freeName(IsoDir* directory, const QString& name) {
@@ -114,6 +132,10 @@ QString freeName(IsoDir* directory, const QString& name) {
 
 void SetPseudoDrives(const QStringList& addresses) {
     pseudoDrives() = addresses;
+}
+
+void SetPseudoDriveCapacity(qint64 blocks) {
+    pseudoDriveCapacity() = blocks;
 }
 
 const QStringList TMCDBurner::MediumTypeNames = {
@@ -136,11 +158,12 @@ struct TMCDBurner::TState {
 
     std::thread worker;
     std::atomic<bool> writing{false};
+    std::atomic<bool> cancelled{false};
     std::atomic<qint64> written{0};
 
     ~TState() {
         if (worker.joinable()) {
-            burn_drive_cancel(drive);
+            cancel();
             worker.join();
         }
         dropSession();
@@ -170,6 +193,9 @@ struct TMCDBurner::TState {
             iso_write_opts_free(writeOptions);
         writeOptions = nullptr;
     }
+
+    // The worker passes the cancel on to libburn.
+    void cancel() { cancelled = true; }
 
     void requireMedium() const {
         if (!drive || !loaded)
@@ -274,11 +300,14 @@ struct TMCDBurner::TState {
         }
     }
 
-    // Runs on the worker: follows libburn's write to its end.
+    // Runs on the worker: follows libburn's write to its end. A cancelled
+    // write never gets the copy of its descriptors that makes a grown
+    // medium's readers see it.
     QString followWrite(burn_disc* disc, burn_write_opts* options, bool growing,
                         const std::function<void()>& finalizing) {
-        QString failure;
+        QString failure, problems;
         bool finalizingSeen = false;
+        threadEnded = false;
         burn_progress progress{};
         for (burn_drive_status status = burn_drive_get_status(drive, &progress);
              status != BURN_DRIVE_IDLE; status = burn_drive_get_status(drive, &progress)) {
@@ -290,17 +319,35 @@ struct TMCDBurner::TState {
                 finalizingSeen = true;
                 post(finalizing);
             }
-            failure += drainMessages();
+            drainMessages(failure, problems);
+            // libburn loses a cancel that comes while its write thread is
+            // still starting.
+            if (cancelled && status != BURN_DRIVE_SPAWNING)
+                burn_drive_cancel(drive);
             // libburn reports its state only when asked; a tenth of a second
             // keeps the progress current without spinning.
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
         }
-        const bool well = burn_drive_wrote_well(drive);
+        // A write that fails reports the drive idle while libburn's write
+        // thread still winds down, and the drive takes no other write until
+        // it has. (startWriting has checked what libburn would refuse to
+        // start, so there is a thread.)
+        for (int waited = 0; !threadEnded && waited < ThreadEndTimeoutMs; waited += PollMs) {
+            drainMessages(failure, problems);
+            if (!threadEnded)
+                std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
+        }
+        const bool well = burn_drive_wrote_well(drive) && !cancelled;
         if (well && growing &&
             burn_random_access_write(drive, 0, reinterpret_cast<char*>(overwrite.data()),
                                      OverwriteBufferSize, 1) <= 0)
             failure += "Cannot write the disc's volume descriptors. ";
-        failure += drainMessages();
+        drainMessages(failure, problems);
+        // What libburn says of a cancelled write follows from the cancel.
+        if (cancelled)
+            failure = "The write was cancelled.";
+        else if (!well)
+            failure = problems + failure;
         if (!well && failure.isEmpty())
             failure = "The write did not complete";
         if (well && failure.isEmpty())
@@ -311,22 +358,26 @@ struct TMCDBurner::TState {
     }
 
     // libburn's messages go to the debug message event; its failures also
-    // make up the write's error text.
-    QString drainMessages() {
-        QString failures;
+    // make up the write's error text. Its problems (a write(2) that failed on
+    // a disc file, for one) name the cause when a write breaks off without a
+    // failure.
+    void drainMessages(QString& failures, QString& problems) {
         int code = 0, osError = 0;
         char text[BURN_MSGS_MESSAGE_LEN], severity[80];
         while (burn_msgs_obtain(const_cast<char*>("ALL"), &code, text, &osError, severity) == 1) {
             const QString message = QString::fromLocal8Bit(text);
             if (!std::strcmp(severity, "FAILURE") || !std::strcmp(severity, "FATAL") ||
                 !std::strcmp(severity, "ABORT"))
-                failures += message + ". ";
+                failures += sentence(message, osError);
+            else if (!std::strcmp(severity, "SORRY"))
+                problems += sentence(message, osError);
+            threadEnded = threadEnded || code == WriteThreadEnded;
             post([this, message, code] { debug(message, code); });
         }
-        return failures;
     }
 
     std::function<void(const QString&, int)> debug;
+    bool threadEnded = false; // of the worker: libburn's write thread has ended
 };
 
 TMCDBurner::TMCDBurner() : s_(std::make_unique<TState>()) {
@@ -448,6 +499,8 @@ qint64 TMCDBurner::freeBlocks() const {
     const off_t bytes = burn_disc_available_space(s_->drive, options);
     burn_write_opts_free(options);
     qint64 blocks = qint64(bytes / DiscBlockSize);
+    if (burn_drive_get_drive_role(s_->drive) != DriveRoleMmc && pseudoDriveCapacity() >= 0)
+        blocks = pseudoDriveCapacity();
     // A disc file reports the room from its start, whatever it holds.
     if (s_->grown())
         blocks -= s_->nextWritableBlock();
@@ -581,6 +634,7 @@ void TMCDBurner::startWriting() {
         throw EInOutError("The CD writer cannot write this disc: " + QString(reasons));
     }
     s_->written = 0;
+    s_->cancelled = false;
     s_->writing = true;
     burn_disc_write(options, disc);
     const auto finalizing = [this] {
@@ -601,7 +655,7 @@ void TMCDBurner::startWriting() {
 
 void TMCDBurner::cancelWrite() {
     if (s_->writing)
-        burn_drive_cancel(s_->drive);
+        s_->cancel();
 }
 
 bool TMCDBurner::writing() const {

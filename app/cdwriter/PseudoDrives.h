@@ -5,3 +5,7 @@
 #include <QStringList>
 
 void SetPseudoDrives(const QStringList& addresses);
+// The size of the discs in pseudo-drives, in 2048-byte blocks, so that a
+// test can have a small disc; negative (at the start): the room of the file
+// system the disc file is on.
+void SetPseudoDriveCapacity(qint64 blocks);

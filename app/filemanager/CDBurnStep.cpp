@@ -1,5 +1,6 @@
 #include "CDBurnStep.h"
 
+#include "Errors.h"
 #include "FileManagerKeys.h"
 #include "LanguageFile.h"
 #include "Log.h"
@@ -103,13 +104,23 @@ bool TCDBurnStep::waitForRoom(qint64 selectedTotal) {
 bool TCDBurnStep::burn(qint64 selectedTotal) {
     if (!waitForRoom(selectedTotal))
         return false;
-    if (const int sessions = engine_->sessionCount(); sessions > 0) {
-        window_.setBurnStatus(
-            text("statusbar_cdburn_import_session", "CD-write: Imports latest session"));
-        engine_->importSession(sessions);
+    sessionsBefore_ = engine_->sessionCount();
+    try {
+        if (sessionsBefore_ > 0) {
+            window_.setBurnStatus(
+                text("statusbar_cdburn_import_session", "CD-write: Imports latest session"));
+            engine_->importSession(sessionsBefore_);
+        }
+        // Refuses a disc without room for the whole session before a block is written.
+        engine_->prepare();
+        engine_->startWriting();
+    } catch (const EInOutError& error) {
+        // Ends once the transfer has seen the burn start, as a write does.
+        QMetaObject::invokeMethod(
+            &queue_, [this, failure = error.message()] { writeDone(failure); },
+            Qt::QueuedConnection);
+        return true;
     }
-    engine_->prepare();
-    engine_->startWriting();
     progressTimer_ = TClock::current().periodic(ProgressMs, [this] { showProgress(); });
     return true;
 }
@@ -135,6 +146,7 @@ void TCDBurnStep::writeDone(const QString& error) {
     // percentage replacing the final status.
     progressTimer_.reset();
     engine_->waitUntilReady(ReadyTimeoutMs, ReadyPollMs);
+    const int sessions = engine_->sessionCount(); // read while the tray is in
     window_.bringToFront();
     engine_->eject(true);
     window_.burnFinished();
@@ -144,9 +156,24 @@ void TCDBurnStep::writeDone(const QString& error) {
         window_.showBurnInformation(text("infomsg_cdburn_all_pic_received",
                                          "All pictures/movies received and burned to CD"));
     else
-        window_.showBurnError(language_.readFormatted(
-            Section, "infomsg_cdburn_all_pic_rec_error",
-            "All pictures/movies received but the following error was reported during "
-            "creation of CD: %s",
-            {error}));
+        window_.showBurnError(
+            language_.readFormatted(Section, "infomsg_cdburn_all_pic_rec_error",
+                                    "All pictures/movies received but the following error was "
+                                    "reported during creation of CD: %s",
+                                    {error}) +
+            "\n" + sessionsWritten(sessions));
+}
+
+// Whether the failed write left its session on the disc: the received files
+// are on the computer either way, and the user decides whether to burn them again.
+QString TCDBurnStep::sessionsWritten(int sessions) const {
+    LogLine(QString("CDBurnerSessions. Before = %1 After = %2").arg(sessionsBefore_).arg(sessions));
+    const QStringList count{QString::number(sessions)};
+    if (sessions > sessionsBefore_)
+        return language_.readFormatted(
+            Section, "infomsg_cdburn_session_written",
+            "The new session was written to the disc. Sessions on the disc: %s", count);
+    return language_.readFormatted(
+        Section, "infomsg_cdburn_session_not_written",
+        "No new session was written to the disc. Sessions on the disc: %s", count);
 }

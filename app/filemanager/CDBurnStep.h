@@ -7,6 +7,7 @@
 
 #include "Clock.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -42,7 +43,9 @@ class TCDBurnStep {
     void newLayout();
     void add(const QString& discDirectory, const QString& path);
     // Waits for a disc with room for `selectedTotal` bytes and starts the
-    // write; false when the user cancels at the medium question.
+    // write; false when the user cancels at the medium question. A disc that
+    // cannot take the session ends the burn as a failed write does, with
+    // burnFinished.
     bool burn(qint64 selectedTotal);
     bool writing() const;
     TMCDBurner& engine() { return *engine_; }
@@ -52,10 +55,13 @@ class TCDBurnStep {
     void showProgress();
     void finalizingTrack();
     void writeDone(const QString& error);
+    QString sessionsWritten(int sessions) const;
     QString text(const char* key, const char* def) const;
 
     TCDBurnWindow& window_;
     const TLanguageFile& language_;
     std::unique_ptr<TMCDBurner> engine_;
     TTimerHandle progressTimer_; // TimerCDBurn
+    int sessionsBefore_ = 0;     // on the disc when the write started
+    QObject queue_;              // queued calls to the step arrive here
 };

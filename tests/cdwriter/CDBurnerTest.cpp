@@ -2,11 +2,13 @@
 // reads the image back as any reader of the disc would.
 
 #include "DiscImage.h"
+#include "Errors.h"
 #include "MCDBurner.h"
 #include "PseudoDrives.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
+#include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -20,7 +22,10 @@ class CDBurnerTest : public ::testing::Test {
         drive = "stdio:" + disc;
         SetPseudoDrives({drive});
     }
-    void TearDown() override { SetPseudoDrives({}); }
+    void TearDown() override {
+        SetPseudoDrives({});
+        SetPseudoDriveCapacity(-1);
+    }
 
     // Writes one session with `files` (layout directory, file name, content)
     // and returns the write's error text.
@@ -84,6 +89,27 @@ TEST_F(CDBurnerTest, SecondSessionKeepsTheFirstSessionsFiles) {
     TMCDBurner again;
     ASSERT_TRUE(again.selectDevice(drive));
     EXPECT_EQ(again.sessionCount(), 2);
+}
+
+// The smallest session is 300 blocks, written from block 32 of a disc file.
+TEST_F(CDBurnerTest, ADiscWithoutRoomForTheSessionIsRefusedBeforeAnythingIsWritten) {
+    const std::pair<qint64, bool> cases[] = {{32 + 299, false}, {32 + 300, true}};
+    for (const auto& [capacity, fits] : cases) {
+        SetPseudoDriveCapacity(capacity);
+        TMCDBurner burner;
+        ASSERT_TRUE(burner.selectDevice(drive));
+        EXPECT_EQ(burner.freeBlocks(), capacity - 32);
+        burner.newLayout();
+        burner.addFile("/", testfiles::Write(folder + "/pc/one.jpg", "one"));
+        if (fits) {
+            burner.prepare();
+            EXPECT_EQ(burner.imageBlocks(), 300);
+        } else {
+            EXPECT_THROW(burner.prepare(), EInOutError) << capacity;
+            EXPECT_THROW(burner.startWriting(), EInOutError);
+            EXPECT_FALSE(QFileInfo::exists(disc));
+        }
+    }
 }
 
 // Files of two transfers may share a name; the disc keeps the older one and

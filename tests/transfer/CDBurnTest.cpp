@@ -5,6 +5,7 @@
 #include "DiscImage.h"
 #include "Dlg_Filemanager.h"
 #include "FakeServices.h"
+#include "LanguageCheck.h"
 #include "MCDBurner.h"
 #include "PseudoDrives.h"
 #include "TestEnvironment.h"
@@ -17,6 +18,10 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
+#include <cstring>
+#include <libburn/libburn.h>
+#include <sys/resource.h>
 
 using testenv::control;
 
@@ -106,7 +111,10 @@ class CDBurnStepTest : public ::testing::Test, public TCDBurnWindow {
         SetPseudoDrives({"stdio:" + disc});
         step.detectWriter();
     }
-    void TearDown() override { SetPseudoDrives({}); }
+    void TearDown() override {
+        SetPseudoDrives({});
+        SetPseudoDriveCapacity(-1);
+    }
 
     void showBurnOption(bool shown) override { optionShown = shown; }
     void uncheckBurnOption() override {}
@@ -125,8 +133,21 @@ class CDBurnStepTest : public ::testing::Test, public TCDBurnWindow {
         finished = false;
     }
 
+    // Burns a file in a session of its own; the write's end is waited for.
+    void burnOne(const QString& path) {
+        step.newLayout();
+        step.add("/", path);
+        step.engine().eject(false);
+        ASSERT_TRUE(step.burn(1));
+        waitForTheWrite();
+    }
+    void burnOne(const QString& name, const QByteArray& content) {
+        burnOne(testfiles::Write(pc + "/" + name, content));
+    }
+
     TFakeServices services;
     TCDBurnStep step{*this, services.language()};
+    const QString pc = testenv::newFolder("pc");
     QString disc;
     bool optionShown = false, finished = false;
     QList<bool> answers;
@@ -159,17 +180,124 @@ TEST_F(CDBurnStepTest, CancelAtTheMediumQuestionWritesNothingAndLoadsTheTray) {
 }
 
 TEST_F(CDBurnStepTest, ADiscWithTwoSessionsHasTheSecondImported) {
-    const QString pc = testenv::newFolder("pc");
-    for (const char* name : {"one.jpg", "two.jpg", "three.jpg"}) {
-        step.newLayout();
-        step.add("/", testfiles::Write(pc + "/" + name, name));
-        step.engine().eject(false);
-        ASSERT_TRUE(step.burn(1));
-        waitForTheWrite();
-    }
+    for (const char* name : {"one.jpg", "two.jpg", "three.jpg"})
+        burnOne(name, name);
     EXPECT_EQ(statuses.count("CD-write: Imports latest session"), 2);
     EXPECT_EQ(discimage::SessionCount(disc), 3);
     EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/three.jpg", "/two.jpg"}));
+}
+
+constexpr const char* WriteError =
+    "All pictures/movies received but the following error was reported during creation of CD: ";
+
+// Caps the size of the files this process writes, as a disc that takes no
+// more would; the write thread then meets the error a full disc gives. The
+// signal of a write past the cap stays ignored afterwards: libburn's write
+// thread blocks it and takes it only as it ends, after the write's end has
+// been reported.
+class TFileSizeLimit {
+  public:
+    explicit TFileSizeLimit(qint64 bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &before_);
+        rlimit limited = before_;
+        limited.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before_); }
+
+  private:
+    rlimit before_{};
+};
+
+// A cancelled write leaves the disc with the sessions it had, on an empty
+// disc and on one with a session, and the next write still finds them.
+TEST_F(CDBurnStepTest, ACancelledWriteSaysNoSessionWasWrittenAndTheNextWriteWorks) {
+    TLanguageReadRecorder recorder;
+    for (const QString sessionsBefore : {"0", "1"}) {
+        shown.clear();
+        step.newLayout();
+        const QString picture = testfiles::Write(pc + "/cancelled.jpg", "kept as received");
+        step.add("/", picture);
+        step.engine().eject(false);
+        ASSERT_TRUE(step.burn(1));
+        step.engine().cancelWrite();
+        waitForTheWrite();
+        EXPECT_EQ(shown, QStringList({QString(WriteError) +
+                                      "The write was cancelled.\nNo new session was written to "
+                                      "the disc. Sessions on the disc: " +
+                                      sessionsBefore}));
+        EXPECT_EQ(testfiles::Read(picture), "kept as received");
+        step.engine().eject(false);
+        EXPECT_EQ(step.engine().sessionCount(), sessionsBefore.toInt());
+        if (sessionsBefore == "0")
+            burnOne("one.jpg", "one");
+    }
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg"}));
+    burnOne("two.jpg", "two");
+    EXPECT_EQ(discimage::SessionCount(disc), 2);
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/two.jpg"}));
+    languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
+}
+
+// A write that breaks off has put part of its session on the disc file;
+// that part is no session, and the next write takes its place.
+TEST_F(CDBurnStepTest, AWriteErrorSaysNoSessionWasWrittenAndLeavesTheFilesAsReceived) {
+    burnOne("one.jpg", "one");
+    const QByteArray movie(600000, 'm');
+    const QString received = testfiles::Write(pc + "/movie.avi", movie);
+    {
+        TFileSizeLimit full(QFileInfo(disc).size() + 100000);
+        burnOne(received);
+    }
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown.last().startsWith(WriteError)) << shown.last().toStdString();
+    EXPECT_TRUE(shown.last().contains(QString::fromLocal8Bit(std::strerror(EFBIG))));
+    EXPECT_TRUE(
+        shown.last().endsWith("\nNo new session was written to the disc. Sessions on the disc: 1"));
+    EXPECT_EQ(testfiles::Read(received), movie);
+
+    burnOne("two.jpg", "two");
+    EXPECT_EQ(shown.last(), Burned);
+    EXPECT_EQ(discimage::SessionCount(disc), 2);
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/two.jpg"}));
+    EXPECT_EQ(discimage::Read(disc, "/two.jpg"), "two");
+}
+
+// libburn may report a failure of a write whose session still reached the
+// disc, as a drive that complains while closing it does: the box says the
+// session is there.
+TEST_F(CDBurnStepTest, AFailureOfAWriteWhoseSessionReachedTheDiscSaysItWasWritten) {
+    burnOne("one.jpg", "one");
+    char text[] = "Closing the session reported a problem";
+    char severity[] = "FAILURE";
+    // Queued as libburn's own, it reaches the next write's messages.
+    ASSERT_EQ(burn::burn_msgs_submit(0, text, EIO, severity, nullptr), 1);
+    burnOne("two.jpg", "two");
+    EXPECT_EQ(shown.last(), WriteError + QString("Closing the session reported a problem (") +
+                                QString::fromLocal8Bit(std::strerror(EIO)) +
+                                ").\nThe new session was written to the disc. Sessions on the "
+                                "disc: 2");
+    EXPECT_EQ(discimage::Files(disc), QStringList({"/one.jpg", "/two.jpg"}));
+}
+
+// The look at the free space counts the received bytes only; a disc that has
+// room for them but not for the whole session is refused before a block is
+// written, and the burn ends as a failed write does.
+TEST_F(CDBurnStepTest, ADiscWithRoomForTheFilesButNotTheSessionIsRefused) {
+    SetPseudoDriveCapacity(32 + 980);
+    const QByteArray movie(2000000, 'm'); // 977 blocks, and the session's own
+    step.add("/", testfiles::Write(pc + "/movie.avi", movie));
+    answers = {true}; // the look after OK has no reserve
+    ASSERT_TRUE(step.burn(movie.size()));
+    waitForTheWrite();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(WriteError + QString("The disc has room for 980 blocks")))
+        << shown[0].toStdString();
+    EXPECT_TRUE(
+        shown[0].endsWith("No new session was written to the disc. Sessions on the disc: 0"));
+    EXPECT_EQ(statuses.last(), "CD-write: Done");
+    EXPECT_FALSE(QFileInfo::exists(disc));
 }
 
 } // namespace
