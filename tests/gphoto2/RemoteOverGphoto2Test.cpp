@@ -3,6 +3,7 @@
 // folder driver takes pictures, gives preview frames or goes away.
 
 #include "RecordedTrees.h"
+#include "SdkSession.h"
 #include "TestEnvironment.h"
 #include "cdsdk.h"
 #include "gphoto2/GphotoCard.h"
@@ -229,7 +230,7 @@ uint32_t recordProgress(uint32_t percent, uint32_t, cdContext) {
     return percent >= stopAt ? 1 : 0;
 }
 
-class RemoteOverGphoto2Test : public ::testing::Test {
+class RemoteOverGphoto2Test : public SdkTest {
   protected:
     void SetUp() override {
         script->config = powerShotTree();
@@ -238,33 +239,19 @@ class RemoteOverGphoto2Test : public ::testing::Test {
             return std::make_unique<ScriptedCamera>(script);
         });
         qputenv("LUMVIK_CAMERA", "gphoto2:Canon PowerShot G9@usb:001,004");
-        cdVersionInfo version{};
-        version.size = sizeof version;
-        version.major = 7;
-        ASSERT_EQ(CDStartSDK(&version, 0), CD_OK);
+        SdkTest::SetUp();
         reports.clear();
         stopAt = 1000;
     }
     void TearDown() override {
-        CDFinishSDK();
+        SdkTest::TearDown();
         cdgp::replaceDevices({});
         std::lock_guard<std::mutex> lock(script->mutex);
         EXPECT_EQ(script->threads.size(), 1u) << "libgphoto2 was called from several threads";
     }
 
-    static cdHSource open() {
-        cdHEnum devices = 0;
-        cdSourceInfo info{};
-        EXPECT_EQ(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices), CD_OK);
-        EXPECT_EQ(CDEnumDeviceNext(devices, &info), CD_OK);
-        EXPECT_EQ(CDEnumDeviceRelease(devices), CD_OK);
-        cdHSource source = 0;
-        EXPECT_EQ(CDOpenSource(&info, &source), CD_OK);
-        return source;
-    }
-
     static cdHSource inReleaseControl() {
-        const cdHSource source = open();
+        const cdHSource source = connect();
         EXPECT_EQ(CDEnterReleaseControl(source, nullptr, 0), CD_OK);
         return source;
     }
@@ -308,7 +295,7 @@ TEST_F(RemoteOverGphoto2Test, OffersFollowTheDriversAbilitiesAndWidgets) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         script->abilities = c.abilities;
-        const cdHSource source = open();
+        const cdHSource source = connect();
         EXPECT_EQ(remoteReleaseSupport(source), c.support);
         uint32_t faculty = 0xFF;
         EXPECT_EQ(CDGetReleaseControlFaculty(source, &faculty), CD_OK);

@@ -79,16 +79,7 @@ void Control::set(Setting setting, uint16_t code) {
         }
         return;
     }
-    const Widget all = tree();
-    const auto found = offerOf(all, setting);
-    if (!found) {
-        throw Failure{CD_ERR_NOT_SUPPORTED};
-    }
-    const auto choice = choiceFor(all, setting, code);
-    if (!choice) {
-        throw Failure{CD_ERR_BAD_PARAMETER};
-    }
-    configure(*card_, found->widget, *choice);
+    choose(setting, [&](const Widget& all) { return choiceFor(all, setting, code); });
 }
 
 std::vector<uint16_t> Control::codes(Setting setting) {
@@ -96,12 +87,17 @@ std::vector<uint16_t> Control::codes(Setting setting) {
 }
 
 void Control::setFormat(uint16_t quality, uint16_t size) {
+    choose(cdsim::Quality,
+           [&](const Widget& all) { return formatChoiceFor(all, quality, size); });
+}
+
+void Control::choose(Setting setting, const Chooser& choiceIn) {
     const Widget all = tree();
-    const auto found = offerOf(all, cdsim::Quality);
+    const auto found = offerOf(all, setting);
     if (!found) {
         throw Failure{CD_ERR_NOT_SUPPORTED};
     }
-    const auto choice = formatChoiceFor(all, quality, size);
+    const auto choice = choiceIn(all);
     if (!choice) {
         throw Failure{CD_ERR_BAD_PARAMETER};
     }

@@ -11,6 +11,7 @@
 #include "GphotoCard.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,8 +47,12 @@ class Control {
     cdsim::FrameSource frames();
 
   private:
+    using Chooser = std::function<std::optional<std::string>(const Widget& tree)>;
+
     Widget tree();
     Offer offer(cdsim::Setting setting);
+    // Sets the parameter's widget to the choice choiceIn finds in the tree.
+    void choose(cdsim::Setting setting, const Chooser& choiceIn);
 
     std::shared_ptr<GphotoCard> card_;
 };
