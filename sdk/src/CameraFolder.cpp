@@ -99,18 +99,6 @@ std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
     return entries;
 }
 
-std::optional<uint32_t> formatOfExtension(const std::string& extension) {
-    static const std::map<std::string, uint32_t> formats = {
-        {".JPG", CD_FORMAT_JPEG},  {".JPEG", CD_FORMAT_JPEG}, {".CRW", CD_FORMAT_CRW},
-        {".CR2", CD_FORMAT_CR2},   {".TIF", CD_FORMAT_TIFF},  {".TIFF", CD_FORMAT_TIFF},
-        {".AVI", CD_FORMAT_MOVIE}, {".WAV", CD_FORMAT_SOUND}};
-    const auto found = formats.find(upper(extension));
-    if (found == formats.end()) {
-        return std::nullopt;
-    }
-    return found->second;
-}
-
 bool listed(uint32_t format, uint32_t option) {
     switch (option) {
     case CD_ENUM_PICTURES:
@@ -184,6 +172,18 @@ void scanFolder(const fs::path& folder, uint32_t level, uint32_t depth, uint32_t
 }
 
 } // namespace
+
+std::optional<uint32_t> formatOfExtension(const std::string& extension) {
+    static const std::map<std::string, uint32_t> formats = {
+        {".JPG", CD_FORMAT_JPEG},  {".JPEG", CD_FORMAT_JPEG}, {".CRW", CD_FORMAT_CRW},
+        {".CR2", CD_FORMAT_CR2},   {".TIF", CD_FORMAT_TIFF},  {".TIFF", CD_FORMAT_TIFF},
+        {".AVI", CD_FORMAT_MOVIE}, {".WAV", CD_FORMAT_SOUND}};
+    const auto found = formats.find(upper(extension));
+    if (found == formats.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
 
 Listing diskListing(const fs::path& folder) {
     Listing listing;

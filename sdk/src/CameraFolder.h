@@ -75,4 +75,7 @@ std::filesystem::path findNeighbour(const std::filesystem::path& folder, const s
 
 std::string upper(std::string text);
 
+// The format code of a file by its extension, in any letter case.
+std::optional<uint32_t> formatOfExtension(const std::string& extension);
+
 } // namespace cdsim

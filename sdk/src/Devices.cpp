@@ -1,7 +1,7 @@
 // Start and finish, devices and their properties, volumes.
 
 #include "State.h"
-#include "gphoto2/GphotoCard.h"
+#include "gphoto2/Control.h"
 
 #include <algorithm>
 #include <cstring>
@@ -140,6 +140,7 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
                 const auto card = openGphotoCard(info->deviceIndex);
                 source->description = card->describe();
                 source->card = card;
+                source->gphoto = std::make_shared<cdgp::Control>(card);
             }
             source->remote.live->zoomMaximum = source->description.offers.zoomMaximum;
         } else if (info->sourceType == CD_SOURCE_COMPUTER) {

@@ -1,7 +1,9 @@
-// The shooting parameters of the simulated camera: what it takes, which
-// parameters list their values, and the getters and setters.
+// The shooting parameters: what the simulated camera takes and which
+// parameters list their values, a real camera's through its release control,
+// and the getters and setters.
 
 #include "State.h"
+#include "gphoto2/Control.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,32 +76,55 @@ bool takes(const Source& source, Setting setting, uint16_t code) {
 }
 
 uint16_t value(const Source& source, Setting setting) {
+    if (source.gphoto) {
+        return source.gphoto->value(setting);
+    }
     requireAvailable(source, setting);
     return source.remote.settings[setting];
 }
 
 void setValue(Source& source, Setting setting, uint16_t code) {
+    if (source.gphoto) {
+        source.gphoto->set(setting, code);
+        return;
+    }
     if (!takes(source, setting, code)) {
         throw Failure{CD_ERR_BAD_PARAMETER};
     }
     source.remote.settings[setting] = code;
 }
 
-// A list of codes of the parameter, when the camera offers one.
+cdHEnum newList(State& state, Source& source, std::vector<uint32_t> entries, uint32_t entrySize) {
+    const cdHEnum list = state.newEnumeration(EnumKind::ReleaseParam, std::move(entries), &source);
+    state.enumeration(list, EnumKind::ReleaseParam).entrySize = entrySize;
+    return list;
+}
+
+// A list of codes of the parameter, when the simulated camera offers one.
 cdHEnum listOf(State& state, Source& source, Setting setting, std::vector<uint32_t> entries,
                uint32_t entrySize) {
     requireAvailable(source, setting);
     if (!source.description.offers.parameterLists || !valuesOf(setting).listed) {
         throw Failure{CD_ERR_NOT_SUPPORTED};
     }
-    const cdHEnum list = state.newEnumeration(EnumKind::ReleaseParam, std::move(entries), &source);
-    state.enumeration(list, EnumKind::ReleaseParam).entrySize = entrySize;
-    return list;
+    return newList(state, source, std::move(entries), entrySize);
 }
 
-cdHEnum codeList(State& state, Source& source, Setting setting) {
+// The codes the camera lists for the parameter, entrySize bytes each.
+cdHEnum codeList(State& state, Source& source, Setting setting, uint32_t entrySize = 2) {
+    if (source.gphoto) {
+        const auto codes = source.gphoto->codes(setting);
+        return newList(state, source, std::vector<uint32_t>(codes.begin(), codes.end()),
+                       entrySize);
+    }
     const auto& codes = valuesOf(setting).codes;
-    return listOf(state, source, setting, std::vector<uint32_t>(codes.begin(), codes.end()), 2);
+    return listOf(state, source, setting, std::vector<uint32_t>(codes.begin(), codes.end()),
+                  entrySize);
+}
+
+// A cdImageFormat as a list's entry.
+uint32_t entryOf(uint16_t quality, uint16_t size) {
+    return quality | uint32_t(size) << 16;
 }
 
 bool takesFormat(const Source& source, uint16_t quality, uint16_t size) {
@@ -163,6 +188,10 @@ cdError CDGetImageFormatAttribute(cdHSource handle, uint16_t* quality, uint16_t*
 
 cdError CDSetImageFormatAttribute(cdHSource handle, uint16_t quality, uint16_t size) {
     return onSettings("CDSetImageFormatAttribute", handle, [&](State&, Source& source) {
+        if (source.gphoto) {
+            source.gphoto->setFormat(quality, size);
+            return;
+        }
         if (!takesFormat(source, quality, size)) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
@@ -229,6 +258,16 @@ cdError CDGetFlashSetting(cdHSource handle, uint16_t* mode, uint16_t* compensati
 cdError CDSetFlashSetting(cdHSource handle, uint16_t mode, uint16_t compensation) {
     return onSettings("CDSetFlashSetting", handle, [&](State&, Source& source) {
         const uint16_t keep = 0xFF;
+        if (source.gphoto) {
+            // The compensation first: a refused one leaves the mode as it was.
+            if (compensation != keep) {
+                setValue(source, FlashComp, compensation);
+            }
+            if (mode != keep) {
+                setValue(source, FlashMode, mode);
+            }
+            return;
+        }
         Settings& settings = source.remote.settings;
         const uint16_t newMode = mode == keep ? settings[FlashMode] : mode;
         const uint16_t newCompensation = compensation == keep ? settings[FlashComp] : compensation;
@@ -268,10 +307,17 @@ cdError CDSetRelCamSettingData(cdHSource handle, uint32_t settingId, uint32_t si
 cdError CDEnumImageFormatAttributeReset(cdHSource handle, cdHEnum* enumeration) {
     return onSettings("CDEnumImageFormatAttributeReset", handle, [&](State& state, Source& source) {
         std::vector<uint32_t> pairs;
+        if (source.gphoto) {
+            for (const cdImageFormat& format : source.gphoto->formats()) {
+                pairs.push_back(entryOf(format.quality, format.size));
+            }
+            *enumeration = newList(state, source, pairs, sizeof(cdImageFormat));
+            return;
+        }
         for (const uint16_t quality : valuesOf(Quality).codes) {
             for (const uint16_t size : valuesOf(ImageSize).codes) {
                 if (takesFormat(source, quality, size)) {
-                    pairs.push_back(quality | uint32_t(size) << 16); // a cdImageFormat
+                    pairs.push_back(entryOf(quality, size));
                 }
             }
         }
@@ -311,9 +357,7 @@ cdError CDEnumRelCamSettingReset(cdHSource handle, uint32_t settingId, cdHEnum* 
                                  uint32_t* entrySize) {
     return onSettings("CDEnumRelCamSettingReset", handle, [&](State& state, Source& source) {
         const CameraSetting& setting = cameraSetting(settingId);
-        const auto& codes = valuesOf(setting.setting).codes;
-        *enumeration = listOf(state, source, setting.setting,
-                              std::vector<uint32_t>(codes.begin(), codes.end()), setting.bytes);
+        *enumeration = codeList(state, source, setting.setting, setting.bytes);
         *entrySize = setting.bytes;
     });
 }

@@ -1,14 +1,17 @@
-// Release control of the simulated camera: releases and their data, zoom,
-// the faculty, and the remote state that tests look at.
+// Release control: releases and their data, zoom, the faculty, and the
+// simulated camera's remote state that tests look at.
 
 #include "Sensor.h"
 #include "State.h"
 #include "Transfer.h"
 #include "Viewfinder.h"
 #include "cdsdk_simcontrol.h"
+#include "gphoto2/Control.h"
 
 #include <bitset>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -32,6 +35,17 @@ std::optional<ReleasedData::Entry> ReleasedData::pop() {
 void ReleasedData::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.clear();
+    failure_.reset();
+}
+
+void ReleasedData::fail(cdError code) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = code;
+}
+
+std::optional<cdError> ReleasedData::takeFailure() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(failure_, std::nullopt);
 }
 
 Settings initialSettings() {
@@ -80,6 +94,7 @@ namespace {
 
 // Everything the shooting thread needs, copied from the source.
 struct ShootingOrder {
+    std::shared_ptr<cdgp::Control> camera; // a real camera, else the simulated one
     Scene scene;
     uint32_t kind = 0;
     fs::path card; // the first volume, where kept pictures go
@@ -111,17 +126,14 @@ uint32_t dataToComputer(uint32_t kind) {
         std::bitset<2>(kind & (CD_REL_KIND_THUMB_TO_PC | CD_REL_KIND_PICTURE_TO_PC)).count());
 }
 
-void shoot(const ShootingOrder& order) {
-    const auto report = [&](uint32_t percent) {
-        if (order.progress) {
-            order.progress(percent, CD_PROGRESS_STATUS_TRANSFER, order.progressContext);
-        }
-    };
-    report(0);
-    sendReleaseEvent(order, CD_RELEASE_EVENT_RELEASE_START, std::nullopt);
+using Report = std::function<void(uint32_t percent)>;
+
+const uint32_t toCamera = CD_REL_KIND_THUMB_TO_CAMERA | CD_REL_KIND_PICTURE_TO_CAMERA;
+
+// The simulated camera exposes its sensor and keeps the picture on its first volume.
+void exposeSensor(const ShootingOrder& order, const Report& report) {
     Exposure exposure = expose(order.scene);
     report(50);
-    const uint32_t toCamera = CD_REL_KIND_THUMB_TO_CAMERA | CD_REL_KIND_PICTURE_TO_CAMERA;
     if ((order.kind & toCamera) != 0 && !order.card.empty()) {
         keepOnCard(order.card, exposure.picture);
     }
@@ -131,8 +143,60 @@ void shoot(const ShootingOrder& order) {
     if (order.kind & CD_REL_KIND_PICTURE_TO_PC) {
         order.released->push({CD_RELEASED_PICTURE, std::move(exposure.picture)});
     }
+}
+
+// A real camera shoots into a new file of its card: the thumbnail is read
+// from there at once, the picture when it is fetched. A picture neither kept
+// nor wanted goes again at once.
+void shootCamera(const ShootingOrder& order, const Report& report) {
+    const bool keep = (order.kind & toCamera) != 0;
+    const fs::path file = order.camera->capture(keep);
+    report(50);
+    if (order.kind & CD_REL_KIND_THUMB_TO_PC) {
+        order.released->push({CD_RELEASED_THUMBNAIL, order.camera->thumbnail(file)});
+    }
+    if (order.kind & CD_REL_KIND_PICTURE_TO_PC) {
+        order.released->push({CD_RELEASED_PICTURE, {}, file, keep});
+    } else if (!keep) {
+        order.camera->remove(file);
+    }
+}
+
+// A release that fails sends no completion; its code waits for the caller.
+void shoot(const ShootingOrder& order) {
+    const Report report = [&](uint32_t percent) {
+        if (order.progress) {
+            order.progress(percent, CD_PROGRESS_STATUS_TRANSFER, order.progressContext);
+        }
+    };
+    report(0);
+    sendReleaseEvent(order, CD_RELEASE_EVENT_RELEASE_START, std::nullopt);
+    try {
+        order.camera ? shootCamera(order, report) : exposeSensor(order, report);
+    } catch (...) {
+        order.released->fail(codeOfCurrentException());
+        return;
+    }
     report(100);
     sendReleaseEvent(order, CD_RELEASE_EVENT_RELEASE_COMPLETE, dataToComputer(order.kind));
+}
+
+// A real camera's picture streams from its file on the card, which goes once
+// the picture arrived whole unless it is kept, and stays after any failure.
+cdError fetchFromCard(Card& card, const ReleasedData::Entry& data, const std::string& path,
+                      cdProgressCallbackFunction progress, cdContext context,
+                      std::unique_lock<std::mutex>& lock) {
+    cdError result = CD_OK;
+    onTransferThread(lock, [&] { result = card.transfer(data.onCard, path, progress, context); });
+    if (result == CD_OK && !data.kept) {
+        try {
+            card.remove(data.onCard);
+        } catch (const Failure&) {
+            // The picture arrived: a copy left on the card loses nothing, and
+            // the card's log line tells why it stayed.
+        }
+    }
+    return result;
 }
 
 Scene sceneOf(const Source& source) {
@@ -217,7 +281,10 @@ cdError CDRelease(cdHSource handle, uint8_t synchronous, cdProgressCallbackFunct
         waitForShooting(releaseControl(state, handle), lock);
         auto& source = releaseControl(state, handle);
         Remote& remote = source.remote;
-        ShootingOrder order{sceneOf(source),
+        const auto released = remote.released;
+        released->takeFailure(); // of an earlier release nobody fetched
+        ShootingOrder order{source.gphoto,
+                            sceneOf(source),
                             remote.dataKind,
                             source.volumes.empty() ? fs::path()
                                                    : state.get<Volume>(source.volumes[0]).card.root,
@@ -236,6 +303,9 @@ cdError CDRelease(cdHSource handle, uint8_t synchronous, cdProgressCallbackFunct
             lock.unlock();
             shooting.join();
             lock.lock();
+            if (const auto failure = released->takeFailure()) {
+                throw Failure{*failure};
+            }
         } else {
             remote.shooting = std::move(shooting);
         }
@@ -250,14 +320,28 @@ cdError CDGetReleasedData(cdHSource handle, cdProgressCallbackFunction progress,
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
         waitForShooting(releaseControl(state, handle), lock);
-        const auto data = releaseControl(state, handle).remote.released->pop();
+        auto& source = releaseControl(state, handle);
+        const auto data = source.remote.released->pop();
         if (!data) {
-            throw Failure{CD_ERR_NO_DATA};
+            throw Failure{source.remote.released->takeFailure().value_or(CD_ERR_NO_DATA)};
+        }
+        const std::string path = storage->path;
+        if (!data->onCard.empty()) {
+            const auto card = source.card;
+            if (info) {
+                *info = {data->type, formatOfExtension(data->onCard.extension().string())
+                                         .value_or(CD_FORMAT_JPEG),
+                         card->size(data->onCard), 0};
+            }
+            result = fetchFromCard(*card, *data, path, reporter(option, progress), context, lock);
+            return;
+        }
+        if (data->bytes.empty()) {
+            throw Failure{CD_ERR_NO_DATA}; // a thumbnail the camera could not give
         }
         if (info) {
             *info = {data->type, CD_FORMAT_JPEG, static_cast<uint32_t>(data->bytes.size()), 0};
         }
-        const std::string path = storage->path;
         onTransferThread(lock, [&] {
             result = writeBytes(data->bytes, path, reporter(option, progress), context);
         });
@@ -267,7 +351,8 @@ cdError CDGetReleasedData(cdHSource handle, cdProgressCallbackFunction progress,
 
 cdError CDGetZoomPos(cdHSource handle, uint32_t* position) {
     return run("CDGetZoomPos", [&](State& state, auto&) {
-        *position = zoomCamera(state, handle).remote.live->zoom;
+        const auto& source = zoomCamera(state, handle);
+        *position = source.gphoto ? source.gphoto->zoom() : source.remote.live->zoom.load();
     });
 }
 
@@ -285,7 +370,11 @@ cdError CDSetZoomPos(cdHSource handle, uint32_t position) {
         if (position > source.description.offers.zoomMaximum) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
-        source.remote.live->zoom = position;
+        if (source.gphoto) {
+            source.gphoto->setZoom(position);
+        } else {
+            source.remote.live->zoom = position;
+        }
     });
 }
 

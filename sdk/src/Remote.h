@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,14 +57,23 @@ class ReleasedData {
     struct Entry {
         uint32_t type; // CD_RELEASED_...
         Bytes bytes;
+        // A real camera's picture stays in its file of the card until it is
+        // fetched, and goes from there once fetched unless it is kept.
+        std::filesystem::path onCard{};
+        bool kept = true;
     };
     void push(Entry entry);
     std::optional<Entry> pop();
     void clear();
+    // A release that failed on the shooting thread: the code its caller or
+    // the next fetch answers, taken once.
+    void fail(cdError code);
+    std::optional<cdError> takeFailure();
 
   private:
     std::mutex mutex_;
     std::deque<Entry> entries_;
+    std::optional<cdError> failure_;
 };
 
 // What the viewfinder thread shows: the zoom and output, changed by the

@@ -18,6 +18,10 @@
 #include <variant>
 #include <vector>
 
+namespace cdgp {
+class Control;
+}
+
 namespace cdsim {
 
 // Thrown inside an operation to end it with a code.
@@ -68,6 +72,9 @@ struct Source {
     std::vector<cdHandle> owned; // handles released with the source
     std::map<cdHandle, EventRegistration> registrations;
     Remote remote;
+    // Release control of a camera behind libgphoto2; null for the simulated
+    // camera, whose remote holds its own settings.
+    std::shared_ptr<cdgp::Control> gphoto;
 };
 
 enum class EnumKind { Device, DeviceProperty, Volume, Item, ItemProperty, ReleaseParam, ImageSize };

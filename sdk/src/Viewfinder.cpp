@@ -1,10 +1,11 @@
-// The viewfinder of the simulated camera and its operations.
+// The viewfinder of a camera and its operations.
 
 #include "Viewfinder.h"
 
 #include "Sensor.h"
 #include "State.h"
 #include "cdsdk_simcontrol.h"
+#include "gphoto2/Control.h"
 
 #include <chrono>
 
@@ -12,9 +13,9 @@ using namespace cdsim;
 using Clock = std::chrono::steady_clock;
 
 Viewfinder::Viewfinder(cdViewfinderCallbackFunction function, cdContext context,
-                       std::shared_ptr<const LiveView> live, uint32_t framesPerSecond)
-    : function_(function), context_(context), live_(std::move(live)),
-      framesPerSecond_(framesPerSecond), thread_([this] { loop(); }) {}
+                       FrameSource next, std::optional<std::chrono::microseconds> period)
+    : function_(function), context_(context), next_(std::move(next)), period_(period),
+      thread_([this] { loop(); }) {}
 
 Viewfinder::~Viewfinder() {
     {
@@ -33,20 +34,26 @@ void Viewfinder::deliver(std::optional<Bytes> frame) {
     changed_.wait(lock, [&] { return stopping_ || served_ >= ticket; });
 }
 
-void Viewfinder::send(const std::optional<Bytes>& frame) {
-    const Bytes bytes = frame ? *frame : viewfinderFrame(*live_, sensorFrame_++);
-    function_(bytes.data(), static_cast<uint32_t>(bytes.size()), 0, context_);
+bool Viewfinder::send(const std::optional<Bytes>& frame) {
+    const std::optional<Bytes> bytes = frame ? frame : next_();
+    if (!bytes) {
+        return false;
+    }
+    function_(bytes->data(), static_cast<uint32_t>(bytes->size()), 0, context_);
     ++frames_;
+    return true;
 }
 
+// Frames of the camera's own come each period after the last while it gives
+// them; requested frames come between them.
 void Viewfinder::loop() {
-    const auto period = framesPerSecond_ ? std::chrono::microseconds(1000000 / framesPerSecond_)
-                                         : std::chrono::microseconds(0);
+    const auto period = period_.value_or(std::chrono::microseconds(0));
     auto due = Clock::now() + period;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         const auto ready = [&] { return stopping_ || !requests_.empty(); };
-        if (framesPerSecond_) {
+        const bool paced = period_ && !ended_;
+        if (paced) {
             changed_.wait_until(lock, due, ready);
         } else {
             changed_.wait(lock, ready);
@@ -66,11 +73,13 @@ void Viewfinder::loop() {
             due = std::max(due + period, Clock::now());
         }
         lock.unlock();
-        send(frame);
+        const bool sent = send(frame);
         lock.lock();
         if (requested) {
             ++served_;
             changed_.notify_all();
+        } else {
+            ended_ = !sent;
         }
     }
 }
@@ -83,6 +92,34 @@ Source& viewfinderCamera(State& state, cdHSource handle) {
         throw Failure{CD_ERR_NOT_SUPPORTED};
     }
     return source;
+}
+
+// The simulated sensor's frames, or a real camera's.
+FrameSource framesOf(const Source& source) {
+    if (source.gphoto) {
+        return source.gphoto->frames();
+    }
+    return [live = source.remote.live, frame = uint32_t(0)]() mutable {
+        return std::optional<Bytes>(viewfinderFrame(*live, frame++));
+    };
+}
+
+// A real camera gives its frames at its own pace.
+std::optional<std::chrono::microseconds> paceOf(const Source& source) {
+    const uint32_t perSecond = source.description.offers.viewfinderFramesPerSecond;
+    if (source.gphoto) {
+        return std::chrono::microseconds(0);
+    }
+    return perSecond ? std::optional(std::chrono::microseconds(1000000 / perSecond))
+                     : std::nullopt;
+}
+
+// What only the simulated camera does: where it shows its picture, and its
+// automatic functions on demand.
+void requireSimulated(const Source& source) {
+    if (source.gphoto) {
+        throw Failure{CD_ERR_NOT_SUPPORTED};
+    }
 }
 
 Source& runningViewfinder(State& state, cdHSource handle) {
@@ -108,8 +145,7 @@ cdError CDStartViewfinder(cdHSource handle, uint32_t format, cdViewfinderCallbac
             throw Failure{CD_ERR_BUSY};
         }
         source.remote.viewfinder =
-            std::make_shared<Viewfinder>(function, context, source.remote.live,
-                                         source.description.offers.viewfinderFramesPerSecond);
+            std::make_shared<Viewfinder>(function, context, framesOf(source), paceOf(source));
     });
 }
 
@@ -126,6 +162,7 @@ cdError CDTermViewfinder(cdHSource handle) {
 cdError CDSelectViewFinderCameraOutput(cdHSource handle, uint32_t output) {
     return run("CDSelectViewFinderCameraOutput", [&](State& state, auto&) {
         auto& source = viewfinderCamera(state, handle);
+        requireSimulated(source);
         if (output < CD_VIEWFINDER_OUTPUT_LCD || output > CD_VIEWFINDER_OUTPUT_OFF) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
@@ -136,6 +173,7 @@ cdError CDSelectViewFinderCameraOutput(cdHSource handle, uint32_t output) {
 cdError CDActViewfinderAutoFunctions(cdHSource handle, uint32_t functions) {
     return run("CDActViewfinderAutoFunctions", [&](State& state, auto&) {
         auto& source = runningViewfinder(state, handle);
+        requireSimulated(source);
         const uint32_t all = CD_AUTO_EXPOSURE | CD_AUTO_FOCUS | CD_AUTO_WHITE_BALANCE;
         if (functions == 0 || (functions & ~all) != 0) {
             throw Failure{CD_ERR_BAD_PARAMETER};

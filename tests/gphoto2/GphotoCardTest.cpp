@@ -67,6 +67,9 @@ class RecordedDevice final : public cdgp::Device {
     void makeFolder(const std::string&, const std::string&) override { check(); }
     void put(const std::string&, const cdgp::Bytes&) override { check(); }
     cdgp::Widget configuration() override { return check(), cdgp::Widget{}; }
+    void configure(const std::string&, const std::string&) override { check(); }
+    std::string capture() override { return check(), std::string(); }
+    cdgp::Bytes capturePreview() override { return check(), cdgp::Bytes{}; }
     void waitForEvent(int) override { check(); }
 
     static constexpr size_t Piece = 65537;

@@ -537,7 +537,10 @@ class RemoteFlowTest : public RemoteWindowTest {
   protected:
     // Runs flow C; body gets the window in place of the user.
     void runFlow(bool autoStart, std::function<void(TForm_Remote&)> body) {
-        camera.plugIn();
+        if (cameraChoice.isEmpty())
+            camera.plugIn();
+        else
+            qputenv("LUMVIK_CAMERA", cameraChoice);
         session.StartSDK();
         script.then([body](const TDialogRequest& request) {
             auto* shown = qobject_cast<TForm_Remote*>(request.window);
@@ -551,6 +554,8 @@ class RemoteFlowTest : public RemoteWindowTest {
         const TMainContext context{services, session, nullptr, {}};
         TakePictureRemote(context, {}, autoStart);
     }
+
+    QByteArray cameraChoice; // LUMVIK_CAMERA for the flow; empty: the simulated camera
 };
 
 TEST_F(RemoteFlowTest, RemoteStartOpensTheProcessAndTheFlowDisconnects) {
@@ -575,6 +580,21 @@ TEST_F(RemoteFlowTest, CameraWithoutRemoteReleaseIsToldAndTheWindowStillOpens) {
               "following cameras do not support this feature Tessel A5/A5 Zoom/A50/Pro70/S10/S20");
     EXPECT_EQ(script.asked().first().buttons, TMsgDlgButtons(mbYes));
     languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
+}
+
+// libgphoto2's folder driver takes no pictures: the flow says so as for any
+// camera without remote release, and no camera error comes with it.
+TEST_F(RemoteFlowTest, AFolderDriverIsToldItTakesNoRemotePicturesWithoutACameraError) {
+    cameraChoice = ("gphoto2:Directory Browse@disk:" + camera.volume("CF")).toUtf8();
+    script.press(mrYes);
+    bool shown = false;
+    runFlow(false, [&](TForm_Remote&) { shown = true; });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(errors(),
+              QStringList{"You have a Directory Browse, and its not able to take remote "
+                          "pictures.\nThe following cameras do not support this feature Tessel "
+                          "A5/A5 Zoom/A50/Pro70/S10/S20"});
+    EXPECT_FALSE(session.connected());
 }
 
 TEST_F(RemoteFlowTest, FailedConnectionIsShownInTheStatusBarAndRaised) {

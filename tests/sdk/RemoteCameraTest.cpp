@@ -24,13 +24,7 @@ class RemoteCameraTest : public SdkTest {
         camera.volume("CF");
         camera.offer(keys);
         camera.plugIn();
-        cdHEnum devices = 0;
-        cdSourceInfo info{};
-        EXPECT_EQ(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices), CD_OK);
-        EXPECT_EQ(CDEnumDeviceNext(devices, &info), CD_OK);
-        EXPECT_EQ(CDEnumDeviceRelease(devices), CD_OK);
-        cdHSource source = 0;
-        EXPECT_EQ(CDOpenSource(&info, &source), CD_OK);
+        const cdHSource source = connect();
         EXPECT_EQ(CDEnterReleaseControl(source, nullptr, 0), CD_OK);
         EXPECT_EQ(
             CDSelectReleaseDataKind(source, CD_REL_KIND_THUMB_TO_PC | CD_REL_KIND_PICTURE_TO_PC),

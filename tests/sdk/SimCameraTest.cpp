@@ -22,22 +22,6 @@ namespace {
 
 class SimCameraTest : public SdkTest {
   protected:
-    static cdSourceInfo firstDevice() {
-        cdHEnum devices = 0;
-        EXPECT_EQ(CDEnumDeviceReset(CD_DEVICE_KIND_CAMERA, &devices), CD_OK);
-        cdSourceInfo info{};
-        EXPECT_EQ(CDEnumDeviceNext(devices, &info), CD_OK);
-        EXPECT_EQ(CDEnumDeviceRelease(devices), CD_OK);
-        return info;
-    }
-
-    static cdHSource connect() {
-        const cdSourceInfo info = firstDevice();
-        cdHSource source = 0;
-        EXPECT_EQ(CDOpenSource(&info, &source), CD_OK);
-        return source;
-    }
-
     static std::vector<cdHVolume> volumes(cdHSource source) {
         cdHEnum enumeration = 0;
         EXPECT_EQ(CDEnumVolumeReset(source, &enumeration), CD_OK);

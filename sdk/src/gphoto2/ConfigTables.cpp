@@ -258,4 +258,17 @@ std::optional<Zoom> zoomOf(const Widget& tree) {
     return std::nullopt;
 }
 
+std::optional<std::string> cardTargetChoice(const Widget& tree) {
+    const Widget* target = findWidget(tree, "capturetarget");
+    if (!target || target->readOnly) {
+        return std::nullopt;
+    }
+    for (const auto& choice : target->choices) {
+        if (folded(choice) == "memorycard" && choice != target->value) {
+            return choice;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace cdgp

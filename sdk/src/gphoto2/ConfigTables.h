@@ -52,4 +52,9 @@ struct Zoom {
 };
 std::optional<Zoom> zoomOf(const Widget& tree);
 
+// The capture target's choice that keeps pictures on the memory card, when
+// the camera chooses between its memory and the card and the card is not
+// chosen: a picture taken into the camera's memory is gone once fetched.
+std::optional<std::string> cardTargetChoice(const Widget& tree);
+
 } // namespace cdgp

@@ -8,6 +8,7 @@
 #include <gphoto2/gphoto2.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -149,6 +150,28 @@ Widget widgetOf(CameraWidget* widget) {
     return found;
 }
 
+// A widget's value from its text, as its type holds it.
+int setValue(CameraWidget* widget, const std::string& value) {
+    CameraWidgetType type;
+    gp_widget_get_type(widget, &type);
+    switch (type) {
+    case GP_WIDGET_RANGE: {
+        const float position = std::strtof(value.c_str(), nullptr);
+        return gp_widget_set_value(widget, &position);
+    }
+    case GP_WIDGET_TOGGLE: {
+        const int on = std::atoi(value.c_str());
+        return gp_widget_set_value(widget, &on);
+    }
+    case GP_WIDGET_TEXT:
+    case GP_WIDGET_MENU:
+    case GP_WIDGET_RADIO:
+        return gp_widget_set_value(widget, value.c_str());
+    default:
+        return GP_ERROR_BAD_PARAMETERS;
+    }
+}
+
 // libgphoto2's own error lines go to the layer's log; installed once, before
 // the first call that could write one.
 void forwardLibraryErrors() {
@@ -206,7 +229,9 @@ class LibDevice final : public Device {
         check("gp_camera_get_abilities", gp_camera_get_abilities(camera_, &own));
         return {(own.operations & GP_OPERATION_CONFIG) != 0,
                 (own.file_operations & GP_FILE_OPERATION_PREVIEW) != 0,
-                (own.folder_operations & GP_FOLDER_OPERATION_PUT_FILE) != 0};
+                (own.folder_operations & GP_FOLDER_OPERATION_PUT_FILE) != 0,
+                (own.operations & GP_OPERATION_CAPTURE_IMAGE) != 0,
+                (own.operations & GP_OPERATION_CAPTURE_PREVIEW) != 0};
     }
 
     std::string summary() override {
@@ -332,6 +357,30 @@ class LibDevice final : public Device {
         Widget tree = widgetOf(root);
         gp_widget_free(root);
         return tree;
+    }
+
+    void configure(const std::string& name, const std::string& value) override {
+        Owned<CameraWidget, gp_widget_free> root;
+        check("gp_camera_get_config", gp_camera_get_config(camera_, &root.object, context_));
+        CameraWidget* widget = nullptr;
+        check("gp_widget_get_child_by_name",
+              gp_widget_get_child_by_name(root.object, name.c_str(), &widget));
+        check("gp_widget_set_value", setValue(widget, value));
+        check("gp_camera_set_config", gp_camera_set_config(camera_, root.object, context_));
+    }
+
+    std::string capture() override {
+        CameraFilePath path{};
+        check("gp_camera_capture", gp_camera_capture(camera_, GP_CAPTURE_IMAGE, &path, context_));
+        const std::string folder = path.folder;
+        return (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + path.name;
+    }
+
+    Bytes capturePreview() override {
+        File file;
+        check("gp_camera_capture_preview",
+              gp_camera_capture_preview(camera_, file.object, context_));
+        return file.bytes();
     }
 
     void waitForEvent(int milliseconds) override {

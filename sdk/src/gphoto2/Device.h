@@ -2,7 +2,7 @@
 // The seam below the worker thread: what the layer asks of one camera through
 // libgphoto2, in plain types. The real device calls libgphoto2; tests put a
 // recorded one in its place to drive what no folder driver shows, such as
-// events and an unplugged camera.
+// releases, preview frames, events and an unplugged camera.
 
 #include "../ItemMetadata.h"
 #include "Widgets.h"
@@ -42,6 +42,8 @@ struct Abilities {
     bool configuration = false;
     bool filePreview = false;
     bool upload = false;
+    bool capture = false;        // takes pictures on command
+    bool capturePreview = false; // gives live preview frames
 };
 
 // Fraction done, 0 to 1; answering false stops the transfer.
@@ -72,6 +74,13 @@ class Device {
     virtual void makeFolder(const std::string& folder, const std::string& name) = 0;
     virtual void put(const std::string& path, const Bytes& bytes) = 0;
     virtual Widget configuration() = 0;
+    // Sets the widget called name to value: one of its choices, a text, or
+    // the position of a range.
+    virtual void configure(const std::string& name, const std::string& value) = 0;
+    // Takes a picture; the path of its new file on the card.
+    virtual std::string capture() = 0;
+    // One live preview frame as JPEG bytes.
+    virtual Bytes capturePreview() = 0;
     // Waits up to milliseconds for the camera's next event and lets it go:
     // the layer reads events only to learn that the camera went away.
     virtual void waitForEvent(int milliseconds) = 0;

@@ -4,6 +4,7 @@
 #include "../ScaledThumbnail.h"
 #include "../State.h"
 #include "../Transfer.h"
+#include "ConfigTables.h"
 #include "ReceivedFile.h"
 #include "Worker.h"
 
@@ -40,6 +41,19 @@ uint64_t metadataBytes(uint32_t format, bool retry) {
 
 bool isGone(int result) {
     return result == GP_ERROR_IO_USB_FIND || result == GP_ERROR_MODEL_NOT_FOUND;
+}
+
+// Waiting for events does nothing but read the camera's line, so any failure
+// of the line there means it is broken: drivers such as PTP answer an
+// unplugged camera with a plain input/output error.
+bool isGoneWhileWaiting(int result) {
+    return isGone(result) || result == GP_ERROR_IO || result == GP_ERROR_IO_READ ||
+           result == GP_ERROR_IO_WRITE;
+}
+
+DeviceMaker& deviceMaker() {
+    static DeviceMaker maker = openDevice;
+    return maker;
 }
 
 std::string trimmed(const std::string& text) {
@@ -171,6 +185,10 @@ Choice choiceOf(const char* setting) {
             Detected{text.substr(prefix.size(), at - prefix.size()), text.substr(at + 1)}};
 }
 
+void replaceDevices(DeviceMaker make) {
+    onWorker([&] { deviceMaker() = make ? std::move(make) : openDevice; });
+}
+
 std::vector<Detected> offeredCameras() {
     const Choice choice = choiceOf(std::getenv("LUMVIK_CAMERA"));
     if (!choice.libgphoto2) {
@@ -207,11 +225,11 @@ template <class Call> auto GphotoCard::call(Call&& work) {
 }
 
 GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected,
-                       const DeviceMaker& make)
+                       DeviceMaker make)
     : camera_(camera), disconnected_(std::move(disconnected)) {
     // Not yet connected while opening, so that a camera that cannot be
     // opened reports no disconnection.
-    call([&] { device_ = make(camera_); });
+    call([&] { device_ = make ? make(camera_) : deviceMaker()(camera_); });
     connected_ = true;
     eventTask_ = addIdleTask([this] { return pollEvents(); });
 }
@@ -229,13 +247,13 @@ GphotoCard::~GphotoCard() {
 // ends when the driver has none to give.
 bool GphotoCard::pollEvents() {
     try {
-        device_->waitForEvent(100);
+        device_->waitForEvent(streaming_ ? 0 : 100);
         return true;
     } catch (const GphotoError& error) {
         if (error.result != GP_ERROR_NOT_SUPPORTED) {
             logFailure(error, "events no longer read");
         }
-        if (isGone(error.result) && connected_.exchange(false)) {
+        if (isGoneWhileWaiting(error.result) && connected_.exchange(false)) {
             disconnected_();
         }
         return false;
@@ -250,6 +268,8 @@ cdsim::CameraDescription GphotoCard::describe() {
         const std::string summary = device_->summary();
         description.serialNumber = summaryValue(summary, "Serial Number");
         const Abilities abilities = device_->abilities();
+        cdsim::Capabilities& offers = description.offers;
+        offers.flash = false;
         if (abilities.configuration) {
             const Widget tree = device_->configuration();
             for (const char* name : {"ownername", "artist"}) {
@@ -258,10 +278,16 @@ cdsim::CameraDescription GphotoCard::describe() {
                     description.owner = owner->value;
                 }
             }
+            if (const auto zoom = zoomOf(tree)) {
+                offers.opticalZoomMaximum = offers.zoomMaximum = zoom->maximum;
+            }
+            offers.flash = offerOf(tree, cdsim::FlashMode).has_value();
         }
-        description.offers.upload = abilities.upload ? 1 : 0;
-        description.offers.remoteRelease = 0;
-        description.offers.uploadSizes = {{1600, 1200}, {1024, 768}, {640, 480}};
+        offers.upload = abilities.upload ? 1 : 0;
+        offers.remoteRelease = abilities.capture ? 1 : 0;
+        offers.viewfinder = abilities.capture && abilities.capturePreview;
+        offers.parameterLists = true; // every choice widget lists its choices
+        offers.uploadSizes = {{1600, 1200}, {1024, 768}, {640, 480}};
         return description;
     });
 }
@@ -449,6 +475,27 @@ cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
     } catch (const Failure& failure) {
         return failure.code;
     }
+}
+
+Widget GphotoCard::configuration() {
+    return call([this] { return device_->configuration(); });
+}
+
+void GphotoCard::configure(const std::string& name, const std::string& value) {
+    call([&] { device_->configure(name, value); });
+}
+
+// The new file's folder is listed again when next asked, so that the file is found.
+fs::path GphotoCard::capture() {
+    return call([this] {
+        const fs::path file = device_->capture();
+        listed_.erase(file.parent_path().string());
+        return file;
+    });
+}
+
+Bytes GphotoCard::preview() {
+    return call([this] { return device_->capturePreview(); });
 }
 
 void GphotoCard::remove(const fs::path& file) {

@@ -30,14 +30,19 @@ Choice choiceOf(const char* setting);
 // Makes the device of a camera; the worker calls it.
 using DeviceMaker = std::function<std::unique_ptr<Device>(const Detected&)>;
 
+// What makes the devices of the cameras opened from now on: libgphoto2's, or
+// a test's scripted camera in its place; an empty maker puts libgphoto2 back.
+void replaceDevices(DeviceMaker make);
+
 // One opened camera: its device lives on the worker, and every call to it
 // goes there. Failures are logged with libgphoto2's text and thrown as the
 // layer's codes.
 class GphotoCard final : public cdsim::Card {
   public:
     // disconnected is called once, from the worker, when the camera goes away.
+    // Without a maker, the one replaceDevices put in place makes the device.
     GphotoCard(const Detected& camera, std::function<void()> disconnected,
-               const DeviceMaker& make = openDevice);
+               DeviceMaker make = {});
     ~GphotoCard() override;
     GphotoCard(const GphotoCard&) = delete;
     GphotoCard& operator=(const GphotoCard&) = delete;
@@ -58,6 +63,16 @@ class GphotoCard final : public cdsim::Card {
                   cdProgressCallbackFunction progress, cdContext context) override;
     bool connected() const override { return connected_; }
 
+    // Release control: the camera's configuration and the setting of one
+    // widget, a picture taken into a new file of the card, a preview frame.
+    Widget configuration();
+    void configure(const std::string& name, const std::string& value);
+    std::filesystem::path capture();
+    Bytes preview();
+    // While a viewfinder streams, the event poll between its frames only
+    // looks and does not wait, so that each frame follows the last at once.
+    void setStreaming(bool streaming) { streaming_ = streaming; }
+
   private:
     template <class Call> auto call(Call&& work);
     const FileEntry* entry(const std::string& path);
@@ -73,6 +88,7 @@ class GphotoCard final : public cdsim::Card {
     std::unique_ptr<Device> device_; // touched on the worker only
     std::map<std::string, std::vector<FileEntry>> listed_; // on the worker only
     std::atomic<bool> connected_{false};
+    std::atomic<bool> streaming_{false};
     std::filesystem::path scratch_;
     uint64_t eventTask_ = 0;
 };
