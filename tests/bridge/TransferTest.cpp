@@ -118,7 +118,8 @@ QStringList allEntries(const QString& folder) {
 // what the killed one left.
 TEST_F(TransferTest, AKilledTransferLeavesNoPartialFile) {
     const auto camera = cameraWithLargeMovie(24);
-    const QString out = testenv::newFolder("out");
+    // A folder no other test writes to: each is cleaned once per process.
+    const QString out = testenv::newFolder("killed");
     const std::string movie = local8(out + "/MVI_0007.AVI");
     int held[2];
     ASSERT_EQ(pipe(held), 0);

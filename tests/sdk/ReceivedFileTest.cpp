@@ -116,7 +116,8 @@ TEST(ReceivedFileTest, ACopyCutShortLeavesNoFile) {
 }
 
 TEST(ReceivedFileTest, TemporariesOfEndedWritersAreRemovedOnTheNextWrite) {
-    const QString folder = testenv::newFolder("out");
+    // A folder no other test writes to: each is cleaned once per process.
+    const QString folder = testenv::newFolder("leftovers");
     const pid_t ended = fork();
     if (ended == 0)
         _exit(0);

@@ -108,6 +108,14 @@ std::vector<QImage> frames;
 std::atomic<int> framesOnOtherThreads{0};
 std::thread::id testThread;
 
+// Each test keeps its own frames, whichever test ran before it in the process.
+void startKeepingFrames() {
+    std::lock_guard<std::mutex> lock(framesMutex);
+    frames.clear();
+    framesOnOtherThreads = 0;
+    testThread = std::this_thread::get_id();
+}
+
 uint32_t keepFrame(const uint8_t* buffer, uint32_t size, uint32_t format, cdContext context) {
     EXPECT_EQ(format, 0u);
     EXPECT_EQ(context, 77u);
@@ -119,7 +127,7 @@ uint32_t keepFrame(const uint8_t* buffer, uint32_t size, uint32_t format, cdCont
 
 TEST_F(RemoteCameraTest, ViewfinderSendsAGrayFrameNowAndThen) {
     const cdHSource source = releaseControl();
-    testThread = std::this_thread::get_id();
+    startKeepingFrames();
     ASSERT_EQ(CDStartViewfinder(source, 0, keepFrame, 77), CD_OK);
     for (int i = 0; i < 60; ++i) {
         ASSERT_TRUE(cdsimDeliverViewfinderFrame(nullptr, 0));
@@ -136,7 +144,7 @@ TEST_F(RemoteCameraTest, ViewfinderSendsAGrayFrameNowAndThen) {
 
 TEST_F(RemoteCameraTest, ZoomFramesTheViewfinderTighter) {
     const cdHSource source = releaseControl();
-    testThread = std::this_thread::get_id();
+    startKeepingFrames();
     ASSERT_EQ(CDStartViewfinder(source, 0, keepFrame, 77), CD_OK);
     ASSERT_TRUE(cdsimDeliverViewfinderFrame(nullptr, 0));
     ASSERT_EQ(CDSetZoomPos(source, 12), CD_OK);
@@ -149,7 +157,7 @@ TEST_F(RemoteCameraTest, ZoomFramesTheViewfinderTighter) {
 TEST_F(RemoteCameraTest, ViewfinderStreamsOnItsOwn) {
     const cdHSource source =
         releaseControl(fixture::remoteControl + "ViewfinderFramesPerSecond=15\n");
-    testThread = std::this_thread::get_id();
+    startKeepingFrames();
     ASSERT_EQ(CDStartViewfinder(source, 0, keepFrame, 77), CD_OK);
     for (int waited = 0; waited < 10000 && framesOnOtherThreads < 5; waited += 10) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
