@@ -13,6 +13,7 @@
 //   bench-filemanager [--cache DIR] N...
 
 #include "CameraConnection.h"
+#include "Dates.h"
 #include "Dialogs.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_Preview.h"
@@ -137,6 +138,8 @@ int selectedEntries(TForm_filemanager& window) {
 // One N in this process: prints the list's and the preview's measures, the
 // scroll and the peak memory, in the order runChild reads them.
 int runOne(int argc, char** argv, const QString& card, int count) {
+    // As the program's start does.
+    ReadLocalTimeZoneOnce();
     QTemporaryDir home;
     qputenv("LUMVIK_HOME", home.filePath("program").toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());

@@ -12,9 +12,10 @@
 #include "AppServices.h"
 #include "AtomicFile.h"
 #include "CameraClient.h"
-#include "Clock.h"
-#include "DemoCard.h"
 #include "CameraSession.h"
+#include "Clock.h"
+#include "Dates.h"
+#include "DemoCard.h"
 #include "FileManagerModel.h"
 #include "JPEGImage.h"
 #include "LanguageFile.h"
@@ -252,6 +253,8 @@ void compare(const QString& work, int count, bool halfTurned, const char* otherN
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program's start does.
+    ReadLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     const int plain = argc > 1 ? std::atoi(argv[1]) : 80;
     const int turned = argc > 2 ? std::atoi(argv[2]) : 200;
