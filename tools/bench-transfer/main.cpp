@@ -22,10 +22,10 @@
 #include "Settings.h"
 #include "Transfer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -255,7 +255,9 @@ void compare(const QString& work, int count, bool halfTurned, const char* otherN
 int main(int argc, char** argv) {
     // As the program's start does.
     ReadLocalTimeZoneOnce();
-    QCoreApplication app(argc, argv);
+    // The demo pictures' thumbnails are drawn, which needs a platform.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const int plain = argc > 1 ? std::atoi(argv[1]) : 80;
     const int turned = argc > 2 ? std::atoi(argv[2]) : 200;
     QTemporaryDir work;
