@@ -771,9 +771,13 @@ void TForm_filemanager::optionClicked(QAction* item) {
         if (on)
             Button_MovieOptionsClick();
     } else if (item == c_->Downloadmoviestodirectory1 && on) {
+        // Without a folder of their own the option means nothing: a cancelled
+        // choice unticks it rather than leaving it ticked with no folder.
         QString folder = c_->Edit_DirEdit->text();
         if (SelectDirectory(QString(item->text()).remove('&'), folder))
             model_->moviesDirectory = withSlash(folder);
+        else
+            item->setChecked(false);
     }
 }
 

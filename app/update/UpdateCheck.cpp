@@ -30,27 +30,12 @@ constexpr const char* Archive = "Lumvik_archive";
 constexpr const char* Signature = "Lumvik_signature";
 } // namespace key
 
-struct TOffer {
-    QString version;
-    int fileSize;
-    QString archive;
-    QString signature;
-};
-
-TOffer readOffer(const QString& path) {
-    const TIniFile ini(path);
-    return {ini.readString(key::Section, key::Version, ""),
-            ini.readInteger(key::Section, key::FileSize, 0),
-            ini.readString(key::Section, key::Archive, ""),
-            ini.readString(key::Section, key::Signature, "")};
-}
-
 QString text(const TAppServices& services, const char* key, const char* def,
              const QStringList& args) {
     return services.language().readFormatted(UpdateSection, key, def, args);
 }
 
-bool downloadWanted(const TAppServices& services, const TOffer& offer) {
+bool downloadWanted(const TAppServices& services, const TUpdateOffer& offer) {
     return MessageBox(
                text(services, "infomsg_question_download",
                     "Lumvik has detected that an upgrade is available. Current version is %s and "
@@ -76,7 +61,7 @@ THttpProgress statusProgress(TAppServices& services) {
     };
 }
 
-QByteArray download(TAppServices& services, const TProxySettings& proxy, const TOffer& offer) {
+QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer) {
     try {
         return HttpGet(QUrl(offer.archive), proxy, statusProgress(services), offer.fileSize);
     } catch (const ELumvikError& e) {
@@ -87,6 +72,14 @@ QByteArray download(TAppServices& services, const TProxySettings& proxy, const T
 }
 
 } // namespace
+
+TUpdateOffer ReadUpdateOffer(const QString& path) {
+    const TIniFile ini(path);
+    return {ini.readString(key::Section, key::Version, ""),
+            ini.readInteger(key::Section, key::FileSize, 0),
+            ini.readString(key::Section, key::Archive, ""),
+            ini.readString(key::Section, key::Signature, "")};
+}
 
 QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
                        const TUpdateSource& source) {
@@ -101,7 +94,7 @@ QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
         QFile::remove(iniPath);
         return {};
     }
-    const TOffer offer = readOffer(iniPath);
+    const TUpdateOffer offer = ReadUpdateOffer(iniPath);
     if (offer.version == VersionText() || !downloadWanted(services, offer))
         return {};
     const QByteArray package = download(services, proxy, offer);

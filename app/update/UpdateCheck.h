@@ -19,6 +19,17 @@ struct TUpdateSource {
     QByteArray publicKey = BuiltInUpdateKey();
 };
 
+// What the update INI offers: its [VERSION] section.
+struct TUpdateOffer {
+    QString version;  // "Lumvik_version"
+    int fileSize = 0; // "Lumvik_filesize", in bytes
+    QString archive;  // "Lumvik_archive", the package's address
+    QString signature; // "Lumvik_signature", base64
+};
+
+// Reads the offer of the update INI at path; missing values are empty or 0.
+TUpdateOffer ReadUpdateOffer(const QString& path);
+
 // The language file's section of the web update's texts.
 inline constexpr const char* UpdateSection = "TUpdate";
 

@@ -82,5 +82,12 @@ int main(int argc, char** argv) {
     writeSeeds(dir + "/fuzz_item_metadata",
                QList<QByteArray>{jpeg, DemoCrw(64), DemoAvi({jpeg}, {64, 48}, 15), DemoWav(20)} +
                    regressionInputs());
+    writeSeeds(dir + "/fuzz_picture_request",
+               {"[PICTURE_DATA]\nPicture_file_name=shot.jpg\nConvert_to_bmp=1\n",
+                "[PICTURE_DATA]\r\nPicture_file_name=../x.jpg\r\n"});
+    writeSeeds(dir + "/fuzz_update_offer",
+               {"[VERSION]\nLumvik_version=2.1\nLumvik_filesize=123456\n"
+                "Lumvik_archive=https://example.org/lumvik_2.1.deb\nLumvik_signature=" +
+                QByteArray(88, 'A') + "\n"});
     return 0;
 }

@@ -240,6 +240,25 @@ TEST_F(TransferTest, MoviesGoToTheirOwnDirectoryWhenAsked) {
     }
 }
 
+// Ticking the option asks for the folder; a cancelled choice leaves it unticked.
+TEST_F(TransferTest, TickingMoviesToDirectoryAsksForTheFolder) {
+    const QString movies = testenv::newFolder("movies");
+    withFileManager([&](TForm_filemanager& w) {
+        QAction* option = control<QAction>(w, "Downloadmoviestodirectory1");
+        script.enter(movies);
+        option->trigger();
+        EXPECT_TRUE(option->isChecked());
+        EXPECT_EQ(w.model().moviesDirectory, movies + "/");
+        option->trigger();
+        script.press(mrCancel);
+        option->trigger();
+        EXPECT_FALSE(option->isChecked());
+        transfer(w, {"MVI_0013.AVI"});
+    });
+    EXPECT_TRUE(QFileInfo::exists(target + "MVI_0013.avi"));
+    EXPECT_FALSE(QFileInfo::exists(movies + "/MVI_0013.avi"));
+}
+
 TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
     struct Case {
         int option;
