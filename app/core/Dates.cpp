@@ -11,6 +11,11 @@ const QDate DayZero(1899, 12, 30);
 constexpr double MillisecondsPerDay = 86400000.0;
 } // namespace
 
+void ReadLocalTimeZoneOnce() {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
+
 double LocalOffsetDays() {
     const std::time_t now = Now().toSecsSinceEpoch();
     std::tm local{};

@@ -11,6 +11,13 @@ using TDateTime = double;
 // Days from 1899-12-30 to 1970-01-01.
 constexpr TDateTime UnixDateDelta = 25569.0;
 
+// With TZ unset, the C library looks at /etc/localtime again at every local
+// time conversion, under a lock: a list of thousands of pictures makes tens
+// of thousands. Naming the file in TZ has it read once, so a zone changed
+// while the program runs takes effect at its next start. To be called at the
+// program's start, before any thread starts; a TZ already set is kept.
+void ReadLocalTimeZoneOnce();
+
 // The offset of local time from UTC now, in days (positive east of Greenwich).
 double LocalOffsetDays();
 

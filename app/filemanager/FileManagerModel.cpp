@@ -21,8 +21,9 @@ namespace {
 
 using fmkeys::Section;
 
+// Each item's thumbnail passes through it and is read back at once.
 QString thumbnailFile() {
-    return ProgramFile("thumbnail.jpg");
+    return ScratchFile("thumbnail.jpg");
 }
 
 // What the thumbnail file holds now: the next item overwrites it before the

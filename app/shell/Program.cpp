@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "Dates.h"
 #include "Dialogs.h"
 #include "Errors.h"
 #include "SingleInstance.h"
@@ -25,6 +26,7 @@ class TApplication : public QApplication {
 } // namespace
 
 int RunProgram(int argc, char** argv, TMainFlows flows) {
+    ReadLocalTimeZoneOnce();
     TApplication app(argc, argv);
     QApplication::setApplicationName("Lumvik_utilities");
     // Desktops match the window to the installed menu entry (and its icon) by this name.

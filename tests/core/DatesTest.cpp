@@ -83,3 +83,16 @@ TEST(Dates, TheOffsetInForceNowServesEveryDate) {
         }
     }
 }
+
+// A zone the user set wins over the zone file.
+TEST(Dates, TheZoneFileIsNamedOnlyWhenNoZoneIsSet) {
+    {
+        TimeZone zone("EAST-2");
+        ReadLocalTimeZoneOnce();
+        EXPECT_EQ(qgetenv("TZ"), "EAST-2");
+    }
+    ReadLocalTimeZoneOnce();
+    EXPECT_EQ(qgetenv("TZ"), ":/etc/localtime");
+    unsetenv("TZ");
+    tzset();
+}
