@@ -8,10 +8,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 class TSoundServer {
   public:
@@ -29,18 +34,34 @@ class TSoundServer {
         server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server_.start(LUMVIK_PULSEAUDIO,
                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                       "--log-level=error", "-L",
-                       "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
-                       "module-null-sink sink_name=lumvik", "-L",
-                       "module-remap-source master=lumvik.monitor source_name=lumvik_input"});
+                       "--log-level=error", "-L", "module-null-sink sink_name=lumvik", "-L",
+                       "module-remap-source master=lumvik.monitor source_name=lumvik_input",
+                       "-L",
+                       "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         EXPECT_TRUE(server_.waitForStarted());
-        // The server is ready once its socket is there.
+        // The protocol module loads last, so the sink and the input exist once the socket
+        // takes connections. The socket file alone is not enough: it appears at bind(),
+        // before listen(), and a busy machine can run a test in between.
         QElapsedTimer waited;
         waited.start();
-        while (!QFileInfo::exists(socket) && waited.elapsed() < 10000)
+        while (!Accepts(socket) && waited.elapsed() < 10000)
             QThread::msleep(20);
-        EXPECT_TRUE(QFileInfo::exists(socket)) << "pulseaudio did not start";
+        EXPECT_TRUE(Accepts(socket)) << "pulseaudio did not start";
         qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+    }
+    static bool Accepts(const QString& socket) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(socket);
+        if (path.size() >= qsizetype(sizeof address.sun_path))
+            return false;
+        std::copy(path.begin(), path.end(), address.sun_path);
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool connected =
+            probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (probe >= 0)
+            ::close(probe);
+        return connected;
     }
     ~TSoundServer() {
         server_.terminate();
