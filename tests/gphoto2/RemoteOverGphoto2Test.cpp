@@ -66,6 +66,8 @@ struct Script {
     std::vector<Bytes> frames;
     size_t framesGiven = 0;
     size_t framesBeforeFailure = SIZE_MAX;
+    size_t previewCalls = 0;
+    std::set<size_t> refusedPreviews; // preview calls the camera refuses, from 0
     bool unplugged = false;
     int captures = 0;
     std::string lastCaptured;
@@ -175,7 +177,8 @@ class ScriptedCamera final : public cdgp::Device {
     }
     Bytes capturePreview() override {
         Script& script = *touch();
-        if (script.framesGiven >= script.framesBeforeFailure) {
+        if (script.refusedPreviews.count(script.previewCalls++) ||
+            script.framesGiven >= script.framesBeforeFailure) {
             throw GphotoError{"gp_camera_capture_preview", GP_ERROR, "Unspecified error"};
         }
         return script.frames[script.framesGiven++ % script.frames.size()];
@@ -540,11 +543,13 @@ uint32_t keepFrame(const uint8_t* buffer, uint32_t size, uint32_t format, cdCont
 
 // Preview frames come in the camera's order, from a thread that is neither
 // the caller's nor the one that calls libgphoto2, until the viewfinder stops
-// or the camera gives no more.
+// or the camera keeps refusing them. Two refusals in a row, as from a camera
+// busy focusing, do not end them.
 TEST_F(RemoteOverGphoto2Test, ViewfinderHandsTheCamerasFramesOnUntilStopped) {
     for (const auto color : {Qt::red, Qt::green, Qt::blue}) {
         script->frames.push_back(jpegOf({64, 48}, color));
     }
+    script->refusedPreviews = {2, 3};
     script->framesBeforeFailure = 7;
     {
         std::lock_guard<std::mutex> lock(frames.mutex);
@@ -561,7 +566,8 @@ TEST_F(RemoteOverGphoto2Test, ViewfinderHandsTheCamerasFramesOnUntilStopped) {
         ASSERT_TRUE(frames.arrived.wait_for(lock, std::chrono::seconds(30),
                                             [] { return frames.received.size() >= 7; }));
     }
-    // The eighth frame failed: the stream ended and the camera works on.
+    // From the eighth frame on the camera refuses: the stream ends and the
+    // camera works on.
     uint32_t position = 0;
     EXPECT_EQ(CDGetZoomPos(source, &position), CD_OK);
     EXPECT_EQ(CDTermViewfinder(source), CD_OK);

@@ -5,6 +5,8 @@
 #include "ConfigTables.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace fs = std::filesystem;
 using cdsim::Failure;
@@ -12,6 +14,12 @@ using cdsim::Setting;
 
 namespace cdgp {
 namespace {
+
+// A camera that is focusing or busy with a card write refuses a preview frame
+// now and then; the viewfinder ends only when it keeps refusing for about a
+// second, or when the camera is gone.
+constexpr int previewTries = 5;
+constexpr auto previewPause = std::chrono::milliseconds(200);
 
 // No table names a flash compensation widget: a camera with a flash mode
 // shoots without compensation, which is 0 EV.
@@ -157,10 +165,15 @@ Bytes Control::thumbnail(const fs::path& file) {
 cdsim::FrameSource Control::frames() {
     auto stream = std::make_shared<Stream>(card_);
     return [stream]() -> std::optional<Bytes> {
-        try {
-            return stream->card->preview();
-        } catch (const Failure&) {
-            return std::nullopt; // the card's log tells why
+        for (int tried = 1;; ++tried) {
+            try {
+                return stream->card->preview();
+            } catch (const Failure&) { // the card's log tells why
+                if (tried == previewTries || !stream->card->connected()) {
+                    return std::nullopt;
+                }
+            }
+            std::this_thread::sleep_for(previewPause);
         }
     };
 }
