@@ -691,14 +691,18 @@ void TForm_filemanager::EnableStep(bool on) {
 
 void TForm_filemanager::Edit_DirEditChange() {
     QLineEdit* edit = c_->Edit_DirEdit;
+    QString typed = edit->text();
+    // Typing goes on before the added "/"; a "/" typed there takes its place.
+    const int cursor = edit->cursorPosition();
+    const bool overtyped = typed.endsWith("//") && cursor == typed.size() - 1;
+    if (overtyped)
+        typed.chop(1);
     const QString folder =
-        TargetFolder(edit->text(), [](const QString& path) { return QFileInfo(path).isFile(); });
+        TargetFolder(typed, [](const QString& path) { return QFileInfo(path).isFile(); });
     if (folder != edit->text()) {
-        const int cursor = edit->cursorPosition();
         const QSignalBlocker block(edit);
         edit->setText(folder);
-        // Typing goes on before the added "/".
-        edit->setCursorPosition(std::min<int>(cursor, folder.size() - 1));
+        edit->setCursorPosition(overtyped ? folder.size() : std::min<int>(cursor, folder.size() - 1));
     }
     services_.settings().writeString(TSettings::Section, fmkeys::DirOnPC, folder);
     model_->targetDirectory = folder;

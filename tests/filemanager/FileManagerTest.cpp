@@ -428,6 +428,13 @@ TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
             EXPECT_EQ(w.model().targetDirectory, c.shown);
             EXPECT_EQ(TSettings().readString(TSettings::Section, "DirOnPC", "?"), c.shown);
         }
+        // Typed key by key, a "/" of the user's own is not doubled.
+        QLineEdit* edit = control<QLineEdit>(w, "Edit_DirEdit");
+        edit->clear();
+        QTest::keyClicks(edit, folder + "/");
+        EXPECT_EQ(edit->text(), folder + "/");
+        QTest::keyClicks(edit, "new/");
+        EXPECT_EQ(edit->text(), folder + "/new/");
         // Dropped paths: the last one wins.
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/tmp"), QUrl::fromLocalFile(folder + "/old.jpg")});
