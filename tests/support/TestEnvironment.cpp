@@ -9,13 +9,29 @@ QTemporaryDir& root() {
     static QTemporaryDir dir(QDir::tempPath() + "/lumvik-test-XXXXXX");
     return dir;
 }
+
+// The folders of the test that runs now.
+QString& current() {
+    static QString folder;
+    return folder;
+}
 } // namespace
 
+void startTest() {
+    static int started = 0;
+    current() = root().path() + "/test-" + QString::number(++started);
+    QDir().mkpath(home());
+    QDir().mkpath(config());
+    qputenv("LUMVIK_HOME", home().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config().toUtf8());
+    qputenv("XDG_DATA_HOME", (home() + "/data").toUtf8());
+}
+
 QString home() {
-    return root().path() + "/home";
+    return current() + "/home";
 }
 QString config() {
-    return root().path() + "/config";
+    return current() + "/config";
 }
 
 QString newFolder(const QString& name) {

@@ -1,16 +1,21 @@
 #pragma once
-// What every test program sets up before its tests run: a temporary program
-// folder ($LUMVIK_HOME) and settings folder ($XDG_CONFIG_HOME) of its own, so a
-// test never touches a real user's files.
+// What every test program sets up before each test: a temporary program
+// folder ($LUMVIK_HOME) and settings folder ($XDG_CONFIG_HOME) of the test's
+// own, so a test never touches a real user's files nor sees what an earlier
+// test in the same process left there.
 
 #include <QString>
 
 namespace testenv {
 
-// The temporary program folder of this test process.
+// Makes empty program and settings folders for the test about to run and
+// points the environment at them.
+void startTest();
+
+// The temporary program folder of the running test.
 QString home();
 
-// The temporary settings folder of this test process.
+// The temporary settings folder of the running test.
 QString config();
 
 // A fresh empty folder below the temporary folder, for a test's own files.

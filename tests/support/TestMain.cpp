@@ -1,19 +1,23 @@
 #include "TestEnvironment.h"
 
 #include <QApplication>
-#include <QDir>
 #include <gtest/gtest.h>
 
+namespace {
+
+class TFreshFolders : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { testenv::startTest(); }
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QDir().mkpath(testenv::home());
-    QDir().mkpath(testenv::config());
-    qputenv("LUMVIK_HOME", testenv::home().toUtf8());
-    qputenv("XDG_CONFIG_HOME", testenv::config().toUtf8());
-    qputenv("XDG_DATA_HOME", (testenv::home() + "/data").toUtf8());
+    testenv::startTest();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qunsetenv("LUMVIK_CAMERA");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TFreshFolders);
     return RUN_ALL_TESTS();
 }
