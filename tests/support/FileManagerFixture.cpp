@@ -16,10 +16,7 @@ TJPEGImage* recordOf(TForm_filemanager& window, const QString& name) {
 
 void FileManagerTest::SetUp() {
     MainWindowTest::SetUp();
-    // Each test starts from the same settings, whatever an earlier test in
-    // this process chose.
     TSettings settings;
-    settings.eraseSection(TSettings::Section);
     settings.writeString(TSettings::Section, "language", "english");
     settings.writeInteger(TSettings::Section, "USBSelected", 1);
     target = testenv::newFolder("target") + "/";
