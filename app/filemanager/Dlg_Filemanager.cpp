@@ -702,7 +702,8 @@ void TForm_filemanager::Edit_DirEditChange() {
     if (folder != edit->text()) {
         const QSignalBlocker block(edit);
         edit->setText(folder);
-        edit->setCursorPosition(overtyped ? folder.size() : std::min<int>(cursor, folder.size() - 1));
+        edit->setCursorPosition(overtyped ? folder.size()
+                                          : std::min<int>(cursor, folder.size() - 1));
     }
     services_.settings().writeString(TSettings::Section, fmkeys::DirOnPC, folder);
     model_->targetDirectory = folder;

@@ -100,7 +100,8 @@ class ScriptedCamera final : public cdgp::Device {
         for (const auto& [path, bytes] : touch()->card) {
             const std::string prefix = folder == "/" ? "/" : folder + "/";
             if (path.rfind(prefix, 0) == 0 && path.find('/', prefix.size()) != std::string::npos) {
-                found.insert(path.substr(prefix.size(), path.find('/', prefix.size()) - prefix.size()));
+                found.insert(
+                    path.substr(prefix.size(), path.find('/', prefix.size()) - prefix.size()));
             }
         }
         return {found.begin(), found.end()};
@@ -275,8 +276,9 @@ class RemoteOverGphoto2Test : public SdkTest {
 uint32_t remoteReleaseSupport(cdHSource source) {
     uint32_t support = 0;
     uint32_t size = sizeof support;
-    EXPECT_EQ(CDGetDevicePropertyData(source, CD_DEVPROP_REMOTE_RELEASE_SUPPORT, &size, &support, 0),
-              CD_OK);
+    EXPECT_EQ(
+        CDGetDevicePropertyData(source, CD_DEVPROP_REMOTE_RELEASE_SUPPORT, &size, &support, 0),
+        CD_OK);
     return support;
 }
 
@@ -290,7 +292,9 @@ TEST_F(RemoteOverGphoto2Test, OffersFollowTheDriversAbilitiesAndWidgets) {
         uint32_t faculty;
     };
     const Case cases[] = {
-        {"capture, preview, zoom", {true, false, false, true, true}, 1,
+        {"capture, preview, zoom",
+         {true, false, false, true, true},
+         1,
          CD_RELEASE_FACULTY_ZOOM | CD_RELEASE_FACULTY_VIEWFINDER},
         {"capture without configuration", {false, false, false, true, false}, 1, 0},
         {"no capture", {true, false, false, false, true}, 0, 0},
@@ -576,8 +580,8 @@ TEST_F(RemoteOverGphoto2Test, ViewfinderHandsTheCamerasFramesOnUntilStopped) {
     ASSERT_EQ(frames.received.size(), 7u);
     for (size_t i = 0; i < frames.received.size(); ++i) {
         const Bytes& sent = script->frames[i % 3];
-        EXPECT_EQ(frames.received[i], QByteArray(reinterpret_cast<const char*>(sent.data()),
-                                                 qsizetype(sent.size())));
+        EXPECT_EQ(frames.received[i],
+                  QByteArray(reinterpret_cast<const char*>(sent.data()), qsizetype(sent.size())));
     }
     ASSERT_EQ(frames.threads.size(), 1u);
     EXPECT_NE(*frames.threads.begin(), std::this_thread::get_id());

@@ -146,7 +146,10 @@ TEST_F(CameraConnectionTest, OwnerNameChangeIsReadOnTheWindowThread) {
     cdsimInjectEvent(CD_EVENT_WARNING | 5);
     EXPECT_TRUE(logMessages().filter("CameraEventCallback. Exception=").isEmpty())
         << "nothing is read on the camera's thread";
-    QTest::qWait(20);
-    EXPECT_EQ(logMessages().filter("CameraEventCallback. Exception=Canon drivers error").size(), 1);
+    const auto failed = [] {
+        return logMessages().filter("CameraEventCallback. Exception=Canon drivers error").size();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed() > 0; }));
+    EXPECT_EQ(failed(), 1);
     EXPECT_TRUE(script.asked().isEmpty());
 }

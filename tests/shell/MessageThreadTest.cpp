@@ -44,7 +44,7 @@ TEST(MessageThread, ShowsEachPostedMessageOnePollApartWithoutMakingThePosterWait
         postedMs = start.msecsTo(clock.now());
     });
     poster.join();
-    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 3, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 3; }, 20000));
     thread.terminate();
 
     EXPECT_EQ(shown[0].text, "Battery level is weak");

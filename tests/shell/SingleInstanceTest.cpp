@@ -24,7 +24,7 @@ TEST(SingleInstance, SecondCheckFindsTheFirstAndBringsItsWindowForward) {
     ASSERT_TRUE(window.windowState() & Qt::WindowMinimized);
 
     EXPECT_TRUE(CheckAppAlreadyRunning("LumvikTest", true, false));
-    QTRY_VERIFY(!(window.windowState() & Qt::WindowMinimized));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(window.windowState() & Qt::WindowMinimized); }));
     EXPECT_TRUE(window.isVisible());
 
     // Without activate the owner is left alone.
@@ -86,7 +86,8 @@ TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
     const Program program;
     QProcess first;
     program.start(first);
-    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).contains("started"), 20000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return testfiles::Read(program.logPath()).contains("started"); }, 20000));
     QTest::qWait(200);
     const QByteArray settingsBefore = testfiles::Read(program.settingsPath());
     const QByteArray logBefore = testfiles::Read(program.logPath());
@@ -98,7 +99,8 @@ TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
     EXPECT_EQ(second.exitCode(), 0);
 
     // The first comes forward; the second left no trace.
-    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).size() > logBefore.size(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return testfiles::Read(program.logPath()).size() > logBefore.size(); }, 10000));
     const QByteArray added = testfiles::Read(program.logPath()).mid(logBefore.size());
     EXPECT_EQ(added.count("\r\n"), 1);
     EXPECT_TRUE(added.contains("Brought to the front by a second start"));
@@ -109,7 +111,8 @@ TEST(SingleInstance, SecondProgramEndsAtOnceAndWritesNothing) {
     first.waitForFinished();
     QProcess third;
     program.start(third);
-    QTRY_VERIFY_WITH_TIMEOUT(testfiles::Read(program.logPath()).count("started") == 2, 20000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return testfiles::Read(program.logPath()).count("started") == 2; }, 20000));
     EXPECT_EQ(third.state(), QProcess::Running);
     third.kill();
     third.waitForFinished();

@@ -35,8 +35,7 @@ class TSoundServer {
         server_.start(LUMVIK_PULSEAUDIO,
                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
                        "--log-level=error", "-L", "module-null-sink sink_name=lumvik", "-L",
-                       "module-remap-source master=lumvik.monitor source_name=lumvik_input",
-                       "-L",
+                       "module-remap-source master=lumvik.monitor source_name=lumvik_input", "-L",
                        "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         EXPECT_TRUE(server_.waitForStarted());
         // The protocol module loads last, so the sink and the input exist once the socket
@@ -57,8 +56,8 @@ class TSoundServer {
             return false;
         std::copy(path.begin(), path.end(), address.sun_path);
         const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const bool connected =
-            probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        const bool connected = probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&address),
+                                                       sizeof address) == 0;
         if (probe >= 0)
             ::close(probe);
         return connected;

@@ -95,8 +95,7 @@ std::vector<uint16_t> Control::codes(Setting setting) {
 }
 
 void Control::setFormat(uint16_t quality, uint16_t size) {
-    choose(cdsim::Quality,
-           [&](const Widget& all) { return formatChoiceFor(all, quality, size); });
+    choose(cdsim::Quality, [&](const Widget& all) { return formatChoiceFor(all, quality, size); });
 }
 
 void Control::choose(Setting setting, const Chooser& choiceIn) {
