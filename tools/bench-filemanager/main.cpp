@@ -10,7 +10,9 @@
 // showed, and one that takes far longer than any goal is stopped, so the
 // benchmark always ends; the last stage it printed says where it was.
 //
-//   bench-filemanager [--cache DIR] N...
+//   bench-filemanager [--cache DIR] [--gphoto2] N...
+//
+// --gphoto2 reads the card through libgphoto2, as a real camera is read.
 
 #include "CameraConnection.h"
 #include "Dates.h"
@@ -135,15 +137,22 @@ int selectedEntries(TForm_filemanager& window) {
     return int(window.selectedIndexes().size());
 }
 
+// The camera the program meets: the simulated one over the card, or
+// libgphoto2's "Directory Browse" driver over its CF volume, as a real
+// camera's files reach the program.
+QByteArray cameraOf(const QString& card, bool gphoto2) {
+    return (gphoto2 ? "gphoto2:Directory Browse@disk:" + card + "/CF" : "sim:" + card).toUtf8();
+}
+
 // One N in this process: prints the list's and the preview's measures, the
 // scroll and the peak memory, in the order runChild reads them.
-int runOne(int argc, char** argv, const QString& card, int count) {
+int runOne(int argc, char** argv, const QString& card, int count, bool gphoto2) {
     // As the program's start does.
     ReadLocalTimeZoneOnce();
     QTemporaryDir home;
     qputenv("LUMVIK_HOME", home.filePath("program").toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-    qputenv("LUMVIK_CAMERA", ("sim:" + card).toUtf8());
+    qputenv("LUMVIK_CAMERA", cameraOf(card, gphoto2));
     QApplication app(argc, argv);
     const QString target = home.filePath("target") + "/";
     QDir().mkpath(target);
@@ -215,10 +224,12 @@ int timeLimitMs(int count) {
     return 60'000 + 50 * count;
 }
 
-std::optional<Result> runChild(const QString& program, const QString& card, int count) {
+std::optional<Result> runChild(const QString& program, const QString& card, int count,
+                               bool gphoto2) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(program, {"--one", card, QString::number(count)});
+    child.start(program,
+                {"--one", card, QString::number(count), gphoto2 ? "gphoto2" : "sim"});
     if (!child.waitForFinished(timeLimitMs(count))) {
         child.kill();
         child.waitForFinished(-1);
@@ -260,8 +271,9 @@ QString missedGoals(const Result& r) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 4 && std::strcmp(argv[1], "--one") == 0)
-        return runOne(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    if (argc == 5 && std::strcmp(argv[1], "--one") == 0)
+        return runOne(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]),
+                      std::strcmp(argv[4], "gphoto2") == 0);
     // The card's pictures are drawn, which needs a platform.
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
@@ -270,8 +282,11 @@ int main(int argc, char** argv) {
         cache = args[1];
         args = args.mid(2);
     }
+    const bool gphoto2 = !args.isEmpty() && args[0] == "--gphoto2";
+    if (gphoto2)
+        args = args.mid(1);
     if (args.isEmpty()) {
-        std::fprintf(stderr, "Usage: bench-filemanager [--cache DIR] N...\n");
+        std::fprintf(stderr, "Usage: bench-filemanager [--cache DIR] [--gphoto2] N...\n");
         return 2;
     }
     std::printf("%6s | %7s %7s %7s %7s | %7s %7s %7s | %7s %9s | %7s\n", "", "list", "", "ui",
@@ -285,7 +300,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Making a card of %d pictures (cached in %s)...\n", count,
                      qPrintable(cache));
         const QString card = SimulatedCard(cache, count);
-        const std::optional<Result> r = runChild(app.applicationFilePath(), card, count);
+        const std::optional<Result> r = runChild(app.applicationFilePath(), card, count, gphoto2);
         if (!r) {
             std::printf("%6d | failed\n", count);
             ++failures;
