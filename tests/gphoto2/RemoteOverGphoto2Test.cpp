@@ -70,6 +70,7 @@ struct Script {
     std::set<size_t> refusedPreviews; // preview calls the camera refuses, from 0
     bool unplugged = false;
     int captures = 0;
+    int configurationReads = 0;
     std::string lastCaptured;
     std::vector<std::string> targetsAtCapture; // the capture target of each capture
     std::set<std::thread::id> threads;         // that called the camera
@@ -149,6 +150,7 @@ class ScriptedCamera final : public cdgp::Device {
         if (!script.abilities.configuration) {
             unsupported();
         }
+        ++script.configurationReads;
         return script.config;
     }
     // As a PTP camera: a value it refuses, or that is none of the choices,
@@ -481,6 +483,41 @@ TEST_F(RemoteOverGphoto2Test, ParametersGoThroughTheConfigurationWidgets) {
     ASSERT_EQ(CDEnumFlashSettingReset(source, &list), CD_OK);
     EXPECT_EQ(listed(list, 2), (std::vector<uint16_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(CDExitReleaseControl(source), CD_OK);
+}
+
+// The remote window reads its parameters together: the camera's
+// configuration is read once for them, and again after each setting the
+// camera was sent, taken or refused, and after each shot.
+TEST_F(RemoteOverGphoto2Test, ParametersReadTogetherReadTheConfigurationOnce) {
+    const cdHSource source = inReleaseControl();
+    const auto reads = [&] {
+        std::lock_guard<std::mutex> lock(script->mutex);
+        return script->configurationReads;
+    };
+    const int atStart = reads();
+    uint16_t code = 0;
+    uint16_t compensation = 0;
+    EXPECT_EQ(CDGetWBSetting(source, &code), CD_OK);
+    EXPECT_EQ(CDGetFlashSetting(source, &code, &compensation), CD_OK);
+    EXPECT_EQ(CDGetImageFormatAttribute(source, &code, &compensation), CD_OK);
+    uint32_t position = 0;
+    EXPECT_EQ(CDGetZoomPos(source, &position), CD_OK);
+    EXPECT_EQ(reads(), atStart + 1);
+
+    EXPECT_EQ(CDSetWBSetting(source, 14), CD_OK);
+    EXPECT_EQ(CDGetWBSetting(source, &code), CD_OK);
+    EXPECT_EQ(code, 14) << "the new value is read, not the kept one";
+    EXPECT_EQ(reads(), atStart + 2);
+    script->refused = {"shootingmode"};
+    EXPECT_EQ(CDSetShootingMode(source, CD_SHOOTING_MODE_MANUAL), CD_ERR_BAD_PARAMETER);
+    EXPECT_EQ(CDGetWBSetting(source, &code), CD_OK);
+    EXPECT_EQ(reads(), atStart + 3);
+
+    ASSERT_EQ(CDSelectReleaseDataKind(source, CD_REL_KIND_PICTURE_TO_CAMERA), CD_OK);
+    ASSERT_EQ(CDRelease(source, 1, nullptr, 0, CD_PROGRESS_NONE, nullptr), CD_OK);
+    const int afterShot = reads();
+    EXPECT_EQ(CDGetWBSetting(source, &code), CD_OK);
+    EXPECT_EQ(reads(), afterShot + 1);
 }
 
 // A camera no table knows well offers only the widgets it shows.

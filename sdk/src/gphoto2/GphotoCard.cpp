@@ -224,8 +224,7 @@ template <class Call> auto GphotoCard::call(Call&& work) {
     }
 }
 
-GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected,
-                       DeviceMaker make)
+GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make)
     : camera_(camera), disconnected_(std::move(disconnected)) {
     // Not yet connected while opening, so that a camera that cannot be
     // opened reports no disconnection.
@@ -477,17 +476,33 @@ cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
     }
 }
 
+// A value turned on the camera's own dials shows within this time.
+constexpr auto ConfigurationKept = std::chrono::seconds(2);
+
 Widget GphotoCard::configuration() {
-    return call([this] { return device_->configuration(); });
+    return call([this] {
+        const auto now = std::chrono::steady_clock::now();
+        if (!configuration_ || now - configurationRead_ > ConfigurationKept) {
+            configuration_ = device_->configuration();
+            configurationRead_ = now;
+        }
+        return *configuration_;
+    });
 }
 
+// Whether the camera takes the value or not, the next reading asks it again.
 void GphotoCard::configure(const std::string& name, const std::string& value) {
-    call([&] { device_->configure(name, value); });
+    call([&] {
+        configuration_.reset();
+        device_->configure(name, value);
+    });
 }
 
-// The new file's folder is listed again when next asked, so that the file is found.
+// The new file's folder is listed again when next asked, so that the file is
+// found; the camera's settings are read again, as a shot may change them.
 fs::path GphotoCard::capture() {
     return call([this] {
+        configuration_.reset();
         const fs::path file = device_->capture();
         listed_.erase(file.parent_path().string());
         return file;

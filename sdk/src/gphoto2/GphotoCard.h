@@ -6,10 +6,11 @@
 #include "Device.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace cdgp {
@@ -41,8 +42,7 @@ class GphotoCard final : public cdsim::Card {
   public:
     // disconnected is called once, from the worker, when the camera goes away.
     // Without a maker, the one replaceDevices put in place makes the device.
-    GphotoCard(const Detected& camera, std::function<void()> disconnected,
-               DeviceMaker make = {});
+    GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make = {});
     ~GphotoCard() override;
     GphotoCard(const GphotoCard&) = delete;
     GphotoCard& operator=(const GphotoCard&) = delete;
@@ -85,8 +85,13 @@ class GphotoCard final : public cdsim::Card {
 
     Detected camera_;
     std::function<void()> disconnected_;
-    std::unique_ptr<Device> device_; // touched on the worker only
+    std::unique_ptr<Device> device_;                       // touched on the worker only
     std::map<std::string, std::vector<FileEntry>> listed_; // on the worker only
+    // The configuration as last read, kept for a moment: the remote window
+    // reads a dozen parameters at once, and a PTP camera may take the better
+    // part of a second for each reading. On the worker only.
+    std::optional<Widget> configuration_;
+    std::chrono::steady_clock::time_point configurationRead_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> streaming_{false};
     std::filesystem::path scratch_;
