@@ -25,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -85,10 +87,7 @@ TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session
     texts_->rememberSize("FormViewFinderWidth", "FormViewFinderHeight");
     texts_->text(this, "form");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(viewfinderGroup());
-    layout->addWidget(videoGroup());
-    layout->addWidget(soundGroup());
-    layout->addStretch(1);
+    layout->addWidget(scrolled({viewfinderGroup(), videoGroup(), soundGroup()}));
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
@@ -118,6 +117,25 @@ void TFormViewFinder::endRecording() {
     sound_.StopRecording();
     enableButtons(true);
     recording_.FinishNow();
+}
+
+// The groups are taller than a laptop's screen: they scroll, while the
+// status bar stays in view and no width is ever cut off.
+QScrollArea* TFormViewFinder::scrolled(std::initializer_list<QWidget*> groups) {
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins({});
+    for (QWidget* group : groups)
+        column->addWidget(group);
+    column->addStretch(1);
+    auto* area = new QScrollArea(this);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(content);
+    area->setMinimumWidth(content->minimumSizeHint().width() +
+                          area->verticalScrollBar()->sizeHint().width());
+    return area;
 }
 
 QPushButton* TFormViewFinder::button(const char* name, const char* caption, const char* key,

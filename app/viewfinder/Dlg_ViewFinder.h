@@ -11,6 +11,7 @@
 #include "ViewFinderRecording.h"
 
 #include <QDialog>
+#include <initializer_list>
 #include <memory>
 
 class QButtonGroup;
@@ -19,6 +20,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 class TAppServices;
 class TWindowLocaliser;
@@ -67,6 +69,7 @@ class TFormViewFinder : public QDialog {
     QWidget* viewfinderGroup();
     QWidget* videoGroup();
     QWidget* soundGroup();
+    QScrollArea* scrolled(std::initializer_list<QWidget*> groups);
     QPushButton* button(const char* name, const char* caption, const char* key,
                         void (TFormViewFinder::*handler)());
     QButtonGroup* radioGroup(QWidget* box, const char* prefix, const QStringList& items);

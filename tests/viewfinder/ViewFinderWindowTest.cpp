@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -173,6 +175,25 @@ TEST_F(ViewFinderWindowTest, ClosingWhileRecordingKeepsTheFile) {
     const QJsonArray streams = probe::streams(avi);
     ASSERT_EQ(streams.size(), 1);
     EXPECT_EQ(streams[0]["nb_frames"].toString(), "6"); // three frames of two slots
+}
+
+// The window's controls are taller than a laptop's screen of 768 pixels:
+// they scroll, so the window fits and every control can be reached, and
+// none is cut off at the side.
+TEST_F(ViewFinderWindowTest, FitsALaptopScreenAndScrollsToEveryControl) {
+    window->show();
+    window->resize(352, 600);
+    QCoreApplication::processEvents();
+    EXPECT_LE(window->minimumSizeHint().height(), 600);
+    EXPECT_LE(window->height(), 600);
+    auto* area = window->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_GE(area->viewport()->width(), area->widget()->minimumSizeHint().width());
+    auto& last = the<QPushButton>("ButtonPlayWAV");
+    area->ensureWidgetVisible(&last);
+    EXPECT_TRUE(
+        area->viewport()->rect().contains(last.mapTo(area->viewport(), last.rect().bottomRight())));
 }
 
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
