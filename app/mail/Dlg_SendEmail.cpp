@@ -86,6 +86,8 @@ void TForm_SendEmail::buildControls() {
     listButtons->addWidget(Button_Delete);
     listButtons->addStretch(1);
     grid->addLayout(listButtons, 4, 1);
+    // The message is what the user writes most of; a few recipients fit above it.
+    grid->setRowStretch(0, 1);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(3, 1);
     auto* buttons = new QHBoxLayout;
