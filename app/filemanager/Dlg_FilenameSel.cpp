@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 
@@ -78,6 +79,11 @@ TFormNameSelect::TFormNameSelect(TAppServices& services, QWidget* parent)
     buttons->addWidget(ButtonOK);
     buttons->addWidget(ButtonCancel);
     grid->addLayout(buttons, 4, 0, 1, 3);
+    // The patterns get the width, not the buttons, and show a dated folder
+    // and a name of several tokens whole.
+    grid->setColumnStretch(1, 1);
+    for (QLineEdit* edit : {EditComputerDir, EditDir, EditFilename})
+        edit->setMinimumWidth(24 * edit->fontMetrics().averageCharWidth());
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(grid, 3);
     layout->addWidget(ListBoxAttr, 2);
@@ -130,6 +136,9 @@ void TFormNameSelect::FormShow() {
     for (const TPatternToken& token : PatternTokens)
         ListBoxAttr->addItem("$" + QString(token.name) + " " +
                              language.read(Section, token.listKey, token.listDefault));
+    // Each token's description shows whole, in any language.
+    ListBoxAttr->setMinimumWidth(ListBoxAttr->sizeHintForColumn(0) + 2 * ListBoxAttr->frameWidth() +
+                                 ListBoxAttr->verticalScrollBar()->sizeHint().width());
 }
 
 bool TFormNameSelect::chosenText(const QString& caption, const QString& prompt,

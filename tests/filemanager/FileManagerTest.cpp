@@ -507,6 +507,12 @@ TEST_F(FileManagerTest, NameSelectionComposesBothPatternsFromTheTokenList) {
             EXPECT_EQ(control<QListWidget>(*n, "ListBoxAttr")->item(0)->text(), "User text");
             EXPECT_EQ(control<QListWidget>(*n, "ListBoxAttr")->item(2)->text(), "$YYYY Year");
             EXPECT_EQ(control<QLineEdit>(*n, "EditFilename")->text(), "$ZB");
+            // Shown, every token's description is whole.
+            n->show();
+            QCoreApplication::processEvents();
+            QListWidget* tokens = control<QListWidget>(*n, "ListBoxAttr");
+            EXPECT_GE(tokens->viewport()->width(), tokens->sizeHintForColumn(0));
+            n->hide();
             control<QLineEdit>(*n, "EditDir")->clear();
             control<QLineEdit>(*n, "EditFilename")->clear();
             control<QListWidget>(*n, "ListBoxAttr")->setCurrentRow(2);
