@@ -6,7 +6,6 @@
 
 #include "TestEnvironment.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
