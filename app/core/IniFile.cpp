@@ -47,6 +47,18 @@ bool TIniFile::valueExists(const QString& section, const QString& key) const {
     return found != sections_.constEnd() && found->contains(key.toLower());
 }
 
+QStringList TIniFile::sections() const {
+    QStringList names = sections_.keys();
+    names.sort();
+    return names;
+}
+
+QStringList TIniFile::keys(const QString& section) const {
+    QStringList names = sections_.value(section.toLower()).keys();
+    names.sort();
+    return names;
+}
+
 QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const auto found = sections_.constFind(section.toLower());
     if (found == sections_.constEnd())

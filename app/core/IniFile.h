@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 class TIniFile {
   public:
@@ -17,6 +18,9 @@ class TIniFile {
     const QString& fileName() const { return path_; }
     bool sectionExists(const QString& section) const;
     bool valueExists(const QString& section, const QString& key) const;
+    // The names of the sections and of one section's keys, lower-cased and sorted.
+    QStringList sections() const;
+    QStringList keys(const QString& section) const;
     QString readString(const QString& section, const QString& key, const QString& def) const;
     // The value as a decimal integer; `def` when absent or not a number.
     int readInteger(const QString& section, const QString& key, int def) const;

@@ -3,6 +3,7 @@
 // check that the shipped English file holds every text the program read with
 // the same built-in text.
 
+#include "IniFile.h"
 #include "LanguageFile.h"
 
 #include <QString>
@@ -23,5 +24,20 @@ void WriteLanguageFile(const QString& name, const QString& content);
 // text differs from the built-in text (a multi-line text compared with its
 // "%s" turned into line breaks).
 void ExpectReadsMatchEnglishFile(const QList<TLanguageRead>& reads);
+
+// The keys of one menu's items (or of one menu bar's menus) in a window's section:
+// their accelerators must differ.
+struct TMenuKeys {
+    QString section;
+    QStringList keys;
+};
+
+// What is wrong with a translation measured against the English file: a key
+// missing or unknown, a text that uses other arguments than the English one or
+// a "%" form the formatter rejects, a menu text that lost its accelerator, and
+// an accelerator two items of one menu share. One line per fault; none when
+// the translation is sound.
+QStringList LanguageFileFaults(const TIniFile& english, const TIniFile& translation,
+                               const QList<TMenuKeys>& menus);
 
 } // namespace languagecheck
