@@ -17,7 +17,7 @@ packages=(
   # the viewfinder tests' own sound server; the disc image and movie checks
   pulseaudio xorriso ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick exiftran
+  xvfb xauth imagemagick exiftran xdotool
   # EXIF blocks of real cameras for the picture tests
   golang-github-rwcarlsen-goexif-dev
   clang libclang-rt-14-dev
