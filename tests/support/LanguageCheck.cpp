@@ -76,6 +76,11 @@ void checkMenu(const TIniFile& english, const TIniFile& translation, const TMenu
                QStringList& faults) {
     QHash<QChar, QString> taken;
     for (const QString& key : menu.keys) {
+        // A key the table names wrongly would leave its menu unchecked.
+        if (!english.valueExists(menu.section, key)) {
+            faults << where(menu.section, key) + ": menu item unknown to English";
+            continue;
+        }
         if (!translation.valueExists(menu.section, key))
             continue;
         const QChar letter = accelerator(translation.readString(menu.section, key, {}));

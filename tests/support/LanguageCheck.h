@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for tests that show windows: language files made by code, and the
-// check that the shipped English file holds every text the program read with
-// the same built-in text.
+// Helpers for tests that show windows: language files made by code, the check
+// that the shipped English file holds every text the program read with the same
+// built-in text, and the check of a translation against the English file.
 
 #include "IniFile.h"
 #include "LanguageFile.h"
