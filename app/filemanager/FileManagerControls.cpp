@@ -39,7 +39,7 @@ const C::TOption C::Options[13] = {
     {&C::Openexploreraftertransfer1, "Openexploreraftertransfer1", "&Open explorer after transfer",
      "open_explorer_after_transfer_menu"},
     {&C::Opencustomprogramaftertransfer1, "Opencustomprogramaftertransfer1",
-     "Open &custom program after transfer...", "open_custom_prg_after_transfer_menu"},
+     "Open custom &program after transfer...", "open_custom_prg_after_transfer_menu"},
     {&C::Recompressmovies1, "Recompressmovies1", "&Recompress movies...", "recompress_movies_menu"},
     {&C::Setreadonlytotransferedfiles1, "Setreadonlytotransferedfiles1",
      "&Set read-only to transferred files", "set_read_only_menu"},
