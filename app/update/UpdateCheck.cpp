@@ -5,7 +5,10 @@
 #include "Dialogs.h"
 #include "Errors.h"
 #include "IniFile.h"
+#include "InternetError.h"
 #include "LanguageFile.h"
+#include "Log.h"
+#include "OffThread.h"
 #include "ProgramFolder.h"
 #include "Version.h"
 
@@ -19,8 +22,6 @@ constexpr const char* IniName = "upgrade_lumvik.ini";
 // A Debian package, so that the desktop hands it to its package installer;
 // a name the desktop would run as a program would defeat the signature.
 constexpr const char* PackageName = "lumvik_upgrade.deb";
-// Far more than an update INI needs, far less than would hurt.
-constexpr qint64 IniLimit = 64 * 1024;
 
 namespace key {
 constexpr const char* Section = "VERSION";
@@ -46,28 +47,44 @@ bool downloadWanted(const TAppServices& services, const TUpdateOffer& offer) {
                "Information", MB_YESNO | MB_ICONINFORMATION) == mrYes;
 }
 
-// The download's progress in the status bar, the user interface kept alive.
-// Input waits, so that no menu action runs in the middle of the check.
+// The download's progress in the status bar, told from the fetch's thread.
 THttpProgress statusProgress(TAppServices& services) {
     return [&services](qint64 received, qint64 total) {
         if (total == 0)
             return;
         // Halves to even, as the default rounding mode does.
         const double percent = std::nearbyint(double(received) * 100.0 / double(total));
-        services.SetStatusText(text(
+        const QString status = text(
             services, "statusbar_receiving_data", "Receiving data. Received %s of %s. %s percent",
-            {QString::number(received), QString::number(total), QString::number(qint64(percent))}));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            {QString::number(received), QString::number(total), QString::number(qint64(percent))});
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&services, status] { services.SetStatusText(status); },
+            Qt::QueuedConnection);
     };
 }
 
-QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer) {
+QByteArray fetch(const QUrl& address, const TProxySettings& proxy, const THttpOptions& options) {
+    QByteArray body;
+    RunOffThread([&] { body = HttpGet(address, proxy, options); },
+                 QEventLoop::ExcludeUserInputEvents);
+    return body;
+}
+
+QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer,
+                    const TUpdateSource& source, const TCancelFlag& cancel) {
+    THttpOptions options;
+    options.progress = statusProgress(services);
+    options.sizeLimit = qMin<qint64>(offer.fileSize, source.packageLimit);
+    options.limits = NetworkLimits().package;
+    options.cancel = &cancel;
     try {
-        return HttpGet(QUrl(offer.archive), proxy, statusProgress(services), offer.fileSize);
-    } catch (const ELumvikError& e) {
+        return fetch(QUrl(offer.archive), proxy, options);
+    } catch (const EInternetError& e) {
+        if (e.cancelled())
+            throw;
         throw ELumvikError(text(services, "infomsg_problems_receiving_file",
                                 "Lumvik automatic webupdate could not receive %s. Error=%s.",
-                                {offer.archive, e.message()}));
+                                {offer.archive, e.text(services.language())}));
     }
 }
 
@@ -82,22 +99,31 @@ TUpdateOffer ReadUpdateOffer(const QString& path) {
 }
 
 QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
-                       const TUpdateSource& source) {
+                       const TUpdateSource& source, const TCancelFlag& cancel) {
     struct TClearStatus {
         TAppServices& services;
         ~TClearStatus() { services.SetStatusText(""); }
     } clearStatus{services};
     const QString iniPath = ProgramFile(IniName);
     try {
-        WriteFileAtomically(iniPath, HttpGet(source.iniAddress, proxy, {}, IniLimit));
-    } catch (const ELumvikError&) {
+        THttpOptions options;
+        options.cancel = &cancel;
+        WriteFileAtomically(iniPath, fetch(source.iniAddress, proxy, options));
+    } catch (const ELumvikError& e) {
+        LogLine("TUpdate. No update INI: " + e.message());
         QFile::remove(iniPath);
         return {};
     }
     const TUpdateOffer offer = ReadUpdateOffer(iniPath);
     if (offer.version == VersionText() || !downloadWanted(services, offer))
         return {};
-    const QByteArray package = download(services, proxy, offer);
+    QByteArray package;
+    try {
+        package = download(services, proxy, offer, source, cancel);
+    } catch (const EInternetError& e) { // only a cancel leaves download() as one
+        LogLine("TUpdate. Download cancelled: " + e.message());
+        return {};
+    }
     // Held in memory until verified: an unverified file never has a name.
     if (package.size() != offer.fileSize ||
         !PackageSignatureValid(package, offer.signature, source.publicKey))

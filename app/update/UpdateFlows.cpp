@@ -22,9 +22,9 @@ using State = std::shared_ptr<TUpdateState>;
 
 std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& context,
                                     bool automatic) {
-    const auto check = [state, context] {
-        const QString package =
-            CheckForUpdate(context.services, state->proxy(context.services), state->options.source);
+    const auto check = [state, context](const TCancelFlag& cancel) {
+        const QString package = CheckForUpdate(context.services, state->proxy(context.services),
+                                               state->options.source, cancel);
         if (package.isEmpty())
             return;
         state->pendingUpgrade = package;
