@@ -270,7 +270,7 @@ bool TFormProperties::loginEncrypted(const TMailAccount& a) const {
     return false;
 }
 
-bool TFormProperties::send(TMailMessage message, const TCancelFlag& cancel) {
+bool TFormProperties::send(TMailMessage message, TCancelFlag& cancel) {
     TMailAccount a = account();
     if (!IsMailAddress(a.address)) {
         MessageDlg(services_.language().readFormatted(
@@ -289,7 +289,7 @@ bool TFormProperties::send(TMailMessage message, const TCancelFlag& cancel) {
     message.date = QDateTime::currentDateTime();
     try {
         TBusyCursor busy;
-        RunOffThread([&] { SendMail(a.server, message, &cancel); });
+        RunOffThread([&] { SendMail(a.server, message, &cancel); }, cancel);
     } catch (const EInternetError& e) {
         if (e.cancelled()) {
             LogLine("Sending cancelled");
@@ -332,7 +332,7 @@ void TFormProperties::ButtonInternetTestCommClick() {
             THttpOptions options;
             options.cancel = &cancel_;
             const TProxySettings through = proxy();
-            RunOffThread([&] { answer = HttpGet(testAddress_, through, options); });
+            RunOffThread([&] { answer = HttpGet(testAddress_, through, options); }, cancel_);
             // The file is replaced only by a complete answer.
             WriteFileAtomically(ProgramFile(UpdateIniFile), answer);
         });

@@ -62,7 +62,7 @@ class TFormProperties : public QDialog {
     // cancelled, `cancel` set meanwhile, or a sender address that is none or
     // a login without encryption, both reported); throws when the sending
     // fails, after which the password is asked for again.
-    bool send(TMailMessage message, const TCancelFlag& cancel);
+    bool send(TMailMessage message, TCancelFlag& cancel);
 
     void FormShow();
     void ButtonInternetTestCommClick();

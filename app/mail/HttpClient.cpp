@@ -3,7 +3,6 @@
 #include "CurlTransfer.h"
 #include "IniFile.h"
 
-
 namespace {
 
 // What the classic program's HTTP client sent; some servers still look at it.

@@ -17,7 +17,7 @@ struct TNetworkLimits {
 // The limits of each kind of exchange. The program uses these defaults;
 // tests shorten them.
 struct TNetworkLimitSet {
-    TNetworkLimits page;                       // the update INI and the connection test
+    TNetworkLimits page;                          // the update INI and the connection test
     TNetworkLimits package{.totalMs = 1'800'000}; // the update package
     TNetworkLimits mail{.totalMs = 900'000};      // one mail with its attachments
 };

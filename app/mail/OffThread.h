@@ -3,11 +3,15 @@
 // local event loop, so it keeps painting, its timers run and its windows
 // answer, while the exchange runs on a thread of its own.
 
+#include "NetworkLimits.h"
+
 #include <QEventLoop>
 #include <functional>
 
 // Runs `work` on a new thread and returns when it has ended, rethrowing what
 // it threw. Meanwhile the calling thread handles its events as `flags` say;
-// whatever work posts to that thread arrives before this returns.
-void RunOffThread(const std::function<void()>& work,
+// whatever work posts to that thread arrives before this returns. When the
+// program quits meanwhile (every event loop is told to end), `cancel` is set,
+// so that the work ends at once.
+void RunOffThread(const std::function<void()>& work, TCancelFlag& cancel,
                   QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);

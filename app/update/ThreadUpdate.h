@@ -19,11 +19,11 @@ class TUpdate {
         std::function<bool()> online; // the system's online state
     };
 
-    using TCheck = std::function<void(const TCancelFlag& cancel)>;
+    using TCheck = std::function<void(TCancelFlag& cancel)>;
 
     // Starts at once. `check` runs on the user-interface thread; what it
     // throws is logged and shown there. Its `cancel` is set when the thread
-    // is stopped.
+    // is stopped; the check may set it itself.
     TUpdate(TNetwork network, TCheck check, bool automatic);
     // Stops the thread and waits for it.
     ~TUpdate();

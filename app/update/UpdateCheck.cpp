@@ -63,22 +63,23 @@ THttpProgress statusProgress(TAppServices& services) {
     };
 }
 
-QByteArray fetch(const QUrl& address, const TProxySettings& proxy, const THttpOptions& options) {
+QByteArray fetch(const QUrl& address, const TProxySettings& proxy, THttpOptions options,
+                 TCancelFlag& cancel) {
+    options.cancel = &cancel;
     QByteArray body;
-    RunOffThread([&] { body = HttpGet(address, proxy, options); },
+    RunOffThread([&] { body = HttpGet(address, proxy, options); }, cancel,
                  QEventLoop::ExcludeUserInputEvents);
     return body;
 }
 
 QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer,
-                    const TUpdateSource& source, const TCancelFlag& cancel) {
+                    const TUpdateSource& source, TCancelFlag& cancel) {
     THttpOptions options;
     options.progress = statusProgress(services);
     options.sizeLimit = qMin<qint64>(offer.fileSize, source.packageLimit);
     options.limits = NetworkLimits().package;
-    options.cancel = &cancel;
     try {
-        return fetch(QUrl(offer.archive), proxy, options);
+        return fetch(QUrl(offer.archive), proxy, options, cancel);
     } catch (const EInternetError& e) {
         if (e.cancelled())
             throw;
@@ -99,16 +100,14 @@ TUpdateOffer ReadUpdateOffer(const QString& path) {
 }
 
 QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
-                       const TUpdateSource& source, const TCancelFlag& cancel) {
+                       const TUpdateSource& source, TCancelFlag& cancel) {
     struct TClearStatus {
         TAppServices& services;
         ~TClearStatus() { services.SetStatusText(""); }
     } clearStatus{services};
     const QString iniPath = ProgramFile(IniName);
     try {
-        THttpOptions options;
-        options.cancel = &cancel;
-        WriteFileAtomically(iniPath, fetch(source.iniAddress, proxy, options));
+        WriteFileAtomically(iniPath, fetch(source.iniAddress, proxy, {}, cancel));
     } catch (const ELumvikError& e) {
         LogLine("TUpdate. No update INI: " + e.message());
         QFile::remove(iniPath);

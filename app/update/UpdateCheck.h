@@ -27,9 +27,9 @@ struct TUpdateSource {
 
 // What the update INI offers: its [VERSION] section.
 struct TUpdateOffer {
-    QString version;  // "Lumvik_version"
-    int fileSize = 0; // "Lumvik_filesize", in bytes
-    QString archive;  // "Lumvik_archive", the package's address
+    QString version;   // "Lumvik_version"
+    int fileSize = 0;  // "Lumvik_filesize", in bytes
+    QString archive;   // "Lumvik_archive", the package's address
     QString signature; // "Lumvik_signature", base64
 };
 
@@ -50,4 +50,4 @@ inline constexpr const char* UpdateSection = "TUpdate";
 // the fetches run, the program's windows paint and can be closed, but other
 // input waits, so that no menu action runs in the middle of the check.
 QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
-                       const TUpdateSource& source, const TCancelFlag& cancel);
+                       const TUpdateSource& source, TCancelFlag& cancel);
