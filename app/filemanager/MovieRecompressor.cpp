@@ -5,9 +5,12 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
+#include "OffThread.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -98,10 +101,6 @@ class Recompression {
         if (codec->id == AV_CODEC_ID_MJPEG)
             e->color_range = AVCOL_RANGE_JPEG; // full-range YUV, as motion JPEG carries it
         finishEncoder(lane);
-        lane.scale.reset(sws_getContext(d->width, d->height, d->pix_fmt, e->width, e->height,
-                                        e->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!lane.scale)
-            fail("Cannot convert the movie's pictures");
     }
 
     // A movie without sound stays without sound.
@@ -135,7 +134,7 @@ class Recompression {
         lane.fifo.reset(av_audio_fifo_alloc(e->sample_fmt, e->ch_layout.nb_channels, 1024));
     }
 
-    void run() {
+    void run(const TMovieProgress& progress) {
         check(avio_open(&out_->pb, QFile::encodeName(destination_).constData(), AVIO_FLAG_WRITE),
               "Cannot write " + destination_);
         check(avformat_write_header(out_.get(), nullptr), "Cannot write " + destination_);
@@ -145,6 +144,8 @@ class Recompression {
             if (lane)
                 decode(*lane, packet.get());
             av_packet_unref(packet.get());
+            if (progress && !progress(percentRead()))
+                fail("Stopped");
         }
         for (Lane* lane : {&video_, &audio_}) {
             if (!lane->decoder)
@@ -158,6 +159,12 @@ class Recompression {
     }
 
   private:
+    // How much of the source has been read, by its bytes.
+    int percentRead() const {
+        const int64_t size = avio_size(in_->pb);
+        return size > 0 ? int(std::clamp<int64_t>(avio_tell(in_->pb) * 100 / size, 0, 100)) : 0;
+    }
+
     bool openDecoder(Lane& lane, AVMediaType type) {
         const AVCodec* codec = nullptr;
         lane.in = av_find_best_stream(in_.get(), type, -1, -1, &codec, 0);
@@ -218,8 +225,8 @@ class Recompression {
         frame->width = e->width;
         frame->height = e->height;
         check(av_frame_get_buffer(frame.get(), 0), "Out of memory");
-        sws_scale(lane.scale.get(), decoded->data, decoded->linesize, 0, decoded->height,
-                  frame->data, frame->linesize);
+        if (!ffmpeg::ScaleFrame(lane.scale, decoded, frame.get(), SWS_BICUBIC))
+            fail("Cannot convert the movie's pictures");
         frame->pts = lane.nextPts++;
         encode(lane, frame.get());
     }
@@ -292,14 +299,14 @@ QStringList AudioCompressors() {
 }
 
 void RecompressMovie(const QString& source, const QString& destination, const QString& videoEncoder,
-                     const QString& audioEncoder) {
+                     const QString& audioEncoder, const TMovieProgress& progress) {
     // FFmpeg's notes on stderr would only repeat what an error says.
     av_log_set_level(AV_LOG_ERROR);
     try {
         Recompression recompression(source, destination);
         recompression.openVideo(videoEncoder);
         recompression.openAudio(audioEncoder);
-        recompression.run();
+        recompression.run(progress);
     } catch (...) {
         QFile::remove(destination);
         throw;
@@ -317,7 +324,7 @@ QString TMovieRecompression::formatted(const char* key, const char* def,
     return language_.readFormatted(Section, key, def, args);
 }
 
-void TMovieRecompression::Recompress(const QString& movie) {
+bool TMovieRecompression::Recompress(const QString& movie, const TMovieWatch& watch) {
     ++counter;
     if (videoEncoder.isEmpty())
         throw ERangeError(language_.read(Section, "errormsg_no_video_filters_selected",
@@ -333,7 +340,45 @@ void TMovieRecompression::Recompress(const QString& movie) {
            QFileInfo(QString("%1/%2temp.avi").arg(folder).arg(counter)).isSymLink())
         ++counter;
     const QString temporary = QString("%1/%2temp.avi").arg(folder).arg(counter);
+    try {
+        replace(movie, temporary, watch);
+    } catch (const EInOutError& error) {
+        LogLine("Movie kept as received: " + movie + ". " + error.message());
+        return false;
+    }
+    LogLine("Recompressed " + movie + " with " + videoEncoder + " and " + audioEncoder);
+    return true;
+}
 
+// Runs the recompression on a thread of its own. Its progress reaches the
+// watch on the window thread, where the answer to `stopped` is taken.
+void TMovieRecompression::recompress(const QString& movie, const QString& temporary,
+                                     const TMovieWatch& watch) const {
+    std::atomic_bool stop = false;
+    QObject windowThread;
+    int lastPercent = -1, calls = 0;
+    // A new percent, and every few packets a stop question.
+    const TMovieProgress progress = [&](int percent) {
+        if (percent == lastPercent && ++calls % 16 != 0)
+            return !stop;
+        lastPercent = percent;
+        QMetaObject::invokeMethod(
+            &windowThread,
+            [&, percent] {
+                if (watch.progress)
+                    watch.progress(percent);
+                if (watch.stopped && watch.stopped())
+                    stop = true;
+            },
+            Qt::QueuedConnection);
+        return !stop;
+    };
+    RunOffThread([&] { RecompressMovie(movie, temporary, videoEncoder, audioEncoder, progress); },
+                 stop);
+}
+
+void TMovieRecompression::replace(const QString& movie, const QString& temporary,
+                                  const TMovieWatch& watch) const {
     QFile original(movie);
     if (!original.open(QIODevice::ReadOnly))
         throw EInOutError(
@@ -344,7 +389,7 @@ void TMovieRecompression::Recompress(const QString& movie) {
         throw EInOutError(formatted("errormsg_could_not_get_datetime",
                                     "Could not get date/time for file %s", {movie}));
 
-    RecompressMovie(movie, temporary, videoEncoder, audioEncoder);
+    recompress(movie, temporary, watch);
     QFile recompressed(temporary);
     if (!recompressed.open(QIODevice::ReadWrite) ||
         !recompressed.setFileTime(date, QFileDevice::FileModificationTime)) {
@@ -362,5 +407,4 @@ void TMovieRecompression::Recompress(const QString& movie) {
         throw EInOutError(formatted("errormsg_could_not_rename", "Could not rename %s to %s",
                                     {temporary, movie}));
     }
-    LogLine("Recompressed " + movie + " with " + videoEncoder + " and " + audioEncoder);
 }

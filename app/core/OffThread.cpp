@@ -3,7 +3,7 @@
 #include <exception>
 #include <thread>
 
-void RunOffThread(const std::function<void()>& work, TCancelFlag& cancel,
+void RunOffThread(const std::function<void()>& work, std::atomic_bool& cancel,
                   QEventLoop::ProcessEventsFlags flags) {
     QEventLoop loop;
     std::exception_ptr failure;
