@@ -15,6 +15,10 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -240,6 +244,33 @@ TEST_F(TransferTest, AMovieThatCannotBeRecompressedIsKeptAndNamed) {
     EXPECT_TRUE(shownTexts().contains("All pictures received!\nThese movies could not be "
                                       "recompressed and are kept as received: MVI_0013.avi"))
         << shownTexts().join(" | ").toStdString();
+}
+
+// While a movie is recompressed the file manager answers, its progress bar
+// moves, and Stop ends the recompression at once with the movie as received.
+TEST_F(TransferTest, StopDuringARecompressionKeepsTheMovieAsReceived) {
+    QList<int> progress;
+    withFileManager([&](TForm_filemanager& w) {
+        script.then(chooseEncoders);
+        control<QAction>(w, "Recompressmovies1")->trigger();
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, &w, [&] {
+            if (!control<QStatusBar>(w, "StatusBar1")->currentMessage().startsWith("Recompresses"))
+                return;
+            progress << control<QProgressBar>(w, "ProgressBar")->value();
+            if (progress.back() > 0) {
+                watcher.stop();
+                control<QPushButton>(w, "Button_StartTransfer")->click();
+            }
+        });
+        watcher.start(0);
+        transfer(w, {"MVI_0013.AVI"});
+    });
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_GT(progress.back(), 0);
+    EXPECT_EQ(probe(target + "MVI_0013.avi").video, "mjpeg");
+    EXPECT_EQ(receivedTree(), QStringList({"MVI_0013.avi", "MVI_0013.thm"}));
+    EXPECT_TRUE(shownTexts().contains("Some picture received. Transfer aborted."));
 }
 
 } // namespace
