@@ -418,14 +418,16 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
     if (!discWriting_) {
         window_.bringToFront();
         LogLine("All pictures received!");
-        QString done = text("infomsg_all_pictures_received", "All pictures received!");
-        if (!keptMovies_.isEmpty())
-            done += "\n" + formatted("infomsg_movies_kept_as_received",
-                                     "These movies could not be recompressed and are kept as "
-                                     "received: %s",
-                                     {keptMovies_.join(", ")});
+        const QString done = text("infomsg_all_pictures_received", "All pictures received!");
         view_.SetStatusText(done);
-        window_.notify(done, TTransferWindow::TNotice::Information);
+        window_.notify(keptMovies_.isEmpty()
+                           ? done
+                           : done + "\n" +
+                                 formatted("infomsg_movies_kept_as_received",
+                                           "These movies could not be recompressed and are kept "
+                                           "as received: %s",
+                                           {keptMovies_.join(", ")}),
+                       TTransferWindow::TNotice::Information);
     }
     // A cancelled disc ends the click here: no mail, nothing started.
     if (writesDisc && !discWriting_)
