@@ -317,6 +317,17 @@ namespace {
 
 constexpr const char* Section = "FormMovieRecomp";
 
+// Dates the new file like the movie, and has it whole on disk before it
+// takes the movie's name.
+bool dateAndSync(const QString& path, const QDateTime& date) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) ||
+        !file.setFileTime(date, QFileDevice::FileModificationTime))
+        return false;
+    ::fsync(file.handle());
+    return true;
+}
+
 } // namespace
 
 QString TMovieRecompression::formatted(const char* key, const char* def,
@@ -350,10 +361,11 @@ bool TMovieRecompression::Recompress(const QString& movie, const TMovieWatch& wa
     return true;
 }
 
-// Runs the recompression on a thread of its own. Its progress reaches the
-// watch on the window thread, where the answer to `stopped` is taken.
-void TMovieRecompression::recompress(const QString& movie, const QString& temporary,
-                                     const TMovieWatch& watch) const {
+// Runs the recompression on a thread of its own, with the dating and the
+// wait for the disk. Its progress reaches the watch on the window thread,
+// where the answer to `stopped` is taken. False when the date could not be set.
+bool TMovieRecompression::recompress(const QString& movie, const QString& temporary,
+                                     const QDateTime& date, const TMovieWatch& watch) const {
     std::atomic_bool stop = false;
     QObject windowThread;
     int lastPercent = -1, calls = 0;
@@ -373,8 +385,14 @@ void TMovieRecompression::recompress(const QString& movie, const QString& tempor
             Qt::QueuedConnection);
         return !stop;
     };
-    RunOffThread([&] { RecompressMovie(movie, temporary, videoEncoder, audioEncoder, progress); },
-                 stop);
+    bool dated = false;
+    RunOffThread(
+        [&] {
+            RecompressMovie(movie, temporary, videoEncoder, audioEncoder, progress);
+            dated = dateAndSync(temporary, date);
+        },
+        stop);
+    return dated;
 }
 
 void TMovieRecompression::replace(const QString& movie, const QString& temporary,
@@ -389,18 +407,11 @@ void TMovieRecompression::replace(const QString& movie, const QString& temporary
         throw EInOutError(formatted("errormsg_could_not_get_datetime",
                                     "Could not get date/time for file %s", {movie}));
 
-    recompress(movie, temporary, watch);
-    QFile recompressed(temporary);
-    if (!recompressed.open(QIODevice::ReadWrite) ||
-        !recompressed.setFileTime(date, QFileDevice::FileModificationTime)) {
+    if (!recompress(movie, temporary, date, watch)) {
         QFile::remove(temporary);
         throw EInOutError(formatted("errormsg_could_not_set_datetime",
                                     "Could not set date/time for file %s", {movie}));
     }
-    // Whole on disk before it takes the movie's name.
-    recompressed.flush();
-    ::fsync(recompressed.handle());
-    recompressed.close();
     if (std::rename(QFile::encodeName(temporary).constData(),
                     QFile::encodeName(movie).constData()) != 0) {
         QFile::remove(temporary);

@@ -3,6 +3,7 @@
 // its video and sound run through the chosen encoders, and the result is
 // muxed into a new AVI. The encoders are named as FFmpeg names them.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -49,7 +50,8 @@ class TMovieRecompression {
   private:
     QString formatted(const char* key, const char* def, const QStringList& args) const;
     void replace(const QString& movie, const QString& temporary, const TMovieWatch& watch) const;
-    void recompress(const QString& movie, const QString& temporary, const TMovieWatch& watch) const;
+    bool recompress(const QString& movie, const QString& temporary, const QDateTime& date,
+                    const TMovieWatch& watch) const;
 
     const TLanguageFile& language_;
 };
