@@ -19,7 +19,9 @@ struct TNetworkLimits {
 struct TNetworkLimitSet {
     TNetworkLimits page;                          // the update INI and the connection test
     TNetworkLimits package{.totalMs = 1'800'000}; // the update package
-    TNetworkLimits mail{.totalMs = 900'000};      // one mail with its attachments
+    // One mail with its attachments; a server may think a while over a big
+    // mail before it answers.
+    TNetworkLimits mail{.totalMs = 900'000, .lowSpeedSeconds = 60};
 };
 
 // The limits in force, read when an exchange starts.
