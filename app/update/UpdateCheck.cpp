@@ -47,18 +47,22 @@ bool downloadWanted(const TAppServices& services, const TUpdateOffer& offer) {
                "Information", MB_YESNO | MB_ICONINFORMATION) == mrYes;
 }
 
-// The download's progress in the status bar, told from the fetch's thread.
+// The download's progress in the status bar. Told on the fetch's thread, it
+// is passed to the window thread, which alone reads the language file.
 THttpProgress statusProgress(TAppServices& services) {
     return [&services](qint64 received, qint64 total) {
         if (total == 0)
             return;
-        // Halves to even, as the default rounding mode does.
-        const double percent = std::nearbyint(double(received) * 100.0 / double(total));
-        const QString status = text(
-            services, "statusbar_receiving_data", "Receiving data. Received %s of %s. %s percent",
-            {QString::number(received), QString::number(total), QString::number(qint64(percent))});
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [&services, status] { services.SetStatusText(status); },
+            QCoreApplication::instance(),
+            [&services, received, total] {
+                // Halves to even, as the default rounding mode does.
+                const double percent = std::nearbyint(double(received) * 100.0 / double(total));
+                services.SetStatusText(text(services, "statusbar_receiving_data",
+                                            "Receiving data. Received %s of %s. %s percent",
+                                            {QString::number(received), QString::number(total),
+                                             QString::number(qint64(percent))}));
+            },
             Qt::QueuedConnection);
     };
 }
