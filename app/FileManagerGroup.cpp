@@ -23,9 +23,11 @@ void JoinFileManagerGroup(TForm_filemanager& fileManager) {
     auto* movies = new TFormMovieRecomp(fileManager.services(), &fileManager);
     RunGuarded([movies] { movies->RestoreChoices(); });
     fileManager.showMovieOptions = [movies] { ExecModal(*movies); };
-    fileManager.transfer().hooks.recompressMovie = [movies](const QString& movie) {
-        movies->Recompress(movie);
-    };
+    fileManager.transfer().hooks.recompressMovie =
+        [movies](const QString& movie, const std::function<void(int)>& progress,
+                 const std::function<bool()>& stopped) {
+            return movies->Recompress(movie, {progress, stopped});
+        };
 }
 
 TFileManagerSetup FileManagerGroupWithMail(std::shared_ptr<TMailWindows> mail) {

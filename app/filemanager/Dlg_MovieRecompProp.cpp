@@ -82,10 +82,10 @@ void TFormMovieRecomp::RestoreChoices() {
     }
 }
 
-void TFormMovieRecomp::Recompress(const QString& movie) {
+bool TFormMovieRecomp::Recompress(const QString& movie, const TMovieWatch& watch) {
     recompression_.videoEncoder = chosen(ListBoxVideo);
     recompression_.audioEncoder = chosen(ListBoxAudio);
-    recompression_.Recompress(movie);
+    return recompression_.Recompress(movie, watch);
 }
 
 void TFormMovieRecomp::showEvent(QShowEvent* event) {

@@ -24,8 +24,9 @@ class TFormMovieRecomp : public QDialog {
     // Chooses the stored encoders; raises ERangeError for one not installed,
     // leaving the rest unrestored.
     void RestoreChoices();
-    // Recompresses a received movie with the chosen encoders.
-    void Recompress(const QString& movie);
+    // Recompresses a received movie with the chosen encoders; false when it
+    // stays as received (see TMovieRecompression::Recompress).
+    bool Recompress(const QString& movie, const TMovieWatch& watch);
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -5,9 +5,12 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
+#include "OffThread.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -98,10 +101,6 @@ class Recompression {
         if (codec->id == AV_CODEC_ID_MJPEG)
             e->color_range = AVCOL_RANGE_JPEG; // full-range YUV, as motion JPEG carries it
         finishEncoder(lane);
-        lane.scale.reset(sws_getContext(d->width, d->height, d->pix_fmt, e->width, e->height,
-                                        e->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!lane.scale)
-            fail("Cannot convert the movie's pictures");
     }
 
     // A movie without sound stays without sound.
@@ -135,7 +134,7 @@ class Recompression {
         lane.fifo.reset(av_audio_fifo_alloc(e->sample_fmt, e->ch_layout.nb_channels, 1024));
     }
 
-    void run() {
+    void run(const TMovieProgress& progress) {
         check(avio_open(&out_->pb, QFile::encodeName(destination_).constData(), AVIO_FLAG_WRITE),
               "Cannot write " + destination_);
         check(avformat_write_header(out_.get(), nullptr), "Cannot write " + destination_);
@@ -145,6 +144,8 @@ class Recompression {
             if (lane)
                 decode(*lane, packet.get());
             av_packet_unref(packet.get());
+            if (progress && !progress(percentRead()))
+                fail("Stopped");
         }
         for (Lane* lane : {&video_, &audio_}) {
             if (!lane->decoder)
@@ -158,6 +159,12 @@ class Recompression {
     }
 
   private:
+    // How much of the source has been read, by its bytes.
+    int percentRead() const {
+        const int64_t size = avio_size(in_->pb);
+        return size > 0 ? int(std::clamp<int64_t>(avio_tell(in_->pb) * 100 / size, 0, 100)) : 0;
+    }
+
     bool openDecoder(Lane& lane, AVMediaType type) {
         const AVCodec* codec = nullptr;
         lane.in = av_find_best_stream(in_.get(), type, -1, -1, &codec, 0);
@@ -218,8 +225,8 @@ class Recompression {
         frame->width = e->width;
         frame->height = e->height;
         check(av_frame_get_buffer(frame.get(), 0), "Out of memory");
-        sws_scale(lane.scale.get(), decoded->data, decoded->linesize, 0, decoded->height,
-                  frame->data, frame->linesize);
+        if (!ffmpeg::ScaleFrame(lane.scale, decoded, frame.get(), SWS_BICUBIC))
+            fail("Cannot convert the movie's pictures");
         frame->pts = lane.nextPts++;
         encode(lane, frame.get());
     }
@@ -292,14 +299,14 @@ QStringList AudioCompressors() {
 }
 
 void RecompressMovie(const QString& source, const QString& destination, const QString& videoEncoder,
-                     const QString& audioEncoder) {
+                     const QString& audioEncoder, const TMovieProgress& progress) {
     // FFmpeg's notes on stderr would only repeat what an error says.
     av_log_set_level(AV_LOG_ERROR);
     try {
         Recompression recompression(source, destination);
         recompression.openVideo(videoEncoder);
         recompression.openAudio(audioEncoder);
-        recompression.run();
+        recompression.run(progress);
     } catch (...) {
         QFile::remove(destination);
         throw;
@@ -310,6 +317,17 @@ namespace {
 
 constexpr const char* Section = "FormMovieRecomp";
 
+// Dates the new file like the movie, and has it whole on disk before it
+// takes the movie's name.
+bool dateAndSync(const QString& path, const QDateTime& date) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) ||
+        !file.setFileTime(date, QFileDevice::FileModificationTime))
+        return false;
+    ::fsync(file.handle());
+    return true;
+}
+
 } // namespace
 
 QString TMovieRecompression::formatted(const char* key, const char* def,
@@ -317,7 +335,7 @@ QString TMovieRecompression::formatted(const char* key, const char* def,
     return language_.readFormatted(Section, key, def, args);
 }
 
-void TMovieRecompression::Recompress(const QString& movie) {
+bool TMovieRecompression::Recompress(const QString& movie, const TMovieWatch& watch) {
     ++counter;
     if (videoEncoder.isEmpty())
         throw ERangeError(language_.read(Section, "errormsg_no_video_filters_selected",
@@ -333,7 +351,52 @@ void TMovieRecompression::Recompress(const QString& movie) {
            QFileInfo(QString("%1/%2temp.avi").arg(folder).arg(counter)).isSymLink())
         ++counter;
     const QString temporary = QString("%1/%2temp.avi").arg(folder).arg(counter);
+    try {
+        replace(movie, temporary, watch);
+    } catch (const EInOutError& error) {
+        LogLine("Movie kept as received: " + movie + ". " + error.message());
+        return false;
+    }
+    LogLine("Recompressed " + movie + " with " + videoEncoder + " and " + audioEncoder);
+    return true;
+}
 
+// Runs the recompression on a thread of its own, with the dating and the
+// wait for the disk. Its progress reaches the watch on the window thread,
+// where the answer to `stopped` is taken. False when the date could not be set.
+bool TMovieRecompression::recompress(const QString& movie, const QString& temporary,
+                                     const QDateTime& date, const TMovieWatch& watch) const {
+    std::atomic_bool stop = false;
+    QObject windowThread;
+    int lastPercent = -1, calls = 0;
+    // A new percent, and every few packets a stop question.
+    const TMovieProgress progress = [&](int percent) {
+        if (percent == lastPercent && ++calls % 16 != 0)
+            return !stop;
+        lastPercent = percent;
+        QMetaObject::invokeMethod(
+            &windowThread,
+            [&, percent] {
+                if (watch.progress)
+                    watch.progress(percent);
+                if (watch.stopped && watch.stopped())
+                    stop = true;
+            },
+            Qt::QueuedConnection);
+        return !stop;
+    };
+    bool dated = false;
+    RunOffThread(
+        [&] {
+            RecompressMovie(movie, temporary, videoEncoder, audioEncoder, progress);
+            dated = dateAndSync(temporary, date);
+        },
+        stop);
+    return dated;
+}
+
+void TMovieRecompression::replace(const QString& movie, const QString& temporary,
+                                  const TMovieWatch& watch) const {
     QFile original(movie);
     if (!original.open(QIODevice::ReadOnly))
         throw EInOutError(
@@ -344,23 +407,15 @@ void TMovieRecompression::Recompress(const QString& movie) {
         throw EInOutError(formatted("errormsg_could_not_get_datetime",
                                     "Could not get date/time for file %s", {movie}));
 
-    RecompressMovie(movie, temporary, videoEncoder, audioEncoder);
-    QFile recompressed(temporary);
-    if (!recompressed.open(QIODevice::ReadWrite) ||
-        !recompressed.setFileTime(date, QFileDevice::FileModificationTime)) {
+    if (!recompress(movie, temporary, date, watch)) {
         QFile::remove(temporary);
         throw EInOutError(formatted("errormsg_could_not_set_datetime",
                                     "Could not set date/time for file %s", {movie}));
     }
-    // Whole on disk before it takes the movie's name.
-    recompressed.flush();
-    ::fsync(recompressed.handle());
-    recompressed.close();
     if (std::rename(QFile::encodeName(temporary).constData(),
                     QFile::encodeName(movie).constData()) != 0) {
         QFile::remove(temporary);
         throw EInOutError(formatted("errormsg_could_not_rename", "Could not rename %s to %s",
                                     {temporary, movie}));
     }
-    LogLine("Recompressed " + movie + " with " + videoEncoder + " and " + audioEncoder);
 }

@@ -134,6 +134,7 @@ void TTransfer::Button_StartTransferClick() {
 TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     model_.ForgetUserText();
     received_.clear();
+    keptMovies_.clear();
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
     progressWatch_ = session_.watchProgress([this](int percent) { window_.setProgress(percent); });
@@ -283,7 +284,11 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
         LogLine("Recompresses movie " + path);
         view_.SetStatusText(formatted("statusbar_recompresses_movie", "Recompresses movie %s",
                                       {QFileInfo(path).fileName()}));
-        hooks.recompressMovie(path);
+        const bool recompressed = hooks.recompressMovie(
+            path, [this](int percent) { window_.setProgress(percent); },
+            [this] { return !running_; });
+        if (!recompressed && running_)
+            keptMovies_ << QFileInfo(path).fileName();
     }
     return path;
 }
@@ -415,7 +420,14 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
         LogLine("All pictures received!");
         const QString done = text("infomsg_all_pictures_received", "All pictures received!");
         view_.SetStatusText(done);
-        window_.notify(done, TTransferWindow::TNotice::Information);
+        window_.notify(keptMovies_.isEmpty()
+                           ? done
+                           : done + "\n" +
+                                 formatted("infomsg_movies_kept_as_received",
+                                           "These movies could not be recompressed and are kept "
+                                           "as received: %s",
+                                           {keptMovies_.join(", ")}),
+                       TTransferWindow::TNotice::Information);
     }
     // A cancelled disc ends the click here: no mail, nothing started.
     if (writesDisc && !discWriting_)

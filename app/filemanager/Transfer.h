@@ -69,8 +69,13 @@ struct TTransferHooks {
     std::function<void()> startDisc;
     std::function<void(const QString& discDirectory, const QString& path)> addToDisc;
     std::function<bool(qint64 selectedTotal)> writeDisc;
-    // Recompress movies: the received movie is recompressed in place.
-    std::function<void(const QString&)> recompressMovie;
+    // Recompress movies: the received movie is recompressed in place while
+    // the window answers, telling `progress` its percent and asking `stopped`
+    // (both on the window thread). False when it could not be recompressed
+    // or was stopped: it stays as received, and the transfer goes on.
+    std::function<bool(const QString& movie, const std::function<void(int)>& progress,
+                       const std::function<bool()>& stopped)>
+        recompressMovie;
 };
 
 // The rate and time left after some bytes of a transfer were received.
@@ -138,4 +143,5 @@ class TTransfer {
     QString entryPath_;     // the destination of the entry being received, for messages
     QString discDirectory_; // its folder below the target directory, on the disc
     bool discWriting_ = false;
+    QStringList keptMovies_; // received, but not recompressed
 };

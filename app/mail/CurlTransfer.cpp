@@ -3,6 +3,7 @@
 #include "InternetError.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -22,6 +23,11 @@ bool isRefusal(const QByteArray& line) {
 
 } // namespace
 
+TNetworkLimitSet& NetworkLimits() {
+    static TNetworkLimitSet limits;
+    return limits;
+}
+
 TCurlTransfer::TCurlTransfer() {
     initialiseCurlOnce();
     curl_ = curl_easy_init();
@@ -34,10 +40,7 @@ TCurlTransfer::TCurlTransfer() {
     set(CURLOPT_DEBUGDATA, this);
     // Proxies come from the program's settings only, never from the environment.
     set(CURLOPT_PROXY, "");
-    set(CURLOPT_CONNECTTIMEOUT, 30L);
-    // A server that stops answering ends the transfer instead of hanging it.
-    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
-    set(CURLOPT_LOW_SPEED_TIME, 60L);
+    limit(TNetworkLimits{}, nullptr, {});
     // OpenSSL's own variable for extra trust, which libcurl's built-in bundle
     // would otherwise override.
     const QByteArray caFile = qgetenv("SSL_CERT_FILE");
@@ -64,17 +67,47 @@ void TCurlTransfer::setList(CURLoption option, const QStringList& values) {
     set(option, list);
 }
 
+void TCurlTransfer::limit(const TNetworkLimits& limits, const TCancelFlag* cancel,
+                          const QString& server) {
+    set(CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
+    set(CURLOPT_TIMEOUT_MS, limits.totalMs);
+    // A server that trickles or stops answering ends the transfer instead of hanging it.
+    set(CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
+    set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+    // SMTP waits for each answer on its own clock; no longer than the whole.
+    set(CURLOPT_SERVER_RESPONSE_TIMEOUT, std::max(1L, limits.totalMs / 1000));
+    cancel_ = cancel;
+    server_ = server;
+    set(CURLOPT_NOPROGRESS, cancel ? 0L : 1L);
+    set(CURLOPT_XFERINFOFUNCTION, &TCurlTransfer::progress);
+    set(CURLOPT_XFERINFODATA, this);
+}
+
 void TCurlTransfer::perform() {
     const CURLcode code = curl_easy_perform(curl_);
     if (code == CURLE_OK)
         return;
+    if (cancel_ && *cancel_)
+        throw EInternetError("Cancelled", EInternetError::TKind::Cancelled, server_);
     QString message = abortReason;
     if (message.isEmpty())
         message =
             error_[0] ? QString::fromUtf8(error_) : QString::fromUtf8(curl_easy_strerror(code));
     if (!refusal_.isEmpty())
         message += ". Server answer: " + QString::fromUtf8(refusal_);
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        curl_off_t elapsedUs = 0;
+        curl_easy_getinfo(curl_, CURLINFO_TOTAL_TIME_T, &elapsedUs);
+        throw EInternetError(message, EInternetError::TKind::TimedOut, server_,
+                             long(elapsedUs / 1000));
+    }
     throw EInternetError(message);
+}
+
+// libcurl calls this at least once a second, also while nothing arrives.
+int TCurlTransfer::progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const TCancelFlag* cancel = static_cast<TCurlTransfer*>(self)->cancel_;
+    return cancel && *cancel ? 1 : 0;
 }
 
 int TCurlTransfer::debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {

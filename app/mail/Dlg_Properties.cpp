@@ -5,9 +5,11 @@
 #include "AtomicFile.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "InternetError.h"
 #include "LanguageFile.h"
 #include "Log.h"
 #include "MailAddress.h"
+#include "OffThread.h"
 #include "ProgramFolder.h"
 #include "Settings.h"
 #include "WindowLocaliser.h"
@@ -256,7 +258,19 @@ bool TFormProperties::askPassword() {
     return true;
 }
 
-bool TFormProperties::send(TMailMessage message) {
+// Credentials never travel in clear: a login needs STARTTLS or SSL/TLS.
+bool TFormProperties::loginEncrypted(const TMailAccount& a) const {
+    if (!a.server.login || a.server.security != TSmtpSecurity::None)
+        return true;
+    MessageDlg(services_.language().read(
+                   Section, "errormsg_login_needs_encryption",
+                   "Your password would go to the SMTP server unencrypted, so it is not sent. "
+                   "Choose STARTTLS or SSL/TLS as Security, or turn the login off."),
+               mtError, mbOK);
+    return false;
+}
+
+bool TFormProperties::send(TMailMessage message, TCancelFlag& cancel) {
     TMailAccount a = account();
     if (!IsMailAddress(a.address)) {
         MessageDlg(services_.language().readFormatted(
@@ -265,6 +279,8 @@ bool TFormProperties::send(TMailMessage message) {
                    mtError, mbOK);
         return false;
     }
+    if (!loginEncrypted(a))
+        return false;
     if (a.server.login && smtpPassword_.isEmpty() && !askPassword())
         return false;
     a.server.password = smtpPassword_;
@@ -273,27 +289,63 @@ bool TFormProperties::send(TMailMessage message) {
     message.date = QDateTime::currentDateTime();
     try {
         TBusyCursor busy;
-        SendMail(a.server, message);
-    } catch (...) {
+        RunOffThread([&] { SendMail(a.server, message, &cancel); }, cancel);
+    } catch (const EInternetError& e) {
+        if (e.cancelled()) {
+            LogLine("Sending cancelled");
+            return false;
+        }
         // A refused login must not be tried again unasked.
+        smtpPassword_.clear();
+        throw EInternetError(e.text(services_.language()), e.kind());
+    } catch (...) {
         smtpPassword_.clear();
         throw;
     }
     return true;
 }
 
+void TFormProperties::reject() {
+    cancel_ = true;
+    QDialog::reject();
+}
+
+// A test runs with the pages disabled, so it cannot start twice; the window
+// stays open and answers, and closing it cancels the test.
+void TFormProperties::runTest(const std::function<void()>& work) {
+    cancel_ = false;
+    PageControlEmail->setEnabled(false);
+    struct TEnable {
+        QWidget* pages;
+        ~TEnable() { pages->setEnabled(true); }
+    } enable{PageControlEmail};
+    work();
+}
+
 void TFormProperties::ButtonInternetTestCommClick() {
     LogLine("Enters TFormProperties.ButtonInternetTestCommClick");
     const TLanguageFile& language = services_.language();
     try {
-        TBusyCursor busy;
-        // The file is replaced only by a complete answer.
-        WriteFileAtomically(ProgramFile(UpdateIniFile), HttpGet(testAddress_, proxy()));
+        runTest([this] {
+            TBusyCursor busy;
+            QByteArray answer;
+            THttpOptions options;
+            options.cancel = &cancel_;
+            const TProxySettings through = proxy();
+            RunOffThread([&] { answer = HttpGet(testAddress_, through, options); }, cancel_);
+            // The file is replaced only by a complete answer.
+            WriteFileAtomically(ProgramFile(UpdateIniFile), answer);
+        });
     } catch (const ELumvikError& e) {
         LogLine("Exception!. No internet. Message = " + e.message());
-        MessageDlg(
-            language.read(Section, "errormsg_no_internet", "No internet connection was found"),
-            mtWarning, mbOK);
+        const auto* internet = dynamic_cast<const EInternetError*>(&e);
+        if (internet && internet->cancelled())
+            return;
+        MessageDlg(internet && internet->kind() == EInternetError::TKind::TimedOut
+                       ? internet->text(language)
+                       : language.read(Section, "errormsg_no_internet",
+                                       "No internet connection was found"),
+                   mtWarning, mbOK);
         return;
     }
     MessageDlg(language.read(Section, "infomsg_internet_conn_ok", "Internet connection tested ok"),
@@ -316,7 +368,9 @@ void TFormProperties::Button_TestmailClick() {
     message.body = language.read(Section, "infomsg_test_email_body_text",
                                  "If you receive this mail, lumvik has successfully sent an email");
     try {
-        if (!send(message))
+        bool sent = false;
+        runTest([&] { sent = send(message, cancel_); });
+        if (!sent)
             return;
         MessageDlg(language.readFormatted(Section, "infomsg_test_mail_sent",
                                           "Testmail has been sent to %s", {a.address}),

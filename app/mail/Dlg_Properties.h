@@ -8,6 +8,7 @@
 #include "Contacts.h"
 #include "HttpClient.h"
 #include "MailMessage.h"
+#include "NetworkLimits.h"
 #include "SmtpClient.h"
 
 #include <QDialog>
@@ -55,16 +56,20 @@ class TFormProperties : public QDialog {
     TProxySettings proxy() const;
     TMailAccount account() const;
 
-    // Sends `message` from the account (sender, date filled in here). With
-    // login on, asks for the password first unless this run knows it. False
-    // when the user declined (password question cancelled, or a sender
-    // address that is none, which has been reported); throws when the
-    // sending fails, after which the password is asked for again.
-    bool send(TMailMessage message);
+    // Sends `message` from the account (sender, date filled in here), off
+    // the window thread. With login on, asks for the password first unless
+    // this run knows it. False when the user declined (password question
+    // cancelled, `cancel` set meanwhile, or a sender address that is none or
+    // a login without encryption, both reported); throws when the sending
+    // fails, after which the password is asked for again.
+    bool send(TMailMessage message, TCancelFlag& cancel);
 
     void FormShow();
     void ButtonInternetTestCommClick();
     void Button_TestmailClick();
+
+    // Closing the window also cancels a test that runs.
+    void reject() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -80,11 +85,14 @@ class TFormProperties : public QDialog {
     void restoreFields();
     void storeFields() const;
     bool askPassword();
+    bool loginEncrypted(const TMailAccount& account) const;
+    void runTest(const std::function<void()>& work);
 
     TAppServices& services_;
     QUrl testAddress_;
     std::unique_ptr<TWindowLocaliser> texts_;
     QString smtpPassword_;
+    TCancelFlag cancel_ = false;
     QTabWidget* PageControlEmail;
     QLineEdit* EditInternetUsername;
     QLineEdit* EditInternetPassword;

@@ -172,8 +172,9 @@ QStringList TForm_SendEmail::toLines() const {
     return Memo_To->toPlainText().split('\n');
 }
 
+// Close stays: while a mail is sent it cancels the sending.
 void TForm_SendEmail::EnableButtons(bool on) {
-    for (QPushButton* b : {Button_Send, Button_Reset, Button_EMailProp, BitBtn_Close})
+    for (QPushButton* b : {Button_Send, Button_Reset, Button_EMailProp})
         b->setEnabled(on);
 }
 
@@ -244,7 +245,8 @@ void TForm_SendEmail::send(bool toUserGroup) {
             ~TButtonsOff() { w.EnableButtons(true); }
         } off{*this};
         EnableButtons(false);
-        sent = properties_.send(message);
+        cancel_ = false;
+        sent = properties_.send(message, cancel_);
     } catch (const ELumvikError&) {
         MessageDlg(language.read(Section, "errormsg_couldnot_contact_smtp_server",
                                  "Could not connect to SMTP-server"),
@@ -260,6 +262,11 @@ void TForm_SendEmail::send(bool toUserGroup) {
                                  {MessageBoardAddress})
                            : language.read(Section, "infomsg_mail_sent", "Mail has been sent!"),
                mtInformation, mbOK);
+}
+
+void TForm_SendEmail::reject() {
+    cancel_ = true;
+    QDialog::reject();
 }
 
 void TForm_SendEmail::Button_AddClick() {

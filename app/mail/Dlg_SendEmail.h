@@ -3,6 +3,8 @@
 // mail, sent through the account of the properties window. Its opener creates
 // and clears it, fills it, shows it modally and destroys it.
 
+#include "NetworkLimits.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -42,6 +44,9 @@ class TForm_SendEmail : public QDialog {
     void Button_ResetClick();
     void Button_EMailPropClick();
 
+    // Closing the window also cancels a sending that runs.
+    void reject() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
 
@@ -58,6 +63,7 @@ class TForm_SendEmail : public QDialog {
     TFormProperties& properties_;
     std::unique_ptr<TWindowLocaliser> texts_;
     bool firstShow_ = true;
+    TCancelFlag cancel_ = false;
     QPlainTextEdit* Memo_To;
     QLineEdit* Edit_Subject;
     QPlainTextEdit* Memo_Message;

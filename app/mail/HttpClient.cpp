@@ -3,8 +3,6 @@
 #include "CurlTransfer.h"
 #include "IniFile.h"
 
-#include <limits>
-
 namespace {
 
 // What the classic program's HTTP client sent; some servers still look at it.
@@ -40,14 +38,10 @@ int ProxyPort(const QString& text) {
     return port >= 1 && port <= 65535 ? port : 80;
 }
 
-QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy) {
-    return HttpGet(url, proxy, {}, std::numeric_limits<qsizetype>::max());
-}
-
-QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy, const THttpProgress& progress,
-                   qint64 limit) {
+QByteArray HttpGet(const QUrl& url, const TProxySettings& proxy, const THttpOptions& options) {
     TCurlTransfer transfer;
-    TBody body{transfer, progress, limit, {}};
+    TBody body{transfer, options.progress, options.sizeLimit, {}};
+    transfer.limit(options.limits, options.cancel, url.host());
     transfer.set(CURLOPT_URL, url.toString(QUrl::FullyEncoded));
     // Only web addresses: the update INI could otherwise point anywhere.
     transfer.set(CURLOPT_PROTOCOLS_STR, "http,https");

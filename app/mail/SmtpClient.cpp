@@ -37,9 +37,10 @@ QString angled(const QString& address) {
 
 } // namespace
 
-void SendMail(const TSmtpServer& server, const TMailMessage& message) {
+void SendMail(const TSmtpServer& server, const TMailMessage& message, const TCancelFlag* cancel) {
     TCurlTransfer transfer;
     TUpload upload{TMimeStream(message), transfer};
+    transfer.limit(NetworkLimits().mail, cancel, server.host);
     transfer.set(CURLOPT_URL, serverUrl(server));
     transfer.set(CURLOPT_USE_SSL,
                  long(server.security == TSmtpSecurity::None ? CURLUSESSL_NONE : CURLUSESSL_ALL));

@@ -4,6 +4,7 @@
 // the first byte, and a login are there for servers that require them.
 
 #include "MailMessage.h"
+#include "NetworkLimits.h"
 
 #include <QString>
 
@@ -25,5 +26,7 @@ struct TSmtpServer {
 // Connects, sends `message` to every recipient and disconnects. Throws
 // EInternetError with the library's text and the server's last answer when the
 // server cannot be reached or refuses any step; a refused recipient refuses
-// the whole mail, so it reaches either every recipient or none.
-void SendMail(const TSmtpServer& server, const TMailMessage& message);
+// the whole mail, so it reaches either every recipient or none. Runs under
+// NetworkLimits().mail; `cancel`, when given, ends it once set.
+void SendMail(const TSmtpServer& server, const TMailMessage& message,
+              const TCancelFlag* cancel = nullptr);

@@ -54,4 +54,21 @@ using Scale = std::unique_ptr<SwsContext, ScaleFree>;
 using Resample = std::unique_ptr<SwrContext, ResampleFree>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFree>;
 
+// Converts `source` into the size and pixel format of `target`, whose
+// buffers are allocated. A movie's frames may change size or pixel format on
+// the way, and a context made for other frames reads past their buffers, so
+// `scale` is rebuilt whenever a frame differs from the one before. False when
+// no conversion between the two exists.
+inline bool ScaleFrame(Scale& scale, const AVFrame* source, AVFrame* target, int flags) {
+    scale.reset(sws_getCachedContext(scale.release(), source->width, source->height,
+                                     AVPixelFormat(source->format), target->width, target->height,
+                                     AVPixelFormat(target->format), flags, nullptr, nullptr,
+                                     nullptr));
+    if (!scale)
+        return false;
+    sws_scale(scale.get(), source->data, source->linesize, 0, source->height, target->data,
+              target->linesize);
+    return true;
+}
+
 } // namespace ffmpeg

@@ -32,6 +32,7 @@ struct TUpdate::State {
     std::condition_variable changed;
     bool stopping = false;
     bool workDone = false;
+    TCancelFlag cancel = false; // the stop, for a check that runs
 
     bool stopped() {
         std::lock_guard lock(mutex);
@@ -39,7 +40,7 @@ struct TUpdate::State {
     }
 };
 
-TUpdate::TUpdate(TNetwork network, std::function<void()> check, bool automatic)
+TUpdate::TUpdate(TNetwork network, TCheck check, bool automatic)
     : network_(std::move(network)), check_(std::move(check)), automatic_(automatic),
       state_(std::make_shared<State>()), thread_([this] { execute(); }) {}
 
@@ -48,6 +49,7 @@ TUpdate::~TUpdate() {
         std::lock_guard lock(state_->mutex);
         state_->stopping = true;
     }
+    state_->cancel = true;
     state_->changed.notify_all();
     thread_.join();
 }
@@ -71,7 +73,7 @@ void TUpdate::execute() {
         if (!pause(RetryPauseMs))
             return;
     }
-    runOnUserInterface(check_);
+    runOnUserInterface([check = check_, state = state_] { check(state->cancel); });
 }
 
 // One echo request; a system that allows no ping socket counts as an answer,

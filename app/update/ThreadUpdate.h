@@ -3,7 +3,9 @@
 // the update server answers an echo request, then runs the update check on
 // the user-interface thread and waits for it. Asked to stop, it ends within
 // a tenth of a second, also while the check is still waiting to run (which
-// then never runs); a check already running finishes on its own.
+// then never runs); a check already running is told to cancel its fetch.
+
+#include "NetworkLimits.h"
 
 #include <QString>
 #include <functional>
@@ -17,9 +19,12 @@ class TUpdate {
         std::function<bool()> online; // the system's online state
     };
 
+    using TCheck = std::function<void(TCancelFlag& cancel)>;
+
     // Starts at once. `check` runs on the user-interface thread; what it
-    // throws is logged and shown there.
-    TUpdate(TNetwork network, std::function<void()> check, bool automatic);
+    // throws is logged and shown there. Its `cancel` is set when the thread
+    // is stopped; the check may set it itself.
+    TUpdate(TNetwork network, TCheck check, bool automatic);
     // Stops the thread and waits for it.
     ~TUpdate();
     TUpdate(const TUpdate&) = delete;
@@ -36,7 +41,7 @@ class TUpdate {
     bool echo();
 
     TNetwork network_;
-    std::function<void()> check_;
+    TCheck check_;
     bool automatic_;
     std::shared_ptr<State> state_;
     std::thread thread_;

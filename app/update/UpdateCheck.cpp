@@ -5,7 +5,10 @@
 #include "Dialogs.h"
 #include "Errors.h"
 #include "IniFile.h"
+#include "InternetError.h"
 #include "LanguageFile.h"
+#include "Log.h"
+#include "OffThread.h"
 #include "ProgramFolder.h"
 #include "Version.h"
 
@@ -19,8 +22,6 @@ constexpr const char* IniName = "upgrade_lumvik.ini";
 // A Debian package, so that the desktop hands it to its package installer;
 // a name the desktop would run as a program would defeat the signature.
 constexpr const char* PackageName = "lumvik_upgrade.deb";
-// Far more than an update INI needs, far less than would hurt.
-constexpr qint64 IniLimit = 64 * 1024;
 
 namespace key {
 constexpr const char* Section = "VERSION";
@@ -46,28 +47,49 @@ bool downloadWanted(const TAppServices& services, const TUpdateOffer& offer) {
                "Information", MB_YESNO | MB_ICONINFORMATION) == mrYes;
 }
 
-// The download's progress in the status bar, the user interface kept alive.
-// Input waits, so that no menu action runs in the middle of the check.
+// The download's progress in the status bar. Told on the fetch's thread, it
+// is passed to the window thread, which alone reads the language file.
 THttpProgress statusProgress(TAppServices& services) {
     return [&services](qint64 received, qint64 total) {
         if (total == 0)
             return;
-        // Halves to even, as the default rounding mode does.
-        const double percent = std::nearbyint(double(received) * 100.0 / double(total));
-        services.SetStatusText(text(
-            services, "statusbar_receiving_data", "Receiving data. Received %s of %s. %s percent",
-            {QString::number(received), QString::number(total), QString::number(qint64(percent))}));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [&services, received, total] {
+                // Halves to even, as the default rounding mode does.
+                const double percent = std::nearbyint(double(received) * 100.0 / double(total));
+                services.SetStatusText(text(services, "statusbar_receiving_data",
+                                            "Receiving data. Received %s of %s. %s percent",
+                                            {QString::number(received), QString::number(total),
+                                             QString::number(qint64(percent))}));
+            },
+            Qt::QueuedConnection);
     };
 }
 
-QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer) {
+QByteArray fetch(const QUrl& address, const TProxySettings& proxy, THttpOptions options,
+                 TCancelFlag& cancel) {
+    options.cancel = &cancel;
+    QByteArray body;
+    RunOffThread([&] { body = HttpGet(address, proxy, options); }, cancel,
+                 QEventLoop::ExcludeUserInputEvents);
+    return body;
+}
+
+QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer,
+                    const TUpdateSource& source, TCancelFlag& cancel) {
+    THttpOptions options;
+    options.progress = statusProgress(services);
+    options.sizeLimit = qMin<qint64>(offer.fileSize, source.packageLimit);
+    options.limits = NetworkLimits().package;
     try {
-        return HttpGet(QUrl(offer.archive), proxy, statusProgress(services), offer.fileSize);
-    } catch (const ELumvikError& e) {
+        return fetch(QUrl(offer.archive), proxy, options, cancel);
+    } catch (const EInternetError& e) {
+        if (e.cancelled())
+            throw;
         throw ELumvikError(text(services, "infomsg_problems_receiving_file",
                                 "Lumvik automatic webupdate could not receive %s. Error=%s.",
-                                {offer.archive, e.message()}));
+                                {offer.archive, e.text(services.language())}));
     }
 }
 
@@ -82,22 +104,29 @@ TUpdateOffer ReadUpdateOffer(const QString& path) {
 }
 
 QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
-                       const TUpdateSource& source) {
+                       const TUpdateSource& source, TCancelFlag& cancel) {
     struct TClearStatus {
         TAppServices& services;
         ~TClearStatus() { services.SetStatusText(""); }
     } clearStatus{services};
     const QString iniPath = ProgramFile(IniName);
     try {
-        WriteFileAtomically(iniPath, HttpGet(source.iniAddress, proxy, {}, IniLimit));
-    } catch (const ELumvikError&) {
+        WriteFileAtomically(iniPath, fetch(source.iniAddress, proxy, {}, cancel));
+    } catch (const ELumvikError& e) {
+        LogLine("TUpdate. No update INI: " + e.message());
         QFile::remove(iniPath);
         return {};
     }
     const TUpdateOffer offer = ReadUpdateOffer(iniPath);
     if (offer.version == VersionText() || !downloadWanted(services, offer))
         return {};
-    const QByteArray package = download(services, proxy, offer);
+    QByteArray package;
+    try {
+        package = download(services, proxy, offer, source, cancel);
+    } catch (const EInternetError& e) { // only a cancel leaves download() as one
+        LogLine("TUpdate. Download cancelled: " + e.message());
+        return {};
+    }
     // Held in memory until verified: an unverified file never has a name.
     if (package.size() != offer.fileSize ||
         !PackageSignatureValid(package, offer.signature, source.publicKey))

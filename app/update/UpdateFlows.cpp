@@ -6,7 +6,10 @@
 #include "ThreadUpdate.h"
 #include "Version.h"
 
+#include <QEvent>
+#include <QPointer>
 #include <QProcess>
+#include <QWidget>
 #include <memory>
 
 namespace {
@@ -20,11 +23,35 @@ struct TUpdateState {
 };
 using State = std::shared_ptr<TUpdateState>;
 
+// Closing the main window cancels the fetch of a check that runs, so the
+// program ends without waiting for a slow server.
+class TCloseCancels : public QObject {
+  public:
+    TCloseCancels(QWidget* window, TCancelFlag& cancel) : window_(window), cancel_(cancel) {
+        if (window)
+            window->installEventFilter(this);
+    }
+    ~TCloseCancels() override {
+        if (window_)
+            window_->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close)
+            cancel_ = true;
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> window_;
+    TCancelFlag& cancel_;
+};
+
 std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& context,
                                     bool automatic) {
-    const auto check = [state, context] {
-        const QString package =
-            CheckForUpdate(context.services, state->proxy(context.services), state->options.source);
+    const auto check = [state, context](TCancelFlag& cancel) {
+        const TCloseCancels closeCancels(context.parent, cancel);
+        const QString package = CheckForUpdate(context.services, state->proxy(context.services),
+                                               state->options.source, cancel);
         if (package.isEmpty())
             return;
         state->pendingUpgrade = package;

@@ -466,12 +466,8 @@ class Mux {
             converted_->width = encoder_->width;
             converted_->height = encoder_->height;
             check(av_frame_get_buffer(converted_.get(), 0), outputError(AVERROR(ENOMEM)));
-            scale_.reset(sws_getCachedContext(scale_.release(), decoded_->width, decoded_->height,
-                                              AVPixelFormat(decoded_->format), encoder_->width,
-                                              encoder_->height, encoder_->pix_fmt, SWS_BILINEAR,
-                                              nullptr, nullptr, nullptr));
-            sws_scale(scale_.get(), decoded_->data, decoded_->linesize, 0, decoded_->height,
-                      converted_->data, converted_->linesize);
+            if (!ffmpeg::ScaleFrame(scale_, decoded_.get(), converted_.get(), SWS_BILINEAR))
+                throw EInOutError(outputError(AVERROR(EINVAL)));
             converted_->pts =
                 av_rescale_q(decoded_->pts, video_.stream()->time_base, encoder_->time_base);
             encode(encoder_.get(), converted_.get(), output_.get(), video_.outIndex, packet);

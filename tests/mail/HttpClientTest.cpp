@@ -64,6 +64,28 @@ TEST_F(HttpClientTest, AnEmptyProxyServerGoesDirectly) {
     EXPECT_EQ(HttpGet(web.url("/upgrade_lumvik.ini"), {"", "3128", "alice", "x"}), content);
 }
 
+// A trickle ends at whichever limit it meets first: the total time or the
+// lowest speed kept up for a while. Both are a limit reached, not a failure.
+TEST(HttpLimitsTest, ATricklingServerEndsAtTheTimeOrTheSpeedLimit) {
+    loopback::TEndlessTestServer trickle(loopback::TEndlessTestServer::Http, 10);
+    const struct {
+        TNetworkLimits limits;
+        const char* curlText;
+    } cases[] = {{{.totalMs = 1000}, "timed out"},
+                 {{.totalMs = 60000, .lowSpeedBytes = 100, .lowSpeedSeconds = 1}, "too slow"}};
+    for (const auto& c : cases) {
+        THttpOptions options;
+        options.limits = c.limits;
+        try {
+            HttpGet(trickle.url("/upgrade_lumvik.ini"), {}, options);
+            ADD_FAILURE() << "no error";
+        } catch (const EInternetError& e) {
+            EXPECT_EQ(e.kind(), EInternetError::TKind::TimedOut) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(c.curlText)) << e.message().toStdString();
+        }
+    }
+}
+
 struct PortCase {
     const char* text;
     int port;

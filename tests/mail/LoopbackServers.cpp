@@ -37,6 +37,10 @@ void writeFile(const QString& path, const QByteArray& content) {
     file.write(content);
 }
 
+QUrl loopbackUrl(int port, const QString& path) {
+    return QUrl(QString("http://127.0.0.1:%1%2").arg(port).arg(path));
+}
+
 bool portAccepts(int port) {
     QTcpSocket socket;
     socket.connectToHost("127.0.0.1", quint16(port));
@@ -134,7 +138,7 @@ THttpTestServer::THttpTestServer(const QString& folder) {
 }
 
 QUrl THttpTestServer::url(const QString& path) const {
-    return QUrl(QString("http://127.0.0.1:%1%2").arg(port_).arg(path));
+    return loopbackUrl(port_, path);
 }
 
 TProxyTestServer::TProxyTestServer(const QString& user, const QString& password)
@@ -157,6 +161,28 @@ TProxyTestServer::TProxyTestServer(const QString& user, const QString& password)
 
 QString TProxyTestServer::log() const {
     return QString::fromUtf8(readFile(folder_ + "/tinyproxy.log"));
+}
+
+TEndlessTestServer::TEndlessTestServer(Protocol protocol, int bytesPerSecond) {
+    port_ =
+        process_.startAndReadPort(LUMVIK_TEST_PYTHON,
+                                  {script("endless_server.py"), protocol == Http ? "http" : "smtp",
+                                   "--rate", QString::number(bytesPerSecond)},
+                                  "PORT (\\d+)");
+}
+
+QUrl TEndlessTestServer::url(const QString& path) const {
+    return loopbackUrl(port_, path);
+}
+
+TNetworkLimitsForTest::TNetworkLimitsForTest(long totalMs) : saved_(NetworkLimits()) {
+    for (TNetworkLimits* limits :
+         {&NetworkLimits().page, &NetworkLimits().package, &NetworkLimits().mail})
+        limits->totalMs = totalMs;
+}
+
+TNetworkLimitsForTest::~TNetworkLimitsForTest() {
+    NetworkLimits() = saved_;
 }
 
 int ClosedPort() {

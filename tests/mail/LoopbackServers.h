@@ -3,8 +3,10 @@
 // test that uses it on a free port and ended with it: an SMTP server that
 // stores every message it accepts (plain, STARTTLS or TLS, with or without a
 // required login), an HTTP file server, and an HTTP proxy with basic
-// authentication that logs every request. Stored mails are read back with
-// Python's own e-mail parser, so encodings are checked by another program.
+// authentication that logs every request, and servers whose answer never ends. Stored mails are
+// read back with Python's own e-mail parser, so encodings are checked by another program.
+
+#include "NetworkLimits.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -85,6 +87,31 @@ class TProxyTestServer {
     QString folder_;
     TServerProcess process_;
     int port_ = 0;
+};
+
+// A server whose answer never ends: an HTTP body or an SMTP greeting, sent
+// `bytesPerSecond` bytes a second (0: as fast as it can).
+class TEndlessTestServer {
+  public:
+    enum Protocol { Http, Smtp };
+    TEndlessTestServer(Protocol protocol, int bytesPerSecond);
+    QUrl url(const QString& path) const;
+    int port() const { return port_; }
+
+  private:
+    TServerProcess process_;
+    int port_ = 0;
+};
+
+// Every exchange's total time limit set to `totalMs` while it lives, so a
+// test meets a limit without waiting for the program's own.
+class TNetworkLimitsForTest {
+  public:
+    explicit TNetworkLimitsForTest(long totalMs);
+    ~TNetworkLimitsForTest();
+
+  private:
+    TNetworkLimitSet saved_;
 };
 
 // A port on 127.0.0.1 that nothing listens on.

@@ -16,12 +16,16 @@
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTimer>
+#include <functional>
 
 namespace {
 
 using loopback::ClosedPort;
 using loopback::ParseMail;
+using loopback::TEndlessTestServer;
 using loopback::THttpTestServer;
+using loopback::TNetworkLimitsForTest;
 using loopback::TProxyTestServer;
 using loopback::TSmtpTestServer;
 
@@ -206,6 +210,115 @@ TEST_F(PropertiesWindowTest, CancellingThePasswordSendsNothing) {
     script.press(mrCancel);
     w.Button_TestmailClick();
     EXPECT_TRUE(boxTexts().isEmpty());
+    EXPECT_TRUE(smtp.messages().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+constexpr const char* TooSlow = "127.0.0.1 answered too slowly and was given up after 1 seconds. "
+                                "Try again later or check the address and the proxy settings.";
+
+// The two tests of the window, each against a server that never finishes.
+struct EndlessCase {
+    const char* what;
+    TEndlessTestServer::Protocol protocol;
+    void (TFormProperties::*click)();
+};
+
+class PropertiesEndlessTest : public PropertiesWindowTest,
+                              public testing::WithParamInterface<EndlessCase> {
+  protected:
+    // Clicks the case's test against `server`, keeping what it throws.
+    void clickAgainst(TFormProperties& w, const TEndlessTestServer& server) {
+        fillAccount(w, server.port());
+        try {
+            (w.*GetParam().click)();
+        } catch (const ELumvikError& e) {
+            thrown = e.message();
+        }
+    }
+    QString thrown;
+};
+
+// A trickling server meets the time limit with a message saying so; until
+// then the window answers, and its test cannot be started a second time.
+TEST_P(PropertiesEndlessTest, ATricklingServerEndsAtTheTimeLimitWithAMessage) {
+    const TNetworkLimitsForTest limits(1000);
+    TEndlessTestServer server(GetParam().protocol, 10);
+    TFormProperties w(services, nullptr, server.url(IniPath));
+    int ticks = 0;
+    bool pagesLocked = true;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        ++ticks;
+        pagesLocked = pagesLocked && !control<QTabWidget>(w, "PageControlEmail").isEnabled();
+    });
+    timer.start(50);
+    clickAgainst(w, server);
+    EXPECT_GE(ticks, 5) << "the window did not answer meanwhile";
+    EXPECT_TRUE(pagesLocked);
+    EXPECT_TRUE(control<QTabWidget>(w, "PageControlEmail").isEnabled());
+    if (GetParam().protocol == TEndlessTestServer::Http) {
+        EXPECT_EQ(boxTexts(), QStringList{TooSlow});
+    } else {
+        EXPECT_EQ(boxTexts(), QStringList{"Could not connect to SMTP-server"});
+        EXPECT_EQ(thrown, TooSlow);
+    }
+}
+
+// Closing the window ends the test at once, with no message, long before
+// the program's own limits.
+TEST_P(PropertiesEndlessTest, ClosingTheWindowCancelsTheTest) {
+    TEndlessTestServer server(GetParam().protocol, 10);
+    TFormProperties w(services, nullptr, server.url(IniPath));
+    QTimer closer;
+    closer.setSingleShot(true);
+    closer.callOnTimeout([&] { w.reject(); });
+    closer.start(300);
+    clickAgainst(w, server);
+    EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join("\n").toStdString();
+    EXPECT_EQ(thrown, "");
+    EXPECT_TRUE(control<QTabWidget>(w, "PageControlEmail").isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tests, PropertiesEndlessTest,
+                         testing::Values(EndlessCase{"Connection", TEndlessTestServer::Http,
+                                                     &TFormProperties::ButtonInternetTestCommClick},
+                                         EndlessCase{"Mail", TEndlessTestServer::Smtp,
+                                                     &TFormProperties::Button_TestmailClick}),
+                         [](const testing::TestParamInfo<EndlessCase>& info) {
+                             return info.param.what;
+                         });
+
+// A server that floods the connection test is cut off at 64 KB: the test
+// fails as any other, and the old INI stays.
+TEST_F(PropertiesWindowTest, TheConnectionTestReadsAtMost64KB) {
+    TDebugLog::instance().create(LogPath());
+    TEndlessTestServer flood(TEndlessTestServer::Http, 0);
+    testfiles::Write(ProgramFile("upgrade_lumvik.ini"), "old");
+    TFormProperties w(services, nullptr, flood.url(IniPath));
+    w.ButtonInternetTestCommClick();
+    EXPECT_EQ(boxTexts(), QStringList{"No internet connection was found"});
+    EXPECT_EQ(testfiles::Read(ProgramFile("upgrade_lumvik.ini")), "old");
+    EXPECT_EQ(testlog::Messages().filter("More than 65536 bytes").size(), 1)
+        << testlog::Messages().join("\n").toStdString();
+    TDebugLog::instance().close();
+}
+
+// With Security "None" the password would cross the network in clear: it
+// is neither asked for nor sent, and the box names the way out.
+TEST_F(PropertiesWindowTest, ALoginWithoutEncryptionIsRefusedBeforeAnythingIsSent) {
+    TSmtpTestServer smtp(TSmtpTestServer::Plain, "anna:Pass-w0rd");
+    TFormProperties w(services);
+    fillAccount(w, smtp.port());
+    useLogin(w, TSmtpSecurity::None);
+    w.Button_TestmailClick();
+    EXPECT_EQ(passwordQuestions(), 0);
+    EXPECT_EQ(boxTexts(), QStringList{"Your password would go to the SMTP server unencrypted, so "
+                                      "it is not sent. Choose STARTTLS or SSL/TLS as Security, "
+                                      "or turn the login off."});
     EXPECT_TRUE(smtp.messages().isEmpty());
 }
 

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -74,6 +75,25 @@ TEST_F(SendEmailWindowTest, SendDeliversTheMailWithItsAttachmentsByteForByte) {
     EXPECT_TRUE(parsed.attachments[1].bytes == second);
     for (const char* button : {"Button_Send", "Button_Reset", "Button_EMailProp", "BitBtn_Close"})
         EXPECT_TRUE(control<QPushButton>(*mail, button).isEnabled()) << button;
+}
+
+// While a mail goes to a server that never finishes, Close is the one
+// button left, and it ends the sending at once without a message.
+TEST_F(SendEmailWindowTest, CloseCancelsASendingThatRuns) {
+    loopback::TEndlessTestServer smtp(loopback::TEndlessTestServer::Smtp, 10);
+    compose(services, smtp.port(), "bob@example.org");
+    bool sendLocked = false;
+    QTimer closer;
+    closer.setSingleShot(true);
+    closer.callOnTimeout([&] {
+        sendLocked = !control<QPushButton>(*mail, "Button_Send").isEnabled();
+        control<QPushButton>(*mail, "BitBtn_Close").click();
+    });
+    closer.start(300);
+    mail->Button_SendClick();
+    EXPECT_TRUE(sendLocked);
+    EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join("\n").toStdString();
+    EXPECT_TRUE(control<QPushButton>(*mail, "Button_Send").isEnabled());
 }
 
 TEST_F(SendEmailWindowTest, ALineBreakInTheSubjectSendsNoBcc) {

@@ -15,6 +15,11 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using testenv::control;
@@ -110,13 +115,73 @@ TEST_F(MovieRecompressionTest, TwoEncoderPairsKeepEveryFrameTheSoundAndTheDate) 
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_1.avi", "MVI_2.avi"}));
 }
 
-TEST_F(MovieRecompressionTest, AMovieThatCannotBeDecodedStaysAsReceived) {
-    const QString movie = testfiles::Write(folder + "/MVI_0001.avi", "RIFF but no movie");
+// A movie that cannot be read is no reason to stop: it stays as received,
+// and nothing of the attempt is left beside it.
+TEST_F(MovieRecompressionTest, AMovieThatCannotBeReadStaysAsReceived) {
     recompression.videoEncoder = "mpeg4";
     recompression.audioEncoder = "mp2";
-    EXPECT_THROW(recompression.Recompress(movie), EInOutError);
-    EXPECT_EQ(testfiles::Read(movie), "RIFF but no movie");
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_0001.avi"}));
+    for (const QByteArray& content : {QByteArray(), QByteArray("RIFF but no movie")}) {
+        const QString movie = testfiles::Write(folder + "/MVI_0001.avi", content);
+        EXPECT_FALSE(recompression.Recompress(movie));
+        EXPECT_EQ(testfiles::Read(movie), content);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_0001.avi"}));
+    }
+}
+
+// Motion JPEG frames may change size or sampling within a movie: each frame
+// is converted as it is, never read as if it were the first one's size.
+TEST_F(MovieRecompressionTest, FramesThatChangeSizeOrPixelFormatAreEachConverted) {
+    struct Part {
+        const char* size;
+        const char* format;
+    };
+    const struct {
+        Part first, later;
+    } cases[] = {{{"4096x16", "yuvj444p"}, {"64x16", "yuvj444p"}},
+                 {{"64x16", "yuvj444p"}, {"64x16", "yuvj420p"}}};
+    recompression.videoEncoder = "mpeg4";
+    recompression.audioEncoder = "mp2";
+    int number = 0;
+    for (const auto& c : cases) {
+        const QString base = QString("%1/part%2").arg(folder).arg(++number);
+        QString list;
+        for (const auto& [part, seconds] : {std::pair{c.first, "0.2"}, std::pair{c.later, "0.4"}}) {
+            const QString path = base + part.size + part.format + ".avi";
+            run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                           QString("testsrc=size=%1:rate=15:duration=%2").arg(part.size, seconds),
+                           "-c:v", "mjpeg", "-pix_fmt", part.format, path});
+            list += "file '" + path + "'\n";
+        }
+        testfiles::Write(base + ".txt", list.toUtf8());
+        const QString movie = base + ".avi";
+        run("ffmpeg", {"-v", "error", "-f", "concat", "-safe", "0", "-i", base + ".txt", "-c",
+                       "copy", movie});
+        ASSERT_EQ(probe(movie).frames, 9) << c.first.size << c.later.format;
+        EXPECT_TRUE(recompression.Recompress(movie));
+        EXPECT_EQ(probe(movie).video, "mpeg4");
+        EXPECT_EQ(probe(movie).frames, 9);
+    }
+}
+
+// The recompression tells its progress and stops when asked, leaving the
+// movie as received.
+TEST_F(MovieRecompressionTest, ProgressIsToldAndAStopLeavesTheMovieAsReceived) {
+    recompression.videoEncoder = "mpeg4";
+    recompression.audioEncoder = "mp2";
+    const QString movie = cameraMovie(folder + "/MVI_0001.avi");
+    QList<int> told;
+    EXPECT_TRUE(recompression.Recompress(movie, {[&](int percent) { told << percent; }, {}}));
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_GE(told.back(), 90);
+
+    const QString second = cameraMovie(folder + "/MVI_0002.avi");
+    const QByteArray secondReceived = testfiles::Read(second);
+    int asked = 0;
+    EXPECT_FALSE(recompression.Recompress(second, {{}, [&] { return ++asked > 0; }}));
+    EXPECT_GE(asked, 1);
+    EXPECT_EQ(testfiles::Read(second), secondReceived);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"MVI_0001.avi", "MVI_0002.avi"}));
 }
 
 TEST_F(MovieRecompressionTest, WithoutAChosenEncoderTheTransferStops) {
@@ -137,22 +202,24 @@ TEST_F(MovieRecompressionTest, WithoutAChosenEncoderTheTransferStops) {
     }
 }
 
+// The options window's answer: mpeg4 and mp2 chosen.
+TDialogAnswer chooseEncoders(const TDialogRequest& request) {
+    auto* window = qobject_cast<TFormMovieRecomp*>(request.window);
+    EXPECT_NE(window, nullptr);
+    if (window) {
+        for (const auto& [list, name] :
+             {std::pair{"ListBoxVideo", "mpeg4"}, std::pair{"ListBoxAudio", "mp2"}}) {
+            auto* box = control<QListWidget>(*window, list);
+            box->setCurrentItem(box->findItems(name, Qt::MatchExactly).first());
+        }
+    }
+    return TDialogAnswer{QDialog::Accepted, {}};
+}
+
 // The whole way: the options window chooses, the transfer recompresses.
 TEST_F(TransferTest, AReceivedMovieArrivesInTheChosenCodecs) {
-    const auto choose = [](const TDialogRequest& request) {
-        auto* window = qobject_cast<TFormMovieRecomp*>(request.window);
-        EXPECT_NE(window, nullptr);
-        if (window) {
-            for (const auto& [list, name] :
-                 {std::pair{"ListBoxVideo", "mpeg4"}, std::pair{"ListBoxAudio", "mp2"}}) {
-                auto* box = control<QListWidget>(*window, list);
-                box->setCurrentItem(box->findItems(name, Qt::MatchExactly).first());
-            }
-        }
-        return TDialogAnswer{QDialog::Accepted, {}};
-    };
     withFileManager([&](TForm_filemanager& w) {
-        script.then(choose);
+        script.then(chooseEncoders);
         control<QAction>(w, "Recompressmovies1")->trigger();
         transfer(w, {"MVI_0013.AVI"});
     });
@@ -161,6 +228,49 @@ TEST_F(TransferTest, AReceivedMovieArrivesInTheChosenCodecs) {
     EXPECT_EQ(movie.frames, probe(cameraFile("MVI_0013.AVI")).frames);
     EXPECT_EQ(receivedTree(), QStringList({"MVI_0013.avi", "MVI_0013.thm"}));
     EXPECT_TRUE(shownTexts().contains("All pictures received!"));
+}
+
+// An empty movie on the card arrives as it is; the transfer goes on to the
+// next file and names the movie at its end.
+TEST_F(TransferTest, AMovieThatCannotBeRecompressedIsKeptAndNamed) {
+    QFile(cameraFile("MVI_0013.AVI")).resize(0);
+    withFileManager([&](TForm_filemanager& w) {
+        script.then(chooseEncoders);
+        control<QAction>(w, "Recompressmovies1")->trigger();
+        transfer(w, {"MVI_0013.AVI", "IMG_0014.JPG"});
+    });
+    EXPECT_EQ(QFileInfo(target + "MVI_0013.avi").size(), 0);
+    EXPECT_TRUE(receivedTree().contains("IMG_0014.jpg"));
+    EXPECT_TRUE(shownTexts().contains("All pictures received!\nThese movies could not be "
+                                      "recompressed and are kept as received: MVI_0013.avi"))
+        << shownTexts().join(" | ").toStdString();
+}
+
+// While a movie is recompressed the file manager answers, its progress bar
+// moves, and Stop ends the recompression at once with the movie as received.
+TEST_F(TransferTest, StopDuringARecompressionKeepsTheMovieAsReceived) {
+    QList<int> progress;
+    withFileManager([&](TForm_filemanager& w) {
+        script.then(chooseEncoders);
+        control<QAction>(w, "Recompressmovies1")->trigger();
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, &w, [&] {
+            if (!control<QStatusBar>(w, "StatusBar1")->currentMessage().startsWith("Recompresses"))
+                return;
+            progress << control<QProgressBar>(w, "ProgressBar")->value();
+            if (progress.back() > 0) {
+                watcher.stop();
+                control<QPushButton>(w, "Button_StartTransfer")->click();
+            }
+        });
+        watcher.start(0);
+        transfer(w, {"MVI_0013.AVI"});
+    });
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_GT(progress.back(), 0);
+    EXPECT_EQ(probe(target + "MVI_0013.avi").video, "mjpeg");
+    EXPECT_EQ(receivedTree(), QStringList({"MVI_0013.avi", "MVI_0013.thm"}));
+    EXPECT_TRUE(shownTexts().contains("Some picture received. Transfer aborted."));
 }
 
 } // namespace

@@ -16,11 +16,14 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <sodium.h>
 
 namespace {
 
+using loopback::TEndlessTestServer;
 using loopback::THttpTestServer;
+using loopback::TNetworkLimitsForTest;
 using loopback::TProxyTestServer;
 
 // Lets the user-interface thread run until `done` or half a minute passed.
@@ -57,16 +60,23 @@ class UpdateFlowsTest : public MainWindowTest {
     // with the size and signature of `signedPackage`.
     void offer(const QString& version, const QByteArray& served, const QByteArray& signedPackage) {
         testfiles::Write(folder + "/lumvik_new.deb", served);
+        offerAt(version, web.url("/lumvik_new.deb"), signedPackage.size(), sign(signedPackage));
+    }
+    // Serves an update INI offering `version` as `size` bytes at `archive`.
+    void offerAt(const QString& version, const QUrl& archive, qint64 size,
+                 const QByteArray& signature = "c2lnbmF0dXJl") {
         testfiles::Write(folder + "/lumvik/download/upgrade_lumvik.ini",
                          "[VERSION]\r\nLumvik_version=" + version.toUtf8() +
-                             "\r\nLumvik_filesize=" + QByteArray::number(signedPackage.size()) +
-                             "\r\nLumvik_archive=" + web.url("/lumvik_new.deb").toEncoded() +
-                             "\r\nLumvik_signature=" + sign(signedPackage) + "\r\n");
+                             "\r\nLumvik_filesize=" + QByteArray::number(size) +
+                             "\r\nLumvik_archive=" + archive.toEncoded() +
+                             "\r\nLumvik_signature=" + signature + "\r\n");
     }
 
-    TMainFlows flows(TProxySettings proxy = {}) {
+    TMainFlows flows(TProxySettings proxy = {}, QUrl iniAddress = {}) {
+        if (iniAddress.isEmpty())
+            iniAddress = web.url("/lumvik/download/upgrade_lumvik.ini");
         TUpdateOptions options;
-        options.source = {web.url("/lumvik/download/upgrade_lumvik.ini"), publicKey};
+        options.source = {iniAddress, publicKey, packageLimit};
         options.pingHost = "127.0.0.1";
         options.online = [] { return true; };
         return WithUpdateFlows(
@@ -92,6 +102,7 @@ class UpdateFlowsTest : public MainWindowTest {
     QByteArray publicKey = QByteArray(crypto_sign_PUBLICKEYBYTES, 0);
     QByteArray secretKey = QByteArray(crypto_sign_SECRETKEYBYTES, 0);
     const QByteArray package = QByteArray("!<arch>\ndebian-binary\n").repeated(5000);
+    qint64 packageLimit = MaxUpdatePackageBytes;
     const QString packagePath = ProgramFile("lumvik_upgrade.deb");
     const QString question = "Information: Lumvik has detected that an upgrade is available. "
                              "Current version is " +
@@ -228,6 +239,71 @@ TEST_F(UpdateFlowsTest, TheAutomaticCheckStopsWithTheWindow) {
         EXPECT_TRUE(waitFor([&] { return asked > 5; }));
     }
     EXPECT_TRUE(script.asked().isEmpty());
+}
+
+// A trickling server ends the check at the time limit: the update INI
+// silently with a log line, the package with the box naming the limit.
+TEST_F(UpdateFlowsTest, ATricklingServerEndsTheCheckAtTheTimeLimit) {
+    const TNetworkLimitsForTest limits(1000);
+    TEndlessTestServer trickle(TEndlessTestServer::Http, 10);
+    {
+        TForm_main w(flows({}, trickle.url("/upgrade_lumvik.ini")));
+        w.Searchforanupdate1->trigger();
+        ASSERT_TRUE(
+            waitFor([&] { return !logMessages().filter("TUpdate. No update INI").isEmpty(); }));
+        EXPECT_TRUE(logMessages().filter("TUpdate. No update INI").front().contains("timed out"));
+        EXPECT_FALSE(QFile::exists(ProgramFile("upgrade_lumvik.ini")));
+    }
+    offerAt("5.1.0 Build:7", trickle.url("/lumvik_new.deb"), package.size());
+    TForm_main w(flows());
+    script.press(mrYes).press(mrOk);
+    search(w, 2);
+    EXPECT_EQ(script.asked().value(1).text,
+              "Lumvik automatic webupdate could not receive " +
+                  trickle.url("/lumvik_new.deb").toString() +
+                  ". Error=127.0.0.1 answered too slowly and was given up after 1 seconds. Try "
+                  "again later or check the address and the proxy settings..");
+    EXPECT_FALSE(QFile::exists(packagePath));
+}
+
+// While a package trickles in, the main window keeps answering; closing it
+// ends the download at once, without a message and without a file.
+TEST_F(UpdateFlowsTest, ClosingTheMainWindowCancelsADownloadThatRuns) {
+    TEndlessTestServer trickle(TEndlessTestServer::Http, 10);
+    offerAt("5.1.0 Build:7", trickle.url("/lumvik_new.deb"), package.size());
+    TForm_main w(flows());
+    w.show();
+    script.press(mrYes);
+    int ticksWhileDownloading = 0;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        if (script.asked().isEmpty())
+            return;
+        if (++ticksWhileDownloading == 5)
+            w.close();
+    });
+    timer.start(20);
+    w.Searchforanupdate1->trigger();
+    ASSERT_TRUE(
+        waitFor([&] { return !logMessages().filter("TUpdate. Download cancelled").isEmpty(); }));
+    EXPECT_GE(ticksWhileDownloading, 5);
+    EXPECT_EQ(script.asked().size(), 1);
+    EXPECT_FALSE(QFile::exists(packagePath));
+}
+
+// The INI's size is no limit of its own: a server that sends without end is
+// cut off at the program's largest package.
+TEST_F(UpdateFlowsTest, APackageIsCutOffAtTheLargestSizeWhateverTheIniSays) {
+    TEndlessTestServer flood(TEndlessTestServer::Http, 0);
+    offerAt("5.1.0 Build:7", flood.url("/lumvik_new.deb"), 2'000'000'000);
+    packageLimit = 100'000;
+    TForm_main w(flows());
+    script.press(mrYes).press(mrOk);
+    search(w, 2);
+    EXPECT_EQ(script.asked().value(1).text, "Lumvik automatic webupdate could not receive " +
+                                                flood.url("/lumvik_new.deb").toString() +
+                                                ". Error=More than 100000 bytes.");
+    EXPECT_FALSE(QFile::exists(packagePath));
 }
 
 TEST_F(UpdateFlowsTest, TheAboutBoxShowsTheVersion) {
