@@ -42,7 +42,9 @@ class NewFile {
     int commit();
     // The same for a file that is meant to take the place of the one at the
     // destination (a settings file being rewritten): it replaces it at once,
-    // so the destination holds the old or the new content, never a mix.
+    // so the destination holds the old or the new content, never a mix. The
+    // name itself is replaced, keeping a regular file's permissions; a link
+    // found there is replaced too, never written through.
     int commitReplacing();
 
   private:
@@ -65,7 +67,8 @@ int writeNewFile(const std::string& destination, const void* bytes, size_t size,
 // Writes bytes to destination in place of what it holds (see commitReplacing()).
 int replaceFile(const std::string& destination, const void* bytes, size_t size);
 
-// Copies the file at source to a new file at destination.
+// Copies the file at source to a new file at destination; EINVAL when source
+// is no regular file.
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress = {});
 

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes data to a temporary file beside path and renames it over path. On any
+// Writes data to a temporary file beside path and renames it over path (the
+// writer the camera layer uses too): a link at path is replaced, never written
+// through, and a file replaced keeps its permissions. On any
 // failure path keeps its old content and EInOutError is raised.
 void WriteFileAtomically(const QString& path, const QByteArray& data);
 

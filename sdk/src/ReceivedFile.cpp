@@ -165,6 +165,15 @@ int nameWithoutReplacing(const std::string& temporary, const std::string& destin
     return 0;
 }
 
+// A file rewritten in place keeps its permissions (a private file stays
+// private); what a link at the name allows says nothing about the new file.
+void keepModeOf(const std::string& destination, int descriptor) {
+    struct stat status {};
+    if (::lstat(destination.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        ::fchmod(descriptor, status.st_mode & 07777);
+    }
+}
+
 } // namespace
 
 NewFile::NewFile(std::string destination) : destination_(std::move(destination)) {
@@ -259,11 +268,16 @@ int NewFile::name(bool replacing) {
     if (const int error = flushData(descriptor_)) {
         return fail(error);
     }
+    if (replacing) {
+        keepModeOf(destination_, descriptor_);
+    }
     const int closed = ::close(std::exchange(descriptor_, -1));
     const auto rename = [&] {
         if (!replacing) {
             return nameWithoutReplacing(temporary_, destination_);
         }
+        // The name itself is replaced: a link found there is not followed,
+        // so its target, wherever it leads, stays as it was.
         return ::rename(temporary_.c_str(), destination_.c_str()) == 0 ? 0 : errno;
     };
     if (closed != 0 || (error_ = rename()) != 0) {
@@ -288,12 +302,16 @@ int replaceFile(const std::string& destination, const void* bytes, size_t size) 
 
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a FIFO in a file's place is refused, not waited on.
+    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
         return errno;
     }
     struct stat status {};
     int error = ::fstat(in, &status) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(status.st_mode)) {
+        error = EINVAL;
+    }
     if (error == 0) {
         NewFile file(destination);
         error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);

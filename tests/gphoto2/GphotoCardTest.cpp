@@ -3,6 +3,7 @@
 
 #include "gphoto2/GphotoCard.h"
 #include "State.h"
+#include "gphoto2/Worker.h"
 #include "cdsdk_log.h"
 
 #include <gphoto2/gphoto2-port-result.h>
@@ -12,6 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -62,7 +66,19 @@ class RecordedDevice final : public cdgp::Device {
             }
         }
     }
-    cdgp::Bytes readHead(const std::string&, uint64_t) override { return check(), cdgp::Bytes{}; }
+    // Opens the file at stuckAt first, when set: a FIFO there blocks the
+    // open as it blocks a driver's, until the call is interrupted.
+    cdgp::Bytes readHead(const std::string&, uint64_t) override {
+        check();
+        if (!stuckAt.empty()) {
+            const int opened = ::open(stuckAt.c_str(), O_RDONLY | O_CLOEXEC);
+            if (opened < 0) {
+                throw GphotoError{"gp_camera_file_read", GP_ERROR_IO_READ, "Interrupted"};
+            }
+            ::close(opened);
+        }
+        return cdgp::Bytes{};
+    }
     void remove(const std::string&) override { check(); }
     void makeFolder(const std::string&, const std::string&) override { check(); }
     void put(const std::string&, const cdgp::Bytes&) override { check(); }
@@ -73,6 +89,7 @@ class RecordedDevice final : public cdgp::Device {
     void waitForEvent(int) override { check(); }
 
     static constexpr size_t Piece = 65537;
+    std::string stuckAt;
     cdgp::Bytes movie;
     int received = 0;
 
@@ -219,3 +236,30 @@ TEST(GphotoCardTest, LibraryErrorsReachTheLayersLog) {
 }
 
 } // namespace
+
+// A device call that never returns (a driver opening a FIFO) is interrupted
+// once the worker showed no sign of life for the call limit: the card call
+// ends with a camera error, and the camera answers the next call.
+TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
+    QTemporaryDir folder;
+    const std::string fifo = folder.filePath("IMG_0001.JPG").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+    RecordedDevice* device = nullptr;
+    cdgp::GphotoCard card({"X", "usb:001,004"}, [] {}, [&](const cdgp::Detected&) {
+        auto made = std::make_unique<RecordedDevice>(unplugged);
+        device = made.get();
+        return made;
+    });
+    device->stuckAt = fifo;
+    cdgp::setCallLimit(std::chrono::milliseconds(200));
+    try {
+        card.metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
+        ADD_FAILURE() << "a stuck call returned";
+    } catch (const cdsim::Failure& failure) {
+        EXPECT_EQ(failure.code, CD_ERR_FILE_IO);
+    }
+    cdgp::setCallLimit(std::chrono::minutes(1));
+    device->stuckAt.clear();
+    EXPECT_EQ(card.volumes().size(), 1u);
+}

@@ -1,5 +1,6 @@
 #include "GphotoCard.h"
 
+#include "../CardFile.h"
 #include "../Log.h"
 #include "../ScaledThumbnail.h"
 #include "../State.h"
@@ -23,20 +24,24 @@ using cdsim::Failure;
 namespace cdgp {
 namespace {
 
-// How far a file is read for its metadata, 0 for all of it: a JPEG picture's
-// EXIF data and frame header come before its picture data, a movie's picture
-// size is in its first header and its shooting details in its ".THM". RAW
-// files keep their EXIF data anywhere.
-uint64_t metadataBytes(uint32_t format, bool retry) {
+// How far a file is read for its metadata: a JPEG picture's EXIF data and
+// frame header come before its picture data, a movie's picture size is in its
+// first header and its shooting details in its ".THM". RAW files keep their
+// EXIF data anywhere: they are read whole, up to the limit of whole reads.
+uint64_t metadataBytes(uint32_t format) {
     switch (format) {
     case CD_FORMAT_JPEG:
-        return retry ? 0 : 256 * 1024;
+        return 256 * 1024;
     case CD_FORMAT_MOVIE:
     case CD_FORMAT_SOUND:
         return 64 * 1024;
     default:
-        return 0;
+        return cdsim::WholeReadLimit;
     }
+}
+
+bool startsAsJpeg(const Bytes& bytes) {
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
 bool isGone(int result) {
@@ -354,8 +359,13 @@ uint32_t GphotoCard::size(const fs::path& file) {
     });
 }
 
-Bytes GphotoCard::read(const std::string& path) {
-    return call([&] { return device_->read(path, FileKind::Normal, {}); });
+// At most limit bytes from the file's start, with its listed time; on the worker.
+std::pair<Bytes, int64_t> GphotoCard::head(const std::string& path, uint64_t limit) {
+    const FileEntry* found = entry(path);
+    if (found && found->size > 0) {
+        limit = std::min(limit, found->size);
+    }
+    return {device_->readHead(path, limit), found ? found->modified : int64_t(0)};
 }
 
 fs::path GphotoCard::scratch() {
@@ -372,31 +382,33 @@ fs::path GphotoCard::scratch() {
 // The files are read into a scratch folder under their own folder's name,
 // with the camera's file times, so the metadata reader sees what it would on
 // a card; they are gone again afterwards. A JPEG picture whose start does not
-// read is read whole.
+// read is read further, up to the limit of whole reads.
 cdsim::ItemMetadata GphotoCard::metadata(const cdsim::ItemFiles& files,
                                          const cdsim::CameraDescription* camera) {
-    cdsim::ItemMetadata found = metadataOf(files, camera, false);
-    return found.readable || files.format != CD_FORMAT_JPEG ? found
-                                                            : metadataOf(files, camera, true);
+    bool cutShort = false;
+    cdsim::ItemMetadata found = metadataOf(files, camera, metadataBytes(files.format), &cutShort);
+    return found.readable || files.format != CD_FORMAT_JPEG || !cutShort
+               ? found
+               : metadataOf(files, camera, cdsim::WholeReadLimit, nullptr);
 }
 
+// cutShort, when given, tells whether the picture's file begins like a JPEG
+// picture and goes on past what was read of it.
 cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
-                                           const cdsim::CameraDescription* camera, bool whole) {
-    const auto fetch = [&](const fs::path& file, uint64_t head) {
+                                           const cdsim::CameraDescription* camera, uint64_t limit,
+                                           bool* cutShort) {
+    const auto fetch = [&](const fs::path& file, uint64_t most) {
         const fs::path local = scratch() / file.parent_path().filename() / file.filename();
-        const auto [bytes, modified] = call([&] {
-            const FileEntry* found = entry(file.string());
-            Bytes read = head > 0 ? device_->readHead(file.string(), head)
-                                  : device_->read(file.string(), FileKind::Normal, {});
-            return std::pair(std::move(read), found ? found->modified : int64_t(0));
-        });
+        const auto [bytes, modified] = call([&] { return head(file.string(), most); });
+        if (cutShort && file == files.main) {
+            *cutShort = bytes.size() == most && startsAsJpeg(bytes);
+        }
         writeLocal(local, bytes, modified);
         return local;
     };
-    cdsim::ItemFiles local{
-        fetch(files.main, metadataBytes(files.format, whole)), {}, {}, files.format};
+    cdsim::ItemFiles local{fetch(files.main, limit), {}, {}, files.format};
     if (!files.thumbnail.empty()) {
-        local.thumbnail = fetch(files.thumbnail, 0);
+        local.thumbnail = fetch(files.thumbnail, cdsim::WholeReadLimit);
     }
     cdsim::ItemMetadata found = readMetadata(local, camera);
     std::error_code error;
@@ -406,7 +418,8 @@ cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
 }
 
 // The driver's own preview, else the EXIF thumbnail, else the ".THM"
-// companion, else for a JPEG picture a scaled copy of it.
+// companion, else for a JPEG picture a scaled copy of it; a file larger than
+// whole reads go gives none.
 Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMetadata& metadata) {
     const std::string path = files.main.string();
     const auto preview = call([&] {
@@ -425,10 +438,18 @@ Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMeta
     if (!metadata.exifThumbnail.empty()) {
         return metadata.exifThumbnail;
     }
+    const auto whole = [&](const fs::path& file) {
+        return call([&] {
+            const FileEntry* found = entry(file.string());
+            return found && found->size > cdsim::WholeReadLimit
+                       ? Bytes()
+                       : head(file.string(), cdsim::WholeReadLimit).first;
+        });
+    };
     if (!files.thumbnail.empty()) {
-        return read(files.thumbnail.string());
+        return whole(files.thumbnail);
     }
-    return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(read(path)) : Bytes();
+    return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(whole(files.main)) : Bytes();
 }
 
 // The file streams from the driver into the durable writer on the worker.
