@@ -1,12 +1,10 @@
 #include "CardFile.h"
 
 #include "Log.h"
+#include "ReceivedFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -28,35 +26,6 @@ EntryKind kindOfMode(mode_t mode) {
 EntryKind skipped(const fs::path& path, const char* why) {
     logLine("cdsdk: " + path.string() + " " + why + ", not listed");
     return EntryKind::Skipped;
-}
-
-// The first limit bytes of a regular file, none when wholeOnly and it is
-// longer.
-std::optional<Bytes> readRegularFile(const fs::path& file, uint64_t limit, bool wholeOnly) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        return std::nullopt;
-    }
-    struct stat status {};
-    std::optional<Bytes> bytes;
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        (!wholeOnly || static_cast<uint64_t>(status.st_size) <= limit)) {
-        bytes.emplace(static_cast<size_t>(std::min(static_cast<uint64_t>(status.st_size), limit)));
-        size_t done = 0;
-        while (done < bytes->size()) {
-            const ssize_t got = ::read(descriptor, bytes->data() + done, bytes->size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break; // shorter than it was: what is there
-            }
-            done += static_cast<size_t>(got);
-        }
-        bytes->resize(done);
-    }
-    ::close(descriptor);
-    return bytes;
 }
 
 } // namespace
@@ -85,11 +54,14 @@ EntryKind cardEntryKind(const fs::path& root, const fs::path& path) {
 }
 
 std::optional<Bytes> readBoundedFile(const fs::path& file, uint64_t limit) {
-    return readRegularFile(file, limit, true);
+    Bytes bytes;
+    return cdfile::readRegularFile(file, limit, bytes) == 0 ? std::optional(bytes) : std::nullopt;
 }
 
 std::optional<Bytes> readFileHead(const fs::path& file, uint64_t size) {
-    return readRegularFile(file, size, false);
+    Bytes bytes;
+    return cdfile::readRegularFile(file, size, bytes, true) == 0 ? std::optional(bytes)
+                                                                 : std::nullopt;
 }
 
 } // namespace cdsim

@@ -1,5 +1,6 @@
 #include "ReceivedFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -320,6 +321,47 @@ int copyToNewFile(const std::string& source, const std::string& destination,
         }
     }
     ::close(in);
+    return error;
+}
+
+int readRegularFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes,
+                    bool headOnly) {
+    bytes.clear();
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return errno;
+    }
+    struct stat status {};
+    int error = ::fstat(descriptor, &status) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(status.st_mode)) {
+        error = EINVAL;
+    } else if (error == 0 && !headOnly && static_cast<uint64_t>(status.st_size) > limit) {
+        error = EFBIG;
+    }
+    // One byte more than the limit shows a file that grew past it.
+    const uint64_t wanted = headOnly ? limit : limit + 1;
+    bytes.resize(std::min<uint64_t>(wanted, std::max<off_t>(status.st_size, 0) + 1));
+    size_t done = 0;
+    while (error == 0 && done < bytes.size()) {
+        const ssize_t got = ::read(descriptor, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        done += static_cast<size_t>(got);
+        if (done == bytes.size() && done < wanted) {
+            bytes.resize(std::min<uint64_t>(wanted, done * 2));
+        }
+    }
+    ::close(descriptor);
+    bytes.resize(error == 0 ? done : 0);
+    if (error == 0 && !headOnly && done > limit) {
+        bytes.clear();
+        error = EFBIG;
+    }
     return error;
 }
 
