@@ -11,5 +11,6 @@
 // failure path keeps its old content and EInOutError is raised.
 void WriteFileAtomically(const QString& path, const QByteArray& data);
 
-// The whole content of a file; EInOutError when it cannot be read.
+// The whole content of a regular file, opened without waiting; EInOutError
+// when it cannot be read or is no regular file (a FIFO is not waited on).
 QByteArray ReadWholeFile(const QString& path);

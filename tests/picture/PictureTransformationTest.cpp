@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -300,6 +301,11 @@ TEST(AtomicFile, FailuresRaiseInOutErrors) {
     EXPECT_THROW(WriteFileAtomically(missing, "data"), EInOutError);
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_THROW(ReadWholeFile(missing), EInOutError);
+    // A FIFO dropped where a picture was expected is refused, not waited on.
+    const QString fifo = testenv::newFolder("atomic-fifo") + "/picture.jpg";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_THROW(ReadWholeFile(fifo), EInOutError);
+    EXPECT_THROW(ReadWholeFile(testenv::newFolder("atomic-folder")), EInOutError);
 }
 
 // A link planted at the name (the webcam file, a requested picture's .bmp,
