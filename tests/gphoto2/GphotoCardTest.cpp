@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <atomic>
@@ -262,4 +263,37 @@ TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
     cdgp::setCallLimit(std::chrono::minutes(1));
     device->stuckAt.clear();
     EXPECT_EQ(card.volumes().size(), 1u);
+}
+
+// Scratch folders of a run that was killed go when the next run needs one;
+// those of running processes and other files stay.
+TEST(GphotoCardTest, ScratchFoldersOfEndedRunsAreRemoved) {
+    QTemporaryDir temporary;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temporary.path().toUtf8());
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(ended, 0);
+    waitpid(ended, nullptr, 0);
+    const QDir folder(temporary.path());
+    const QString left = QString("cdsdk-gphoto2-%1-abcdef").arg(ended);
+    const QString running = QString("cdsdk-gphoto2-%1-abcdef").arg(getppid());
+    for (const QString& name : {left, running, QString("cdsdk-gphoto2-x-1")})
+        ASSERT_TRUE(folder.mkpath(name + "/DCIM"));
+    QFile(folder.filePath(left + "/DCIM/IMG_0001.JPG")).open(QIODevice::WriteOnly);
+    {
+        auto unplugged = std::make_shared<std::atomic<bool>>(false);
+        cdgp::GphotoCard card(
+            {"X", "usb:001,004"}, [] {},
+            [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
+        card.metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
+        EXPECT_FALSE(folder.exists(left));
+        EXPECT_TRUE(folder.exists(running));
+        EXPECT_TRUE(folder.exists("cdsdk-gphoto2-x-1"));
+    }
+    qputenv("TMPDIR", savedTmp);
+    if (savedTmp.isEmpty())
+        qunsetenv("TMPDIR");
 }

@@ -13,10 +13,13 @@
 #include <gphoto2/gphoto2-result.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using cdsim::Failure;
@@ -143,6 +146,35 @@ class BlockWriter {
     Bytes block_;
     uint64_t received_ = 0;
 };
+
+// The scratch folders are named after their process, "cdsdk-gphoto2-PID-...",
+// so that a later run knows those of a run that was killed.
+const std::string ScratchPrefix = "cdsdk-gphoto2-";
+
+// Removes the scratch folders of ended processes (the user's own only).
+void removeLeftScratch(const fs::path& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        struct stat status {};
+        if (!name.starts_with(ScratchPrefix) ||
+            ::lstat(entry.path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+            status.st_uid != ::getuid()) {
+            continue;
+        }
+        const std::string rest = name.substr(ScratchPrefix.size());
+        const auto dash = rest.find('-');
+        const std::string digits = rest.substr(0, dash);
+        if (dash == std::string::npos || digits.empty() ||
+            digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) {
+            continue;
+        }
+        const auto writer = static_cast<pid_t>(std::stol(digits));
+        if (writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH) {
+            fs::remove_all(entry.path(), error);
+        }
+    }
+}
 
 void logFailure(const GphotoError& error, const std::string& outcome) {
     cdsim::logLine("cdsdk: " + error.call + ": " + error.text + " (" +
@@ -370,7 +402,10 @@ std::pair<Bytes, int64_t> GphotoCard::head(const std::string& path, uint64_t lim
 
 fs::path GphotoCard::scratch() {
     if (scratch_.empty()) {
-        std::string pattern = (fs::temp_directory_path() / "cdsdk-gphoto2-XXXXXX").string();
+        removeLeftScratch(fs::temp_directory_path());
+        std::string pattern = (fs::temp_directory_path() / (ScratchPrefix + std::to_string(::getpid()) +
+                                                            "-XXXXXX"))
+                                  .string();
         if (!mkdtemp(pattern.data())) {
             throw Failure{CD_ERR_FILE_IO};
         }
