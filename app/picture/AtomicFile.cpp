@@ -24,10 +24,10 @@ QByteArray ReadWholeFile(const QString& path) {
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
-    const int error = descriptor < 0                       ? errno
-                      : ::fstat(descriptor, &status) != 0  ? errno
-                      : !S_ISREG(status.st_mode)           ? EINVAL
-                                                           : 0;
+    const int error = descriptor < 0                      ? errno
+                      : ::fstat(descriptor, &status) != 0 ? errno
+                      : !S_ISREG(status.st_mode)          ? EINVAL
+                                                          : 0;
     if (error != 0) {
         if (descriptor >= 0)
             ::close(descriptor);

@@ -12,7 +12,8 @@ TPictureRequest ReadPictureRequest(const QString& path) {
     if (cdfile::readRegularFile(QFile::encodeName(path).toStdString(), RequestFileLimit, content) !=
         0)
         throw EInOutError("Can not read " + path);
-    const QByteArray bytes(reinterpret_cast<const char*>(content.data()), qsizetype(content.size()));
+    const QByteArray bytes(reinterpret_cast<const char*>(content.data()),
+                           qsizetype(content.size()));
     // Text that is not UTF-8 does not come back whole from a round trip.
     if (QString::fromUtf8(bytes).toUtf8() != bytes || bytes.contains('\0'))
         throw EConvertError("Can not read " + path);

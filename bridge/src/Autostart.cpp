@@ -8,8 +8,8 @@
 #include "ReceivedFile.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <climits>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <sys/stat.h>

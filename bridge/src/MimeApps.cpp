@@ -185,8 +185,7 @@ std::string withDefaultRestored(const std::string& mimeApps, const std::string& 
     for (const std::string& line : lines(mimeApps)) {
         if (isSection(line)) {
             inDefaults = trim(line) == DefaultsSection;
-        } else if (inDefaults && keyOf(line) == type &&
-                   firstApplication(valueOf(line)) == id) {
+        } else if (inDefaults && keyOf(line) == type && firstApplication(valueOf(line)) == id) {
             if (next < back.size()) {
                 // A line that ended the file without a line end may no longer end it.
                 const std::string& restored = back[next++];

@@ -162,10 +162,12 @@ TEST_F(AutostartTest, MimeAppsListComesBackAsItWas) {
     };
     const Case cases[] = {
         {"duplicates and CRLF", [&] { testfiles::Write(mimeApps, twice); }, mimeApps},
-        {"private", [&] {
+        {"private",
+         [&] {
              testfiles::Write(mimeApps, twice);
              QFile::setPermissions(mimeApps, QFile::ReadOwner | QFile::WriteOwner);
-         }, mimeApps},
+         },
+         mimeApps},
         {"dangling link", [&] { QFile::link(kept, mimeApps); }, kept},
     };
     const QString program = newProgram();
@@ -267,9 +269,9 @@ TEST(MimeAppsTest, EveryDefaultLineIsTakenAndGivenBackByteForByte) {
     EXPECT_EQ(autostart::withDefaultRestored("[Default Applications]\nx-content/image-dcf=u\n",
                                              type, "t.desktop", "x-content/image-dcf=b\n"),
               "[Default Applications]\nx-content/image-dcf=u\n");
-    EXPECT_EQ(autostart::displacedLines("[Desktop Entry]\nX-Tesselink-Previous-Default=p\\\\q;\n",
-                                        type),
-              "x-content/image-dcf=p\\q;\n");
+    EXPECT_EQ(
+        autostart::displacedLines("[Desktop Entry]\nX-Tesselink-Previous-Default=p\\\\q;\n", type),
+        "x-content/image-dcf=p\\q;\n");
     EXPECT_EQ(autostart::defaultApplication("[Added Associations]\nx-content/image-dcf=b\n", type),
               std::nullopt);
 }

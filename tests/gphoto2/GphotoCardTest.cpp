@@ -3,8 +3,8 @@
 
 #include "gphoto2/GphotoCard.h"
 #include "State.h"
-#include "gphoto2/Worker.h"
 #include "cdsdk_log.h"
+#include "gphoto2/Worker.h"
 
 #include <gphoto2/gphoto2-port-result.h>
 #include <gphoto2/gphoto2-result.h>
@@ -13,16 +13,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -247,11 +247,13 @@ TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
     RecordedDevice* device = nullptr;
-    cdgp::GphotoCard card({"X", "usb:001,004"}, [] {}, [&](const cdgp::Detected&) {
-        auto made = std::make_unique<RecordedDevice>(unplugged);
-        device = made.get();
-        return made;
-    });
+    cdgp::GphotoCard card(
+        {"X", "usb:001,004"}, [] {},
+        [&](const cdgp::Detected&) {
+            auto made = std::make_unique<RecordedDevice>(unplugged);
+            device = made.get();
+            return made;
+        });
     device->stuckAt = fifo;
     cdgp::setCallLimit(std::chrono::milliseconds(200));
     try {

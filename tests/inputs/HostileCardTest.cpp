@@ -40,7 +40,7 @@ HostileCard makeHostileCard(const fixture::CameraFolder& camera) {
     EXPECT_EQ(mkfifo(QFile::encodeName(folder + "IMG_0004.JPG").constData(), 0644), 0);
     EXPECT_TRUE(QFile::link(secret, folder + "IMG_0201.JPG"));
     EXPECT_TRUE(QFile::link("../../../../outside/passwd", folder + "IMG_0202.JPG"));
-    EXPECT_TRUE(QFile::link("IMG_0001.JPG", folder + "IMG_0203.JPG")); // stays on the card
+    EXPECT_TRUE(QFile::link("IMG_0001.JPG", folder + "IMG_0203.JPG"));          // stays on the card
     EXPECT_TRUE(QFile::link(folder + "IMG_9999.JPG", folder + "IMG_0204.JPG")); // dangling
     EXPECT_TRUE(QFile::link(card.outside, card.volume + "/DCIM/101CANON"));
     QFile huge(folder + "IMG_0300.JPG");

@@ -313,7 +313,8 @@ TEST(AtomicFile, FailuresRaiseInOutErrors) {
 // its content, and a dangling link creates nothing where it points.
 TEST(AtomicFile, ALinkAtTheNameIsReplacedNeverWrittenThrough) {
     const QString folder = testenv::newFolder("atomic-link");
-    const QString victim = testfiles::Write(testenv::newFolder("atomic-victim") + "/passwd", "root");
+    const QString victim =
+        testfiles::Write(testenv::newFolder("atomic-victim") + "/passwd", "root");
     const QString nowhere = folder + "/../atomic-victim/created-by-link";
     for (const QString& target : {victim, nowhere}) {
         SCOPED_TRACE(target.toStdString());

@@ -157,9 +157,8 @@ void removeLeftScratch(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
         struct stat status {};
-        if (!name.starts_with(ScratchPrefix) ||
-            ::lstat(entry.path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-            status.st_uid != ::getuid()) {
+        if (!name.starts_with(ScratchPrefix) || ::lstat(entry.path().c_str(), &status) != 0 ||
+            !S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) {
             continue;
         }
         const std::string rest = name.substr(ScratchPrefix.size());
@@ -403,9 +402,9 @@ std::pair<Bytes, int64_t> GphotoCard::head(const std::string& path, uint64_t lim
 fs::path GphotoCard::scratch() {
     if (scratch_.empty()) {
         removeLeftScratch(fs::temp_directory_path());
-        std::string pattern = (fs::temp_directory_path() / (ScratchPrefix + std::to_string(::getpid()) +
-                                                            "-XXXXXX"))
-                                  .string();
+        std::string pattern =
+            (fs::temp_directory_path() / (ScratchPrefix + std::to_string(::getpid()) + "-XXXXXX"))
+                .string();
         if (!mkdtemp(pattern.data())) {
             throw Failure{CD_ERR_FILE_IO};
         }

@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <exception>
 #include <map>
