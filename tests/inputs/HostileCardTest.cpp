@@ -7,6 +7,8 @@
 
 #include "BridgeSession.h"
 #include "CameraFixture.h"
+#include "Errors.h"
+#include "RequestFile.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "tesselink.h"
@@ -135,6 +137,21 @@ TEST_F(HostileCardTest, FolderCollectionSkipsTheFifo) {
     const auto names = listedNames();
     EXPECT_EQ(std::count(names.begin(), names.end(), "IMG_0004.JPG"), 0);
     EXPECT_EQ(std::count(names.begin(), names.end(), "IMG_0001.JPG"), 1);
+}
+
+// Request files another program could leave: read without waiting and
+// without filling the memory, and refused.
+TEST(HostileRequestTest, AFifoOrAHugeRequestFileIsRefusedAtOnce) {
+    const QString folder = testenv::newFolder("requests");
+    const QString fifo = folder + "/fifo.ini";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile huge(folder + "/take_picture.ini");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30));
+    huge.close();
+    for (const QString& path : {fifo, huge.fileName()}) {
+        EXPECT_THROW(ReadPictureRequest(path), EInOutError) << path.toStdString();
+    }
+    EXPECT_LT(peakMegabytes(), 300);
 }
 
 } // namespace
