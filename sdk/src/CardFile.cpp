@@ -48,6 +48,11 @@ EntryKind cardEntryKind(const fs::path& root, const fs::path& path) {
         if (::stat(target.c_str(), &status) != 0) {
             return EntryKind::Skipped;
         }
+        if (S_ISDIR(status.st_mode)) {
+            // Entered, it could lead round in circles and list the card again
+            // and again; libgphoto2's folder driver does not enter one either.
+            return skipped(path, "is a link to a folder");
+        }
     }
     const EntryKind kind = kindOfMode(status.st_mode);
     return kind == EntryKind::Skipped ? skipped(path, "is no regular file") : kind;

@@ -18,9 +18,10 @@ constexpr uint64_t WholeReadLimit = uint64_t(64) << 20;
 enum class EntryKind { File, Folder, Skipped };
 
 // What the entry at path of the card whose root is root is to its readers.
-// A link is taken as its target when that lies on the card; a link leading
-// off the card, a dangling one, and anything but a regular file or folder
-// (a FIFO, a device, a socket) is skipped, with a log line.
+// A link to a file is taken as its target when that lies on the card; a link
+// leading off the card, a dangling one, a link to a folder, and anything but
+// a regular file or folder (a FIFO, a device, a socket) is skipped, with a
+// log line.
 EntryKind cardEntryKind(const std::filesystem::path& root, const std::filesystem::path& path);
 
 // The bytes of a regular file of at most limit bytes, opened without blocking

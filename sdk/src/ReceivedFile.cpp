@@ -175,6 +175,23 @@ void keepModeOf(const std::string& destination, int descriptor) {
     }
 }
 
+// Opens a file someone else made, for reading, without waiting (a FIFO in a
+// file's place is refused, not waited on): its descriptor, or -1 with the
+// errno in error, EINVAL for anything but a regular file.
+int openRegular(const std::string& path, struct stat& status, int& error) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = errno;
+        return -1;
+    }
+    error = ::fstat(descriptor, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : EINVAL;
+    if (error != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 } // namespace
 
 NewFile::NewFile(std::string destination) : destination_(std::move(destination)) {
@@ -303,22 +320,16 @@ int replaceFile(const std::string& destination, const void* bytes, size_t size) 
 
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress) {
-    // Opened without waiting: a FIFO in a file's place is refused, not waited on.
-    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) {
-        return errno;
-    }
     struct stat status {};
-    int error = ::fstat(in, &status) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(status.st_mode)) {
-        error = EINVAL;
+    int error = 0;
+    const int in = openRegular(source, status, error);
+    if (in < 0) {
+        return error;
     }
+    NewFile file(destination);
+    error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);
     if (error == 0) {
-        NewFile file(destination);
-        error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);
-        if (error == 0) {
-            error = file.commit();
-        }
+        error = file.commit();
     }
     ::close(in);
     return error;
@@ -327,16 +338,15 @@ int copyToNewFile(const std::string& source, const std::string& destination,
 int readRegularFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes,
                     bool headOnly) {
     bytes.clear();
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        return errno;
-    }
     struct stat status {};
-    int error = ::fstat(descriptor, &status) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(status.st_mode)) {
-        error = EINVAL;
-    } else if (error == 0 && !headOnly && static_cast<uint64_t>(status.st_size) > limit) {
-        error = EFBIG;
+    int error = 0;
+    const int descriptor = openRegular(path, status, error);
+    if (descriptor < 0) {
+        return error;
+    }
+    if (!headOnly && static_cast<uint64_t>(status.st_size) > limit) {
+        ::close(descriptor);
+        return EFBIG;
     }
     // One byte more than the limit shows a file that grew past it.
     const uint64_t wanted = headOnly ? limit : limit + 1;

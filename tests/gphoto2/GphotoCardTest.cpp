@@ -104,6 +104,18 @@ class RecordedDevice final : public cdgp::Device {
     std::shared_ptr<std::atomic<bool>> unplugged_;
 };
 
+// A card over a recorded device; device tells which one it is.
+std::unique_ptr<cdgp::GphotoCard> recordedCard(RecordedDevice*& device) {
+    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+    return std::make_unique<cdgp::GphotoCard>(
+        cdgp::Detected{"X", "usb:001,004"}, [] {},
+        [&device, unplugged](const cdgp::Detected&) {
+            auto made = std::make_unique<RecordedDevice>(unplugged);
+            device = made.get();
+            return made;
+        });
+}
+
 TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
     cdgp::GphotoCard card(
@@ -165,18 +177,12 @@ uint32_t record(uint32_t percent, uint32_t, cdContext) {
 // divide them: it arrives whole, with progress that rises to 100; a stop or
 // a file the camera lacks leaves nothing behind.
 TEST(GphotoCardTest, TransfersStreamIntoTheFileWithProgressAndLeaveNothingWhenStopped) {
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
     RecordedDevice* device = nullptr;
-    cdgp::GphotoCard card(
-        {"X", "usb:001,004"}, [] {},
-        [&](const cdgp::Detected&) {
-            auto made = std::make_unique<RecordedDevice>(unplugged);
-            device = made.get();
-            for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
-                made->movie.push_back(uint8_t(i * 7 + i / 4099));
-            }
-            return made;
-        });
+    const auto opened = recordedCard(device);
+    cdgp::GphotoCard& card = *opened;
+    for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
+        device->movie.push_back(uint8_t(i * 7 + i / 4099));
+    }
     QTemporaryDir out;
     const std::string whole = out.filePath("whole.mov").toStdString();
     reported.clear();
@@ -245,15 +251,9 @@ TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
     QTemporaryDir folder;
     const std::string fifo = folder.filePath("IMG_0001.JPG").toStdString();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
     RecordedDevice* device = nullptr;
-    cdgp::GphotoCard card(
-        {"X", "usb:001,004"}, [] {},
-        [&](const cdgp::Detected&) {
-            auto made = std::make_unique<RecordedDevice>(unplugged);
-            device = made.get();
-            return made;
-        });
+    const auto opened = recordedCard(device);
+    cdgp::GphotoCard& card = *opened;
     device->stuckAt = fifo;
     cdgp::setCallLimit(std::chrono::milliseconds(200));
     try {
@@ -286,11 +286,9 @@ TEST(GphotoCardTest, ScratchFoldersOfEndedRunsAreRemoved) {
         ASSERT_TRUE(folder.mkpath(name + "/DCIM"));
     QFile(folder.filePath(left + "/DCIM/IMG_0001.JPG")).open(QIODevice::WriteOnly);
     {
-        auto unplugged = std::make_shared<std::atomic<bool>>(false);
-        cdgp::GphotoCard card(
-            {"X", "usb:001,004"}, [] {},
-            [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
-        card.metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
+        RecordedDevice* device = nullptr;
+        const auto card = recordedCard(device);
+        card->metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
         EXPECT_FALSE(folder.exists(left));
         EXPECT_TRUE(folder.exists(running));
         EXPECT_TRUE(folder.exists("cdsdk-gphoto2-x-1"));

@@ -45,6 +45,7 @@ HostileCard makeHostileCard(const fixture::CameraFolder& camera) {
     EXPECT_TRUE(QFile::link("IMG_0001.JPG", folder + "IMG_0203.JPG"));          // stays on the card
     EXPECT_TRUE(QFile::link(folder + "IMG_9999.JPG", folder + "IMG_0204.JPG")); // dangling
     EXPECT_TRUE(QFile::link(card.outside, card.volume + "/DCIM/101CANON"));
+    EXPECT_TRUE(QFile::link("..", folder + "102CANON")); // round in a circle
     QFile huge(folder + "IMG_0300.JPG");
     EXPECT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(4) << 30));
     return card;

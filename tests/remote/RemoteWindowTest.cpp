@@ -242,7 +242,7 @@ TEST_F(RemoteWindowTest, AnUndeletableRequestIsTakenOnce) {
     testfiles::Write(path + "/inside", "x");
     clock.advance(250);
     clock.advance(2000);
-    EXPECT_EQ(errors(), QStringList{"Can not delete " + path});
+    EXPECT_EQ(errors(), QStringList{"Can not delete " + path + "."});
     EXPECT_FALSE(status().contains("was removed")) << status().toStdString();
     testfiles::Write(path + "/second", "x"); // the folder changed: another try
     clock.advance(250);
