@@ -57,7 +57,9 @@ class FolderCard final : public Card {
     uint32_t size(const fs::path& file) override {
         std::error_code error;
         const auto size = fs::file_size(file, error);
-        return error ? 0 : static_cast<uint32_t>(size);
+        // A file of 4 GB or more shows as the largest size the record holds,
+        // as libgphoto2's cameras show it, not as what is left over.
+        return error ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
     }
 
     cdError transfer(const fs::path& file, const std::string& path,
