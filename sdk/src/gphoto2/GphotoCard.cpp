@@ -453,7 +453,7 @@ cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
 
 // The driver's own preview, else the EXIF thumbnail, else the ".THM"
 // companion, else for a JPEG picture a scaled copy of it; a file larger than
-// whole reads go gives none.
+// the limit of whole reads gives none.
 Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMetadata& metadata) {
     const std::string path = files.main.string();
     const auto preview = call([&] {
