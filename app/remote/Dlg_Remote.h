@@ -145,7 +145,6 @@ class TForm_Remote : public QDialog {
     QString requestedName_;
     bool convertToBmp_ = false;
     std::optional<TRequestStamp> undeletedRequest_; // taken, but still there
-
     QString startProcessText_, stopProcessText_, startTakingText_, stopTakingText_;
 
     QTabWidget* PageControl;
