@@ -261,11 +261,14 @@ tsResult* tsReleaseActivateViewFinderAuto(void);
    the application name, "tesselink-NAME.desktop" (characters other than
    letters, digits, "-" and "_" become "-"), to $XDG_DATA_HOME/applications
    that starts the command line, a program path run without arguments, and
-   makes it the default for the content type in $XDG_CONFIG_HOME/mimeapps.list.
-   The default it displaces is recorded in the entry; unregister_app gives it
-   back (unless the user has chosen another default since) and removes the
-   entry. Every other line of mimeapps.list is kept as it was, and both files
-   are replaced whole, never left half-written. Neither call touches the
+   makes it the default for the content type in $XDG_CONFIG_HOME/mimeapps.list
+   (every default line of the type there). The lines it displaces are recorded
+   in the entry; unregister_app gives them back byte for byte (unless the user
+   has chosen another default since) and removes the entry. Every other line
+   of mimeapps.list is kept byte for byte, the file keeps its permissions, a
+   link stays a link (its target is written), and both files are replaced
+   whole, never left half-written; when mimeapps.list cannot be read as a
+   regular file or written, register_app leaves no entry behind. Neither call touches the
    camera or the status record; names are zero-terminated UTF-16.
    The result record: service is 0, or the errno why the folders cannot be
    found, created or written (then nothing is tried); registration is 0, or

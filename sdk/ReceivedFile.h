@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cdfile {
 
@@ -42,7 +43,9 @@ class NewFile {
     int commit();
     // The same for a file that is meant to take the place of the one at the
     // destination (a settings file being rewritten): it replaces it at once,
-    // so the destination holds the old or the new content, never a mix.
+    // so the destination holds the old or the new content, never a mix. The
+    // name itself is replaced, keeping a regular file's permissions; a link
+    // found there is replaced too, never written through.
     int commitReplacing();
 
   private:
@@ -65,9 +68,18 @@ int writeNewFile(const std::string& destination, const void* bytes, size_t size,
 // Writes bytes to destination in place of what it holds (see commitReplacing()).
 int replaceFile(const std::string& destination, const void* bytes, size_t size);
 
-// Copies the file at source to a new file at destination.
+// Copies the file at source to a new file at destination; EINVAL when source
+// is no regular file.
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress = {});
+
+// Reads a file someone else made: only a regular file, opened without waiting
+// (a FIFO put in its place is refused, not waited on), and at most limit
+// bytes of it. With headOnly, bytes gets the file's first limit bytes;
+// otherwise its whole content, and a longer file is refused with EFBIG.
+// EINVAL when the path is no regular file; other errors are errno values.
+int readRegularFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes,
+                    bool headOnly = false);
 
 // Makes the names given so far on the file system holding folder durable; a
 // transfer calls it once before it tells the user that everything arrived.

@@ -15,10 +15,13 @@ QString unquoted(QString value) {
 
 TIniFile::TIniFile(const QString& path) : path_(path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    if (file.open(QIODevice::ReadOnly))
+        *this = TIniFile(path, file.readAll());
+}
+
+TIniFile::TIniFile(const QString& path, const QByteArray& content) : path_(path) {
     // fromUtf8() also drops the byte order mark some editors write first.
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(content);
     QHash<QString, QString>* section = nullptr;
     for (const QString& raw : text.split('\n')) {
         const QString line = raw.trimmed();

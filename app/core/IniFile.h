@@ -14,6 +14,8 @@ class TIniFile {
 
     TIniFile() = default;
     explicit TIniFile(const QString& path);
+    // The file at path as already read: content.
+    TIniFile(const QString& path, const QByteArray& content);
 
     const QString& fileName() const { return path_; }
     bool sectionExists(const QString& section) const;

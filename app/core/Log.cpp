@@ -11,13 +11,18 @@
 namespace {
 
 // Texts from the camera and the card (file names, owner) end up in messages;
-// escaped, a line break in them cannot forge a line of the log.
+// escaped, a line break in them cannot forge a line of the log, also for
+// readers that break lines at the Unicode line and paragraph separators or
+// at NEL.
 QString withControlsEscaped(const QString& message) {
     QString escaped;
     escaped.reserve(message.size());
     for (const QChar c : message) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F))
+            escaped += QStringLiteral("\\x%1").arg(code, 2, 16, QChar('0'));
+        else if (code == 0x2028 || code == 0x2029)
+            escaped += QStringLiteral("\\u%1").arg(code, 4, 16, QChar('0'));
         else
             escaped += c;
     }

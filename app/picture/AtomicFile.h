@@ -5,9 +5,12 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes data to a temporary file beside path and renames it over path. On any
+// Writes data to a temporary file beside path and renames it over path (the
+// writer the camera layer uses too): a link at path is replaced, never written
+// through, and a file replaced keeps its permissions. On any
 // failure path keeps its old content and EInOutError is raised.
 void WriteFileAtomically(const QString& path, const QByteArray& data);
 
-// The whole content of a file; EInOutError when it cannot be read.
+// The whole content of a regular file, opened without waiting; EInOutError
+// when it cannot be read or is no regular file (a FIFO is not waited on).
 QByteArray ReadWholeFile(const QString& path);

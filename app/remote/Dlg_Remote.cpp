@@ -497,15 +497,20 @@ void TForm_Remote::ButtonViewFinderClick() {
 
 void TForm_Remote::TimerRequestTimer() {
     const QString path = ProgramFile(remotekey::RequestFile);
-    if (remote_.processActive() && QFile::exists(path))
+    if (remote_.processActive() && QFile::exists(path) &&
+        (!undeletedRequest_ || RequestStampOf(path) != undeletedRequest_))
         handleRequest(path);
 }
 
+// A request is taken at most once: one that cannot be deleted is not taken
+// again (nor its failed deletion told again) while the same file stays.
 void TForm_Remote::handleRequest(const QString& path) {
     const auto remove = [&] {
-        if (!QFile::remove(path) && QFile::exists(path))
+        if (!QFile::remove(path) && QFile::exists(path)) {
+            undeletedRequest_ = RequestStampOf(path);
             throw EInOutError(services_.language().readFormatted(
                 remotekey::Section, "errormsg_remote_delete_file", "Can not delete %s", {path}));
+        }
     };
     TPictureRequest request;
     try {
@@ -515,12 +520,12 @@ void TForm_Remote::handleRequest(const QString& path) {
     } catch (const ELumvikError&) {
         // Another program's name must not reach outside the computer
         // directory: such a request is answered by its removal, unanswered.
+        remove();
         const QString refused = services_.language().readFormatted(
             remotekey::Section, "statusbar_remote_request_refused",
             "The request in %s is no valid request and was removed", {path});
         LogLine(refused);
         SetStatus(refused);
-        remove();
         return;
     }
     requestedName_ = request.fileName;

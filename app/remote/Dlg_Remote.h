@@ -10,11 +10,13 @@
 #include "Clock.h"
 #include "ParameterTable.h"
 #include "RemoteSession.h"
+#include "RequestFile.h"
 #include "TimedCapture.h"
 
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -142,6 +144,7 @@ class TForm_Remote : public QDialog {
     bool handlingRequest_ = false;
     QString requestedName_;
     bool convertToBmp_ = false;
+    std::optional<TRequestStamp> undeletedRequest_; // taken, but still there
     QString startProcessText_, stopProcessText_, startTakingText_, stopTakingText_;
 
     QTabWidget* PageControl;

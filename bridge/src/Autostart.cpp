@@ -8,13 +8,13 @@
 #include "ReceivedFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -109,27 +109,41 @@ int argument(const uint16_t* text, std::string& value) {
     return autostart::representable(value) ? 0 : EINVAL;
 }
 
-// The whole file; a missing file reads as empty when `missingIsEmpty`.
+// Far more than any desktop writes into either file.
+constexpr uint64_t FileLimit = 4 << 20;
+
+// The whole file, which must be a regular one; a missing file reads as empty
+// when `missingIsEmpty`.
 int readFile(const std::string& path, std::string& content, bool missingIsEmpty) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        const int error = errno != 0 ? errno : EIO;
-        content.clear();
-        return error == ENOENT && missingIsEmpty ? 0 : error;
+    std::vector<uint8_t> bytes;
+    const int error = cdfile::readRegularFile(path, FileLimit, bytes);
+    content.assign(bytes.begin(), bytes.end());
+    if (error == EINVAL) {
+        return EISDIR; // a folder, or nothing a file could be written over
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    content = bytes.str();
-    return file.bad() ? EIO : 0;
+    return error == ENOENT && missingIsEmpty ? 0 : error;
 }
 
-// Replaces the file's content; a file that is a link (kept with the user's
-// other settings elsewhere) stays one: its target gets the new content.
+// The file a path leads to through its links, also when the last of them
+// dangles: the file that name stands for, to be created there.
+std::string linkedFile(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::vector<char> target(PATH_MAX);
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<size_t>(length) >= target.size()) {
+            break;
+        }
+        const std::string next(target.data(), static_cast<size_t>(length));
+        path = next.starts_with('/') ? next : path.substr(0, path.rfind('/') + 1) + next;
+    }
+    return path;
+}
+
+// Replaces the file's content, keeping its permissions; a file that is a link
+// (kept with the user's other settings elsewhere) stays one: its target gets
+// the new content.
 int writeFile(const std::string& path, const std::string& content) {
-    char* target = ::realpath(path.c_str(), nullptr);
-    const std::string destination = target != nullptr ? target : path;
-    std::free(target);
-    return cdfile::replaceFile(destination, content.data(), content.size());
+    return cdfile::replaceFile(linkedFile(path), content.data(), content.size());
 }
 
 // The result record's fields: the service first, then the registration.
@@ -141,6 +155,8 @@ int32_t finish(tsRegistrationResult* result, int32_t service, int32_t registrati
     return service != 0 ? service : registration;
 }
 
+// The desktop entry is written before mimeapps.list names it, and taken back
+// when mimeapps.list cannot be written.
 int registerProgram(const Folders& folders, const std::string& name, const std::string& program) {
     const std::string id = autostart::desktopFileId(name);
     const std::string entryPath = folders.applications + "/" + id;
@@ -148,23 +164,29 @@ int registerProgram(const Folders& folders, const std::string& name, const std::
     if (const int error = readFile(folders.mimeApps, mimeApps, true)) {
         return error;
     }
-    auto previous = autostart::defaultApplication(mimeApps, CameraContent);
-    if (previous && autostart::firstApplication(*previous) == id) {
-        // Registered again: the default displaced the first time stays the one to restore.
-        std::string entry;
-        readFile(entryPath, entry, true);
-        previous = autostart::previousDefault(entry);
+    std::string oldEntry;
+    const bool hadEntry = readFile(entryPath, oldEntry, false) == 0;
+    const auto registered = autostart::withDefaultSet(mimeApps, CameraContent, id);
+    std::string displaced = registered.displaced;
+    const auto current = autostart::defaultApplication(mimeApps, CameraContent);
+    if (current && autostart::firstApplication(*current) == id) {
+        // Registered again: what was displaced the first time stays the one to restore.
+        displaced = autostart::displacedLines(oldEntry, CameraContent) + displaced;
     }
-    const std::string entry = autostart::desktopEntry(name, program, CameraContent, previous);
+    const std::string entry = autostart::desktopEntry(name, program, CameraContent, displaced);
     if (const int error = writeFile(entryPath, entry)) {
         return error;
     }
-    return writeFile(folders.mimeApps,
-                     autostart::withDefaultApplication(mimeApps, CameraContent, id + ";"));
+    const int error = writeFile(folders.mimeApps, registered.mimeApps);
+    if (error != 0) {
+        hadEntry ? writeFile(entryPath, oldEntry) : ::unlink(entryPath.c_str());
+    }
+    return error;
 }
 
 int unregisterProgram(const Folders& folders, const std::string& name) {
-    const std::string entryPath = folders.applications + "/" + autostart::desktopFileId(name);
+    const std::string id = autostart::desktopFileId(name);
+    const std::string entryPath = folders.applications + "/" + id;
     std::string entry;
     if (const int error = readFile(entryPath, entry, false)) {
         return error; // never registered: ENOENT
@@ -173,11 +195,9 @@ int unregisterProgram(const Folders& folders, const std::string& name) {
     if (const int error = readFile(folders.mimeApps, mimeApps, true)) {
         return error;
     }
-    const auto current = autostart::defaultApplication(mimeApps, CameraContent);
-    // A default the user chose since is theirs to keep.
-    if (current && autostart::firstApplication(*current) == autostart::desktopFileId(name)) {
-        const std::string restored = autostart::withDefaultApplication(
-            mimeApps, CameraContent, autostart::previousDefault(entry));
+    const std::string restored = autostart::withDefaultRestored(
+        mimeApps, CameraContent, id, autostart::displacedLines(entry, CameraContent));
+    if (restored != mimeApps) {
         if (const int error = writeFile(folders.mimeApps, restored)) {
             return error;
         }

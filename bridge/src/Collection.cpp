@@ -1,5 +1,6 @@
 #include "Collection.h"
 
+#include "FileNames.h"
 #include "Frame.h"
 #include "WildcardFileSearch.h"
 
@@ -387,7 +388,7 @@ tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
         cdHEnum properties = 0;
         if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
             Opened enumeration(properties, CDEnumImageItemPropertyRelease);
-            copyText(record->fileName, sizeof record->fileName, info.fileName);
+            copyFileName(record->fileName, sizeof record->fileName, info.fileName);
             record->fileSize = info.byteCount;
             readPictureProperties(item, data, *record);
             enumeration.release();
@@ -403,7 +404,7 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
         Opened opened = openItem(item);
         cdImageDataInfo info{};
         const cdHImageData data = itemData(item, CDGetMovie, info);
-        copyText(record->fileName, sizeof record->fileName, info.fileName);
+        copyFileName(record->fileName, sizeof record->fileName, info.fileName);
         record->fileSize = info.byteCount;
         cdHEnum properties = 0;
         if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {

@@ -7,6 +7,9 @@ namespace autostart {
 namespace {
 
 constexpr const char* DefaultsSection = "[Default Applications]";
+// The lines the registration displaced, byte for byte; an entry of an
+// earlier version records only the value of the one it displaced.
+constexpr const char* DisplacedKey = "X-Tesselink-Displaced";
 constexpr const char* PreviousKey = "X-Tesselink-Previous-Default";
 
 std::string trim(const std::string& text) {
@@ -30,6 +33,14 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+// The line end of a line from lines(): "\r\n", "\n", or none for the last.
+std::string endOf(const std::string& line) {
+    if (line.ends_with("\r\n")) {
+        return "\r\n";
+    }
+    return line.ends_with('\n') ? "\n" : "";
+}
+
 bool isSection(const std::string& line) {
     return trim(line).starts_with('[');
 }
@@ -50,9 +61,44 @@ std::string valueOf(const std::string& line) {
 std::string escapeValue(const std::string& text) {
     std::string result;
     for (const char c : text) {
-        result += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        switch (c) {
+        case '\\':
+            result += "\\\\";
+            break;
+        case '\n':
+            result += "\\n";
+            break;
+        case '\r':
+            result += "\\r";
+            break;
+        case '\t':
+            result += "\\t";
+            break;
+        default:
+            result += c;
+        }
+    }
+    // Blanks around a value are not part of it, unless escaped.
+    if (result.starts_with(' ')) {
+        result.replace(0, 1, "\\s");
+    }
+    if (result.ends_with(' ')) {
+        result.replace(result.size() - 1, 1, "\\s");
     }
     return result;
+}
+
+std::string unescapeValue(const std::string& escaped) {
+    std::string value;
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '\\' || i + 1 == escaped.size()) {
+            value += escaped[i];
+            continue;
+        }
+        const char c = escaped[++i];
+        value += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == 's' ? ' ' : c;
+    }
+    return value;
 }
 
 // One argument of an Exec key, with "%" doubled so it is no field code, and
@@ -92,38 +138,62 @@ std::optional<std::string> defaultApplication(const std::string& mimeApps,
     return std::nullopt;
 }
 
-std::string withDefaultApplication(const std::string& mimeApps, const std::string& type,
-                                   const std::optional<std::string>& value) {
-    const std::string entry = value ? type + "=" + *value + "\n" : std::string();
-    std::string result;
+Registered withDefaultSet(const std::string& mimeApps, const std::string& type,
+                          const std::string& id) {
+    const std::string entry = type + "=" + id + ";";
+    Registered done;
     bool inDefaults = false;
     bool placed = false;
     for (const std::string& line : lines(mimeApps)) {
         if (isSection(line)) {
             // The first defaults section gets the entry at its end if it had none.
             if (inDefaults && !placed) {
-                result += entry;
+                done.mimeApps += entry + "\n";
                 placed = true;
             }
             inDefaults = trim(line) == DefaultsSection;
         } else if (inDefaults && keyOf(line) == type) {
-            // Later lines for the type would only confuse readers: dropped.
-            result += placed ? std::string() : entry;
+            // Every line for the type is ours, so that readers taking the first
+            // and readers taking the last agree.
+            if (firstApplication(valueOf(line)) != id) {
+                done.displaced += line;
+            }
+            done.mimeApps += entry + endOf(line);
             placed = true;
             continue;
         }
-        result += line;
+        done.mimeApps += line;
     }
-    if (!placed && value) {
-        if (!inDefaults) {
-            if (!result.empty() && !result.ends_with('\n')) {
-                result += '\n';
-            }
-            result += std::string(DefaultsSection) + "\n";
-        } else if (!result.ends_with('\n')) {
-            result += '\n';
+    if (!placed) {
+        if (!done.mimeApps.empty() && !done.mimeApps.ends_with('\n')) {
+            done.mimeApps += '\n';
         }
-        result += entry;
+        if (!inDefaults) {
+            done.mimeApps += std::string(DefaultsSection) + "\n";
+        }
+        done.mimeApps += entry + "\n";
+    }
+    return done;
+}
+
+std::string withDefaultRestored(const std::string& mimeApps, const std::string& type,
+                                const std::string& id, const std::string& displaced) {
+    const std::vector<std::string> back = lines(displaced);
+    size_t next = 0;
+    std::string result;
+    bool inDefaults = false;
+    for (const std::string& line : lines(mimeApps)) {
+        if (isSection(line)) {
+            inDefaults = trim(line) == DefaultsSection;
+        } else if (inDefaults && keyOf(line) == type && firstApplication(valueOf(line)) == id) {
+            if (next < back.size()) {
+                // A line that ended the file without a line end may no longer end it.
+                const std::string& restored = back[next++];
+                result += restored.ends_with('\n') ? restored : restored + endOf(line);
+            }
+            continue;
+        }
+        result += line;
     }
     return result;
 }
@@ -143,7 +213,7 @@ std::string desktopFileId(const std::string& name) {
 }
 
 std::string desktopEntry(const std::string& name, const std::string& program,
-                         const std::string& type, const std::optional<std::string>& previous) {
+                         const std::string& type, const std::string& displaced) {
     std::ostringstream entry;
     entry << "[Desktop Entry]\n"
           << "Type=Application\n"
@@ -151,24 +221,22 @@ std::string desktopEntry(const std::string& name, const std::string& program,
           << "Exec=" << execArgument(program) << "\n"
           << "MimeType=" << type << ";\n"
           << "NoDisplay=true\n";
-    if (previous) {
-        entry << PreviousKey << "=" << escapeValue(*previous) << "\n";
+    if (!displaced.empty()) {
+        entry << DisplacedKey << "=" << escapeValue(displaced) << "\n";
     }
     return entry.str();
 }
 
-std::optional<std::string> previousDefault(const std::string& entry) {
+std::string displacedLines(const std::string& entry, const std::string& type) {
     for (const std::string& line : lines(entry)) {
+        if (keyOf(line) == DisplacedKey) {
+            return unescapeValue(valueOf(line));
+        }
         if (keyOf(line) == PreviousKey) {
-            std::string value;
-            const std::string escaped = valueOf(line);
-            for (size_t i = 0; i < escaped.size(); ++i) {
-                value += escaped[i] == '\\' && i + 1 < escaped.size() ? escaped[++i] : escaped[i];
-            }
-            return value;
+            return type + "=" + unescapeValue(valueOf(line)) + "\n";
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 bool representable(const std::string& text) {

@@ -45,7 +45,8 @@ struct Entry {
 };
 
 // Links to folders are neither entered (they could lead round in a circle)
-// nor reported as files.
+// nor reported as files; neither are FIFOs, devices and sockets, which no
+// reader could open without waiting.
 std::vector<Entry> listing(const std::string& folder) {
     std::vector<Entry> entries;
     std::error_code error;
@@ -53,7 +54,7 @@ std::vector<Entry> listing(const std::string& folder) {
          it.increment(error)) {
         std::error_code typeError;
         const bool isFolder = it->symlink_status(typeError).type() == fs::file_type::directory;
-        const bool isFile = !isFolder && !it->is_directory(typeError);
+        const bool isFile = !isFolder && it->is_regular_file(typeError);
         entries.push_back({it->path().filename().string(), isFolder, isFile});
     }
     return entries;

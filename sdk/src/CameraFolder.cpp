@@ -31,6 +31,7 @@
 
 #include "CameraFolder.h"
 
+#include "CardFile.h"
 #include "cdsdk.h"
 
 #include <algorithm>
@@ -185,16 +186,26 @@ std::optional<uint32_t> formatOfExtension(const std::string& extension) {
     return found->second;
 }
 
-Listing diskListing(const fs::path& folder) {
+Listing cardListing(const fs::path& folder, const fs::path& root) {
     Listing listing;
     for (const auto& entry : sortedEntries(folder)) {
-        if (entry.is_regular_file()) {
-            listing.files.push_back(entry.path().filename().string());
-        } else if (entry.is_directory()) {
-            listing.folders.push_back(entry.path().filename().string());
+        const std::string name = entry.path().filename().string();
+        switch (cardEntryKind(root, entry.path())) {
+        case EntryKind::File:
+            listing.files.push_back(name);
+            break;
+        case EntryKind::Folder:
+            listing.folders.push_back(name);
+            break;
+        case EntryKind::Skipped:
+            break;
         }
     }
     return listing;
+}
+
+Listing diskListing(const fs::path& folder) {
+    return cardListing(folder, "/");
 }
 
 fs::path findNeighbour(const fs::path& folder, const std::string& name) {

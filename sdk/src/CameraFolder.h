@@ -48,8 +48,11 @@ struct Listing {
 };
 using Lister = std::function<Listing(const std::filesystem::path& folder)>;
 
-// A folder of the computer; nothing when it cannot be listed.
+// A folder of the computer; nothing when it cannot be listed. Only regular
+// files and folders are listed; cardListing lists links among them only when
+// they stay below root, the card's (see cardEntryKind).
 Listing diskListing(const std::filesystem::path& folder);
+Listing cardListing(const std::filesystem::path& folder, const std::filesystem::path& root);
 
 // The folder named by LUMVIK_CAMERA=sim:DIR when it holds a camera description.
 std::optional<std::filesystem::path> pluggedCameraFolder();

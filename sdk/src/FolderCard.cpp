@@ -1,11 +1,11 @@
 #include "Card.h"
 
+#include "CardFile.h"
 #include "ScaledThumbnail.h"
 #include "State.h"
 #include "Transfer.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -14,14 +14,6 @@ namespace {
 
 uint32_t kilobytes(uintmax_t bytes) {
     return static_cast<uint32_t>(std::min<uintmax_t>(bytes / 1024, UINT32_MAX));
-}
-
-std::optional<Bytes> readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 class FolderCard final : public Card {
@@ -44,7 +36,7 @@ class FolderCard final : public Card {
         return found;
     }
 
-    Listing list(const fs::path& folder) override { return diskListing(folder); }
+    Listing list(const fs::path& folder) override { return cardListing(folder, cardOf(folder)); }
 
     ItemMetadata metadata(const ItemFiles& files, const CameraDescription* camera) override {
         return readMetadata(files, camera);
@@ -57,7 +49,7 @@ class FolderCard final : public Card {
             return metadata.exifThumbnail;
         }
         if (!files.thumbnail.empty()) {
-            return readFile(files.thumbnail).value_or(Bytes());
+            return readBoundedFile(files.thumbnail, WholeReadLimit).value_or(Bytes());
         }
         return files.format == CD_FORMAT_JPEG ? scaledThumbnail(files.main) : Bytes();
     }
@@ -65,7 +57,9 @@ class FolderCard final : public Card {
     uint32_t size(const fs::path& file) override {
         std::error_code error;
         const auto size = fs::file_size(file, error);
-        return error ? 0 : static_cast<uint32_t>(size);
+        // A file of 4 GB or more shows as the largest size the record holds,
+        // as libgphoto2's cameras show it, not as what is left over.
+        return error ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
     }
 
     cdError transfer(const fs::path& file, const std::string& path,
@@ -92,6 +86,16 @@ class FolderCard final : public Card {
     }
 
   private:
+    // The volume holding folder: what its links may lead to.
+    fs::path cardOf(const fs::path& folder) const {
+        if (folder_.empty()) {
+            return "/";
+        }
+        const fs::path below = folder.lexically_relative(folder_);
+        const fs::path volume = below.empty() ? fs::path() : *below.begin();
+        return volume.empty() || volume == "." || volume == ".." ? folder : folder_ / volume;
+    }
+
     fs::path folder_;
 };
 

@@ -1,5 +1,6 @@
 #include "ItemMetadata.h"
 
+#include "CardFile.h"
 #include "cdsdk.h"
 
 #include <exiv2/exiv2.hpp>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -42,11 +42,11 @@ cdRational rationalOf(double value) {
 enum class Kind { Other, Jpeg, Tiff, Crw };
 
 Kind kindOfContents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    unsigned char head[14] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) {
+    const Bytes bytes = readFileHead(file, 14).value_or(Bytes());
+    if (bytes.size() < 14) {
         return Kind::Other;
     }
+    const uint8_t* head = bytes.data();
     if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) {
         return Kind::Jpeg;
     }
@@ -235,9 +235,9 @@ std::optional<uint32_t> numberOfPath(const fs::path& file) {
 
 // Width and height from the main header of an AVI file.
 void readMovieSize(const fs::path& file, ItemMetadata& metadata) {
-    std::ifstream in(file, std::ios::binary);
-    char header[72] = {};
-    if (!in.read(header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0 ||
+    const Bytes bytes = readFileHead(file, 72).value_or(Bytes());
+    const auto* header = reinterpret_cast<const char*>(bytes.data());
+    if (bytes.size() < 72 || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "AVI ", 4) != 0 || std::memcmp(header + 24, "avih", 4) != 0) {
         return;
     }

@@ -1,5 +1,6 @@
 #include "ReceivedFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -165,6 +166,32 @@ int nameWithoutReplacing(const std::string& temporary, const std::string& destin
     return 0;
 }
 
+// A file rewritten in place keeps its permissions (a private file stays
+// private); what a link at the name allows says nothing about the new file.
+void keepModeOf(const std::string& destination, int descriptor) {
+    struct stat status {};
+    if (::lstat(destination.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        ::fchmod(descriptor, status.st_mode & 07777);
+    }
+}
+
+// Opens a file someone else made, for reading, without waiting (a FIFO in a
+// file's place is refused, not waited on): its descriptor, or -1 with the
+// errno in error, EINVAL for anything but a regular file.
+int openRegular(const std::string& path, struct stat& status, int& error) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = errno;
+        return -1;
+    }
+    error = ::fstat(descriptor, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : EINVAL;
+    if (error != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 } // namespace
 
 NewFile::NewFile(std::string destination) : destination_(std::move(destination)) {
@@ -259,11 +286,16 @@ int NewFile::name(bool replacing) {
     if (const int error = flushData(descriptor_)) {
         return fail(error);
     }
+    if (replacing) {
+        keepModeOf(destination_, descriptor_);
+    }
     const int closed = ::close(std::exchange(descriptor_, -1));
     const auto rename = [&] {
         if (!replacing) {
             return nameWithoutReplacing(temporary_, destination_);
         }
+        // The name itself is replaced: a link found there is not followed,
+        // so its target, wherever it leads, stays as it was.
         return ::rename(temporary_.c_str(), destination_.c_str()) == 0 ? 0 : errno;
     };
     if (closed != 0 || (error_ = rename()) != 0) {
@@ -288,20 +320,58 @@ int replaceFile(const std::string& destination, const void* bytes, size_t size) 
 
 int copyToNewFile(const std::string& source, const std::string& destination,
                   const Progress& progress) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return errno;
-    }
     struct stat status {};
-    int error = ::fstat(in, &status) != 0 ? errno : 0;
+    int error = 0;
+    const int in = openRegular(source, status, error);
+    if (in < 0) {
+        return error;
+    }
+    NewFile file(destination);
+    error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);
     if (error == 0) {
-        NewFile file(destination);
-        error = file.appendFile(in, static_cast<uint64_t>(status.st_size), progress);
-        if (error == 0) {
-            error = file.commit();
-        }
+        error = file.commit();
     }
     ::close(in);
+    return error;
+}
+
+int readRegularFile(const std::string& path, uint64_t limit, std::vector<uint8_t>& bytes,
+                    bool headOnly) {
+    bytes.clear();
+    struct stat status {};
+    int error = 0;
+    const int descriptor = openRegular(path, status, error);
+    if (descriptor < 0) {
+        return error;
+    }
+    if (!headOnly && static_cast<uint64_t>(status.st_size) > limit) {
+        ::close(descriptor);
+        return EFBIG;
+    }
+    // One byte more than the limit shows a file that grew past it.
+    const uint64_t wanted = headOnly ? limit : limit + 1;
+    bytes.resize(std::min<uint64_t>(wanted, std::max<off_t>(status.st_size, 0) + 1));
+    size_t done = 0;
+    while (error == 0 && done < bytes.size()) {
+        const ssize_t got = ::read(descriptor, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        done += static_cast<size_t>(got);
+        if (done == bytes.size() && done < wanted) {
+            bytes.resize(std::min<uint64_t>(wanted, done * 2));
+        }
+    }
+    ::close(descriptor);
+    bytes.resize(error == 0 ? done : 0);
+    if (error == 0 && !headOnly && done > limit) {
+        bytes.clear();
+        error = EFBIG;
+    }
     return error;
 }
 

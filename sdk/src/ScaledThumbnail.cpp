@@ -1,9 +1,8 @@
 #include "ScaledThumbnail.h"
 
+#include "CardFile.h"
 #include "Jpeg.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace cdsim {
@@ -34,8 +33,7 @@ tjscalingfactor fittingScale(int width, int height) {
 } // namespace
 
 Bytes scaledThumbnail(const std::filesystem::path& jpeg) {
-    std::ifstream in(jpeg, std::ios::binary);
-    return scaledThumbnail(Bytes((std::istreambuf_iterator<char>(in)), {}));
+    return scaledThumbnail(readBoundedFile(jpeg, WholeReadLimit).value_or(Bytes()));
 }
 
 Bytes scaledThumbnail(const Bytes& picture) {

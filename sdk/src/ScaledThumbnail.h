@@ -8,7 +8,7 @@
 namespace cdsim {
 
 // The picture scaled down by a power of two to fit 160 x 160, as JPEG; empty
-// when the file does not decode.
+// when the file does not decode or is larger than any camera writes.
 Bytes scaledThumbnail(const std::filesystem::path& jpeg);
 Bytes scaledThumbnail(const Bytes& picture);
 

@@ -9,8 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -145,6 +147,55 @@ TEST_F(AutostartTest, ALinkedMimeAppsListStaysALink) {
         testfiles::Read(kept).contains("x-content/image-dcf=tesselink-Lumvik-utilities.desktop;"));
 }
 
+// Whatever form the user's mimeapps.list has, registering and removing leave
+// it as it was: its bytes, its permissions, a link as a link (also one that
+// led nowhere yet); one that cannot be written leaves no entry behind.
+TEST_F(AutostartTest, MimeAppsListComesBackAsItWas) {
+    const QByteArray twice = "[Default Applications]\r\nx-content/image-dcf=a.desktop;\r\n"
+                             "x-content/image-dcf=b.desktop;\r\n[Default Applications]\r\n"
+                             "x-content/image-dcf=c.desktop;";
+    const QString kept = testenv::newFolder("dotfiles") + "/mimeapps.list";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        QString file; // where the content lives
+    };
+    const Case cases[] = {
+        {"duplicates and CRLF", [&] { testfiles::Write(mimeApps, twice); }, mimeApps},
+        {"private",
+         [&] {
+             testfiles::Write(mimeApps, twice);
+             QFile::setPermissions(mimeApps, QFile::ReadOwner | QFile::WriteOwner);
+         },
+         mimeApps},
+        {"dangling link", [&] { QFile::link(kept, mimeApps); }, kept},
+    };
+    const QString program = newProgram();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(mimeApps);
+        QFile::remove(kept);
+        c.make();
+        const QByteArray before = testfiles::Read(c.file);
+        const auto permissions = QFile::permissions(c.file);
+        const bool link = QFileInfo(mimeApps).isSymLink();
+        ASSERT_TRUE(succeeded(registerAs("Lumvik utilities", program)));
+        EXPECT_EQ(queryDefault(), "tesselink-Lumvik-utilities.desktop");
+        EXPECT_EQ(QFileInfo(mimeApps).isSymLink(), link);
+        ASSERT_TRUE(succeeded(unregisterAs("Lumvik utilities")));
+        EXPECT_EQ(QFileInfo(mimeApps).isSymLink(), link);
+        EXPECT_EQ(testfiles::Read(c.file), before.isEmpty() ? "[Default Applications]\n" : before);
+        if (!before.isEmpty()) {
+            EXPECT_EQ(QFile::permissions(c.file), permissions);
+        }
+    }
+
+    QFile::remove(mimeApps);
+    QDir().mkpath(mimeApps);
+    EXPECT_EQ(registerAs("Lumvik utilities", program).registration, EISDIR);
+    EXPECT_FALSE(QFile::exists(entryPath));
+}
+
 TEST_F(AutostartTest, FailuresArePassedThroughInTheirField) {
     EXPECT_EQ(unregisterAs("Lumvik utilities").registration, ENOENT);
     EXPECT_EQ(unregisterAs("Lumvik utilities").service, 0);
@@ -165,34 +216,63 @@ TEST_F(AutostartTest, FailuresArePassedThroughInTheirField) {
     EXPECT_FALSE(QFile::exists(mimeApps));
 }
 
-TEST(MimeAppsTest, SettingADefaultKeepsEveryOtherLine) {
+// Registering makes every default line of the type ours, each with its own
+// line end; removing gives back exactly what was there.
+TEST(MimeAppsTest, EveryDefaultLineIsTakenAndGivenBackByteForByte) {
+    const std::string type = "x-content/image-dcf";
     struct Case {
         const char* before;
-        std::optional<std::string> value;
-        const char* after;
+        const char* registered;
+        const char* displaced;
+        const char* removed; // what the removal leaves when not before itself
     };
     const Case cases[] = {
-        {"", "a.desktop;", "[Default Applications]\nx-content/image-dcf=a.desktop;\n"},
-        {"[Added Associations]\nx-content/image-dcf=b.desktop", "a.desktop;",
-         "[Added Associations]\nx-content/image-dcf=b.desktop\n"
-         "[Default Applications]\nx-content/image-dcf=a.desktop;\n"},
-        {"[Default Applications]\ntext/plain=g.desktop\n[Other]\nk=v\n", "a.desktop;",
-         "[Default Applications]\ntext/plain=g.desktop\nx-content/image-dcf=a.desktop;\n"
-         "[Other]\nk=v\n"},
-        {"[Default Applications]\r\nx-content/image-dcf = b.desktop\r\nz=1\r\n", "a.desktop;",
-         "[Default Applications]\r\nx-content/image-dcf=a.desktop;\nz=1\r\n"},
-        {"[Default Applications]\nx-content/image-dcf=b\nx-content/image-dcf=c\n", std::nullopt,
+        {"", "[Default Applications]\nx-content/image-dcf=t.desktop;\n", "",
          "[Default Applications]\n"},
-        {"[Default Applications]\n# x-content/image-dcf=b\n", std::nullopt,
-         "[Default Applications]\n# x-content/image-dcf=b\n"},
+        {"[Added Associations]\nx-content/image-dcf=b.desktop",
+         "[Added Associations]\nx-content/image-dcf=b.desktop\n"
+         "[Default Applications]\nx-content/image-dcf=t.desktop;\n",
+         "", "[Added Associations]\nx-content/image-dcf=b.desktop\n[Default Applications]\n"},
+        {"[Default Applications]\ntext/plain=g.desktop\n[Other]\nk=v\n",
+         "[Default Applications]\ntext/plain=g.desktop\nx-content/image-dcf=t.desktop;\n"
+         "[Other]\nk=v\n",
+         "", nullptr},
+        {"[Default Applications]\r\nx-content/image-dcf = b.desktop\r\nz=1\r\n",
+         "[Default Applications]\r\nx-content/image-dcf=t.desktop;\r\nz=1\r\n",
+         "x-content/image-dcf = b.desktop\r\n", nullptr},
+        {"[Default Applications]\nx-content/image-dcf=b\nx-content/image-dcf=c",
+         "[Default Applications]\nx-content/image-dcf=t.desktop;\nx-content/image-dcf=t.desktop;",
+         "x-content/image-dcf=b\nx-content/image-dcf=c", nullptr},
+        {"[Default Applications]\nx-content/image-dcf=b\n[Default Applications]\n"
+         "x-content/image-dcf=c;d\n",
+         "[Default Applications]\nx-content/image-dcf=t.desktop;\n[Default Applications]\n"
+         "x-content/image-dcf=t.desktop;\n",
+         "x-content/image-dcf=b\nx-content/image-dcf=c;d\n", nullptr},
+        {"[Default Applications]\n# x-content/image-dcf=b\n",
+         "[Default Applications]\n# x-content/image-dcf=b\nx-content/image-dcf=t.desktop;\n", "",
+         nullptr},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(autostart::withDefaultApplication(c.before, "x-content/image-dcf", c.value),
-                  c.after)
-            << c.before;
+        SCOPED_TRACE(c.before);
+        const auto registered = autostart::withDefaultSet(c.before, type, "t.desktop");
+        EXPECT_EQ(registered.mimeApps, c.registered);
+        EXPECT_EQ(registered.displaced, c.displaced);
+        // The record survives the desktop entry it is kept in.
+        const std::string entry = autostart::desktopEntry("N", "/p", type, registered.displaced);
+        EXPECT_EQ(autostart::displacedLines(entry, type), c.displaced);
+        EXPECT_EQ(autostart::withDefaultRestored(registered.mimeApps, type, "t.desktop",
+                                                 autostart::displacedLines(entry, type)),
+                  c.removed ? c.removed : c.before);
     }
-    EXPECT_EQ(autostart::defaultApplication("[Added Associations]\nx-content/image-dcf=b\n",
-                                            "x-content/image-dcf"),
+    // A default the user chose since stays; an entry of an earlier version
+    // gives back the one value it recorded.
+    EXPECT_EQ(autostart::withDefaultRestored("[Default Applications]\nx-content/image-dcf=u\n",
+                                             type, "t.desktop", "x-content/image-dcf=b\n"),
+              "[Default Applications]\nx-content/image-dcf=u\n");
+    EXPECT_EQ(
+        autostart::displacedLines("[Desktop Entry]\nX-Tesselink-Previous-Default=p\\\\q;\n", type),
+        "x-content/image-dcf=p\\q;\n");
+    EXPECT_EQ(autostart::defaultApplication("[Added Associations]\nx-content/image-dcf=b\n", type),
               std::nullopt);
 }
 
@@ -210,10 +290,11 @@ TEST(MimeAppsTest, TheProgramPathIsQuotedForTheExecKey) {
     };
     const QString path = testenv::newFolder("entry") + "/tesselink-N.desktop";
     for (const Case& c : cases) {
+        const std::string displaced = " x-content/image-dcf=p\\q;\tr \r\n";
         const std::string entry =
-            autostart::desktopEntry("N", c.program, "x-content/image-dcf", "p\\q;");
+            autostart::desktopEntry("N", c.program, "x-content/image-dcf", displaced);
         EXPECT_NE(entry.find("\n" + c.exec), std::string::npos) << entry;
-        EXPECT_EQ(autostart::previousDefault(entry), "p\\q;");
+        EXPECT_EQ(autostart::displacedLines(entry, "x-content/image-dcf"), displaced);
         testfiles::Write(path, QByteArray::fromStdString(entry));
         EXPECT_TRUE(valid(path)) << entry;
     }

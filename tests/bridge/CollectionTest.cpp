@@ -1,4 +1,5 @@
 #include "BridgeSession.h"
+#include "FileNames.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -268,6 +269,31 @@ TEST_F(CollectionTest, CallerErrorsGetTheirOwnCodes) {
     }
     EXPECT_EQ(tsOpenPicCollection(4, "", {})->code, TS_ERR_BAD_KIND);
     EXPECT_EQ(count(), 4);
+}
+
+// A card name longer than the record's 52 bytes is shortened in its stem: the
+// extension, by which the program tells the kinds apart, stays, and no UTF-8
+// character is cut in two.
+TEST(CollectionNames, LongNamesKeepTheirExtension) {
+    const std::string fifty(50, 'n');
+    const std::string euro = "\xE2\x82\xAC"; // three bytes
+    const struct {
+        std::string name;
+        std::string recorded;
+    } cases[] = {
+        {"IMG_0001.JPG", "IMG_0001.JPG"},
+        {fifty + "X", fifty + "X"}, // 51 bytes fit
+        {fifty + "_0001.JPG", fifty.substr(0, 47) + ".JPG"},
+        {std::string(46, 'n') + euro + euro + ".AVI", std::string(46, 'n') + ".AVI"},
+        {std::string(44, 'n') + euro + euro + ".AVI", std::string(44, 'n') + euro + ".AVI"},
+        {fifty + "noextension", (fifty + "n")},
+        {fifty + "." + std::string(40, 'e'), (fifty + ".")},
+    };
+    for (const auto& c : cases) {
+        char record[52];
+        tesselink::copyFileName(record, sizeof record, c.name.c_str());
+        EXPECT_EQ(std::string(record), c.recorded) << c.name;
+    }
 }
 
 } // namespace

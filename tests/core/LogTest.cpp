@@ -110,12 +110,14 @@ TEST(DebugLog, ControlCharactersAreEscaped) {
     LogGuard guard;
     const QString path = testenv::newFolder("controls") + "/log.txt";
     TDebugLog::instance().create(path);
-    LogLine("Filename_on_pc=IMG\r\n" + TDebugLog::timeStamp() + ":Forged\t\x7f.jpg");
+    LogLine("Filename_on_pc=IMG\r\n" + TDebugLog::timeStamp() + ":Forged\t\x7f" + QChar(0x2028) +
+            QChar(0x2029) + QChar(0x85) + "é.jpg");
     TDebugLog::instance().close();
     const QList<QByteArray> written = lines(path);
     ASSERT_EQ(written.size(), 1);
     EXPECT_TRUE(written[0].endsWith(
-        ("IMG\\x0d\\x0a" + TDebugLog::timeStamp() + ":Forged\\x09\\x7f.jpg\r").toUtf8()))
+        ("IMG\\x0d\\x0a" + TDebugLog::timeStamp() + ":Forged\\x09\\x7f\\u2028\\u2029\\x85é.jpg\r")
+            .toUtf8()))
         << written[0].constData();
 }
 

@@ -4,6 +4,7 @@
 #include "gphoto2/GphotoCard.h"
 #include "State.h"
 #include "cdsdk_log.h"
+#include "gphoto2/Worker.h"
 
 #include <gphoto2/gphoto2-port-result.h>
 #include <gphoto2/gphoto2-result.h>
@@ -15,9 +16,13 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -62,7 +67,19 @@ class RecordedDevice final : public cdgp::Device {
             }
         }
     }
-    cdgp::Bytes readHead(const std::string&, uint64_t) override { return check(), cdgp::Bytes{}; }
+    // Opens the file at stuckAt first, when set: a FIFO there blocks the
+    // open as it blocks a driver's, until the call is interrupted.
+    cdgp::Bytes readHead(const std::string&, uint64_t) override {
+        check();
+        if (!stuckAt.empty()) {
+            const int opened = ::open(stuckAt.c_str(), O_RDONLY | O_CLOEXEC);
+            if (opened < 0) {
+                throw GphotoError{"gp_camera_file_read", GP_ERROR_IO_READ, "Interrupted"};
+            }
+            ::close(opened);
+        }
+        return cdgp::Bytes{};
+    }
     void remove(const std::string&) override { check(); }
     void makeFolder(const std::string&, const std::string&) override { check(); }
     void put(const std::string&, const cdgp::Bytes&) override { check(); }
@@ -73,6 +90,7 @@ class RecordedDevice final : public cdgp::Device {
     void waitForEvent(int) override { check(); }
 
     static constexpr size_t Piece = 65537;
+    std::string stuckAt;
     cdgp::Bytes movie;
     int received = 0;
 
@@ -85,6 +103,18 @@ class RecordedDevice final : public cdgp::Device {
     }
     std::shared_ptr<std::atomic<bool>> unplugged_;
 };
+
+// A card over a recorded device; device tells which one it is.
+std::unique_ptr<cdgp::GphotoCard> recordedCard(RecordedDevice*& device) {
+    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+    return std::make_unique<cdgp::GphotoCard>(
+        cdgp::Detected{"X", "usb:001,004"}, [] {},
+        [&device, unplugged](const cdgp::Detected&) {
+            auto made = std::make_unique<RecordedDevice>(unplugged);
+            device = made.get();
+            return made;
+        });
+}
 
 TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
@@ -147,18 +177,12 @@ uint32_t record(uint32_t percent, uint32_t, cdContext) {
 // divide them: it arrives whole, with progress that rises to 100; a stop or
 // a file the camera lacks leaves nothing behind.
 TEST(GphotoCardTest, TransfersStreamIntoTheFileWithProgressAndLeaveNothingWhenStopped) {
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
     RecordedDevice* device = nullptr;
-    cdgp::GphotoCard card(
-        {"X", "usb:001,004"}, [] {},
-        [&](const cdgp::Detected&) {
-            auto made = std::make_unique<RecordedDevice>(unplugged);
-            device = made.get();
-            for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
-                made->movie.push_back(uint8_t(i * 7 + i / 4099));
-            }
-            return made;
-        });
+    const auto opened = recordedCard(device);
+    cdgp::GphotoCard& card = *opened;
+    for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
+        device->movie.push_back(uint8_t(i * 7 + i / 4099));
+    }
     QTemporaryDir out;
     const std::string whole = out.filePath("whole.mov").toStdString();
     reported.clear();
@@ -219,3 +243,57 @@ TEST(GphotoCardTest, LibraryErrorsReachTheLayersLog) {
 }
 
 } // namespace
+
+// A device call that never returns (a driver opening a FIFO) is interrupted
+// once the worker showed no sign of life for the call limit: the card call
+// ends with a camera error, and the camera answers the next call.
+TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
+    QTemporaryDir folder;
+    const std::string fifo = folder.filePath("IMG_0001.JPG").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    RecordedDevice* device = nullptr;
+    const auto opened = recordedCard(device);
+    cdgp::GphotoCard& card = *opened;
+    device->stuckAt = fifo;
+    cdgp::setCallLimit(std::chrono::milliseconds(200));
+    try {
+        card.metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
+        ADD_FAILURE() << "a stuck call returned";
+    } catch (const cdsim::Failure& failure) {
+        EXPECT_EQ(failure.code, CD_ERR_FILE_IO);
+    }
+    cdgp::setCallLimit(std::chrono::minutes(1));
+    device->stuckAt.clear();
+    EXPECT_EQ(card.volumes().size(), 1u);
+}
+
+// Scratch folders of a run that was killed go when the next run needs one;
+// those of running processes and other files stay.
+TEST(GphotoCardTest, ScratchFoldersOfEndedRunsAreRemoved) {
+    QTemporaryDir temporary;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temporary.path().toUtf8());
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(ended, 0);
+    waitpid(ended, nullptr, 0);
+    const QDir folder(temporary.path());
+    const QString left = QString("cdsdk-gphoto2-%1-abcdef").arg(ended);
+    const QString running = QString("cdsdk-gphoto2-%1-abcdef").arg(getppid());
+    for (const QString& name : {left, running, QString("cdsdk-gphoto2-x-1")})
+        ASSERT_TRUE(folder.mkpath(name + "/DCIM"));
+    QFile(folder.filePath(left + "/DCIM/IMG_0001.JPG")).open(QIODevice::WriteOnly);
+    {
+        RecordedDevice* device = nullptr;
+        const auto card = recordedCard(device);
+        card->metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
+        EXPECT_FALSE(folder.exists(left));
+        EXPECT_TRUE(folder.exists(running));
+        EXPECT_TRUE(folder.exists("cdsdk-gphoto2-x-1"));
+    }
+    qputenv("TMPDIR", savedTmp);
+    if (savedTmp.isEmpty())
+        qunsetenv("TMPDIR");
+}

@@ -9,7 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -299,4 +301,30 @@ TEST(AtomicFile, FailuresRaiseInOutErrors) {
     EXPECT_THROW(WriteFileAtomically(missing, "data"), EInOutError);
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_THROW(ReadWholeFile(missing), EInOutError);
+    // A FIFO dropped where a picture was expected is refused, not waited on.
+    const QString fifo = testenv::newFolder("atomic-fifo") + "/picture.jpg";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_THROW(ReadWholeFile(fifo), EInOutError);
+    EXPECT_THROW(ReadWholeFile(testenv::newFolder("atomic-folder")), EInOutError);
+}
+
+// A link planted at the name (the webcam file, a requested picture's .bmp,
+// the update INI) is replaced by the new file; whatever it pointed at keeps
+// its content, and a dangling link creates nothing where it points.
+TEST(AtomicFile, ALinkAtTheNameIsReplacedNeverWrittenThrough) {
+    const QString folder = testenv::newFolder("atomic-link");
+    const QString victim =
+        testfiles::Write(testenv::newFolder("atomic-victim") + "/passwd", "root");
+    const QString nowhere = folder + "/../atomic-victim/created-by-link";
+    for (const QString& target : {victim, nowhere}) {
+        SCOPED_TRACE(target.toStdString());
+        const QString path = folder + "/webcam.jpg";
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path));
+        WriteFileAtomically(path, "new");
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(testfiles::Read(path), "new");
+        EXPECT_EQ(testfiles::Read(victim), "root");
+        EXPECT_FALSE(QFile::exists(nowhere));
+    }
 }

@@ -4,9 +4,11 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,6 +107,28 @@ TEST(RequestFileTest, UnreadableOrBinaryFilesAreNoRequests) {
     EXPECT_THROW(ReadPictureRequest(binary), EConvertError);
     testfiles::Write(binary, "[PICTURE_DATA]\nPicture_file_name=\xff\xfe.jpg\n");
     EXPECT_THROW(ReadPictureRequest(binary), EConvertError);
+}
+
+// Whatever another program leaves under the request's name, reading it
+// neither waits nor fills the memory: only a regular file of a request's
+// size is read.
+TEST(RequestFileTest, OnlyASmallRegularFileIsRead) {
+    const QString folder = testenv::newFolder("hostilerequests");
+    const QByteArray request = "[PICTURE_DATA]\nPicture_file_name=a.jpg\n";
+    const QByteArray longest = request + QByteArray(RequestFileLimit - request.size(), '\n');
+    EXPECT_EQ(ReadPictureRequest(testfiles::Write(folder + "/longest.ini", longest)).fileName,
+              "a.jpg");
+
+    const QString fifo = folder + "/fifo.ini";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile huge(folder + "/huge.ini");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30));
+    huge.close();
+    QDir().mkpath(folder + "/folder.ini");
+    for (const QString& refused : {fifo, huge.fileName(), folder + "/folder.ini",
+                                   testfiles::Write(folder + "/long.ini", longest + "\n")}) {
+        EXPECT_THROW(ReadPictureRequest(refused), EInOutError) << refused.toStdString();
+    }
 }
 
 } // namespace

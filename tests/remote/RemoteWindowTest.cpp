@@ -233,6 +233,23 @@ TEST_F(RemoteWindowTest, RequestNamingAPathIsRefusedAndRemoved) {
     EXPECT_TRUE(errors().isEmpty());
 }
 
+// A request that cannot be deleted (here a folder with a file in it, which
+// no request is) is taken once: one box tells so, the status does not claim
+// it was removed, and later polls leave it alone until it changes.
+TEST_F(RemoteWindowTest, AnUndeletableRequestIsTakenOnce) {
+    openProcess();
+    const QString path = ProgramFile("take_picture.ini");
+    testfiles::Write(path + "/inside", "x");
+    clock.advance(250);
+    clock.advance(2000);
+    EXPECT_EQ(errors(), QStringList{"Can not delete " + path + "."});
+    EXPECT_FALSE(status().contains("was removed")) << status().toStdString();
+    testfiles::Write(path + "/second", "x"); // the folder changed: another try
+    clock.advance(250);
+    EXPECT_EQ(errors().size(), 2);
+    EXPECT_EQ(remoteState().releases, 0u);
+}
+
 TEST_F(RemoteWindowTest, FailedRequestIsTriedAgainOnlyAfterItsBoxIsClosed) {
     openProcess();
     cdsimFailCall("CDRelease", 1, CD_ERR_INTERNAL);

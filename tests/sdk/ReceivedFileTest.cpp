@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -134,6 +135,44 @@ TEST(ReceivedFileTest, TemporariesOfEndedWritersAreRemovedOnTheNextWrite) {
     QStringList kept{".lumvik-x-1.part", running, "IMG_0001.JPG", "keep.part"};
     kept.sort();
     EXPECT_EQ(entries(folder), kept);
+}
+
+// A file someone else made is read only when it is a regular file, without
+// waiting on a FIFO, and within the limit; the copy refuses the same.
+TEST(ReceivedFileTest, OnlyRegularFilesWithinTheLimitAreRead) {
+    const QString folder = testenv::newFolder("others");
+    writeFile(folder + "/small", "0123456789");
+    ASSERT_EQ(mkfifo(local(folder + "/fifo").c_str(), 0600), 0);
+    QDir().mkpath(folder + "/folder");
+    QFile huge(folder + "/huge");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(2) << 30));
+    huge.close();
+    struct Case {
+        const char* name;
+        uint64_t limit;
+        bool headOnly;
+        int error;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"small", 10, false, 0, "0123456789"},
+        {"small", 9, false, EFBIG, ""},
+        {"small", 4, true, 0, "0123"},
+        {"huge", 1 << 20, false, EFBIG, ""},
+        {"huge", 3, true, 0, std::string(3, '\0')},
+        {"fifo", 10, false, EINVAL, ""},
+        {"folder", 10, false, EINVAL, ""},
+        {"missing", 10, false, ENOENT, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes{1};
+        EXPECT_EQ(cdfile::readRegularFile(local(folder + "/" + c.name), c.limit, bytes, c.headOnly),
+                  c.error)
+            << c.name << " " << c.limit;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.bytes) << c.name << " " << c.limit;
+    }
+    EXPECT_EQ(cdfile::copyToNewFile(local(folder + "/fifo"), local(folder + "/copy")), EINVAL);
+    EXPECT_FALSE(QFile::exists(folder + "/copy"));
 }
 
 } // namespace

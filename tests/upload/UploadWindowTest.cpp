@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QtEndian>
+#include <sys/stat.h>
 
 // Test failures show texts as texts.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -236,8 +237,11 @@ TEST_F(UploadWindowTest, AFileThatIsNoReadableJpegIsSkippedByNameAndTheOthersArr
     const QString notes = testfiles::Write(pictures + "/notes.jpg", "not a picture at all");
     const QString cut = testfiles::Write(pictures + "/cut.jpg",
                                          testfiles::Read(picture("whole.jpg", {64, 48})).left(40));
+    // A FIFO dropped in a picture's place is skipped, not waited on.
+    const QString fifo = pictures + "/fifo.jpg";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QStringList files = {picture("first.jpg", {64, 48}), notes, cut, pictures + "/gone.jpg",
-                               picture("last.jpg", {48, 64})};
+                               fifo, picture("last.jpg", {48, 64})};
     runFlowD([&](TFormUpload& window) {
         drop(window, files);
         upload(window);
@@ -250,7 +254,7 @@ TEST_F(UploadWindowTest, AFileThatIsNoReadableJpegIsSkippedByNameAndTheOthersArr
     EXPECT_TRUE(last.text.startsWith("The other pictures were uploaded. These files were not, "
                                      "because they are not JPEG pictures that can be read:\n"))
         << last.text.toStdString();
-    for (const QString& skipped : {notes, cut, pictures + "/gone.jpg"})
+    for (const QString& skipped : {notes, cut, pictures + "/gone.jpg", fifo})
         EXPECT_TRUE(last.text.contains("\n" + skipped + " (")) << skipped.toStdString();
     EXPECT_FALSE(messages().contains("All pictures uploaded"));
 }

@@ -3,17 +3,22 @@
 
 #include "Device.h"
 
+#include "../CardFile.h"
 #include "../Log.h"
+#include "Worker.h"
 
 #include <gphoto2/gphoto2.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace cdgp {
 namespace {
+
+constexpr std::string_view DiskPort = "disk:";
 
 void check(const char* call, int result) {
     if (result < GP_OK) {
@@ -73,6 +78,7 @@ struct ProgressRelay {
         return 1;
     }
     static void update(GPContext*, unsigned int, float current, void* data) {
+        stillWorking();
         auto& relay = *static_cast<ProgressRelay*>(data);
         if (relay.progress && *relay.progress && !(*relay.progress)(current / relay.target)) {
             relay.stopped = true;
@@ -97,6 +103,7 @@ struct ReceivingFile : Owned<CameraFile, gp_file_unref> {
     static int size(void*, uint64_t*) { return GP_OK; }
     static int read(void*, unsigned char*, uint64_t*) { return GP_ERROR_NOT_SUPPORTED; }
     static int write(void* data, unsigned char* bytes, uint64_t* length) {
+        stillWorking();
         auto& file = *static_cast<ReceivingFile*>(data);
         if (!file.receiver(bytes, *length)) {
             file.relay.stopped = true;
@@ -202,6 +209,9 @@ CameraAbilitiesList* knownCameras(GPContext* context) {
 class LibDevice final : public Device {
   public:
     explicit LibDevice(const Detected& camera) {
+        if (camera.port.starts_with(DiskPort)) {
+            diskRoot_ = camera.port.substr(DiskPort.size());
+        }
         forwardLibraryErrors();
         context_ = gp_context_new();
         gp_context_set_error_func(context_, toldError, this);
@@ -268,7 +278,7 @@ class LibDevice final : public Device {
         List list;
         check("gp_camera_folder_list_folders",
               gp_camera_folder_list_folders(camera_, folder.c_str(), list.object, context_));
-        return list.names();
+        return listed(folder, list.names(), cdsim::EntryKind::Folder);
     }
 
     std::vector<FileEntry> files(const std::string& folder) override {
@@ -276,7 +286,7 @@ class LibDevice final : public Device {
         check("gp_camera_folder_list_files",
               gp_camera_folder_list_files(camera_, folder.c_str(), list.object, context_));
         std::vector<FileEntry> found;
-        for (const auto& name : list.names()) {
+        for (const auto& name : listed(folder, list.names(), cdsim::EntryKind::File)) {
             CameraFileInfo info;
             FileEntry entry{name};
             if (gp_camera_file_get_info(camera_, folder.c_str(), name.c_str(), &info, context_) ==
@@ -392,6 +402,19 @@ class LibDevice final : public Device {
     }
 
   private:
+    // A folder's driver follows links and opens FIFOs, where opening blocks
+    // for good: what the folder holds is looked at before the driver opens it.
+    std::vector<std::string> listed(const std::string& folder, std::vector<std::string> names,
+                                    cdsim::EntryKind kind) const {
+        if (diskRoot_.empty()) {
+            return names;
+        }
+        std::erase_if(names, [&](const std::string& name) {
+            return cdsim::cardEntryKind(diskRoot_, diskRoot_ + folder + "/" + name) != kind;
+        });
+        return names;
+    }
+
     // A driver that reads no parts: the file's start as it arrives, stopping
     // there, so a movie's header does not cost the whole movie in memory.
     Bytes headReceived(const std::string& path, uint64_t size) {
@@ -465,6 +488,7 @@ class LibDevice final : public Device {
         gp_context_unref(context_);
     }
 
+    std::string diskRoot_; // the folder of a "disk:" port, else empty
     GPContext* context_ = nullptr;
     Camera* camera_ = nullptr;
     ProgressRelay relay_;

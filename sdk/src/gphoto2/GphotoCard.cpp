@@ -1,5 +1,6 @@
 #include "GphotoCard.h"
 
+#include "../CardFile.h"
 #include "../Log.h"
 #include "../ScaledThumbnail.h"
 #include "../State.h"
@@ -12,10 +13,13 @@
 #include <gphoto2/gphoto2-result.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using cdsim::Failure;
@@ -23,20 +27,24 @@ using cdsim::Failure;
 namespace cdgp {
 namespace {
 
-// How far a file is read for its metadata, 0 for all of it: a JPEG picture's
-// EXIF data and frame header come before its picture data, a movie's picture
-// size is in its first header and its shooting details in its ".THM". RAW
-// files keep their EXIF data anywhere.
-uint64_t metadataBytes(uint32_t format, bool retry) {
+// How far a file is read for its metadata: a JPEG picture's EXIF data and
+// frame header come before its picture data, a movie's picture size is in its
+// first header and its shooting details in its ".THM". RAW files keep their
+// EXIF data anywhere: they are read whole, up to the limit of whole reads.
+uint64_t metadataBytes(uint32_t format) {
     switch (format) {
     case CD_FORMAT_JPEG:
-        return retry ? 0 : 256 * 1024;
+        return 256 * 1024;
     case CD_FORMAT_MOVIE:
     case CD_FORMAT_SOUND:
         return 64 * 1024;
     default:
-        return 0;
+        return cdsim::WholeReadLimit;
     }
+}
+
+bool startsAsJpeg(const Bytes& bytes) {
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
 bool isGone(int result) {
@@ -138,6 +146,34 @@ class BlockWriter {
     Bytes block_;
     uint64_t received_ = 0;
 };
+
+// The scratch folders are named after their process, "cdsdk-gphoto2-PID-...",
+// so that a later run knows those of a run that was killed.
+const std::string ScratchPrefix = "cdsdk-gphoto2-";
+
+// Removes the scratch folders of ended processes (the user's own only).
+void removeLeftScratch(const fs::path& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        struct stat status {};
+        if (!name.starts_with(ScratchPrefix) || ::lstat(entry.path().c_str(), &status) != 0 ||
+            !S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) {
+            continue;
+        }
+        const std::string rest = name.substr(ScratchPrefix.size());
+        const auto dash = rest.find('-');
+        const std::string digits = rest.substr(0, dash);
+        if (dash == std::string::npos || digits.empty() ||
+            digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) {
+            continue;
+        }
+        const auto writer = static_cast<pid_t>(std::stol(digits));
+        if (writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH) {
+            fs::remove_all(entry.path(), error);
+        }
+    }
+}
 
 void logFailure(const GphotoError& error, const std::string& outcome) {
     cdsim::logLine("cdsdk: " + error.call + ": " + error.text + " (" +
@@ -354,13 +390,21 @@ uint32_t GphotoCard::size(const fs::path& file) {
     });
 }
 
-Bytes GphotoCard::read(const std::string& path) {
-    return call([&] { return device_->read(path, FileKind::Normal, {}); });
+// At most limit bytes from the file's start, with its listed time; on the worker.
+std::pair<Bytes, int64_t> GphotoCard::head(const std::string& path, uint64_t limit) {
+    const FileEntry* found = entry(path);
+    if (found && found->size > 0) {
+        limit = std::min(limit, found->size);
+    }
+    return {device_->readHead(path, limit), found ? found->modified : int64_t(0)};
 }
 
 fs::path GphotoCard::scratch() {
     if (scratch_.empty()) {
-        std::string pattern = (fs::temp_directory_path() / "cdsdk-gphoto2-XXXXXX").string();
+        removeLeftScratch(fs::temp_directory_path());
+        std::string pattern =
+            (fs::temp_directory_path() / (ScratchPrefix + std::to_string(::getpid()) + "-XXXXXX"))
+                .string();
         if (!mkdtemp(pattern.data())) {
             throw Failure{CD_ERR_FILE_IO};
         }
@@ -372,31 +416,33 @@ fs::path GphotoCard::scratch() {
 // The files are read into a scratch folder under their own folder's name,
 // with the camera's file times, so the metadata reader sees what it would on
 // a card; they are gone again afterwards. A JPEG picture whose start does not
-// read is read whole.
+// read is read further, up to the limit of whole reads.
 cdsim::ItemMetadata GphotoCard::metadata(const cdsim::ItemFiles& files,
                                          const cdsim::CameraDescription* camera) {
-    cdsim::ItemMetadata found = metadataOf(files, camera, false);
-    return found.readable || files.format != CD_FORMAT_JPEG ? found
-                                                            : metadataOf(files, camera, true);
+    bool cutShort = false;
+    cdsim::ItemMetadata found = metadataOf(files, camera, metadataBytes(files.format), &cutShort);
+    return found.readable || files.format != CD_FORMAT_JPEG || !cutShort
+               ? found
+               : metadataOf(files, camera, cdsim::WholeReadLimit, nullptr);
 }
 
+// cutShort, when given, tells whether the picture's file begins like a JPEG
+// picture and goes on past what was read of it.
 cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
-                                           const cdsim::CameraDescription* camera, bool whole) {
-    const auto fetch = [&](const fs::path& file, uint64_t head) {
+                                           const cdsim::CameraDescription* camera, uint64_t limit,
+                                           bool* cutShort) {
+    const auto fetch = [&](const fs::path& file, uint64_t most) {
         const fs::path local = scratch() / file.parent_path().filename() / file.filename();
-        const auto [bytes, modified] = call([&] {
-            const FileEntry* found = entry(file.string());
-            Bytes read = head > 0 ? device_->readHead(file.string(), head)
-                                  : device_->read(file.string(), FileKind::Normal, {});
-            return std::pair(std::move(read), found ? found->modified : int64_t(0));
-        });
+        const auto [bytes, modified] = call([&] { return head(file.string(), most); });
+        if (cutShort && file == files.main) {
+            *cutShort = bytes.size() == most && startsAsJpeg(bytes);
+        }
         writeLocal(local, bytes, modified);
         return local;
     };
-    cdsim::ItemFiles local{
-        fetch(files.main, metadataBytes(files.format, whole)), {}, {}, files.format};
+    cdsim::ItemFiles local{fetch(files.main, limit), {}, {}, files.format};
     if (!files.thumbnail.empty()) {
-        local.thumbnail = fetch(files.thumbnail, 0);
+        local.thumbnail = fetch(files.thumbnail, cdsim::WholeReadLimit);
     }
     cdsim::ItemMetadata found = readMetadata(local, camera);
     std::error_code error;
@@ -406,7 +452,8 @@ cdsim::ItemMetadata GphotoCard::metadataOf(const cdsim::ItemFiles& files,
 }
 
 // The driver's own preview, else the EXIF thumbnail, else the ".THM"
-// companion, else for a JPEG picture a scaled copy of it.
+// companion, else for a JPEG picture a scaled copy of it; a file larger than
+// the limit of whole reads gives none.
 Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMetadata& metadata) {
     const std::string path = files.main.string();
     const auto preview = call([&] {
@@ -425,10 +472,18 @@ Bytes GphotoCard::thumbnail(const cdsim::ItemFiles& files, const cdsim::ItemMeta
     if (!metadata.exifThumbnail.empty()) {
         return metadata.exifThumbnail;
     }
+    const auto whole = [&](const fs::path& file) {
+        return call([&] {
+            const FileEntry* found = entry(file.string());
+            return found && found->size > cdsim::WholeReadLimit
+                       ? Bytes()
+                       : head(file.string(), cdsim::WholeReadLimit).first;
+        });
+    };
     if (!files.thumbnail.empty()) {
-        return read(files.thumbnail.string());
+        return whole(files.thumbnail);
     }
-    return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(read(path)) : Bytes();
+    return files.format == CD_FORMAT_JPEG ? cdsim::scaledThumbnail(whole(files.main)) : Bytes();
 }
 
 // The file streams from the driver into the durable writer on the worker.

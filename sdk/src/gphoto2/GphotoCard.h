@@ -76,9 +76,10 @@ class GphotoCard final : public cdsim::Card {
   private:
     template <class Call> auto call(Call&& work);
     const FileEntry* entry(const std::string& path);
-    Bytes read(const std::string& path);
+    std::pair<Bytes, int64_t> head(const std::string& path, uint64_t limit);
     cdsim::ItemMetadata metadataOf(const cdsim::ItemFiles& files,
-                                   const cdsim::CameraDescription* camera, bool whole);
+                                   const cdsim::CameraDescription* camera, uint64_t limit,
+                                   bool* cutShort);
     void makeFolders(const std::filesystem::path& folder);
     std::filesystem::path scratch();
     bool pollEvents();

@@ -1,11 +1,17 @@
 #include "Worker.h"
 
+#include "../Log.h"
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <exception>
 #include <map>
 #include <mutex>
+#include <pthread.h>
+#include <string>
 #include <thread>
 
 namespace cdgp {
@@ -14,9 +20,28 @@ namespace {
 // How long the worker rests between rounds of idle tasks when no job comes.
 constexpr auto idlePause = std::chrono::milliseconds(50);
 
+using Clock = std::chrono::steady_clock;
+
+// Sent to the worker to end a system call it is stuck in: a driver opening a
+// FIFO, or a line that never answers. Nobody else sends it.
+int interruptSignal() {
+    return SIGRTMIN + 3;
+}
+
+void installInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: the call fails with EINTR
+    sigaction(interruptSignal(), &action, nullptr);
+}
+
+std::atomic<int64_t> limitMilliseconds{60'000};
+std::atomic<Clock::rep> lastSign{0};
+
 class Worker {
   public:
-    Worker() : thread_([this] { loop(); }) {}
+    Worker() : thread_([this] { loop(); }) { installInterrupt(); }
 
     void run(std::function<void()> job) {
         if (std::this_thread::get_id() == thread_.get_id()) {
@@ -37,7 +62,23 @@ class Worker {
             changed_.notify_all();
         });
         changed_.notify_all();
-        changed_.wait(lock, [&] { return done; });
+        auto asked = Clock::now();
+        const auto lastAlive = [&] {
+            return std::max(asked, Clock::time_point(Clock::duration(lastSign.load())));
+        };
+        while (!done) {
+            const auto limit = std::chrono::milliseconds(limitMilliseconds.load());
+            if (!changed_.wait_until(lock, lastAlive() + limit, [&] { return done; }) &&
+                Clock::now() - lastAlive() >= limit) {
+                // Whatever the worker is stuck in is interrupted, and fails;
+                // this call still waits for it to end, as the work may hold
+                // this call's data.
+                cdsim::logLine("cdsdk: a camera call showed no sign of life for " +
+                               std::to_string(limit.count()) + " ms and was interrupted");
+                asked = Clock::now();
+                pthread_kill(thread_.native_handle(), interruptSignal());
+            }
+        }
         lock.unlock();
         if (failure) {
             std::rethrow_exception(failure);
@@ -67,6 +108,7 @@ class Worker {
             if (!jobs_.empty()) {
                 auto job = std::move(jobs_.front());
                 jobs_.pop_front();
+                stillWorking();
                 lock.unlock();
                 job();
                 lock.lock();
@@ -90,6 +132,7 @@ class Worker {
             }
             const auto task = found->second;
             runningTask_ = id;
+            stillWorking();
             lock.unlock();
             const bool again = task();
             lock.lock();
@@ -117,6 +160,14 @@ Worker& worker() {
 }
 
 } // namespace
+
+void stillWorking() {
+    lastSign = Clock::now().time_since_epoch().count();
+}
+
+void setCallLimit(std::chrono::milliseconds limit) {
+    limitMilliseconds = limit.count();
+}
 
 void runOnWorker(std::function<void()> job) {
     worker().run(std::move(job));
