@@ -197,6 +197,24 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
     EXPECT_EQ(main().statusText(), "Camera connection closed");
 }
 
+// Without a folder the search would start at the file system's root.
+TEST_F(FileManagerTest, FlowBWithoutAnExistingFolderAsksForOneAndListsNothing) {
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
+    const QString file = testenv::newFolder("plain") + "/IMG_0001.JPG";
+    testfiles::Write(file, "not a folder");
+    for (const QString& folder : {QString("/no/such/folder"), file, QString("  "), QString()}) {
+        SCOPED_TRACE(folder.toStdString());
+        TDialogScript answers;
+        main().EditPCSourceDir->setText(folder);
+        main().Getpicturesfromcomputer1Click();
+        ASSERT_EQ(answers.asked().size(), 1);
+        EXPECT_EQ(answers.asked()[0].type, mtError);
+        EXPECT_TRUE(
+            answers.asked()[0].text.startsWith("Choose the folder that holds your pictures"));
+        EXPECT_NE(main().statusText(), "Connects to camera");
+    }
+}
+
 TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurrentPatterns) {
     plugInStandardCamera();
     testfiles::Write(target + "IMG_0005.jpg", "x");
