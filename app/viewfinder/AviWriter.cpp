@@ -304,10 +304,11 @@ void TAviWriter::AddFrame(const QImage& picture, int extraMilliseconds) {
         out.scale.release(), rgb.width(), rgb.height(), AV_PIX_FMT_RGB24, settings_.width,
         settings_.height, out.encoder->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr));
     check(av_frame_make_writable(out.frame.get()), "Failed to create AVI video stream");
-    // Uncompressed AVI frames are stored bottom row first.
-    const bool bottomUp = out.encoder->codec_id == AV_CODEC_ID_RAWVIDEO;
-    const uint8_t* rows[1] = {bottomUp ? rgb.constScanLine(rgb.height() - 1) : rgb.constBits()};
-    const int strides[1] = {int(bottomUp ? -rgb.bytesPerLine() : rgb.bytesPerLine())};
+    // FFmpeg's AVI muxer declares uncompressed frames top row first (a
+    // negative height), so every frame goes in top row first.
+    const bool uncompressed = out.encoder->codec_id == AV_CODEC_ID_RAWVIDEO;
+    const uint8_t* rows[1] = {rgb.constBits()};
+    const int strides[1] = {int(rgb.bytesPerLine())};
     sws_scale(out.scale.get(), rows, strides, 0, rgb.height(), out.frame->data,
               out.frame->linesize);
     const int first = out.nextSlot;
@@ -315,7 +316,7 @@ void TAviWriter::AddFrame(const QImage& picture, int extraMilliseconds) {
     // Compressed frames are written into every slot; an uncompressed frame
     // once, the muxer marking the slots up to the next one as repeats.
     for (int slot = first; slot < out.nextSlot; ++slot) {
-        const bool written = slot == first || !bottomUp;
+        const bool written = slot == first || !uncompressed;
         if (written)
             out.write(slot);
         progressAt(slot + 1, written);
