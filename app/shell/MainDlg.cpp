@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -86,6 +87,7 @@ void TForm_main::buildControls() {
     LabelPCSourceDir = new QLabel("Source directory for pictures:", central);
     EditPCSourceDir = new QLineEdit(central);
     LabelPCSourceDir->setBuddy(EditPCSourceDir);
+    EditPCSourceDir->installEventFilter(this);
     BitBtn_Explorer = new QToolButton(central);
     BitBtn_Explorer->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtnClose = new QPushButton("&Quit", central);
@@ -270,6 +272,20 @@ bool TForm_main::event(QEvent* event) {
         RunGuarded([this] { FormActivate(); });
     }
     return handled;
+}
+
+// A line edit claims keys such as Ctrl+U (erase to the line's start) and
+// Ctrl+E (to its end) before the menus see them; the menu's shortcuts win.
+bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* action : findChildren<QAction*>())
+            if (action->isEnabled() && action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm_main::FormShow() {

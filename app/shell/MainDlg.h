@@ -143,6 +143,7 @@ class TForm_main : public QMainWindow, public TAppServices {
   protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();

@@ -420,6 +420,44 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
     EXPECT_FALSE(w.isVisible());
 }
 
+// The source field has the focus at every start; the menus' shortcuts still
+// reach their items from it, and the field keeps its text.
+TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheSourceFieldHasTheFocus) {
+    storeSetting("language", "english");
+    storeSetting("USBSelected", "1");
+    QStringList ran;
+    const auto hook = [&ran](const char* name) {
+        return [&ran, name](const TMainContext&) { ran << name; };
+    };
+    TMainFlows flows;
+    flows.getPicturesFromCamera = hook("A");
+    flows.getPicturesFromComputer = hook("B");
+    flows.takePictureRemote = hook("C");
+    flows.uploadPictures = hook("D");
+    flows.emailPictures = hook("email");
+    TForm_main w(flows);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.EditPCSourceDir->setText("/media/pictures");
+    w.EditPCSourceDir->setFocus();
+    w.EditPCSourceDir->setCursorPosition(6);
+    const std::pair<Qt::Key, const char*> cases[] = {{Qt::Key_G, "A"},
+                                                     {Qt::Key_P, "B"},
+                                                     {Qt::Key_T, "C"},
+                                                     {Qt::Key_U, "D"},
+                                                     {Qt::Key_E, "email"}};
+    for (const auto& [key, flow] : cases) {
+        ran.clear();
+        QTest::keyClick(w.EditPCSourceDir, key, Qt::ControlModifier);
+        EXPECT_EQ(ran, QStringList{flow}) << flow;
+        EXPECT_EQ(w.EditPCSourceDir->text(), "/media/pictures") << flow;
+    }
+    // Other keys still edit the field.
+    QTest::keyClick(w.EditPCSourceDir, Qt::Key_X);
+    EXPECT_EQ(w.EditPCSourceDir->text(), "/mediax/pictures");
+}
+
 TEST_F(MainWindowTest, AnErrorInAMenuActionIsShownAndTheProgramGoesOn) {
     storeSetting("language", "english");
     TMainFlows flows;
