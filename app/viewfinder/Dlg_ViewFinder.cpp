@@ -25,16 +25,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
 
-constexpr int DesignWidth = 352;
-constexpr int DesignHeight = 793;
 constexpr QSize ShownSize{320, 240};
 
 // The output modes in the box, with the argument each sends to the camera.
@@ -87,12 +83,12 @@ TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session
     texts_->rememberSize("FormViewFinderWidth", "FormViewFinderHeight");
     texts_->text(this, "form");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(scrolled({viewfinderGroup(), videoGroup(), soundGroup()}));
+    layout->addLayout(columns({viewfinderGroup(), soundGroup()}, {videoGroup()}));
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
     layout->addWidget(StatusBar);
-    resize(DesignWidth, DesignHeight);
+    resize(sizeHint());
     connect(&sound_, &TSoundRecorder::playingStopped, this,
             [this] { ButtonPlayWAV->setStyleSheet({}); });
 }
@@ -119,23 +115,19 @@ void TFormViewFinder::endRecording() {
     recording_.FinishNow();
 }
 
-// The groups are taller than a laptop's screen: they scroll, while the
-// status bar stays in view and no width is ever cut off.
-QScrollArea* TFormViewFinder::scrolled(std::initializer_list<QWidget*> groups) {
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins({});
-    for (QWidget* group : groups)
-        column->addWidget(group);
-    column->addStretch(1);
-    auto* area = new QScrollArea(this);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidgetResizable(true);
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setWidget(content);
-    area->setMinimumWidth(content->minimumSizeHint().width() +
-                          area->verticalScrollBar()->sizeHint().width());
-    return area;
+// One column of groups would be taller than a laptop's screen: two columns
+// side by side keep every control in view without scrolling.
+QHBoxLayout* TFormViewFinder::columns(std::initializer_list<QWidget*> left,
+                                      std::initializer_list<QWidget*> right) {
+    auto* row = new QHBoxLayout;
+    for (const auto& groups : {left, right}) {
+        auto* column = new QVBoxLayout;
+        for (QWidget* group : groups)
+            column->addWidget(group);
+        column->addStretch(1);
+        row->addLayout(column, 1);
+    }
+    return row;
 }
 
 QPushButton* TFormViewFinder::button(const char* name, const char* caption, const char* key,

@@ -17,10 +17,10 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
 class QStatusBar;
 class TAppServices;
 class TWindowLocaliser;
@@ -69,7 +69,8 @@ class TFormViewFinder : public QDialog {
     QWidget* viewfinderGroup();
     QWidget* videoGroup();
     QWidget* soundGroup();
-    QScrollArea* scrolled(std::initializer_list<QWidget*> groups);
+    QHBoxLayout* columns(std::initializer_list<QWidget*> left,
+                         std::initializer_list<QWidget*> right);
     QPushButton* button(const char* name, const char* caption, const char* key,
                         void (TFormViewFinder::*handler)());
     QButtonGroup* radioGroup(QWidget* box, const char* prefix, const QStringList& items);
