@@ -100,8 +100,12 @@ TFormViewFinder::~TFormViewFinder() {
     } catch (const ELumvikError& error) {
         LogLine("TFormViewFinder.FormDestroy. Exception=" + error.message());
     }
-    texts_->storeSize(services_.settings());
-    storeSettings();
+    // A window never shown read no settings: writing its defaults back
+    // would lose the user's.
+    if (settingsRead_) {
+        texts_->storeSize(services_.settings());
+        storeSettings();
+    }
 }
 
 // A recording still running when no more frames come: the sound stops first,
@@ -338,6 +342,7 @@ void TFormViewFinder::FormClose() {
 }
 
 void TFormViewFinder::readSettings() {
+    settingsRead_ = true;
     const TSettings& s = services_.settings();
     const QString section = TSettings::Section;
     EditWidth->setText(QString::number(s.readInteger(section, WidthKey, 320)));

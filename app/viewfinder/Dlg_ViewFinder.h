@@ -93,6 +93,7 @@ class TFormViewFinder : public QDialog {
     std::unique_ptr<TWindowLocaliser> texts_;
     TWatchHandle frames_;
     bool handlingFrame_ = false;
+    bool settingsRead_ = false;
     TViewFinderRecording recording_;
     TSoundRecorder sound_;
     QByteArray testLeft_, testRight_;

@@ -7,6 +7,7 @@
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "Probe.h"
+#include "Settings.h"
 #include "SoundServer.h"
 #include "TestEnvironment.h"
 #include "WavFile.h"
@@ -194,6 +195,23 @@ TEST_F(ViewFinderWindowTest, RecordLeavesStopInPlace) {
     EXPECT_EQ(stop.mapTo(window.get(), QPoint()), before);
     EXPECT_EQ(stop.visibleRegion().boundingRect(), stop.rect());
     window->ButtonStopAviClick();
+}
+
+// Opening remote control makes this window without showing it: what it
+// never read it must not write back.
+TEST_F(ViewFinderWindowTest, NeverShownWindowKeepsTheStoredSettings) {
+    window.reset();
+    TSettings& s = services->settings();
+    const std::pair<const char*, int> stored[] = {
+        {"ComboBoxCompression", 2}, {"EditWidth", 640}, {"FormViewFinderHeight", 600}};
+    for (const auto& [key, value] : stored)
+        s.writeInteger(TSettings::Section, key, value);
+    s.writeString(TSettings::Section, "EditAviFileName", "/home/me/movie.avi");
+    window = std::make_unique<TFormViewFinder>(*services, *session);
+    window.reset();
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(s.readInteger(TSettings::Section, key, -1), value) << key;
+    EXPECT_EQ(s.readString(TSettings::Section, "EditAviFileName", ""), "/home/me/movie.avi");
 }
 
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
