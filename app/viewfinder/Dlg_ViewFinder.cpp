@@ -56,7 +56,10 @@ constexpr const char* ResolutionKey = "RadioGroupResoltion";
 constexpr const char* FrequencyKey = "RadioGroupFreq";
 constexpr const char* ChannelsKey = "RadioGroupChannels";
 constexpr const char* CompressionKey = "ComboBoxCompression";
-constexpr const char* QualityKey = "ComboBoxQuality";
+// Remote control's picture quality once shared this name; the old one is
+// read until this window has stored its own.
+constexpr const char* QualityKey = "ViewFinderComboBoxQuality";
+constexpr const char* SharedQualityKey = "ComboBoxQuality";
 
 int integerOf(const QLineEdit* edit) {
     bool ok = false;
@@ -194,7 +197,7 @@ QWidget* TFormViewFinder::videoGroup() {
     form->addRow(label("AVI Compression", "label_compression"));
     form->addRow(ComboBoxCompression);
     ComboBoxQuality = new QComboBox(group);
-    ComboBoxQuality->setObjectName(QualityKey);
+    ComboBoxQuality->setObjectName("ComboBoxQuality");
     for (const char* item : QualityItems)
         ComboBoxQuality->addItem(item);
     ComboBoxQuality->setCurrentIndex(2);
@@ -417,8 +420,10 @@ void TFormViewFinder::writerCreated(TAviWriter& writer) {
     const TSettings& s = services_.settings();
     const int stored = s.readInteger(TSettings::Section, CompressionKey, std::max(selected, 0));
     ComboBoxCompression->setCurrentIndex(stored < ComboBoxCompression->count() ? stored : 0);
-    ComboBoxQuality->setCurrentIndex(std::clamp(
-        s.readInteger(TSettings::Section, QualityKey, ComboBoxQuality->currentIndex()), 0, 4));
+    const int quality = s.readInteger(
+        TSettings::Section, QualityKey,
+        s.readInteger(TSettings::Section, SharedQualityKey, ComboBoxQuality->currentIndex()));
+    ComboBoxQuality->setCurrentIndex(std::clamp(quality, 0, 4));
     chooseCompressor();
     writer.SetQuality(Qualities[ComboBoxQuality->currentIndex()]);
 }

@@ -214,6 +214,21 @@ TEST_F(ViewFinderWindowTest, NeverShownWindowKeepsTheStoredSettings) {
     EXPECT_EQ(s.readString(TSettings::Section, "EditAviFileName", ""), "/home/me/movie.avi");
 }
 
+// The AVI quality once shared its setting with remote control's picture
+// quality: it is read from there once and then kept apart.
+TEST_F(ViewFinderWindowTest, AviQualityIsKeptApartFromRemoteControlsQuality) {
+    TSettings& s = services->settings();
+    s.writeInteger(TSettings::Section, "ComboBoxQuality", 1);
+    window->show();
+    frame(); // makes the writer, which takes the stored quality
+    auto& quality = the<QComboBox>("ComboBoxQuality");
+    EXPECT_EQ(quality.currentIndex(), 1);
+    quality.setCurrentIndex(3);
+    window.reset();
+    EXPECT_EQ(s.readInteger(TSettings::Section, "ViewFinderComboBoxQuality", -1), 3);
+    EXPECT_EQ(s.readInteger(TSettings::Section, "ComboBoxQuality", -1), 1);
+}
+
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
     window->show();
     auto& delay = the<QLineEdit>("EditVideoDelay");
