@@ -221,8 +221,10 @@ void TForm_main::FormCreate() {
     SetStatusText("");
     cleanUpOldDrivers();
     run(flows_.startSDK);
-    // The first start offers the USB autostart once, whatever the answer.
-    if (flows_.addUSBAutostart && s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
+    // The first start offers the USB autostart once, whatever the answer; not
+    // before a transfer the desktop started, which must run unattended.
+    if (flows_.addUSBAutostart && arguments_.isEmpty() &&
+        s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
         Add1Click();
         settings_->writeInteger(TSettings::Section, key::USBSelected, 1);
     }
@@ -289,7 +291,9 @@ bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm_main::FormShow() {
-    if (settings_->readString(TSettings::Section, key::Language, "default") == "default") {
+    // Likewise the language is chosen at the first start without a command
+    // line; until then the built-in English serves.
+    if (!languageChosen() && arguments_.isEmpty()) {
         // The selection ends by running this step again with the chosen language.
         Selectlanguage1Click();
         return;
@@ -315,7 +319,8 @@ void TForm_main::FormDestroy() {
     RunGuarded([this] { run(flows_.disconnect); });
     TSettings& s = *settings_;
     s.writeString(TSettings::Section, key::Program, QCoreApplication::applicationFilePath());
-    s.writeString(TSettings::Section, key::Language, currentLanguage_);
+    if (languageChosen())
+        s.writeString(TSettings::Section, key::Language, currentLanguage_);
     texts_->storeSize(s);
     s.writeBool(TSettings::Section, key::Debug, Debug1->isChecked());
     s.writeBool(TSettings::Section, key::AutomaticUpdates, Automatucwebupdates1->isChecked());
@@ -328,6 +333,10 @@ void TForm_main::FormDestroy() {
     CloseAppMarker();
     messageThread_.reset();
     run(flows_.finishSDK);
+}
+
+bool TForm_main::languageChosen() const {
+    return settings_->readString(TSettings::Section, key::Language, "default") != "default";
 }
 
 TSettings& TForm_main::settings() {

@@ -154,6 +154,7 @@ class TForm_main : public QMainWindow, public TAppServices {
     void run(const TMainFlows::Hook& hook);
     TMainContext context();
     void cleanUpOldDrivers();
+    bool languageChosen() const;
     void logStartup();
 
     TMainFlows flows_;

@@ -296,9 +296,12 @@ TEST_F(MainWindowTest, FirstStartOffersTheUSBAutostartOnce) {
         bool fails;
         int offers;
         const char* after;
+        QStringList arguments{}; // a start with a command line runs unattended
     };
-    for (const Case c : {Case{nullptr, false, 1, "1"}, Case{"0", false, 1, "1"},
-                         Case{"1", false, 0, "1"}, Case{nullptr, true, 1, "<absent>"}}) {
+    for (const Case& c :
+         {Case{nullptr, false, 1, "1"}, Case{"0", false, 1, "1"}, Case{"1", false, 0, "1"},
+          Case{nullptr, true, 1, "<absent>"}, Case{nullptr, false, 0, "<absent>", {"/home/me/in"}},
+          Case{"0", false, 0, "0", {"/remote"}}}) {
         TSettings().eraseSection(TSettings::Section);
         storeSetting("language", "english");
         if (c.stored)
@@ -310,7 +313,7 @@ TEST_F(MainWindowTest, FirstStartOffersTheUSBAutostartOnce) {
             if (c.fails)
                 throw ELumvikError("registration failed");
         };
-        TForm_main w(flows);
+        TForm_main w(flows, c.arguments);
         EXPECT_EQ(offers, c.offers) << (c.stored ? c.stored : "none") << c.fails;
         EXPECT_EQ(storedSetting("USBSelected"), c.after) << (c.stored ? c.stored : "none");
         EXPECT_EQ(w.messageThread() == nullptr, c.fails);
