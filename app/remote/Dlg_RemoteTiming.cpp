@@ -217,7 +217,9 @@ void TForm_Remote::startTimedRun() {
         return;
     LogLine(QString("Remote process intervall: hour=%1, min=%2, sec=%3").arg(h).arg(m).arg(s));
     const TTimedPlan run = plan();
-    if (run.useStart) {
+    // A start already passed (the page offers today at 00:00) means now,
+    // not the same time tomorrow.
+    if (run.useStart && run.start > Now()) {
         timed_.waitForStart(run, Now());
         setCountdown(true);
     } else {
@@ -246,6 +248,7 @@ void TForm_Remote::examineAlarms() {
 
 void TForm_Remote::StartIntAlarm() {
     try {
+        timed_.setPlan(plan());
         switch (timed_.startAlarmFired(Now(), remote_.busy())) {
         case TTimedCapture::Busy:
             throw ERangeError(text("errormsg_more_intervaltime",
@@ -278,6 +281,7 @@ void TForm_Remote::StartIntAlarm() {
 }
 
 void TForm_Remote::StopAlarm() {
+    timed_.setPlan(plan());
     if (!timed_.stopAlarmFired(Now()))
         return;
     LogLine("RxClock_StopAlarm. Remote process has stopped due to stop timer");

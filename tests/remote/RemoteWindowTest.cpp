@@ -299,6 +299,27 @@ TEST_F(RemoteWindowTest, TimedRunOfThreePictures) {
     // The warning under ten seconds is the only box besides the limit: none was asked here.
 }
 
+// The page's default start (today at 00:00, passed) begins the run at once;
+// the countdown gives the time left, and a maximum lowered during the run
+// ends it there.
+TEST_F(RemoteWindowTest, DefaultStartBeginsAtOnceAndThePageIsReadAtEachAlarm) {
+    openProcess();
+    ASSERT_TRUE(get<QCheckBox>("CheckBox_Start")->isChecked());
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(5);
+    setInterval(0, 1, 0);
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    EXPECT_EQ(remoteState().releases, 1u);
+    clock.advance(20000);
+    EXPECT_TRUE(status().startsWith("Time left to next shot is 0:00:4")) << status().toStdString();
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(2);
+    clock.advance(41000);
+    EXPECT_EQ(remoteState().releases, 2u);
+    clock.advance(60000);
+    EXPECT_EQ(remoteState().releases, 2u);
+    EXPECT_EQ(errors(), QStringList{"Remote process succeeded. The maximum pictures were taken."});
+}
+
 TEST_F(RemoteWindowTest, IntervalZeroIsAnErrorAndUnderTenSecondsAQuestion) {
     openProcess();
     get<QCheckBox>("CheckBox_Start")->setChecked(false);
