@@ -464,6 +464,7 @@ void TForm_Remote::PictureTaken() {
                                     [this](const QString& thumbnail) { showPreview(thumbnail); });
             if (releaseEnd_) {
                 LogLine("PictureTaken.mReleaseEnd");
+                SetStatus(text("statusbar_picture_arrived", "The picture is taken"));
                 Initvar();
             } else if (CheckBoxShutDown->isChecked()) {
                 remote_.LeaveBetweenShots();

@@ -396,8 +396,13 @@ void TFormViewFinder::FrameReceived(const QByteArray& jpeg) {
 
 void TFormViewFinder::record(const QImage& picture) {
     const double delay = recording_.state() == TRecordingState::Recording ? delayPercent() : 0;
+    const bool stopping = recording_.state() == TRecordingState::StopRequested;
     try {
         recording_.Frame(picture, delay);
+        // The encoding's last percentage would otherwise stay as if unfinished.
+        if (stopping && recording_.state() == TRecordingState::Idle)
+            StatusBar->showMessage(services_.language().readFormatted(
+                Section, "statusbar_movie_saved", "Movie saved as %s", {EditAviFileName->text()}));
     } catch (const ERecordingStopped& stopped) {
         if (CheckBoxRecordSound->isChecked())
             sound_.StopRecording();

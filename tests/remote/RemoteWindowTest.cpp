@@ -136,6 +136,7 @@ TEST_F(RemoteWindowTest, SinglePictureOnlyToThePC) {
     EXPECT_TRUE(QFile::exists(ProgramFile("thumbnail.jpg")));
     EXPECT_EQ(get<QProgressBar>("ProgressBar")->value(), 0);
     EXPECT_TRUE(get<QPushButton>("Button_TakePic")->isEnabled()) << "ready for the next";
+    EXPECT_EQ(status(), "The picture is taken");
     const cdsimRemoteState state = remoteState();
     EXPECT_TRUE(state.inReleaseControl);
     EXPECT_EQ(state.releases, 1u);

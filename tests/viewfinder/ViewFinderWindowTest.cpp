@@ -179,13 +179,15 @@ TEST_F(ViewFinderWindowTest, ClosingWhileRecordingKeepsTheFile) {
 // The window's controls are taller than a laptop's screen of 768 pixels:
 // they scroll, so the window fits and every control can be reached, and
 // none is cut off at the side.
-// Starting a recording moves no control, so Stop stays under the pointer.
-TEST_F(ViewFinderWindowTest, RecordLeavesStopInPlace) {
+// Starting a recording moves no control, so Stop stays under the pointer;
+// once the file is made the status says so instead of the last percentage.
+TEST_F(ViewFinderWindowTest, RecordLeavesStopInPlaceAndEndsSayingWhereTheMovieIs) {
     window->show();
     frame(); // makes the writer
     the<QCheckBox>("CheckBoxWAV").setChecked(false);
     the<QCheckBox>("CheckBoxRecordSound").setChecked(false);
-    the<QLineEdit>("EditAviFileName").setText(testenv::newFolder("movie") + "/movie.avi");
+    const QString avi = testenv::newFolder("movie") + "/movie.avi";
+    the<QLineEdit>("EditAviFileName").setText(avi);
     auto& stop = the<QPushButton>("ButtonStopAvi");
     const QPoint before = stop.mapTo(window.get(), QPoint());
     window->ButtonStartAviClick();
@@ -195,6 +197,9 @@ TEST_F(ViewFinderWindowTest, RecordLeavesStopInPlace) {
     EXPECT_EQ(stop.mapTo(window.get(), QPoint()), before);
     EXPECT_EQ(stop.visibleRegion().boundingRect(), stop.rect());
     window->ButtonStopAviClick();
+    frame(); // finishes
+    EXPECT_EQ(window->recordingState(), TRecordingState::Idle);
+    EXPECT_EQ(the<QStatusBar>("StatusBar").currentMessage(), "Movie saved as " + avi);
 }
 
 // Opening remote control makes this window without showing it: what it
