@@ -210,9 +210,9 @@ void TForm_Remote::startTimedRun() {
             text("errormsg_interval", "You have to select interval value other than 0"));
     if (IntervalNeedsWarning(h, m, s) &&
         MessageDlg(text("errormsg_interval_lower_ten_sec",
-                        "You have selected an interval lower than 10 seconds. There is a risk "
-                        "doing that. The worst is that a windows blue screen appears. Are you "
-                        "sure you want to carry on?"),
+                        "You have selected an interval lower than 10 seconds. Many cameras "
+                        "need longer to store and send a picture, and the run then stops with "
+                        "an error. Are you sure you want to carry on?"),
                    mtWarning, mbYes | mbCancel) != mrYes)
         return;
     LogLine(QString("Remote process intervall: hour=%1, min=%2, sec=%3").arg(h).arg(m).arg(s));

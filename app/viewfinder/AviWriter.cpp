@@ -267,9 +267,9 @@ int TAviWriter::slotCount() const {
 void TAviWriter::Begin() {
     const QString& path = settings_.tempFileName;
     if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw EInOutError(
-            "Could not delete " + path +
-            " file might be in use. Try to close the folder if it's open in Explorer");
+        throw EInOutError("Could not delete " + path +
+                          ". Check that you may write to its folder, or choose another AVI "
+                          "filename");
     auto work = std::make_unique<Output>();
     int code = 0;
     work->format = openOutput(path, code);

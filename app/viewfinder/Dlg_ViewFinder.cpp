@@ -528,7 +528,7 @@ void TFormViewFinder::ButtonStartAviClick() {
         file.wavFileName = wavName();
     if (CheckBoxRecordSound->isChecked()) {
         sound_.SetFormat(soundFormat());
-        sound_.RecordToFile(wavName());
+        startSound([this] { sound_.RecordToFile(wavName()); });
     }
     recording_.RequestStart(file);
     enableButtons(false);
@@ -589,14 +589,28 @@ void TFormViewFinder::ButtonCalcDelayClick() {
     EditVideoDelay->setText(QString::number(double(sound - video) / double(video) * 100));
 }
 
+// Without a microphone the user must know what to do instead.
+void TFormViewFinder::startSound(const std::function<void()>& start) {
+    try {
+        start();
+    } catch (const ENoSoundInput&) {
+        throw EInOutError(text("errormsg_no_sound_input",
+                               "No microphone was found, so no sound can be recorded. Connect "
+                               "one, or untick \"Include sound in AVI\" and \"Record sound to "
+                               "WAV\" to record the movie without sound."));
+    }
+}
+
 void TFormViewFinder::ButtonStartTestWavClick() {
     log("ButtonStartTestWavClick");
     sound_.SetFormat(soundFormat());
     testLeft_.clear();
     testRight_.clear();
-    sound_.RecordToMemory([this](const QByteArray& left, const QByteArray& right) {
-        testLeft_ += left;
-        testRight_ += right;
+    startSound([this] {
+        sound_.RecordToMemory([this](const QByteArray& left, const QByteArray& right) {
+            testLeft_ += left;
+            testRight_ += right;
+        });
     });
     ButtonStopRecording->setEnabled(true);
     ButtonStartTestWav->setEnabled(false);

@@ -11,6 +11,7 @@
 #include "ViewFinderRecording.h"
 
 #include <QDialog>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -83,6 +84,7 @@ class TFormViewFinder : public QDialog {
     void endRecording();
     void enableButtons(bool on);
     void soundTestIdle();
+    void startSound(const std::function<void()>& start);
     TSoundFormat soundFormat() const;
     double delayPercent();
     QString wavName() const;

@@ -207,6 +207,20 @@ TEST_F(UpdateFlowsTest, AnyOtherVersionIsOfferedOnceAndNoChangesNothing) {
     }
 }
 
+// Offline, a search waits for the network, and says so.
+TEST_F(UpdateFlowsTest, ASearchWhileOfflineSaysItWaitsForTheNetwork) {
+    TUpdateOptions options;
+    options.source = {web.url("/lumvik/download/upgrade_lumvik.ini"), publicKey};
+    options.pingHost = "127.0.0.1";
+    options.online = [] { return false; };
+    TForm_main w(WithUpdateFlows(
+        {}, [](TAppServices&) { return TProxySettings{}; }, options));
+    w.Searchforanupdate1->trigger();
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].text, "This computer is offline. The search for an update starts "
+                                      "as soon as it is connected to the internet.");
+}
+
 // The show step with Automatic web updates checked starts a check; closing
 // the window while it waits for the network stops it (the window's end
 // waits for the thread).
