@@ -300,6 +300,13 @@ void TForm_main::FormShow() {
     }
     texts_->localise(language_);
     BitBtnClose->setText(language_.read(Section, "camera_quit_menu", Quit1->text()));
+    if (flows_.updatesByPackageManager) {
+        Searchforanupdate1->setText(
+            language_.read(Section, "about_updates_by_package_manager",
+                           "Updates come from your system's package manager"));
+        Searchforanupdate1->setEnabled(false);
+        Automatucwebupdates1->setEnabled(false);
+    }
     if (Automatucwebupdates1->isChecked())
         run(flows_.automaticUpdateCheck);
 }

@@ -61,6 +61,9 @@ struct TMainFlows {
     Hook stopUpdateThread; // exit sequence; also hands over an upgrade waiting to be installed
     Hook properties;
     Hook about;
+    // No update server: the system's package manager updates the program, and
+    // the update menu items say so instead of searching.
+    bool updatesByPackageManager = false;
 };
 
 class TForm_main : public QMainWindow, public TAppServices {

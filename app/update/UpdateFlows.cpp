@@ -55,6 +55,13 @@ QString AboutText(const TLanguageFile& language) {
 }
 
 TMainFlows WithUpdateFlows(TMainFlows flows, TProxySource proxy, TUpdateOptions options) {
+    flows.about = [](const TMainContext& context) {
+        MessageDlg(AboutText(context.services.language()), mtInformation, mbOK);
+    };
+    if (options.source.iniAddress.isEmpty()) {
+        flows.updatesByPackageManager = true;
+        return flows;
+    }
     const auto state = std::make_shared<TUpdateState>(
         TUpdateState{std::move(proxy), std::move(options), nullptr, {}});
     // A check the show step starts anew replaces the old one, which is
@@ -76,8 +83,5 @@ TMainFlows WithUpdateFlows(TMainFlows flows, TProxySource proxy, TUpdateOptions 
         state->thread = startCheck(state, context, false);
     };
     flows.stopUpdateThread = [state](const TMainContext&) { stopAndHandOver(*state); };
-    flows.about = [](const TMainContext& context) {
-        MessageDlg(AboutText(context.services.language()), mtInformation, mbOK);
-    };
     return flows;
 }

@@ -207,6 +207,26 @@ TEST_F(UpdateFlowsTest, AnyOtherVersionIsOfferedOnceAndNoChangesNothing) {
     }
 }
 
+// A build without an update server: the menu says where updates come from,
+// and neither the menu nor the show step starts a check.
+TEST_F(UpdateFlowsTest, WithoutAnUpdateServerThePackageManagerUpdates) {
+    storeSetting("Automatucwebupdates1", "1");
+    TUpdateOptions none;
+    none.source.iniAddress = QUrl();
+    none.online = [] {
+        ADD_FAILURE() << "no check may wait for the network";
+        return false;
+    };
+    TForm_main w(WithUpdateFlows(
+        {}, [](TAppServices&) { return TProxySettings{}; }, none));
+    w.show();
+    EXPECT_EQ(w.Searchforanupdate1->text(), "Updates come from your system's package manager");
+    EXPECT_FALSE(w.Searchforanupdate1->isEnabled());
+    EXPECT_FALSE(w.Automatucwebupdates1->isEnabled());
+    w.Searchforanupdate1->trigger();
+    EXPECT_TRUE(script.asked().isEmpty());
+}
+
 // Offline, a search waits for the network, and says so.
 TEST_F(UpdateFlowsTest, ASearchWhileOfflineSaysItWaitsForTheNetwork) {
     TUpdateOptions options;
