@@ -112,6 +112,9 @@ void TForm_main::buildControls() {
     statusPanel_ = new QLabel(StatusBar1);
     // Set in like the controls above rather than against the window's edge.
     statusPanel_->setIndent(layout->contentsMargins().left());
+    // A long status text must not widen the window for good: it is cut, and
+    // shown whole as the panel's tip.
+    statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar1->addWidget(statusPanel_, 1);
     setStatusBar(StatusBar1);
 }
@@ -360,6 +363,7 @@ QString TForm_main::currentLanguage() const {
 
 void TForm_main::SetStatusText(const QString& text) {
     statusPanel_->setText(text);
+    statusPanel_->setToolTip(text);
 }
 
 QString TForm_main::statusText() const {

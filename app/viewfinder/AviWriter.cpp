@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 extern "C" {
@@ -342,6 +344,25 @@ void TAviWriter::EndAdding() {
 
 namespace {
 
+// A new empty file of a fresh name in the target's folder, created with the
+// permissions the user's umask gives every other file.
+QString reserveBeside(const QString& target) {
+    const QString folder = QFileInfo(target).absolutePath();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path =
+            folder + "/.~AWMux_" + QString::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    throw EInOutError(outputError(AVERROR(errno)));
+}
+
 // The AVI file made of a finished work file and a WAV file.
 class Mux {
   public:
@@ -351,11 +372,7 @@ class Mux {
         video_.input = openInput(work);
         if (!wav.isEmpty())
             audio_.input = openInput(wav);
-        QTemporaryFile reserved(QFileInfo(target).absolutePath() + "/.~AWMux_XXXXXX");
-        if (!reserved.open())
-            throw EInOutError(outputError(AVERROR(EIO)));
-        reserved.setAutoRemove(false);
-        temp_.path = reserved.fileName();
+        temp_.path = reserveBeside(target);
         int code = 0;
         output_ = openOutput(temp_.path, code);
         check(code, outputError(code));

@@ -480,6 +480,9 @@ void TFormViewFinder::enableButtons(bool on) {
     for (QPushButton* pushButton : findChildren<QPushButton*>())
         pushButton->setEnabled(on);
     ButtonStopAvi->setEnabled(!on);
+    // Only starting a sound test makes sense until one runs.
+    if (on)
+        soundTestIdle();
 }
 
 void TFormViewFinder::soundTestIdle() {

@@ -461,6 +461,20 @@ TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheSourceFieldHasTheFocus) {
     EXPECT_EQ(w.EditPCSourceDir->text(), "/mediax/pictures");
 }
 
+TEST_F(MainWindowTest, ALongStatusTextLeavesTheWindowsWidthAlone) {
+    storeSetting("language", "english");
+    storeSetting("USBSelected", "1");
+    TForm_main w;
+    w.show();
+    QCoreApplication::processEvents();
+    const int width = w.width();
+    w.SetStatusText("Error communicating with camera. Is it connected to computer? Try restart "
+                    "camera and restart Lumvik utilities");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+    EXPECT_LE(w.minimumSizeHint().width(), width);
+}
+
 TEST_F(MainWindowTest, AnErrorInAMenuActionIsShownAndTheProgramGoesOn) {
     storeSetting("language", "english");
     TMainFlows flows;

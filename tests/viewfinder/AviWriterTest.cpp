@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -135,6 +136,22 @@ INSTANTIATE_TEST_SUITE_P(Compressors, AviWriterFormats,
                          ::testing::Values(Case{"", true, "rawvideo"}, Case{"MJPG", true, "mjpeg"},
                                            Case{"MJPG", false, "mjpeg"},
                                            Case{"FFV1", false, "ffv1"}));
+
+// The movie is readable by whom the user's umask lets read other files.
+TEST(AviWriter, MovieTakesItsPermissionsFromTheUmask) {
+    const auto file = fileIn(testenv::newFolder("avi"), true);
+    const mode_t previous = ::umask(027);
+    TAviWriter writer;
+    writer.SetFile(file);
+    writer.Begin();
+    writer.AddFrame(filled(qRgb(1, 2, 3)), 0);
+    writer.EndAdding();
+    writer.Finish();
+    ::umask(previous);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(file.fileName).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+}
 
 TEST(AviWriter, ListsNoCompressionFirstThenEncodersByCode) {
     const QStringList items = TAviWriter::ListCompressors();

@@ -234,6 +234,14 @@ TEST_F(ViewFinderWindowTest, AviQualityIsKeptApartFromRemoteControlsQuality) {
     EXPECT_EQ(s.readInteger(TSettings::Section, "ComboBoxQuality", -1), 1);
 }
 
+// A shown window starts with the sound test idle: only its start can be used.
+TEST_F(ViewFinderWindowTest, SoundTestIsIdleWhenTheWindowShows) {
+    window->show();
+    EXPECT_TRUE(the<QPushButton>("ButtonStartTestWav").isEnabled());
+    for (const char* name : {"ButtonStopRecording", "ButtonPlayWAV", "ButtonStopPlay"})
+        EXPECT_FALSE(the<QPushButton>(name).isEnabled()) << name;
+}
+
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
     window->show();
     auto& delay = the<QLineEdit>("EditVideoDelay");
