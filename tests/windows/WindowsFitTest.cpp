@@ -8,9 +8,11 @@
 #include "LanguageCheck.h"
 #include "MailFlows.h"
 #include "MainWindowFixture.h"
+#include "ProgramFolder.h"
 #include "RemoteFlows.h"
 #include "RemoteGroup.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "UploadFlows.h"
 #include "cdsdk_simcontrol.h"
 
@@ -19,22 +21,80 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMap>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
 
 namespace {
 
 // A laptop's 1366x768 screen less a taskbar.
 const QRect Usable(0, 0, 1366, 720);
 
-std::vector<QString> shippedLanguages() {
+// Made by the test from the shipped files: each key with its longest text.
+const QString Longest = "longest";
+
+QStringList shippedLanguageFiles() {
+    QStringList files = QDir(languagecheck::ShippedFolder()).entryList({"*.ini"}, QDir::Files);
+    files.removeAll("languages.ini");
+    return files;
+}
+
+// Each shipped language, then their longest texts together.
+std::vector<QString> languages() {
     std::vector<QString> names;
-    for (const QString& file :
-         QDir(languagecheck::ShippedFolder()).entryList({"*.ini"}, QDir::Files))
-        if (file != "languages.ini")
-            names.push_back(QFileInfo(file).completeBaseName());
+    for (const QString& file : shippedLanguageFiles())
+        names.push_back(QFileInfo(file).completeBaseName());
+    names.push_back(Longest);
     return names;
+}
+
+// Writes the language of every key's longest text in the shipped files.
+void installLongestTexts() {
+    QMap<QString, QMap<QString, QString>> texts;
+    for (const QString& file : shippedLanguageFiles()) {
+        QString section;
+        const QString content =
+            QString::fromUtf8(testfiles::Read(languagecheck::ShippedFolder() + "/" + file));
+        for (const QString& line : content.split('\n')) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith('['))
+                section = trimmed;
+            else if (const qsizetype equals = trimmed.indexOf('='); equals > 0) {
+                QString& longest = texts[section][trimmed.left(equals)];
+                if (trimmed.size() - equals - 1 > longest.size())
+                    longest = trimmed.mid(equals + 1);
+            }
+        }
+    }
+    QString ini;
+    for (auto section = texts.cbegin(); section != texts.cend(); ++section) {
+        ini += section.key() + "\n";
+        for (auto text = section->cbegin(); text != section->cend(); ++text)
+            ini += text.key() + "=" + text.value() + "\n";
+    }
+    languagecheck::WriteLanguageFile(Longest, ini);
+}
+
+// Lists the language, if not yet, so that the language window accepts it;
+// the list ends at the first number missing.
+void listLanguage(const QString& name) {
+    const QString listed = ProgramFile("languages/languages.ini");
+    const QByteArray list = testfiles::Read(listed);
+    int number = 1;
+    for (;; ++number) {
+        const QString entry = QString("lang_%1=").arg(number, 2, 10, QChar('0'));
+        if (list.contains((entry + name + "\n").toUtf8()))
+            return;
+        if (!list.contains(entry.toUtf8()))
+            break;
+    }
+    testfiles::Write(
+        listed, list + QString("\nlang_%1=%2\n").arg(number, 2, 10, QChar('0')).arg(name).toUtf8());
 }
 
 QString nameOf(const QWidget& widget) {
@@ -134,6 +194,9 @@ class WindowsFitTest : public MainWindowTest, public ::testing::WithParamInterfa
 TEST_P(WindowsFitTest, EveryWindowFitsALaptopScreenWithEveryControlInView) {
     ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(1366, 768))
         << "run with QT_QPA_PLATFORM=offscreen:configfile=" LUMVIK_LAPTOP_SCREEN;
+    if (GetParam() == Longest)
+        installLongestTexts();
+    listLanguage(GetParam());
     storeSetting("language", GetParam());
     storeSetting("USBSelected", "1");
     storeSetting("infomsg_filename_format", "0");
@@ -156,7 +219,7 @@ TEST_P(WindowsFitTest, EveryWindowFitsALaptopScreenWithEveryControlInView) {
                                "TForm_filemanager TForm_language TForm_main");
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WindowsFitTest, ::testing::ValuesIn(shippedLanguages()),
+INSTANTIATE_TEST_SUITE_P(Languages, WindowsFitTest, ::testing::ValuesIn(languages()),
                          [](const auto& info) { return info.param.toStdString(); });
 
 } // namespace
