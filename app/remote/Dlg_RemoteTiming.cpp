@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QVBoxLayout>
 #include <limits>
 #include <vector>
