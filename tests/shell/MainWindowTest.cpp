@@ -363,9 +363,10 @@ TEST_F(MainWindowTest, FolderButtonBrowsesFromTheFieldsDirectory) {
     EXPECT_EQ(script.asked()[1].value, "/media/new");
 }
 
-TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
-    storeSetting("language", "english");
-    QStringList ran;
+namespace {
+
+// Flows of every menu item that only note their names in `ran`.
+TMainFlows flowsNotingInto(QStringList& ran) {
     const auto hook = [&ran](const char* name) {
         return [&ran, name](const TMainContext&) { ran << name; };
     };
@@ -385,6 +386,15 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
     flows.question = hook("question");
     flows.searchForUpdate = hook("search");
     flows.about = hook("about");
+    return flows;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
+    storeSetting("language", "english");
+    QStringList ran;
+    const TMainFlows flows = flowsNotingInto(ran);
     storeSetting("USBSelected", "1");
     TForm_main w(flows);
     w.show();
@@ -429,16 +439,7 @@ TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheSourceFieldHasTheFocus) {
     storeSetting("language", "english");
     storeSetting("USBSelected", "1");
     QStringList ran;
-    const auto hook = [&ran](const char* name) {
-        return [&ran, name](const TMainContext&) { ran << name; };
-    };
-    TMainFlows flows;
-    flows.getPicturesFromCamera = hook("A");
-    flows.getPicturesFromComputer = hook("B");
-    flows.takePictureRemote = hook("C");
-    flows.uploadPictures = hook("D");
-    flows.emailPictures = hook("email");
-    TForm_main w(flows);
+    TForm_main w(flowsNotingInto(ran));
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
