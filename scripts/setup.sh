@@ -1,36 +1,48 @@
 #!/usr/bin/env bash
-# One set-up for people and CI: installs the Debian packages the project needs
-# (only when some are missing), builds, and then starts the program on a
-# freshly made demo camera ("run"), runs the whole test suite and checks the
-# Debian package ("test"), or makes the Debian package ("package").
+# One set-up for people and CI: installs the Debian packages it needs (only
+# when some are missing: "run" and "package" those of building and running
+# the program, "test" also the test tools), builds, and then starts the
+# program on a freshly made demo camera ("run"), runs the whole test suite and
+# checks the Debian package ("test"), or makes the Debian package ("package").
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 
+# What building and running the program need.
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
-  libjpeg62-turbo-dev libturbojpeg0-dev libjpeg-turbo-progs libexiv2-dev
+  libjpeg62-turbo-dev libturbojpeg0-dev libexiv2-dev
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libburn-dev libisofs-dev libgphoto2-dev gphoto2 libswresample-dev
+  libburn-dev libisofs-dev libgphoto2-dev libswresample-dev
+  # the icon and the manual page of the installed program
+  librsvg2-bin
+  # the camera-card registration, and the signed web update
+  xdg-utils libsodium-dev
+)
+
+# What the tests, benchmarks and package checks add.
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg-turbo-progs gphoto2
   # the viewfinder tests' own sound server; the disc image and movie checks
   pulseaudio xorriso ffmpeg
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick exiftran xdotool
+  xvfb xauth imagemagick exiftran
   # EXIF blocks of real cameras for the picture tests
   golang-github-rwcarlsen-goexif-dev
   clang libclang-rt-14-dev
-  librsvg2-bin file man-db desktop-file-utils appstream lintian
-  # the camera-card registration's check, and the signed web update
-  xdg-utils libsodium-dev
+  file man-db desktop-file-utils appstream lintian
   # the mail and web tests' loopback servers and their certificate
   python3 python3-aiosmtpd tinyproxy-bin openssl
 )
 
+# Installs what is missing of the packages, and of the test packages for "test".
 install_packages() {
+  local wanted=("${packages[@]}")
+  [ "$1" = test ] && wanted+=("${test_packages[@]}")
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
@@ -90,8 +102,8 @@ run_tests() {
 }
 
 case "${1:-}" in
-  run) install_packages; build_all; shift; run_program "$@" ;;
-  test) install_packages; build_all; run_tests ;;
-  package) install_packages; build_all; make_package ;;
+  run) install_packages run; build_all; shift; run_program "$@" ;;
+  test) install_packages test; build_all; run_tests ;;
+  package) install_packages run; build_all; make_package ;;
   *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac

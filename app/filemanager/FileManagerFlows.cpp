@@ -10,6 +10,8 @@
 #include "Log.h"
 #include "Settings.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // The windows created and destroyed with each flow.
@@ -65,6 +67,16 @@ void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& se
 }
 
 void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& setup) {
+    // The search pattern is appended to the folder, so an empty field would
+    // search the whole file system from its root.
+    if (main.sourceDirectory.trimmed().isEmpty() || !QFileInfo(main.sourceDirectory).isDir()) {
+        MessageDlg(main.services.language().read(
+                       TAppServices::MainSection, "errormsg_choose_source_directory",
+                       "Choose the folder that holds your pictures first: type it in the "
+                       "source directory field or pick it with the folder button beside it."),
+                   mtError, mbOK);
+        return;
+    }
     TFileManagerGroup group(main, setup);
     TForm_filemanager& fileManager = group.fileManager;
     fileManager.setComputerDirectory(true);

@@ -184,6 +184,7 @@ bool TForm_SendEmail::readyToSend() {
         MessageDlg(language.read(Section, "errormsg_all_smtp_fields_entered",
                                  "All fields in the Email properties dialog must be entered"),
                    mtError, mbOK);
+        properties_.selectEmailPage();
         properties_.showModal();
         return false;
     }

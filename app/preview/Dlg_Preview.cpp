@@ -15,9 +15,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +65,11 @@ TForm_Preview::TForm_Preview(TAppServices& services, TArrayPic& records,
     scrollArea_->setWidget(grid_);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
+    auto* close = new QPushButton("&Close", StatusBar1);
+    close->setObjectName("ButtonClose");
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    texts_->text(close, "button_close");
+    StatusBar1->addPermanentWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scrollArea_);
@@ -138,7 +145,9 @@ void TForm_Preview::FormActivate() {
 
 void TForm_Preview::FormResize() {
     LogLine("Entering TForm_Preview.FormResize");
-    const int columns = frameGeometry().width() / TPreviewGrid::CellWidth;
+    // The width the cells can have; a window hidden and shown again may not
+    // know its frame yet, and a narrow one still shows one column.
+    const int columns = std::max(scrollArea_->viewport()->width() / TPreviewGrid::CellWidth, 1);
     const int count = int(records_.size());
     if (columns != grid_->columns() || count != grid_->count())
         grid_->layOut(count, columns);
@@ -168,6 +177,8 @@ void TForm_Preview::ImageMouseDown(int index, Qt::MouseButton button,
 void TForm_Preview::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_A && event->modifiers() == Qt::ControlModifier)
         setAllMarks(true);
+    else
+        QDialog::keyPressEvent(event); // Escape closes
     RunGuarded([this] { FormResize(); });
 }
 

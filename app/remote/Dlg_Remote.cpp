@@ -31,7 +31,6 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -91,8 +90,8 @@ void TForm_Remote::buildControls() {
     PageControl->addTab(webcamPage(), "&Webcam");
     PageControl->addTab(timingPage(), "&Timing");
     PageControl->addTab(parametersPage(), "&Parameters");
-    StatusBar = named(new QStatusBar(this), "StatusBar");
-    StatusBar->setSizeGripEnabled(false);
+    StatusBar = named(new QLabel(this), "StatusBar");
+    StatusBar->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl, 1);
     layout->addWidget(StatusBar);
@@ -310,7 +309,7 @@ void TForm_Remote::localiseLists() {
 }
 
 void TForm_Remote::SetStatus(const QString& status) {
-    StatusBar->showMessage(status);
+    StatusBar->setText(status);
 }
 
 void TForm_Remote::SetHint(bool on) {
@@ -464,6 +463,7 @@ void TForm_Remote::PictureTaken() {
                                     [this](const QString& thumbnail) { showPreview(thumbnail); });
             if (releaseEnd_) {
                 LogLine("PictureTaken.mReleaseEnd");
+                SetStatus(text("statusbar_picture_arrived", "The picture is taken"));
                 Initvar();
             } else if (CheckBoxShutDown->isChecked()) {
                 remote_.LeaveBetweenShots();

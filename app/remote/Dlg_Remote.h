@@ -27,7 +27,6 @@ class QProgressBar;
 class QPushButton;
 class QSlider;
 class QSpinBox;
-class QStatusBar;
 class QTabWidget;
 class QGroupBox;
 class TAppServices;
@@ -148,7 +147,7 @@ class TForm_Remote : public QDialog {
     QString startProcessText_, stopProcessText_, startTakingText_, stopTakingText_;
 
     QTabWidget* PageControl;
-    QStatusBar* StatusBar;
+    QLabel* StatusBar; // wraps a long status rather than cutting it at the window's edge
     // "&Remote"
     QComboBox* ComboBox_TransMode;
     QCheckBox* CheckBox_ShowHintRemote;

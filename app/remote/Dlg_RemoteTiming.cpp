@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QVBoxLayout>
 #include <limits>
 #include <vector>
@@ -210,14 +209,16 @@ void TForm_Remote::startTimedRun() {
             text("errormsg_interval", "You have to select interval value other than 0"));
     if (IntervalNeedsWarning(h, m, s) &&
         MessageDlg(text("errormsg_interval_lower_ten_sec",
-                        "You have selected an interval lower than 10 seconds. There is a risk "
-                        "doing that. The worst is that a windows blue screen appears. Are you "
-                        "sure you want to carry on?"),
+                        "You have selected an interval lower than 10 seconds. Many cameras "
+                        "need longer to store and send a picture, and the run then stops with "
+                        "an error. Are you sure you want to carry on?"),
                    mtWarning, mbYes | mbCancel) != mrYes)
         return;
     LogLine(QString("Remote process intervall: hour=%1, min=%2, sec=%3").arg(h).arg(m).arg(s));
     const TTimedPlan run = plan();
-    if (run.useStart) {
+    // A start already passed (the page offers today at 00:00) means now,
+    // not the same time tomorrow.
+    if (run.useStart && run.start > Now()) {
         timed_.waitForStart(run, Now());
         setCountdown(true);
     } else {
@@ -246,6 +247,7 @@ void TForm_Remote::examineAlarms() {
 
 void TForm_Remote::StartIntAlarm() {
     try {
+        timed_.setPlan(plan());
         switch (timed_.startAlarmFired(Now(), remote_.busy())) {
         case TTimedCapture::Busy:
             throw ERangeError(text("errormsg_more_intervaltime",
@@ -278,6 +280,7 @@ void TForm_Remote::StartIntAlarm() {
 }
 
 void TForm_Remote::StopAlarm() {
+    timed_.setPlan(plan());
     if (!timed_.stopAlarmFired(Now()))
         return;
     LogLine("RxClock_StopAlarm. Remote process has stopped due to stop timer");

@@ -3,7 +3,7 @@
 #include "Dates.h"
 #include "Log.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace {
 
@@ -104,8 +104,11 @@ bool TTimedCapture::stopAlarmFired(const QDateTime& now) const {
 }
 
 QString TTimedCapture::timeLeft(const QDateTime& now) const {
-    const qint64 seconds = std::llabs(now.secsTo(nextShot_)) % 86400;
-    return QTime(0, 0).addSecs(int(seconds)).toString("H:mm:ss");
+    const qint64 seconds = std::max<qint64>(now.secsTo(nextShot_), 0);
+    return QString("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+        .arg(seconds % 60, 2, 10, QChar('0'));
 }
 
 void TTimedCapture::shoot(const QDateTime& now) {

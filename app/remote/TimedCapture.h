@@ -84,9 +84,12 @@ class TTimedCapture {
     Action startAlarmFired(const QDateTime& now, bool busy);
     // The stop alarm fired at now: true when the run must end.
     bool stopAlarmFired(const QDateTime& now) const;
-    // The time left to the next shot as a time of day "H:mm:ss"; whole days
-    // and the sign are not shown.
+    // The time left to the next shot as "H:mm:ss" (hours past 24 when the
+    // start is days away); a shot already due shows "0:00:00".
     QString timeLeft(const QDateTime& now) const;
+    // The page as it stands when an alarm fires: the maximum count, the
+    // interval and the use of start and stop may change during a run.
+    void setPlan(const TTimedPlan& plan) { plan_ = plan; }
 
   private:
     void shoot(const QDateTime& now);

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -86,6 +87,7 @@ void TForm_main::buildControls() {
     LabelPCSourceDir = new QLabel("Source directory for pictures:", central);
     EditPCSourceDir = new QLineEdit(central);
     LabelPCSourceDir->setBuddy(EditPCSourceDir);
+    EditPCSourceDir->installEventFilter(this);
     BitBtn_Explorer = new QToolButton(central);
     BitBtn_Explorer->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtnClose = new QPushButton("&Quit", central);
@@ -110,6 +112,9 @@ void TForm_main::buildControls() {
     statusPanel_ = new QLabel(StatusBar1);
     // Set in like the controls above rather than against the window's edge.
     statusPanel_->setIndent(layout->contentsMargins().left());
+    // A long status text must not widen the window for good: it is cut, and
+    // shown whole as the panel's tip.
+    statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar1->addWidget(statusPanel_, 1);
     setStatusBar(StatusBar1);
 }
@@ -219,8 +224,10 @@ void TForm_main::FormCreate() {
     SetStatusText("");
     cleanUpOldDrivers();
     run(flows_.startSDK);
-    // The first start offers the USB autostart once, whatever the answer.
-    if (flows_.addUSBAutostart && s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
+    // The first start offers the USB autostart once, whatever the answer; not
+    // before a transfer the desktop started, which must run unattended.
+    if (flows_.addUSBAutostart && arguments_.isEmpty() &&
+        s.readInteger(TSettings::Section, key::USBSelected, 0) == 0) {
         Add1Click();
         settings_->writeInteger(TSettings::Section, key::USBSelected, 1);
     }
@@ -272,14 +279,37 @@ bool TForm_main::event(QEvent* event) {
     return handled;
 }
 
+// A line edit claims keys such as Ctrl+U (erase to the line's start) and
+// Ctrl+E (to its end) before the menus see them; the menu's shortcuts win.
+bool TForm_main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* action : findChildren<QAction*>())
+            if (action->isEnabled() && action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TForm_main::FormShow() {
-    if (settings_->readString(TSettings::Section, key::Language, "default") == "default") {
+    // Likewise the language is chosen at the first start without a command
+    // line; until then the built-in English serves.
+    if (!languageChosen() && arguments_.isEmpty()) {
         // The selection ends by running this step again with the chosen language.
         Selectlanguage1Click();
         return;
     }
     texts_->localise(language_);
     BitBtnClose->setText(language_.read(Section, "camera_quit_menu", Quit1->text()));
+    if (flows_.updatesByPackageManager) {
+        Searchforanupdate1->setText(
+            language_.read(Section, "about_updates_by_package_manager",
+                           "Updates come from your system's package manager"));
+        Searchforanupdate1->setEnabled(false);
+        Automatucwebupdates1->setEnabled(false);
+    }
     if (Automatucwebupdates1->isChecked())
         run(flows_.automaticUpdateCheck);
 }
@@ -299,7 +329,8 @@ void TForm_main::FormDestroy() {
     RunGuarded([this] { run(flows_.disconnect); });
     TSettings& s = *settings_;
     s.writeString(TSettings::Section, key::Program, QCoreApplication::applicationFilePath());
-    s.writeString(TSettings::Section, key::Language, currentLanguage_);
+    if (languageChosen())
+        s.writeString(TSettings::Section, key::Language, currentLanguage_);
     texts_->storeSize(s);
     s.writeBool(TSettings::Section, key::Debug, Debug1->isChecked());
     s.writeBool(TSettings::Section, key::AutomaticUpdates, Automatucwebupdates1->isChecked());
@@ -312,6 +343,10 @@ void TForm_main::FormDestroy() {
     CloseAppMarker();
     messageThread_.reset();
     run(flows_.finishSDK);
+}
+
+bool TForm_main::languageChosen() const {
+    return settings_->readString(TSettings::Section, key::Language, "default") != "default";
 }
 
 TSettings& TForm_main::settings() {
@@ -328,6 +363,7 @@ QString TForm_main::currentLanguage() const {
 
 void TForm_main::SetStatusText(const QString& text) {
     statusPanel_->setText(text);
+    statusPanel_->setToolTip(text);
 }
 
 QString TForm_main::statusText() const {

@@ -61,6 +61,9 @@ struct TMainFlows {
     Hook stopUpdateThread; // exit sequence; also hands over an upgrade waiting to be installed
     Hook properties;
     Hook about;
+    // No update server: the system's package manager updates the program, and
+    // the update menu items say so instead of searching.
+    bool updatesByPackageManager = false;
 };
 
 class TForm_main : public QMainWindow, public TAppServices {
@@ -143,6 +146,7 @@ class TForm_main : public QMainWindow, public TAppServices {
   protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();
@@ -153,6 +157,7 @@ class TForm_main : public QMainWindow, public TAppServices {
     void run(const TMainFlows::Hook& hook);
     TMainContext context();
     void cleanUpOldDrivers();
+    bool languageChosen() const;
     void logStartup();
 
     TMainFlows flows_;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QThread>
 #include <deque>
@@ -28,6 +29,23 @@ void onGuiThread(const std::function<void()>& run) {
         run();
     else
         QMetaObject::invokeMethod(qApp, run, Qt::BlockingQueuedConnection);
+}
+
+// A text question wide enough for its title: a window manager cuts a title
+// longer than the box, and the prompt alone makes a narrow box.
+TDialogAnswer askText(QWidget* parent, const TDialogRequest& request) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(request.caption);
+    dialog.setLabelText(request.text);
+    dialog.setTextEchoMode(request.kind == TDialogRequest::Password ? QLineEdit::Password
+                                                                    : QLineEdit::Normal);
+    dialog.setTextValue(request.value);
+    // The box's layout sets its least width from the contents: the field
+    // takes the width (the title bar's icon and buttons want some 160 px).
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(request.caption) + 140);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    return {ok ? mrOk : mrCancel, ok ? dialog.textValue() : QString()};
 }
 
 struct ButtonKind {
@@ -81,14 +99,8 @@ TDialogAnswer showForReal(const TDialogRequest& request, const QString& filter) 
     case TDialogRequest::Message:
         return {showMessage(request), {}};
     case TDialogRequest::Input:
-    case TDialogRequest::Password: {
-        bool ok = false;
-        chosen = QInputDialog::getText(
-            parent, request.caption, request.text,
-            request.kind == TDialogRequest::Password ? QLineEdit::Password : QLineEdit::Normal,
-            request.value, &ok);
-        return {ok ? mrOk : mrCancel, chosen};
-    }
+    case TDialogRequest::Password:
+        return askText(parent, request);
     case TDialogRequest::Directory:
         chosen = QFileDialog::getExistingDirectory(parent, request.caption, request.value);
         break;

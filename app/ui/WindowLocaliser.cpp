@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 
 namespace {
 
@@ -95,9 +96,13 @@ TWindowLocaliser& TWindowLocaliser::rememberSize(const QString& widthKey,
     return *this;
 }
 
+// A size stored on a larger screen (or by an older layout) is cut to the
+// screen the window shows on, frame included.
 void TWindowLocaliser::restoreSize(const TSettings& settings) const {
-    window_.resize(settings.readInteger(TSettings::Section, widthKey_, window_.width()),
-                   settings.readInteger(TSettings::Section, heightKey_, window_.height()));
+    const QSize stored(settings.readInteger(TSettings::Section, widthKey_, window_.width()),
+                       settings.readInteger(TSettings::Section, heightKey_, window_.height()));
+    const QSize frame = window_.frameGeometry().size() - window_.size();
+    window_.resize(stored.boundedTo(window_.screen()->availableSize() - frame));
 }
 
 void TWindowLocaliser::storeSize(TSettings& settings) const {

@@ -31,7 +31,8 @@ class TWindowLocaliser {
 
     // The settings keys of the window's width and height.
     TWindowLocaliser& rememberSize(const QString& widthKey, const QString& heightKey);
-    // The window size from the two integer settings (defaults: the current size).
+    // The window size from the two integer settings (defaults: the current size),
+    // cut to the screen.
     void restoreSize(const TSettings& settings) const;
     void storeSize(TSettings& settings) const;
 

@@ -7,6 +7,7 @@
 #include "tesselink.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <functional>
 
 namespace {
@@ -26,6 +27,9 @@ struct TRegistrationStep {
     std::function<void(tsRegistrationResult&)> call;
     const char* doneKey;
     const char* done;
+    // Said instead of an error when there was nothing to remove.
+    const char* nothingKey = nullptr;
+    const char* nothing = nullptr;
 };
 
 void run(const TMainContext& context, const TRegistrationStep& step) {
@@ -35,6 +39,10 @@ void run(const TMainContext& context, const TRegistrationStep& step) {
         return;
     tsRegistrationResult result{};
     step.call(result);
+    if (step.nothingKey && result.service == 0 && result.registration == ENOENT) {
+        MessageDlg(read(services, step.nothingKey, step.nothing), mtInformation, mbOK);
+        return;
+    }
     const QString error =
         RegistrationError(services.language(), result.service, result.registration);
     if (!error.isEmpty())
@@ -64,7 +72,9 @@ void deleteAutostart(const TMainContext& context) {
          "Are you sure that you want to delete the association that makes Lumvik utilities to "
          "start when the camera is connected by USB?",
          [](tsRegistrationResult& result) { unregister_app(utf16(registrationName()), &result); },
-         "infomsg_removal_successful", "Removal successful"});
+         "infomsg_removal_successful", "Removal successful", "infomsg_autostart_not_registered",
+         "Lumvik utilities does not start when a camera is connected, so there is nothing to "
+         "delete."});
 }
 
 } // namespace
@@ -75,13 +85,14 @@ QString RegistrationError(const TLanguageFile& language, int32_t service, int32_
     };
     if (service != 0)
         return language.readFormatted(TAppServices::MainSection, "errormsg_access_sti_interface",
-                                      "Error accessing the Still Camera Interface. Error code: %s",
+                                      "Could not read which program the desktop starts for "
+                                      "camera cards. Error code: %s",
                                       {code(service)});
     if (registration != 0)
         return language.readFormatted(
             TAppServices::MainSection, "errormsg_registring_sti_interface",
-            "Error registering Lumvik with Still Camera Interface. If you are running WinNT/XP "
-            "compatible OS please try registering when running as administrator. Error code: %s",
+            "Could not change which program the desktop starts for camera cards. Check that you "
+            "may write to ~/.local/share/applications and ~/.config/mimeapps.list. Error code: %s",
             {code(registration)});
     return {};
 }

@@ -82,6 +82,13 @@ QString AboutText(const TLanguageFile& language) {
 }
 
 TMainFlows WithUpdateFlows(TMainFlows flows, TProxySource proxy, TUpdateOptions options) {
+    flows.about = [](const TMainContext& context) {
+        MessageDlg(AboutText(context.services.language()), mtInformation, mbOK);
+    };
+    if (options.source.iniAddress.isEmpty()) {
+        flows.updatesByPackageManager = true;
+        return flows;
+    }
     const auto state = std::make_shared<TUpdateState>(
         TUpdateState{std::move(proxy), std::move(options), nullptr, {}});
     // A check the show step starts anew replaces the old one, which is
@@ -91,12 +98,17 @@ TMainFlows WithUpdateFlows(TMainFlows flows, TProxySource proxy, TUpdateOptions 
         state->thread = startCheck(state, context, true);
     };
     flows.searchForUpdate = [state](const TMainContext& context) {
-        if (!state->thread)
-            state->thread = startCheck(state, context, false);
+        if (state->thread)
+            return;
+        // The search waits for the network: say so rather than show nothing.
+        if (!state->options.online())
+            MessageDlg(context.services.language().read(
+                           TAppServices::MainSection, "infomsg_update_waits_for_network",
+                           "This computer is offline. The search for an update starts as soon "
+                           "as it is connected to the internet."),
+                       mtInformation, mbOK);
+        state->thread = startCheck(state, context, false);
     };
     flows.stopUpdateThread = [state](const TMainContext&) { stopAndHandOver(*state); };
-    flows.about = [](const TMainContext& context) {
-        MessageDlg(AboutText(context.services.language()), mtInformation, mbOK);
-    };
     return flows;
 }

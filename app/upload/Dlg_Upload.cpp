@@ -31,8 +31,12 @@ namespace {
 
 constexpr int DesignWidth = 435;
 constexpr int DesignHeight = 357;
-constexpr const char* SizeKey = "ComboBoxSize";
-constexpr const char* QualityKey = "ComboBoxQuality";
+// Remote control once stored its choices under the same names as this
+// window; each now keeps its own, and the shared one is read until then.
+constexpr const char* SizeKey = "UploadComboBoxSize";
+constexpr const char* QualityKey = "UploadComboBoxQuality";
+constexpr const char* SharedSizeKey = "ComboBoxSize";
+constexpr const char* SharedQualityKey = "ComboBoxQuality";
 constexpr const char* WorkFileName = "rgb_file.dta";
 
 struct TQualityItem {
@@ -155,8 +159,12 @@ void TFormUpload::FormShow() {
     texts_->localise(services_.language());
     for (int i = 0; i < ComboBoxQuality->count(); ++i)
         ComboBoxQuality->setItemText(i, text(QualityItems[i].key, QualityItems[i].text));
-    selectIndex(ComboBoxSize, settings.readInteger(TSettings::Section, SizeKey, 0));
-    selectIndex(ComboBoxQuality, settings.readInteger(TSettings::Section, QualityKey, 0));
+    const auto stored = [&settings](const char* key, const char* shared) {
+        return settings.readInteger(TSettings::Section, key,
+                                    settings.readInteger(TSettings::Section, shared, 0));
+    };
+    selectIndex(ComboBoxSize, stored(SizeKey, SharedSizeKey));
+    selectIndex(ComboBoxQuality, stored(QualityKey, SharedQualityKey));
 }
 
 void TFormUpload::rebuildSizes() {

@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 extern "C" {
@@ -267,9 +269,9 @@ int TAviWriter::slotCount() const {
 void TAviWriter::Begin() {
     const QString& path = settings_.tempFileName;
     if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw EInOutError(
-            "Could not delete " + path +
-            " file might be in use. Try to close the folder if it's open in Explorer");
+        throw EInOutError("Could not delete " + path +
+                          ". Check that you may write to its folder, or choose another AVI "
+                          "filename");
     auto work = std::make_unique<Output>();
     int code = 0;
     work->format = openOutput(path, code);
@@ -304,10 +306,11 @@ void TAviWriter::AddFrame(const QImage& picture, int extraMilliseconds) {
         out.scale.release(), rgb.width(), rgb.height(), AV_PIX_FMT_RGB24, settings_.width,
         settings_.height, out.encoder->pix_fmt, SWS_BILINEAR, nullptr, nullptr, nullptr));
     check(av_frame_make_writable(out.frame.get()), "Failed to create AVI video stream");
-    // Uncompressed AVI frames are stored bottom row first.
-    const bool bottomUp = out.encoder->codec_id == AV_CODEC_ID_RAWVIDEO;
-    const uint8_t* rows[1] = {bottomUp ? rgb.constScanLine(rgb.height() - 1) : rgb.constBits()};
-    const int strides[1] = {int(bottomUp ? -rgb.bytesPerLine() : rgb.bytesPerLine())};
+    // FFmpeg's AVI muxer declares uncompressed frames top row first (a
+    // negative height), so every frame goes in top row first.
+    const bool uncompressed = out.encoder->codec_id == AV_CODEC_ID_RAWVIDEO;
+    const uint8_t* rows[1] = {rgb.constBits()};
+    const int strides[1] = {int(rgb.bytesPerLine())};
     sws_scale(out.scale.get(), rows, strides, 0, rgb.height(), out.frame->data,
               out.frame->linesize);
     const int first = out.nextSlot;
@@ -315,7 +318,7 @@ void TAviWriter::AddFrame(const QImage& picture, int extraMilliseconds) {
     // Compressed frames are written into every slot; an uncompressed frame
     // once, the muxer marking the slots up to the next one as repeats.
     for (int slot = first; slot < out.nextSlot; ++slot) {
-        const bool written = slot == first || !bottomUp;
+        const bool written = slot == first || !uncompressed;
         if (written)
             out.write(slot);
         progressAt(slot + 1, written);
@@ -341,6 +344,25 @@ void TAviWriter::EndAdding() {
 
 namespace {
 
+// A new empty file of a fresh name in the target's folder, created with the
+// permissions the user's umask gives every other file.
+QString reserveBeside(const QString& target) {
+    const QString folder = QFileInfo(target).absolutePath();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path =
+            folder + "/.~AWMux_" + QString::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    throw EInOutError(outputError(AVERROR(errno)));
+}
+
 // The AVI file made of a finished work file and a WAV file.
 class Mux {
   public:
@@ -350,11 +372,7 @@ class Mux {
         video_.input = openInput(work);
         if (!wav.isEmpty())
             audio_.input = openInput(wav);
-        QTemporaryFile reserved(QFileInfo(target).absolutePath() + "/.~AWMux_XXXXXX");
-        if (!reserved.open())
-            throw EInOutError(outputError(AVERROR(EIO)));
-        reserved.setAutoRemove(false);
-        temp_.path = reserved.fileName();
+        temp_.path = reserveBeside(target);
         int code = 0;
         output_ = openOutput(temp_.path, code);
         check(code, outputError(code));

@@ -25,16 +25,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
 
-constexpr int DesignWidth = 352;
-constexpr int DesignHeight = 793;
 constexpr QSize ShownSize{320, 240};
 
 // The output modes in the box, with the argument each sends to the camera.
@@ -60,7 +56,10 @@ constexpr const char* ResolutionKey = "RadioGroupResoltion";
 constexpr const char* FrequencyKey = "RadioGroupFreq";
 constexpr const char* ChannelsKey = "RadioGroupChannels";
 constexpr const char* CompressionKey = "ComboBoxCompression";
-constexpr const char* QualityKey = "ComboBoxQuality";
+// Remote control's picture quality once shared this name; the old one is
+// read until this window has stored its own.
+constexpr const char* QualityKey = "ViewFinderComboBoxQuality";
+constexpr const char* SharedQualityKey = "ComboBoxQuality";
 
 int integerOf(const QLineEdit* edit) {
     bool ok = false;
@@ -87,12 +86,12 @@ TFormViewFinder::TFormViewFinder(TAppServices& services, TCameraSession& session
     texts_->rememberSize("FormViewFinderWidth", "FormViewFinderHeight");
     texts_->text(this, "form");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(scrolled({viewfinderGroup(), videoGroup(), soundGroup()}));
+    layout->addLayout(columns({viewfinderGroup(), soundGroup()}, {videoGroup()}));
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
     layout->addWidget(StatusBar);
-    resize(DesignWidth, DesignHeight);
+    resize(sizeHint());
     connect(&sound_, &TSoundRecorder::playingStopped, this,
             [this] { ButtonPlayWAV->setStyleSheet({}); });
 }
@@ -104,8 +103,12 @@ TFormViewFinder::~TFormViewFinder() {
     } catch (const ELumvikError& error) {
         LogLine("TFormViewFinder.FormDestroy. Exception=" + error.message());
     }
-    texts_->storeSize(services_.settings());
-    storeSettings();
+    // A window never shown read no settings: writing its defaults back
+    // would lose the user's.
+    if (settingsRead_) {
+        texts_->storeSize(services_.settings());
+        storeSettings();
+    }
 }
 
 // A recording still running when no more frames come: the sound stops first,
@@ -119,23 +122,19 @@ void TFormViewFinder::endRecording() {
     recording_.FinishNow();
 }
 
-// The groups are taller than a laptop's screen: they scroll, while the
-// status bar stays in view and no width is ever cut off.
-QScrollArea* TFormViewFinder::scrolled(std::initializer_list<QWidget*> groups) {
-    auto* content = new QWidget;
-    auto* column = new QVBoxLayout(content);
-    column->setContentsMargins({});
-    for (QWidget* group : groups)
-        column->addWidget(group);
-    column->addStretch(1);
-    auto* area = new QScrollArea(this);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidgetResizable(true);
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->setWidget(content);
-    area->setMinimumWidth(content->minimumSizeHint().width() +
-                          area->verticalScrollBar()->sizeHint().width());
-    return area;
+// One column of groups would be taller than a laptop's screen: two columns
+// side by side keep every control in view without scrolling.
+QHBoxLayout* TFormViewFinder::columns(std::initializer_list<QWidget*> left,
+                                      std::initializer_list<QWidget*> right) {
+    auto* row = new QHBoxLayout;
+    for (const auto& groups : {left, right}) {
+        auto* column = new QVBoxLayout;
+        for (QWidget* group : groups)
+            column->addWidget(group);
+        column->addStretch(1);
+        row->addLayout(column, 1);
+    }
+    return row;
 }
 
 QPushButton* TFormViewFinder::button(const char* name, const char* caption, const char* key,
@@ -198,7 +197,7 @@ QWidget* TFormViewFinder::videoGroup() {
     form->addRow(label("AVI Compression", "label_compression"));
     form->addRow(ComboBoxCompression);
     ComboBoxQuality = new QComboBox(group);
-    ComboBoxQuality->setObjectName(QualityKey);
+    ComboBoxQuality->setObjectName("ComboBoxQuality");
     for (const char* item : QualityItems)
         ComboBoxQuality->addItem(item);
     ComboBoxQuality->setCurrentIndex(2);
@@ -346,6 +345,7 @@ void TFormViewFinder::FormClose() {
 }
 
 void TFormViewFinder::readSettings() {
+    settingsRead_ = true;
     const TSettings& s = services_.settings();
     const QString section = TSettings::Section;
     EditWidth->setText(QString::number(s.readInteger(section, WidthKey, 320)));
@@ -396,8 +396,13 @@ void TFormViewFinder::FrameReceived(const QByteArray& jpeg) {
 
 void TFormViewFinder::record(const QImage& picture) {
     const double delay = recording_.state() == TRecordingState::Recording ? delayPercent() : 0;
+    const bool stopping = recording_.state() == TRecordingState::StopRequested;
     try {
         recording_.Frame(picture, delay);
+        // The encoding's last percentage would otherwise stay as if unfinished.
+        if (stopping && recording_.state() == TRecordingState::Idle)
+            StatusBar->showMessage(services_.language().readFormatted(
+                Section, "statusbar_movie_saved", "Movie saved as %s", {EditAviFileName->text()}));
     } catch (const ERecordingStopped& stopped) {
         if (CheckBoxRecordSound->isChecked())
             sound_.StopRecording();
@@ -420,8 +425,10 @@ void TFormViewFinder::writerCreated(TAviWriter& writer) {
     const TSettings& s = services_.settings();
     const int stored = s.readInteger(TSettings::Section, CompressionKey, std::max(selected, 0));
     ComboBoxCompression->setCurrentIndex(stored < ComboBoxCompression->count() ? stored : 0);
-    ComboBoxQuality->setCurrentIndex(std::clamp(
-        s.readInteger(TSettings::Section, QualityKey, ComboBoxQuality->currentIndex()), 0, 4));
+    const int quality = s.readInteger(
+        TSettings::Section, QualityKey,
+        s.readInteger(TSettings::Section, SharedQualityKey, ComboBoxQuality->currentIndex()));
+    ComboBoxQuality->setCurrentIndex(std::clamp(quality, 0, 4));
     chooseCompressor();
     writer.SetQuality(Qualities[ComboBoxQuality->currentIndex()]);
 }
@@ -473,6 +480,9 @@ void TFormViewFinder::enableButtons(bool on) {
     for (QPushButton* pushButton : findChildren<QPushButton*>())
         pushButton->setEnabled(on);
     ButtonStopAvi->setEnabled(!on);
+    // Only starting a sound test makes sense until one runs.
+    if (on)
+        soundTestIdle();
 }
 
 void TFormViewFinder::soundTestIdle() {
@@ -521,7 +531,7 @@ void TFormViewFinder::ButtonStartAviClick() {
         file.wavFileName = wavName();
     if (CheckBoxRecordSound->isChecked()) {
         sound_.SetFormat(soundFormat());
-        sound_.RecordToFile(wavName());
+        startSound([this] { sound_.RecordToFile(wavName()); });
     }
     recording_.RequestStart(file);
     enableButtons(false);
@@ -582,14 +592,28 @@ void TFormViewFinder::ButtonCalcDelayClick() {
     EditVideoDelay->setText(QString::number(double(sound - video) / double(video) * 100));
 }
 
+// Without a microphone the user must know what to do instead.
+void TFormViewFinder::startSound(const std::function<void()>& start) {
+    try {
+        start();
+    } catch (const ENoSoundInput&) {
+        throw EInOutError(text("errormsg_no_sound_input",
+                               "No microphone was found, so no sound can be recorded. Connect "
+                               "one, or untick \"Include sound in AVI\" and \"Record sound to "
+                               "WAV\" to record the movie without sound."));
+    }
+}
+
 void TFormViewFinder::ButtonStartTestWavClick() {
     log("ButtonStartTestWavClick");
     sound_.SetFormat(soundFormat());
     testLeft_.clear();
     testRight_.clear();
-    sound_.RecordToMemory([this](const QByteArray& left, const QByteArray& right) {
-        testLeft_ += left;
-        testRight_ += right;
+    startSound([this] {
+        sound_.RecordToMemory([this](const QByteArray& left, const QByteArray& right) {
+            testLeft_ += left;
+            testRight_ += right;
+        });
     });
     ButtonStopRecording->setEnabled(true);
     ButtonStartTestWav->setEnabled(false);

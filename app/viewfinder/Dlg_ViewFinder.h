@@ -11,16 +11,17 @@
 #include "ViewFinderRecording.h"
 
 #include <QDialog>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
 class QStatusBar;
 class TAppServices;
 class TWindowLocaliser;
@@ -69,7 +70,8 @@ class TFormViewFinder : public QDialog {
     QWidget* viewfinderGroup();
     QWidget* videoGroup();
     QWidget* soundGroup();
-    QScrollArea* scrolled(std::initializer_list<QWidget*> groups);
+    QHBoxLayout* columns(std::initializer_list<QWidget*> left,
+                         std::initializer_list<QWidget*> right);
     QPushButton* button(const char* name, const char* caption, const char* key,
                         void (TFormViewFinder::*handler)());
     QButtonGroup* radioGroup(QWidget* box, const char* prefix, const QStringList& items);
@@ -82,6 +84,7 @@ class TFormViewFinder : public QDialog {
     void endRecording();
     void enableButtons(bool on);
     void soundTestIdle();
+    void startSound(const std::function<void()>& start);
     TSoundFormat soundFormat() const;
     double delayPercent();
     QString wavName() const;
@@ -92,6 +95,7 @@ class TFormViewFinder : public QDialog {
     std::unique_ptr<TWindowLocaliser> texts_;
     TWatchHandle frames_;
     bool handlingFrame_ = false;
+    bool settingsRead_ = false;
     TViewFinderRecording recording_;
     TSoundRecorder sound_;
     QByteArray testLeft_, testRight_;

@@ -82,6 +82,8 @@ void TSoundRecorder::start() {
         source_.reset();
         wav_.reset();
         onBlock_ = {};
+        if (device.isNull())
+            throw ENoSoundInput("Error starting wave record: " + reason);
         throw EInOutError("Error starting wave record: " + reason);
     }
     connect(input_, &QIODevice::readyRead, this, &TSoundRecorder::take);

@@ -4,6 +4,7 @@
 // sound server underneath: PulseAudio or PipeWire). Runs on the thread that
 // made it; the samples arrive by that thread's event loop.
 
+#include "Errors.h"
 #include "WavFile.h"
 
 #include <QBuffer>
@@ -14,6 +15,12 @@
 class QAudioSink;
 class QAudioSource;
 class QIODevice;
+
+// The computer has no sound input at all (no microphone connected).
+class ENoSoundInput : public EInOutError {
+  public:
+    using EInOutError::EInOutError;
+};
 
 class TSoundRecorder : public QObject {
     Q_OBJECT
@@ -28,7 +35,8 @@ class TSoundRecorder : public QObject {
     const TSoundFormat& format() const { return format_; }
 
     // Both raise EInOutError "Error starting wave record: " + the reason when
-    // the input cannot start, and stop a recording that runs.
+    // the input cannot start (ENoSoundInput when there is none), and stop a
+    // recording that runs.
     void RecordToFile(const QString& wavPath);
     void RecordToMemory(Block onBlock);
     // Takes what the input still holds; the WAV file gets its sizes and its name.

@@ -1,3 +1,4 @@
+#include "CameraConnection.h"
 #include "CameraFixture.h"
 #include "CameraSession.h"
 #include "Dates.h"
@@ -195,6 +196,60 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
     EXPECT_TRUE(script.asked()[0].text.startsWith("To see pictures in the file list"));
     EXPECT_FALSE(TSettings().readBool(TSettings::Section, "infomsg_filename_format", true));
     EXPECT_EQ(main().statusText(), "Camera connection closed");
+}
+
+// Without a folder the search would start at the file system's root.
+TEST_F(FileManagerTest, FlowBWithoutAnExistingFolderAsksForOneAndListsNothing) {
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
+    const QString file = testenv::newFolder("plain") + "/IMG_0001.JPG";
+    testfiles::Write(file, "not a folder");
+    for (const QString& folder : {QString("/no/such/folder"), file, QString("  "), QString()}) {
+        SCOPED_TRACE(folder.toStdString());
+        TDialogScript answers;
+        main().EditPCSourceDir->setText(folder);
+        main().Getpicturesfromcomputer1Click();
+        ASSERT_EQ(answers.asked().size(), 1);
+        EXPECT_EQ(answers.asked()[0].type, mtError);
+        EXPECT_TRUE(
+            answers.asked()[0].text.startsWith("Choose the folder that holds your pictures"));
+        EXPECT_NE(main().statusText(), "Connects to camera");
+    }
+}
+
+// The desktop starts "Lumvik_utilities DIR" for a brand-new user: the
+// transfer runs at once, and the language and the USB autostart are asked at
+// the next start without a command line.
+TEST_F(FileManagerTest, FreshUsersCommandLineTransferRunsWithoutAQuestion) {
+    TSettings().eraseSection(TSettings::Section);
+    plugInStandardCamera();
+    int offers = 0;
+    TMainFlows flows = WithFileManagerFlows(WithCameraConnection({}), setup);
+    flows.addUSBAutostart = [&offers](const TMainContext&) { ++offers; };
+    const QString into = testenv::newFolder("into") + "/";
+    const auto received = [&into] {
+        return QDir(into).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+    };
+    whenShown([&received](TForm_filemanager&) {
+        ASSERT_TRUE(QTest::qWaitFor([&received] { return received() > 0; }));
+    });
+    {
+        TForm_main w(flows, {into});
+        w.show();
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&w, &activate);
+    }
+    EXPECT_EQ(offers, 0);
+    // The file manager (no language window), then at most the report that
+    // the pictures arrived.
+    ASSERT_GE(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].kind, TDialogRequest::Window);
+    for (const TDialogRequest& request : script.asked().mid(1)) {
+        EXPECT_EQ(request.type, mtInformation) << request.text.toStdString();
+        EXPECT_EQ(request.buttons, unsigned(mbOK)) << request.text.toStdString();
+    }
+    EXPECT_GT(received(), 0);
+    EXPECT_EQ(TSettings().readString(TSettings::Section, "language", "default"), "default");
+    EXPECT_EQ(TSettings().readInteger(TSettings::Section, "USBSelected", 0), 0);
 }
 
 TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurrentPatterns) {

@@ -124,10 +124,11 @@ TEST_P(SendEmailCheckTest, NothingIsSentAndTheBoxSaysWhy) {
         control<QLineEdit>(*properties, c.emptyField).clear();
     mail->Button_SendClick();
     EXPECT_EQ(boxTexts(), QStringList{c.box});
-    // With sender data missing the properties window comes up.
+    // With sender data missing the properties window comes up on its e-mail page.
     EXPECT_EQ(script.asked().size(), c.emptyField ? 2 : 1);
     if (c.emptyField) {
         EXPECT_EQ(script.asked().back().window, properties.get());
+        EXPECT_EQ(control<QTabWidget>(*properties, "PageControlEmail").currentIndex(), 1);
     }
     EXPECT_TRUE(smtp.messages().isEmpty());
 }

@@ -1,11 +1,11 @@
 #include "DemoCard.h"
 #include "Dialogs.h"
 #include "Dlg_Preview.h"
-#include "PreviewGrid.h"
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "LanguageFile.h"
 #include "Log.h"
+#include "PreviewGrid.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -13,6 +13,7 @@
 #include "WindowControls.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -94,8 +95,7 @@ TEST_F(PreviewTest, CellsFillRowsOfAsManyColumnsAsTheWindowWidthHolds) {
     } cases[] = {
         {532, {171, 197}},       // three columns
         {700, {1, 197}},         // four columns
-        {900, {681, 1}},         // five columns: all in the first row
-        {150, {1, 5 * 196 + 1}}, // no column: each cell on a row of its own, from the second
+        {150, {1, 4 * 196 + 1}}, // narrower than a cell: still one column from the top
     };
     for (const Case& c : cases) {
         open(5, c.width);
@@ -151,7 +151,8 @@ TEST_F(PreviewTest, MouseAndKeysMarkCells) {
             EXPECT_EQ(marks(records).toStdString(), step.marks);
         }
         for (std::size_t i = 0; i < records.size(); ++i)
-            EXPECT_EQ(labelColour(int(i)), records[i].selected ? QColor(0, 255, 0) : QColor(Qt::white));
+            EXPECT_EQ(labelColour(int(i)),
+                      records[i].selected ? QColor(0, 255, 0) : QColor(Qt::white));
         window.reset();
     }
 }
@@ -279,8 +280,21 @@ TEST_F(PreviewTest, CellsAreRebuiltAtEveryActivationFromTheRecords) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     EXPECT_EQ(grid().count(), 3);
+    EXPECT_EQ(grid().columns(), 3) << "the second showing keeps the columns";
     EXPECT_EQ(grid().labelText(2), "IMG_0002.JPG\n1600x1200 700 kB");
     EXPECT_EQ(shownImage(0).pixelColor(150, 110), QColor(Qt::white));
+}
+
+TEST_F(PreviewTest, EscapeAndTheCloseButtonCloseTheWindow) {
+    for (const bool byKey : {true, false}) {
+        open(2);
+        if (byKey)
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+        else
+            control<QPushButton>(*window, "ButtonClose")->click();
+        EXPECT_FALSE(window->isVisible()) << (byKey ? "Escape" : "Close");
+        window.reset();
+    }
 }
 
 TEST_F(PreviewTest, OnlyTheCellsInSightAreDecoded) {

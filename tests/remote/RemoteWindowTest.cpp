@@ -32,7 +32,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStatusBar>
 
 using testenv::control;
 
@@ -93,7 +92,7 @@ class RemoteWindowTest : public MainWindowTest {
         return w;
     }
     template <class T> T* get(const char* name) { return control<T>(*window, name); }
-    QString status() { return get<QStatusBar>("StatusBar")->currentMessage(); }
+    QString status() { return get<QLabel>("StatusBar")->text(); }
     void choose(const char* box, const QString& item) {
         QComboBox* combo = get<QComboBox>(box);
         const int index = combo->findText(item);
@@ -136,6 +135,7 @@ TEST_F(RemoteWindowTest, SinglePictureOnlyToThePC) {
     EXPECT_TRUE(QFile::exists(ProgramFile("thumbnail.jpg")));
     EXPECT_EQ(get<QProgressBar>("ProgressBar")->value(), 0);
     EXPECT_TRUE(get<QPushButton>("Button_TakePic")->isEnabled()) << "ready for the next";
+    EXPECT_EQ(status(), "The picture is taken");
     const cdsimRemoteState state = remoteState();
     EXPECT_TRUE(state.inReleaseControl);
     EXPECT_EQ(state.releases, 1u);
@@ -314,6 +314,50 @@ TEST_F(RemoteWindowTest, TimedRunOfThreePictures) {
     clock.advance(30000);
     EXPECT_EQ(remoteState().releases, 3u);
     // The warning under ten seconds is the only box besides the limit: none was asked here.
+}
+
+// The page's default start (today at 00:00, passed) begins the run at once;
+// the countdown gives the time left, and a maximum lowered during the run
+// ends it there.
+TEST_F(RemoteWindowTest, DefaultStartBeginsAtOnceAndThePageIsReadAtEachAlarm) {
+    openProcess();
+    ASSERT_TRUE(get<QCheckBox>("CheckBox_Start")->isChecked());
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(5);
+    setInterval(0, 1, 0);
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    EXPECT_EQ(remoteState().releases, 1u);
+    clock.advance(20000);
+    EXPECT_TRUE(status().startsWith("Time left to next shot is 0:00:4")) << status().toStdString();
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(2);
+    clock.advance(41000);
+    EXPECT_EQ(remoteState().releases, 2u);
+    clock.advance(60000);
+    EXPECT_EQ(remoteState().releases, 2u);
+    EXPECT_EQ(errors(), QStringList{"Remote process succeeded. The maximum pictures were taken."});
+}
+
+// The status at the end of a timed run is long (longer still in other
+// languages): it wraps within the window's width instead of being cut off.
+TEST_F(RemoteWindowTest, TheStatusAtTheEndOfATimedRunIsShownWhole) {
+    TForm_Remote& w = openProcess();
+    w.show();
+    QCoreApplication::processEvents();
+    const int width = w.width();
+    get<QCheckBox>("CheckBox_Start")->setChecked(false);
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(1);
+    setInterval(0, 0, 10);
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    clock.advance(11000);
+    QCoreApplication::processEvents();
+    const QLabel* line = get<QLabel>("StatusBar");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), "Remote process succeeded. The maximum pictures were taken.");
+    EXPECT_EQ(w.width(), width);
+    EXPECT_TRUE(line->wordWrap());
+    EXPECT_GE(line->height(), line->heightForWidth(line->width()));
+    EXPECT_TRUE(w.rect().contains(line->geometry()));
 }
 
 TEST_F(RemoteWindowTest, IntervalZeroIsAnErrorAndUnderTenSecondsAQuestion) {

@@ -158,12 +158,13 @@ TEST(TimedCaptureTest, StopAlarmEndsTheRunOnlyFromItsDate) {
     EXPECT_FALSE(run.examine(at(2, 12, 0, 0, 100)).stop);
 }
 
-TEST(TimedCaptureTest, TimeLeftShowsTheTimeOfDayOfTheDifference) {
+TEST(TimedCaptureTest, TimeLeftCountsDownToTheNextShot) {
     TTimedCapture run;
     run.waitForStart(planOf(60, true, 100), Now);
     EXPECT_EQ(run.timeLeft(at(1, 17, 0)), "1:00:00");
-    EXPECT_EQ(run.timeLeft(Now), "8:30:00") << "whole days are not shown";
-    EXPECT_EQ(run.timeLeft(at(1, 18, 0, 5)), "0:00:05");
+    EXPECT_EQ(run.timeLeft(Now), "32:30:00") << "a start days away counts its hours";
+    EXPECT_EQ(run.timeLeft(at(1, 17, 59, 55)), "0:00:05");
+    EXPECT_EQ(run.timeLeft(at(1, 18, 0, 5)), "0:00:00") << "a shot due shows no time left";
 }
 
 } // namespace

@@ -296,9 +296,12 @@ TEST_F(MainWindowTest, FirstStartOffersTheUSBAutostartOnce) {
         bool fails;
         int offers;
         const char* after;
+        QStringList arguments{}; // a start with a command line runs unattended
     };
-    for (const Case c : {Case{nullptr, false, 1, "1"}, Case{"0", false, 1, "1"},
-                         Case{"1", false, 0, "1"}, Case{nullptr, true, 1, "<absent>"}}) {
+    for (const Case& c :
+         {Case{nullptr, false, 1, "1"}, Case{"0", false, 1, "1"}, Case{"1", false, 0, "1"},
+          Case{nullptr, true, 1, "<absent>"}, Case{nullptr, false, 0, "<absent>", {"/home/me/in"}},
+          Case{"0", false, 0, "0", {"/remote"}}}) {
         TSettings().eraseSection(TSettings::Section);
         storeSetting("language", "english");
         if (c.stored)
@@ -310,7 +313,7 @@ TEST_F(MainWindowTest, FirstStartOffersTheUSBAutostartOnce) {
             if (c.fails)
                 throw ELumvikError("registration failed");
         };
-        TForm_main w(flows);
+        TForm_main w(flows, c.arguments);
         EXPECT_EQ(offers, c.offers) << (c.stored ? c.stored : "none") << c.fails;
         EXPECT_EQ(storedSetting("USBSelected"), c.after) << (c.stored ? c.stored : "none");
         EXPECT_EQ(w.messageThread() == nullptr, c.fails);
@@ -360,9 +363,10 @@ TEST_F(MainWindowTest, FolderButtonBrowsesFromTheFieldsDirectory) {
     EXPECT_EQ(script.asked()[1].value, "/media/new");
 }
 
-TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
-    storeSetting("language", "english");
-    QStringList ran;
+namespace {
+
+// Flows of every menu item that only note their names in `ran`.
+TMainFlows flowsNotingInto(QStringList& ran) {
     const auto hook = [&ran](const char* name) {
         return [&ran, name](const TMainContext&) { ran << name; };
     };
@@ -382,6 +386,15 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
     flows.question = hook("question");
     flows.searchForUpdate = hook("search");
     flows.about = hook("about");
+    return flows;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
+    storeSetting("language", "english");
+    QStringList ran;
+    const TMainFlows flows = flowsNotingInto(ran);
     storeSetting("USBSelected", "1");
     TForm_main w(flows);
     w.show();
@@ -418,6 +431,49 @@ TEST_F(MainWindowTest, MenuItemsRunTheirFlows) {
     w.Quit1->trigger();
     EXPECT_EQ(ran, QStringList{"disconnect"});
     EXPECT_FALSE(w.isVisible());
+}
+
+// The source field has the focus at every start; the menus' shortcuts still
+// reach their items from it, and the field keeps its text.
+TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheSourceFieldHasTheFocus) {
+    storeSetting("language", "english");
+    storeSetting("USBSelected", "1");
+    QStringList ran;
+    TForm_main w(flowsNotingInto(ran));
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.EditPCSourceDir->setText("/media/pictures");
+    w.EditPCSourceDir->setFocus();
+    w.EditPCSourceDir->setCursorPosition(6);
+    const std::pair<Qt::Key, const char*> cases[] = {{Qt::Key_G, "A"},
+                                                     {Qt::Key_P, "B"},
+                                                     {Qt::Key_T, "C"},
+                                                     {Qt::Key_U, "D"},
+                                                     {Qt::Key_E, "email"}};
+    for (const auto& [key, flow] : cases) {
+        ran.clear();
+        QTest::keyClick(w.EditPCSourceDir, key, Qt::ControlModifier);
+        EXPECT_EQ(ran, QStringList{flow}) << flow;
+        EXPECT_EQ(w.EditPCSourceDir->text(), "/media/pictures") << flow;
+    }
+    // Other keys still edit the field.
+    QTest::keyClick(w.EditPCSourceDir, Qt::Key_X);
+    EXPECT_EQ(w.EditPCSourceDir->text(), "/mediax/pictures");
+}
+
+TEST_F(MainWindowTest, ALongStatusTextLeavesTheWindowsWidthAlone) {
+    storeSetting("language", "english");
+    storeSetting("USBSelected", "1");
+    TForm_main w;
+    w.show();
+    QCoreApplication::processEvents();
+    const int width = w.width();
+    w.SetStatusText("Error communicating with camera. Is it connected to computer? Try restart "
+                    "camera and restart Lumvik utilities");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+    EXPECT_LE(w.minimumSizeHint().width(), width);
 }
 
 TEST_F(MainWindowTest, AnErrorInAMenuActionIsShownAndTheProgramGoesOn) {

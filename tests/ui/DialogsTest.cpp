@@ -166,6 +166,22 @@ TEST(Dialogs, RealPasswordQueryHidesWhatIsTyped) {
     EXPECT_EQ(seen, QLineEdit::Password);
 }
 
+// The title bar shows the whole question's title beside its buttons.
+TEST(Dialogs, RealTextQueryIsWideEnoughForItsTitle) {
+    int width = 0, titleWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        width = dialog->width();
+        titleWidth = dialog->fontMetrics().horizontalAdvance(dialog->windowTitle());
+        dialog->reject();
+    });
+    QString value = "kept";
+    EXPECT_FALSE(InputQuery("Add comment to pictures", "Your comment:", value));
+    EXPECT_EQ(value, "kept");
+    EXPECT_GE(width, titleWidth + 120);
+}
+
 TEST(Dialogs, ScriptChoosesSeveralFiles) {
     TDialogScript script;
     script.press(mrCancel).then([](const TDialogRequest&) {

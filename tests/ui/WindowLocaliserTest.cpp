@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,4 +87,13 @@ TEST(WindowLocaliser, RestoresAndStoresTheWindowSize) {
     Window again;
     again.texts.restoreSize(settings);
     EXPECT_EQ(again.window.size(), QSize(410, 320));
+    // A size stored on a larger screen is cut to this one.
+    settings.writeInteger(TSettings::Section, "TestWidth", 5000);
+    settings.writeInteger(TSettings::Section, "TestHeight", 4000);
+    Window larger;
+    larger.texts.restoreSize(settings);
+    const QSize screen = larger.window.screen()->availableSize();
+    EXPECT_LE(larger.window.width(), screen.width());
+    EXPECT_LE(larger.window.height(), screen.height());
+    EXPECT_GT(larger.window.width(), 410);
 }

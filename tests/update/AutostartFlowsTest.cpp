@@ -47,17 +47,16 @@ TEST_F(AutostartFlowsTest, TheFirstStartOffersItOnceAndTheMenuUndoesIt) {
         EXPECT_TRUE(QFile::exists(entry));
         script.press(mrYes).press(mrOk).press(mrYes);
         w.DeleteUSBAutostart2->trigger();
-        // Removing it again: the bridge's "not registered" through the second text.
+        // Removing it again: nothing to remove is no error.
         w.DeleteUSBAutostart2->trigger();
     }
     EXPECT_FALSE(QFile::exists(entry));
     EXPECT_EQ(storedSetting("USBSelected"), "1");
     EXPECT_EQ(texts(), QStringList({AddQuestion, "Lumvik is registred to USB interface",
                                     DeleteQuestion, "Removal successful", DeleteQuestion,
-                                    "Error registering Lumvik with Still Camera Interface. If "
-                                    "you are running WinNT/XP compatible OS please try "
-                                    "registering when running as administrator. Error code: "
-                                    "00000002."}));
+                                    "Lumvik utilities does not start when a camera is "
+                                    "connected, so there is nothing to delete."}));
+    EXPECT_EQ(script.asked().last().type, mtInformation);
     { TForm_main again(WithAutostartFlows({})); }
     EXPECT_EQ(script.asked().size(), 6) << texts().join("\n").toStdString();
     languagecheck::ExpectReadsMatchEnglishFile(recorder.reads());
@@ -76,8 +75,9 @@ TEST_F(AutostartFlowsTest, StatusesShowAsEightHexadecimalDigits) {
     TLanguageFile english;
     english.open("english");
     EXPECT_EQ(RegistrationError(english, 0, 0), "");
-    EXPECT_TRUE(RegistrationError(english, 5, 13).endsWith("Interface. Error code: 00000005"));
-    EXPECT_TRUE(RegistrationError(english, 0, 13).endsWith("administrator. Error code: 0000000D"));
+    EXPECT_TRUE(RegistrationError(english, 5, 13).startsWith("Could not read which program"));
+    EXPECT_TRUE(RegistrationError(english, 5, 13).endsWith("cards. Error code: 00000005"));
+    EXPECT_TRUE(RegistrationError(english, 0, 13).endsWith("mimeapps.list. Error code: 0000000D"));
     EXPECT_TRUE(RegistrationError(english, 0, -1).endsWith("Error code: FFFFFFFF"));
 }
 

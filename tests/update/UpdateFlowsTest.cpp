@@ -218,6 +218,40 @@ TEST_F(UpdateFlowsTest, AnyOtherVersionIsOfferedOnceAndNoChangesNothing) {
     }
 }
 
+// A build without an update server: the menu says where updates come from,
+// and neither the menu nor the show step starts a check.
+TEST_F(UpdateFlowsTest, WithoutAnUpdateServerThePackageManagerUpdates) {
+    storeSetting("Automatucwebupdates1", "1");
+    TUpdateOptions none;
+    none.source.iniAddress = QUrl();
+    none.online = [] {
+        ADD_FAILURE() << "no check may wait for the network";
+        return false;
+    };
+    TForm_main w(WithUpdateFlows(
+        {}, [](TAppServices&) { return TProxySettings{}; }, none));
+    w.show();
+    EXPECT_EQ(w.Searchforanupdate1->text(), "Updates come from your system's package manager");
+    EXPECT_FALSE(w.Searchforanupdate1->isEnabled());
+    EXPECT_FALSE(w.Automatucwebupdates1->isEnabled());
+    w.Searchforanupdate1->trigger();
+    EXPECT_TRUE(script.asked().isEmpty());
+}
+
+// Offline, a search waits for the network, and says so.
+TEST_F(UpdateFlowsTest, ASearchWhileOfflineSaysItWaitsForTheNetwork) {
+    TUpdateOptions options;
+    options.source = {web.url("/lumvik/download/upgrade_lumvik.ini"), publicKey};
+    options.pingHost = "127.0.0.1";
+    options.online = [] { return false; };
+    TForm_main w(WithUpdateFlows(
+        {}, [](TAppServices&) { return TProxySettings{}; }, options));
+    w.Searchforanupdate1->trigger();
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].text, "This computer is offline. The search for an update starts "
+                                      "as soon as it is connected to the internet.");
+}
+
 // The show step with Automatic web updates checked starts a check; closing
 // the window while it waits for the network stops it (the window's end
 // waits for the thread).

@@ -309,6 +309,7 @@ TEST_F(UploadWindowTest, ACameraWithoutUploadGetsAMessageInsteadOfTheWindow) {
     }
 }
 
+// The first show takes the choices stored when remote control shared them.
 TEST_F(UploadWindowTest, EachShowListsTheCamerasSizesAndTheStoredChoices) {
     plugIn("Upload=1\nUploadSizes=320x240,160x120,80x60\n");
     storeSetting("ComboBoxSize", "2");
@@ -331,12 +332,15 @@ TEST_F(UploadWindowTest, EachShowListsTheCamerasSizesAndTheStoredChoices) {
         testenv::control<QPushButton>(window, "BitBtnClose")->click();
         window.resize(500, 400);
     });
-    EXPECT_EQ(storedSetting("ComboBoxSize"), "0");
-    EXPECT_EQ(storedSetting("ComboBoxQuality"), "3");
+    // The choices are this window's own: remote control's stay as they were.
+    EXPECT_EQ(storedSetting("UploadComboBoxSize"), "0");
+    EXPECT_EQ(storedSetting("UploadComboBoxQuality"), "3");
+    EXPECT_EQ(storedSetting("ComboBoxSize"), "2");
+    EXPECT_EQ(storedSetting("ComboBoxQuality"), "1");
     EXPECT_EQ(storedSetting("FormUploadWidth"), "500");
     EXPECT_EQ(storedSetting("FormUploadHeight"), "400");
     // A stored index the camera's list does not reach selects nothing.
-    storeSetting("ComboBoxSize", "3");
+    storeSetting("UploadComboBoxSize", "3");
     runFlowD([&](TFormUpload& window) {
         EXPECT_EQ(testenv::control<QComboBox>(window, "ComboBoxSize")->currentIndex(), -1);
         EXPECT_EQ(window.size(), QSize(500, 400));

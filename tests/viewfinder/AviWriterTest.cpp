@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -94,10 +95,63 @@ TEST_P(AviWriterFormats, SlotsSizeAndSoundReachTheFile) {
     }
 }
 
+// A frame of four coloured quarters plays as given: neither turned upside
+// down nor mirrored.
+TEST_P(AviWriterFormats, FirstFrameDecodesAsGiven) {
+    const Case c = GetParam();
+    const QString folder = testenv::newFolder("avi");
+    const auto file = fileIn(folder, c.onTheFly);
+    const QRgb quarters[2][2] = {{qRgb(255, 0, 0), qRgb(0, 255, 0)},
+                                 {qRgb(0, 0, 255), qRgb(255, 255, 255)}};
+    QImage picture(file.width, file.height, QImage::Format_RGB888);
+    for (int y = 0; y < file.height; ++y)
+        for (int x = 0; x < file.width; ++x)
+            picture.setPixel(x, y, quarters[y * 2 / file.height][x * 2 / file.width]);
+    TAviWriter writer;
+    writer.ChooseCompressor(c.fourcc);
+    writer.SetFile(file);
+    writer.Begin();
+    writer.AddFrame(picture, 0);
+    writer.EndAdding();
+    writer.Finish();
+
+    const QByteArray rgb =
+        probe::run(LUMVIK_FFMPEG, {"-v", "error", "-i", file.fileName, "-frames:v", "1", "-f",
+                                   "rawvideo", "-pix_fmt", "rgb24", "-"});
+    ASSERT_EQ(rgb.size(), qsizetype(file.width) * file.height * 3);
+    const QImage decoded(reinterpret_cast<const uchar*>(rgb.constData()), file.width, file.height,
+                         file.width * 3, QImage::Format_RGB888);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 2; ++column) {
+            const QRgb shown =
+                decoded.pixel((2 * column + 1) * file.width / 4, (2 * row + 1) * file.height / 4);
+            const QRgb given = quarters[row][column];
+            EXPECT_NEAR(qRed(shown), qRed(given), 12) << row << "," << column;
+            EXPECT_NEAR(qGreen(shown), qGreen(given), 12) << row << "," << column;
+            EXPECT_NEAR(qBlue(shown), qBlue(given), 12) << row << "," << column;
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Compressors, AviWriterFormats,
                          ::testing::Values(Case{"", true, "rawvideo"}, Case{"MJPG", true, "mjpeg"},
                                            Case{"MJPG", false, "mjpeg"},
                                            Case{"FFV1", false, "ffv1"}));
+
+// The movie is readable by whom the user's umask lets read other files.
+TEST(AviWriter, MovieTakesItsPermissionsFromTheUmask) {
+    const auto file = fileIn(testenv::newFolder("avi"), true);
+    const mode_t previous = ::umask(027);
+    TAviWriter writer;
+    writer.SetFile(file);
+    writer.Begin();
+    writer.AddFrame(filled(qRgb(1, 2, 3)), 0);
+    writer.EndAdding();
+    writer.Finish();
+    ::umask(previous);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(file.fileName).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+}
 
 TEST(AviWriter, ListsNoCompressionFirstThenEncodersByCode) {
     const QStringList items = TAviWriter::ListCompressors();

@@ -7,6 +7,7 @@
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "Probe.h"
+#include "Settings.h"
 #include "SoundServer.h"
 #include "TestEnvironment.h"
 #include "WavFile.h"
@@ -23,8 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -180,20 +179,67 @@ TEST_F(ViewFinderWindowTest, ClosingWhileRecordingKeepsTheFile) {
 // The window's controls are taller than a laptop's screen of 768 pixels:
 // they scroll, so the window fits and every control can be reached, and
 // none is cut off at the side.
-TEST_F(ViewFinderWindowTest, FitsALaptopScreenAndScrollsToEveryControl) {
+// Starting a recording moves no control, so Stop stays under the pointer;
+// once the file is made the status says so instead of the last percentage.
+TEST_F(ViewFinderWindowTest, RecordLeavesStopInPlaceAndEndsSayingWhereTheMovieIs) {
     window->show();
-    window->resize(352, 600);
+    frame(); // makes the writer
+    the<QCheckBox>("CheckBoxWAV").setChecked(false);
+    the<QCheckBox>("CheckBoxRecordSound").setChecked(false);
+    const QString avi = testenv::newFolder("movie") + "/movie.avi";
+    the<QLineEdit>("EditAviFileName").setText(avi);
+    auto& stop = the<QPushButton>("ButtonStopAvi");
+    const QPoint before = stop.mapTo(window.get(), QPoint());
+    window->ButtonStartAviClick();
+    frame();
     QCoreApplication::processEvents();
-    EXPECT_LE(window->minimumSizeHint().height(), 600);
-    EXPECT_LE(window->height(), 600);
-    auto* area = window->findChild<QScrollArea*>();
-    ASSERT_NE(area, nullptr);
-    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
-    EXPECT_GE(area->viewport()->width(), area->widget()->minimumSizeHint().width());
-    auto& last = the<QPushButton>("ButtonPlayWAV");
-    area->ensureWidgetVisible(&last);
-    EXPECT_TRUE(
-        area->viewport()->rect().contains(last.mapTo(area->viewport(), last.rect().bottomRight())));
+    EXPECT_TRUE(stop.isEnabled());
+    EXPECT_EQ(stop.mapTo(window.get(), QPoint()), before);
+    EXPECT_EQ(stop.visibleRegion().boundingRect(), stop.rect());
+    window->ButtonStopAviClick();
+    frame(); // finishes
+    EXPECT_EQ(window->recordingState(), TRecordingState::Idle);
+    EXPECT_EQ(the<QStatusBar>("StatusBar").currentMessage(), "Movie saved as " + avi);
+}
+
+// Opening remote control makes this window without showing it: what it
+// never read it must not write back.
+TEST_F(ViewFinderWindowTest, NeverShownWindowKeepsTheStoredSettings) {
+    window.reset();
+    TSettings& s = services->settings();
+    const std::pair<const char*, int> stored[] = {
+        {"ComboBoxCompression", 2}, {"EditWidth", 640}, {"FormViewFinderHeight", 600}};
+    for (const auto& [key, value] : stored)
+        s.writeInteger(TSettings::Section, key, value);
+    s.writeString(TSettings::Section, "EditAviFileName", "/home/me/movie.avi");
+    window = std::make_unique<TFormViewFinder>(*services, *session);
+    window.reset();
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(s.readInteger(TSettings::Section, key, -1), value) << key;
+    EXPECT_EQ(s.readString(TSettings::Section, "EditAviFileName", ""), "/home/me/movie.avi");
+}
+
+// The AVI quality once shared its setting with remote control's picture
+// quality: it is read from there once and then kept apart.
+TEST_F(ViewFinderWindowTest, AviQualityIsKeptApartFromRemoteControlsQuality) {
+    TSettings& s = services->settings();
+    s.writeInteger(TSettings::Section, "ComboBoxQuality", 1);
+    window->show();
+    frame(); // makes the writer, which takes the stored quality
+    auto& quality = the<QComboBox>("ComboBoxQuality");
+    EXPECT_EQ(quality.currentIndex(), 1);
+    quality.setCurrentIndex(3);
+    window.reset();
+    EXPECT_EQ(s.readInteger(TSettings::Section, "ViewFinderComboBoxQuality", -1), 3);
+    EXPECT_EQ(s.readInteger(TSettings::Section, "ComboBoxQuality", -1), 1);
+}
+
+// A shown window starts with the sound test idle: only its start can be used.
+TEST_F(ViewFinderWindowTest, SoundTestIsIdleWhenTheWindowShows) {
+    window->show();
+    EXPECT_TRUE(the<QPushButton>("ButtonStartTestWav").isEnabled());
+    for (const char* name : {"ButtonStopRecording", "ButtonPlayWAV", "ButtonStopPlay"})
+        EXPECT_FALSE(the<QPushButton>(name).isEnabled()) << name;
 }
 
 TEST_F(ViewFinderWindowTest, DelayFieldAndCalculate) {
