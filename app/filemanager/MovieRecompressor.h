@@ -3,6 +3,8 @@
 // its video and sound run through the chosen encoders, and the result is
 // muxed into a new AVI. The encoders are named as FFmpeg names them.
 
+#include "EncoderSettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,11 +12,12 @@
 QStringList VideoCompressors();
 QStringList AudioCompressors();
 
-// Writes `source` recompressed to `destination`, which must not exist.
-// Raises EInOutError when the movie cannot be read or encoded; `destination`
-// is then removed.
+// Writes `source` recompressed to `destination`, which must not exist, with
+// each encoder's settings. Raises EInOutError when the movie cannot be read or
+// encoded; `destination` is then removed.
 void RecompressMovie(const QString& source, const QString& destination, const QString& videoEncoder,
-                     const QString& audioEncoder);
+                     const QString& audioEncoder, const TEncoderSettings& videoSettings = {},
+                     const TEncoderSettings& audioSettings = {});
 
 class TLanguageFile;
 
@@ -26,6 +29,7 @@ class TMovieRecompression {
     explicit TMovieRecompression(const TLanguageFile& language) : language_(language) {}
 
     QString videoEncoder, audioEncoder; // empty: none chosen
+    TEncoderSettings videoSettings, audioSettings;
     int counter = 0;                    // numbers the temporary files
 
     void Recompress(const QString& movie);

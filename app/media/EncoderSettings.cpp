@@ -183,5 +183,5 @@ QString DefaultVideoEncoder() {
 }
 
 QString DefaultAudioEncoder() {
-    return encoderNamed("libmp3lame") ? "libmp3lame" : "pcm_s16le";
+    return "pcm_s16le";
 }

@@ -55,8 +55,9 @@ void StoreEncoderSettings(TSettings& store, const QString& encoder,
 void ApplyEncoderSettings(const TEncoderSettings& settings, AVCodecContext* context,
                           AVDictionary** options);
 
-// The video encoder a new user's movies are recompressed with: H.264 where
-// libx264 is installed, else MPEG-4 part 2; and MP3 for the sound where
-// LAME is installed, else 16-bit PCM.
+// The encoders a new user's movies are recompressed with: H.264 where
+// libx264 is installed, else MPEG-4 part 2; the sound as 16-bit PCM, which
+// keeps it whole and, unlike MP3 or AAC, starts without encoder delay (the
+// AVI muxer would make up for that delay with empty video frames).
 QString DefaultVideoEncoder();
 QString DefaultAudioEncoder();
