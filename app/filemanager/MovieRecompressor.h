@@ -30,7 +30,7 @@ class TMovieRecompression {
 
     QString videoEncoder, audioEncoder; // empty: none chosen
     TEncoderSettings videoSettings, audioSettings;
-    int counter = 0;                    // numbers the temporary files
+    int counter = 0; // numbers the temporary files
 
     void Recompress(const QString& movie);
 

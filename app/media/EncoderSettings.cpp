@@ -25,7 +25,7 @@ QString sectionOf(const QString& encoder) {
 }
 
 // x264 and x265 take their presets as free text; these are the names both know.
-const QStringList X264Presets = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+const QStringList X264Presets = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
                                  "medium",    "slow",      "slower",   "slowest", "placebo"};
 
 // Encoders outside FFmpeg's MPEG video family that read the quantiser (or
@@ -39,7 +39,8 @@ constexpr QScaleEncoder OtherQScaleEncoders[] = {
     {"libxvid", 1, 31, false}, {"libmp3lame", 0, 9, false}, {"libvorbis", 0, 10, true}};
 
 const AVCodec* encoderNamed(const QString& encoder) {
-    return encoder.isEmpty() ? nullptr : avcodec_find_encoder_by_name(encoder.toLatin1().constData());
+    return encoder.isEmpty() ? nullptr
+                             : avcodec_find_encoder_by_name(encoder.toLatin1().constData());
 }
 
 const AVOption* privateOption(const AVCodec* codec, const char* name) {
@@ -86,11 +87,10 @@ void offerQuality(TEncoderOffer& offer, const AVCodec* codec) {
         }
 }
 
-std::optional<int> readOptional(const TSettings& store, const QString& section, const char* key,
-                                std::optional<int> def) {
+std::optional<int> readOptional(const TSettings& store, const QString& section, const char* key) {
     bool ok = false;
     const int value = store.readString(section, key, "").toInt(&ok);
-    return ok ? std::optional(value) : def;
+    return ok ? std::optional(value) : std::nullopt;
 }
 
 QString textOf(std::optional<int> value) {
@@ -130,19 +130,24 @@ TEncoderSettings DefaultEncoderSettings(const QString& encoder) {
     return settings;
 }
 
-TEncoderSettings LoadEncoderSettings(const TSettings& store, const QString& encoder) {
-    const TEncoderSettings def = DefaultEncoderSettings(encoder);
+std::optional<TEncoderSettings> StoredEncoderSettings(const TSettings& store,
+                                                      const QString& encoder) {
     const QString section = sectionOf(encoder);
+    const QString rate = store.readString(section, Keys::Rate, "");
+    if (rate.isEmpty())
+        return std::nullopt;
     TEncoderSettings settings;
-    settings.rate = store.readString(section, Keys::Rate, "") == "BitRate"
-                        ? TEncoderSettings::Rate::BitRate
-                        : TEncoderSettings::Rate::Quality;
-    settings.quality = readOptional(store, section, Keys::Quality, def.quality);
-    settings.bitRate = readOptional(store, section, Keys::BitRate, def.bitRate);
-    settings.preset = store.readString(section, Keys::Preset, def.preset);
-    settings.keyFrameInterval =
-        readOptional(store, section, Keys::KeyFrameInterval, def.keyFrameInterval);
+    settings.rate =
+        rate == "BitRate" ? TEncoderSettings::Rate::BitRate : TEncoderSettings::Rate::Quality;
+    settings.quality = readOptional(store, section, Keys::Quality);
+    settings.bitRate = readOptional(store, section, Keys::BitRate);
+    settings.preset = store.readString(section, Keys::Preset, "");
+    settings.keyFrameInterval = readOptional(store, section, Keys::KeyFrameInterval);
     return settings;
+}
+
+TEncoderSettings LoadEncoderSettings(const TSettings& store, const QString& encoder) {
+    return StoredEncoderSettings(store, encoder).value_or(DefaultEncoderSettings(encoder));
 }
 
 void StoreEncoderSettings(TSettings& store, const QString& encoder,

@@ -43,6 +43,9 @@ TEncoderOffer EncoderOffer(const QString& encoder);
 // the file smaller: a constant quality where the encoder has one.
 TEncoderSettings DefaultEncoderSettings(const QString& encoder);
 
+// The stored settings of `encoder`; none when the user never set them.
+std::optional<TEncoderSettings> StoredEncoderSettings(const TSettings& store,
+                                                      const QString& encoder);
 // The stored settings of `encoder`; its defaults when none are stored.
 TEncoderSettings LoadEncoderSettings(const TSettings& store, const QString& encoder);
 void StoreEncoderSettings(TSettings& store, const QString& encoder,

@@ -46,6 +46,7 @@ TEST(EncoderSettings, StoredPerEncoderAndRestored) {
     const QString path = testenv::newFolder("encoders") + "/settings.ini";
     TSettings store(path);
     // Nothing stored: the defaults keep the picture at a constant quality.
+    EXPECT_FALSE(StoredEncoderSettings(store, "libx264"));
     EXPECT_EQ(LoadEncoderSettings(store, "libx264"), DefaultEncoderSettings("libx264"));
     EXPECT_EQ(DefaultEncoderSettings("libx264").quality, 18);
     EXPECT_EQ(DefaultEncoderSettings("mpeg4").quality, 3);
@@ -54,6 +55,9 @@ TEST(EncoderSettings, StoredPerEncoderAndRestored) {
     const TEncoderSettings chosen{Rate::BitRate, 26, 900, "veryfast", 50};
     StoreEncoderSettings(store, "libx264", chosen);
     EXPECT_EQ(LoadEncoderSettings(TSettings(path), "libx264"), chosen);
+    // Values left to the encoder stay so.
+    StoreEncoderSettings(store, "mjpeg", {Rate::Quality, {}, {}, "", {}});
+    EXPECT_EQ(StoredEncoderSettings(store, "mjpeg"), TEncoderSettings());
     EXPECT_EQ(LoadEncoderSettings(store, "mpeg4"), DefaultEncoderSettings("mpeg4"));
 }
 

@@ -92,10 +92,10 @@ double ssim(const QString& movie, const QString& reference) {
 // The bytes of a movie's video, packet by packet as ffprobe reads them.
 qint64 videoBytes(const QString& movie) {
     qint64 bytes = 0;
-    for (const QString& size : run("ffprobe", {"-v", "error", "-select_streams", "v",
-                                               "-show_entries", "packet=size", "-of", "csv=p=0",
-                                               movie})
-                                   .split('\n', Qt::SkipEmptyParts))
+    for (const QString& size :
+         run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries", "packet=size",
+                         "-of", "csv=p=0", movie})
+             .split('\n', Qt::SkipEmptyParts))
         bytes += size.toLongLong();
     return bytes;
 }

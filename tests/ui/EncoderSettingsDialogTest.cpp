@@ -1,8 +1,8 @@
 // The encoder settings window: what it shows of an encoder, what its
 // controls give, and the settings it stores.
 
-#include "Dlg_EncoderSettings.h"
 #include "Dialogs.h"
+#include "Dlg_EncoderSettings.h"
 #include "FakeServices.h"
 #include "LanguageCheck.h"
 #include "WindowControls.h"
