@@ -25,8 +25,8 @@ QString sectionOf(const QString& encoder) {
 }
 
 // x264 and x265 take their presets as free text; these are the names both know.
-const QStringList X264Presets = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
-                                 "medium",    "slow",      "slower",   "slowest", "placebo"};
+const QStringList X264Presets = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
+                                 "medium",    "slow",      "slower",   "veryslow", "placebo"};
 
 // Encoders outside FFmpeg's MPEG video family that read the quantiser (or
 // their VBR level) from the context's global quality: scale and direction.

@@ -61,8 +61,7 @@ THttpProgress statusProgress(TAppServices& services) {
     };
 }
 
-QByteArray download(TAppServices& services, const TProxySettings& proxy,
-                    const TUpdateOffer& offer) {
+QByteArray download(TAppServices& services, const TProxySettings& proxy, const TUpdateOffer& offer) {
     try {
         return HttpGet(QUrl(offer.archive), proxy, statusProgress(services), offer.fileSize);
     } catch (const ELumvikError& e) {

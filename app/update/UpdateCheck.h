@@ -21,9 +21,9 @@ struct TUpdateSource {
 
 // What the update INI offers: its [VERSION] section.
 struct TUpdateOffer {
-    QString version;   // "Lumvik_version"
-    int fileSize = 0;  // "Lumvik_filesize", in bytes
-    QString archive;   // "Lumvik_archive", the package's address
+    QString version;  // "Lumvik_version"
+    int fileSize = 0; // "Lumvik_filesize", in bytes
+    QString archive;  // "Lumvik_archive", the package's address
     QString signature; // "Lumvik_signature", base64
 };
 
