@@ -1,6 +1,7 @@
 #include "Dlg_MovieRecompProp.h"
 
 #include "AppServices.h"
+#include "Dlg_EncoderSettings.h"
 #include "Errors.h"
 #include "LanguageFile.h"
 #include "Log.h"
@@ -41,6 +42,8 @@ TFormMovieRecomp::TFormMovieRecomp(TAppServices& services, QWidget* parent)
     ListBoxAudio->setObjectName(AudioKey);
     ListBoxVideo->addItems(VideoCompressors());
     ListBoxAudio->addItems(AudioCompressors());
+    for (QListWidget* list : {ListBoxVideo, ListBoxAudio})
+        connect(list, &QListWidget::itemClicked, this, &TFormMovieRecomp::ListBoxClick);
     texts_->text(this, "form")
         .text(selected, "selected_comp_filters_label")
         .text(video, "video_label")
@@ -69,12 +72,18 @@ void TFormMovieRecomp::RestoreChoices() {
         {ListBoxAudio, "errormsg_audio_filter_not_exist"}};
     const char* defaults[] = {"Selected video filter for movies recompress function do not exist",
                               "Selected audio filter for movies recompress function do not exist"};
+    // Nothing stored yet: the encoders that keep a camera's movie as it looks.
+    const QString preferred[] = {DefaultVideoEncoder(), DefaultAudioEncoder()};
     for (int i = 0; i < 2; ++i) {
         QListWidget* list = lists[i].first;
         const QString stored =
             services_.settings().readString(TSettings::Section, list->objectName(), "");
-        if (stored.isEmpty())
+        if (stored.isEmpty()) {
+            const QList<QListWidgetItem*> found = list->findItems(preferred[i], Qt::MatchExactly);
+            if (!found.isEmpty())
+                list->setCurrentItem(found.first());
             continue;
+        }
         const QList<QListWidgetItem*> found = list->findItems(stored, Qt::MatchExactly);
         if (found.isEmpty())
             throw ERangeError(language.read(Section, lists[i].second, defaults[i]));
@@ -85,7 +94,15 @@ void TFormMovieRecomp::RestoreChoices() {
 bool TFormMovieRecomp::Recompress(const QString& movie, const TMovieWatch& watch) {
     recompression_.videoEncoder = chosen(ListBoxVideo);
     recompression_.audioEncoder = chosen(ListBoxAudio);
+    const TSettings& settings = services_.settings();
+    recompression_.videoSettings = LoadEncoderSettings(settings, recompression_.videoEncoder);
+    recompression_.audioSettings = LoadEncoderSettings(settings, recompression_.audioEncoder);
     return recompression_.Recompress(movie, watch);
+}
+
+void TFormMovieRecomp::ListBoxClick(QListWidgetItem* item) {
+    if (item && item->isSelected())
+        EditEncoderSettings(services_, item->text(), this);
 }
 
 void TFormMovieRecomp::showEvent(QShowEvent* event) {

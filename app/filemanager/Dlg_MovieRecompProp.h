@@ -1,7 +1,8 @@
 #pragma once
 // The movie recompression window: the video and audio encoders to recompress
-// received movies with, chosen from FFmpeg's encoders an AVI file can hold.
-// The recompression itself is TMovieRecompression's.
+// received movies with, chosen from FFmpeg's encoders an AVI file can hold;
+// clicking one opens its settings. The recompression itself is
+// TMovieRecompression's.
 
 #include "MovieRecompressor.h"
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QListWidget;
+class QListWidgetItem;
 class TAppServices;
 class TWindowLocaliser;
 
@@ -24,9 +26,12 @@ class TFormMovieRecomp : public QDialog {
     // Chooses the stored encoders; raises ERangeError for one not installed,
     // leaving the rest unrestored.
     void RestoreChoices();
-    // Recompresses a received movie with the chosen encoders; false when it
-    // stays as received (see TMovieRecompression::Recompress).
-    bool Recompress(const QString& movie, const TMovieWatch& watch);
+    // Recompresses a received movie with the chosen encoders and their
+    // stored settings; false when it stays as received (see
+    // TMovieRecompression::Recompress).
+    bool Recompress(const QString& movie, const TMovieWatch& watch = {});
+    // Opens the settings of the encoder clicked.
+    void ListBoxClick(QListWidgetItem* item);
 
   protected:
     void showEvent(QShowEvent* event) override;

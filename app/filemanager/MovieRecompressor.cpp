@@ -82,7 +82,7 @@ class Recompression {
         out_.reset(out);
     }
 
-    void openVideo(const QString& encoderName) {
+    void openVideo(const QString& encoderName, const TEncoderSettings& settings) {
         Lane& lane = video_;
         if (!openDecoder(lane, AVMEDIA_TYPE_VIDEO))
             fail("The movie has no video");
@@ -100,11 +100,13 @@ class Recompression {
         e->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
         if (codec->id == AV_CODEC_ID_MJPEG)
             e->color_range = AVCOL_RANGE_JPEG; // full-range YUV, as motion JPEG carries it
-        finishEncoder(lane);
+        // AVI keeps no reordering of frames: every frame is stored in shown order.
+        e->max_b_frames = 0;
+        finishEncoder(lane, settings);
     }
 
     // A movie without sound stays without sound.
-    void openAudio(const QString& encoderName) {
+    void openAudio(const QString& encoderName, const TEncoderSettings& settings) {
         Lane& lane = audio_;
         if (!openDecoder(lane, AVMEDIA_TYPE_AUDIO))
             return;
@@ -123,7 +125,7 @@ class Recompression {
         if (e->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&e->ch_layout, d->ch_layout.nb_channels);
         e->time_base = {1, e->sample_rate};
-        finishEncoder(lane);
+        finishEncoder(lane, settings);
         SwrContext* resample = nullptr;
         check(swr_alloc_set_opts2(&resample, &e->ch_layout, e->sample_fmt, e->sample_rate,
                                   &lane.decoder->ch_layout, d->sample_fmt, d->sample_rate, 0,
@@ -186,12 +188,15 @@ class Recompression {
         return lane.encoder.get();
     }
 
-    void finishEncoder(Lane& lane) {
+    void finishEncoder(Lane& lane, const TEncoderSettings& settings) {
         AVCodecContext* e = lane.encoder.get();
         if (out_->oformat->flags & AVFMT_GLOBALHEADER)
             e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        check(avcodec_open2(e, e->codec, nullptr),
-              "Cannot start the encoder " + QString::fromLatin1(e->codec->name));
+        AVDictionary* options = nullptr;
+        ApplyEncoderSettings(settings, e, &options);
+        const int opened = avcodec_open2(e, e->codec, &options);
+        av_dict_free(&options);
+        check(opened, "Cannot start the encoder " + QString::fromLatin1(e->codec->name));
         lane.out = avformat_new_stream(out_.get(), nullptr);
         check(avcodec_parameters_from_context(lane.out->codecpar, e), "Cannot write the movie");
         lane.out->time_base = e->time_base;
@@ -299,13 +304,14 @@ QStringList AudioCompressors() {
 }
 
 void RecompressMovie(const QString& source, const QString& destination, const QString& videoEncoder,
-                     const QString& audioEncoder, const TMovieProgress& progress) {
+                     const QString& audioEncoder, const TEncoderSettings& videoSettings,
+                     const TEncoderSettings& audioSettings, const TMovieProgress& progress) {
     // FFmpeg's notes on stderr would only repeat what an error says.
     av_log_set_level(AV_LOG_ERROR);
     try {
         Recompression recompression(source, destination);
-        recompression.openVideo(videoEncoder);
-        recompression.openAudio(audioEncoder);
+        recompression.openVideo(videoEncoder, videoSettings);
+        recompression.openAudio(audioEncoder, audioSettings);
         recompression.run(progress);
     } catch (...) {
         QFile::remove(destination);
@@ -388,7 +394,8 @@ bool TMovieRecompression::recompress(const QString& movie, const QString& tempor
     bool dated = false;
     RunOffThread(
         [&] {
-            RecompressMovie(movie, temporary, videoEncoder, audioEncoder, progress);
+            RecompressMovie(movie, temporary, videoEncoder, audioEncoder, videoSettings, audioSettings,
+                            progress);
             dated = dateAndSync(temporary, date);
         },
         stop);

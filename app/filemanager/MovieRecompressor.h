@@ -3,6 +3,8 @@
 // its video and sound run through the chosen encoders, and the result is
 // muxed into a new AVI. The encoders are named as FFmpeg names them.
 
+#include "EncoderSettings.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -16,11 +18,13 @@ QStringList AudioCompressors();
 // the recompression.
 using TMovieProgress = std::function<bool(int percent)>;
 
-// Writes `source` recompressed to `destination`, which must not exist.
-// Raises EInOutError when the movie cannot be read or encoded, or progress
-// asked to stop; `destination` is then removed.
+// Writes `source` recompressed to `destination`, which must not exist, with
+// each encoder's settings. Raises EInOutError when the movie cannot be read or
+// encoded, or progress asked to stop; `destination` is then removed.
 void RecompressMovie(const QString& source, const QString& destination, const QString& videoEncoder,
-                     const QString& audioEncoder, const TMovieProgress& progress = {});
+                     const QString& audioEncoder, const TEncoderSettings& videoSettings = {},
+                     const TEncoderSettings& audioSettings = {},
+                     const TMovieProgress& progress = {});
 
 class TLanguageFile;
 
@@ -40,7 +44,8 @@ class TMovieRecompression {
     explicit TMovieRecompression(const TLanguageFile& language) : language_(language) {}
 
     QString videoEncoder, audioEncoder; // empty: none chosen
-    int counter = 0;                    // numbers the temporary files
+    TEncoderSettings videoSettings, audioSettings;
+    int counter = 0; // numbers the temporary files
 
     // False when the movie cannot be read or recompressed, or the user
     // stopped it: it then stays as received, and the log says why. Raises

@@ -1,5 +1,6 @@
 #include "AviWriter.h"
 
+#include "EncoderSettings.h"
 #include "Errors.h"
 #include "FFmpeg.h"
 
@@ -117,9 +118,10 @@ FormatPtr openInput(const QString& path) {
 }
 
 // An encoder for frames of `size` at one frame per `frameTime` ms; `quality`
-// 0 to 10000 becomes the encoder's quantiser, 31 (worst) to 2 (best).
+// 0 to 10000 becomes the encoder's quantiser, 31 (worst) to 2 (best), unless
+// the user's settings of the encoder say otherwise.
 CodecPtr openEncoder(const AVCodec* codec, QSize size, int frameTime, int quality,
-                     bool globalHeader) {
+                     const TEncoderSettings& settings, bool globalHeader) {
     CodecPtr encoder(avcodec_alloc_context3(codec));
     if (!encoder)
         throw EInOutError("Failed to create AVI video stream");
@@ -134,7 +136,11 @@ CodecPtr openEncoder(const AVCodec* codec, QSize size, int frameTime, int qualit
     encoder->global_quality = FF_QP2LAMBDA * (2 + (10000 - quality) * 29 / 10000);
     if (globalHeader)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(encoder.get(), codec, nullptr) < 0)
+    AVDictionary* options = nullptr;
+    ApplyEncoderSettings(settings, encoder.get(), &options);
+    const int opened = avcodec_open2(encoder.get(), codec, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         throw EInOutError("Failed to create AVI video stream");
     return encoder;
 }
@@ -227,20 +233,13 @@ QString TAviWriter::compressor() const {
     return fourcc_;
 }
 
-QString TAviWriter::CompressorOptions() const {
-    if (fourcc_.isEmpty())
-        return {};
-    const AVCodec* codec = encoderOf(fourcc_);
-    QStringList lines;
-    const AVOption* option = nullptr;
-    if (codec->priv_class) {
-        const AVClass* cls = codec->priv_class;
-        while ((option = av_opt_next(&cls, option)))
-            if (option->type != AV_OPT_TYPE_CONST)
-                lines << QString::fromUtf8(option->name) + ": " +
-                             QString::fromUtf8(option->help ? option->help : "");
-    }
-    return lines.join('\n');
+QString TAviWriter::encoderName() const {
+    const AVCodec* codec = fourcc_.isEmpty() ? nullptr : encoderOf(fourcc_);
+    return codec ? QString::fromLatin1(codec->name) : QString();
+}
+
+void TAviWriter::SetEncoderSettings(const TEncoderSettings& settings) {
+    encoderSettings_ = settings;
 }
 
 void TAviWriter::SetQuality(int quality) {
@@ -280,8 +279,9 @@ void TAviWriter::Begin() {
     // Frames go in compressed only when compressed on the fly; otherwise
     // uncompressed now, compressed by Finish.
     const AVCodec* codec = encoderOf(settings_.onTheFly ? fourcc_ : QString());
-    work->encoder = openEncoder(codec, {settings_.width, settings_.height}, settings_.frameTime,
-                                quality_, work->format->oformat->flags & AVFMT_GLOBALHEADER);
+    work->encoder =
+        openEncoder(codec, {settings_.width, settings_.height}, settings_.frameTime, quality_,
+                    encoderSettings_, work->format->oformat->flags & AVFMT_GLOBALHEADER);
     addVideoStream(work->format.get(), work->encoder.get());
     code = avformat_write_header(work->format.get(), nullptr);
     if (code < 0)
@@ -367,7 +367,7 @@ QString reserveBeside(const QString& target) {
 class Mux {
   public:
     Mux(const QString& target, const QString& work, const QString& wav, const QString& fourcc,
-        int quality, const std::function<void(int)>& progress)
+        int quality, const TEncoderSettings& settings, const std::function<void(int)>& progress)
         : target_(target), progress_(progress) {
         video_.input = openInput(work);
         if (!wav.isEmpty())
@@ -376,7 +376,7 @@ class Mux {
         int code = 0;
         output_ = openOutput(temp_.path, code);
         check(code, outputError(code));
-        addVideo(fourcc, quality);
+        addVideo(fourcc, quality, settings);
         if (audio_.input)
             addCopy(audio_);
         code = avformat_write_header(output_.get(), nullptr);
@@ -409,7 +409,7 @@ class Mux {
         AVStream* stream() const { return input->streams[0]; }
     };
 
-    void addVideo(const QString& fourcc, int quality) {
+    void addVideo(const QString& fourcc, int quality, const TEncoderSettings& settings) {
         const AVCodecParameters* in = video_.stream()->codecpar;
         if (in->codec_id == AV_CODEC_ID_RAWVIDEO && !fourcc.isEmpty()) {
             decoder_.reset(avcodec_alloc_context3(avcodec_find_decoder(in->codec_id)));
@@ -417,7 +417,7 @@ class Mux {
             check(avcodec_open2(decoder_.get(), decoder_->codec, nullptr), outputError(-1));
             const AVRational frame = video_.stream()->time_base;
             encoder_ = openEncoder(encoderOf(fourcc), {in->width, in->height},
-                                   int(1000LL * frame.num / frame.den), quality,
+                                   int(1000LL * frame.num / frame.den), quality, settings,
                                    output_->oformat->flags & AVFMT_GLOBALHEADER);
             video_.outIndex = addVideoStream(output_.get(), encoder_.get())->index;
             converted_.reset(av_frame_alloc());
@@ -521,7 +521,7 @@ void TAviWriter::Finish() {
     EndAdding();
     const bool compressed = settings_.onTheFly || fourcc_.isEmpty();
     Mux(settings_.fileName, settings_.tempFileName, settings_.wavFileName,
-        compressed ? QString() : fourcc_, quality_, progress_)
+        compressed ? QString() : fourcc_, quality_, encoderSettings_, progress_)
         .run();
     work_.reset();
     QFile::remove(settings_.tempFileName);

@@ -8,6 +8,8 @@
 // AVI from it beside the target and renames it into place, so an interrupted
 // recording never leaves a half-written file under the chosen name.
 
+#include "EncoderSettings.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -44,9 +46,10 @@ class TAviWriter {
     // for " + code + " available" for a code no listed encoder has.
     void ChooseCompressor(const QString& fourcc);
     QString compressor() const;
-    // The chosen encoder's own options, one "name: help" a line; empty
-    // without a compressor or when it offers none.
-    QString CompressorOptions() const;
+    // FFmpeg's name of the chosen encoder; empty without a compressor.
+    QString encoderName() const;
+    // The user's settings of the chosen encoder; they win over the quality.
+    void SetEncoderSettings(const TEncoderSettings& settings);
     // 0 (smallest) to 10000 (best), mapped onto the encoder's own scale.
     void SetQuality(int quality);
     int quality() const;
@@ -77,6 +80,7 @@ class TAviWriter {
     Progress progress_;
     QString fourcc_;
     int quality_ = 10000;
+    TEncoderSettings encoderSettings_;
     TAviFileSettings settings_;
     std::unique_ptr<Output> work_;
     bool ended_ = false;

@@ -4,6 +4,7 @@
 #include "AppServices.h"
 #include "CameraClient.h"
 #include "Dialogs.h"
+#include "Dlg_EncoderSettings.h"
 #include "Errors.h"
 #include "LanguageFile.h"
 #include "Log.h"
@@ -438,6 +439,10 @@ void TFormViewFinder::chooseCompressor() {
         const int index = ComboBoxCompression->currentIndex();
         writer->ChooseCompressor(index > 0 ? ComboBoxCompression->currentText().left(4)
                                            : QString());
+        // Settings the user made for this encoder win over the quality box.
+        writer->SetEncoderSettings(
+            StoredEncoderSettings(services_.settings(), writer->encoderName())
+                .value_or(TEncoderSettings()));
     }
 }
 
@@ -559,11 +564,14 @@ void TFormViewFinder::ButtonCompressOptionsClick() {
     TAviWriter* writer = recording_.writer();
     if (!writer || ComboBoxCompression->currentIndex() <= 0)
         return;
-    const QString options = writer->CompressorOptions();
-    MessageDlg(options.isEmpty() ? text("infomsg_no_compress_options",
-                                        "This compressor has no options of its own.")
-                                 : options,
-               mtInformation, mbOK);
+    const QString encoder = writer->encoderName();
+    const TEncoderOffer offer = EncoderOffer(encoder);
+    if (offer.quality == TEncoderOffer::Quality::None && !offer.bitRate)
+        MessageDlg(
+            text("infomsg_no_compress_options", "This compressor has no options of its own."),
+            mtInformation, mbOK);
+    else if (EditEncoderSettings(services_, encoder, this))
+        writer->SetEncoderSettings(LoadEncoderSettings(services_.settings(), encoder));
 }
 
 void TFormViewFinder::CheckBoxWAVClick() {

@@ -1,5 +1,6 @@
 // Received movies recompressed with FFmpeg's encoders, checked with ffprobe.
 
+#include "Dialogs.h"
 #include "Dlg_Filemanager.h"
 #include "Dlg_MovieRecompProp.h"
 #include "Errors.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QSpinBox>
+#include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -69,6 +72,37 @@ QString cameraMovie(const QString& path) {
                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=11025:duration=2", "-c:v",
                    "mjpeg", "-c:a", "pcm_u8", "-ac", "1", path});
     return path;
+}
+
+// A 10 s movie like a camera's: noisy motion JPEG pictures at 25 frames a
+// second with uncompressed sound.
+QString noisyCameraMovie(const QString& path) {
+    run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                   "testsrc2=size=320x240:rate=25:duration=10,noise=alls=8:allf=t", "-f", "lavfi",
+                   "-i", "sine=frequency=440:sample_rate=11025:duration=10", "-c:v", "mjpeg",
+                   "-q:v", "3", "-c:a", "pcm_u8", "-ac", "1", path});
+    return path;
+}
+
+// The mean SSIM of the pictures of `movie` against those of `reference`.
+double ssim(const QString& movie, const QString& reference) {
+    QProcess process;
+    process.start("ffmpeg", {"-v", "info", "-nostats", "-i", movie, "-i", reference, "-lavfi",
+                             "ssim", "-f", "null", "-"});
+    process.waitForFinished(120000);
+    const QString log = QString::fromUtf8(process.readAllStandardError());
+    return log.section(" All:", 1).section(' ', 0, 0).toDouble();
+}
+
+// The bytes of a movie's video, packet by packet as ffprobe reads them.
+qint64 videoBytes(const QString& movie) {
+    qint64 bytes = 0;
+    for (const QString& size :
+         run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries", "packet=size",
+                         "-of", "csv=p=0", movie})
+             .split('\n', Qt::SkipEmptyParts))
+        bytes += size.toLongLong();
+    return bytes;
 }
 
 class MovieRecompressionTest : public ::testing::Test {
@@ -214,6 +248,75 @@ TDialogAnswer chooseEncoders(const TDialogRequest& request) {
         }
     }
     return TDialogAnswer{QDialog::Accepted, {}};
+}
+
+// A new user's choice: the encoders and settings the window starts with keep
+// the picture and make the movie smaller.
+TEST_F(MovieRecompressionTest, TheDefaultsKeepThePictureAndMakeTheMovieSmaller) {
+    const QString source = noisyCameraMovie(folder + "/source.avi");
+    const QString movie = folder + "/MVI_0001.avi";
+    ASSERT_TRUE(QFile::copy(source, movie));
+    TFormMovieRecomp window(services);
+    window.RestoreChoices();
+    window.Recompress(movie);
+
+    const Probe after = probe(movie);
+    EXPECT_EQ(after.video, "h264");
+    EXPECT_EQ(after.audio, "pcm_s16le");
+    EXPECT_EQ(after.frames, 250);
+    const double similarity = ssim(movie, source);
+    const double ratio = double(QFileInfo(movie).size()) / QFileInfo(source).size();
+    RecordProperty("ssim", std::to_string(similarity));
+    RecordProperty("size_ratio", std::to_string(ratio));
+    EXPECT_GE(similarity, 0.95);
+    EXPECT_LT(ratio, 1.0);
+}
+
+// Clicking an encoder opens its settings; what is set there reaches the movie.
+TEST_F(MovieRecompressionTest, ASettingChangedInTheWindowChangesTheMovie) {
+    TFormMovieRecomp window(services);
+    window.RestoreChoices();
+    window.show();
+    const auto recompressed = [&](const QString& name) {
+        const QString movie = cameraMovie(folder + "/" + name);
+        window.Recompress(movie);
+        return videoBytes(movie);
+    };
+    const qint64 atDefaults = recompressed("MVI_0001.avi");
+
+    TDialogScript script;
+    script.then([](const TDialogRequest& request) {
+        control<QSpinBox>(*request.window, "SpinQuality")->setValue(30);
+        return TDialogAnswer{QDialog::Accepted, {}};
+    });
+    auto* list = control<QListWidget>(window, "ListBoxVideo");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->currentItem()).center());
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(LoadEncoderSettings(services.settings(), "libx264").quality, 30);
+    EXPECT_LT(recompressed("MVI_0002.avi"), atDefaults / 2);
+}
+
+// An encoder stored by an earlier run that is gone now: the message, and no choice.
+TEST_F(MovieRecompressionTest, AStoredEncoderNoLongerInstalledLeavesNoChoice) {
+    services.settings().writeString(TSettings::Section, "ListBoxVideo", "gone_encoder");
+    services.settings().writeString(TSettings::Section, "ListBoxAudio", "mp2");
+    TFormMovieRecomp window(services);
+    try {
+        window.RestoreChoices();
+        ADD_FAILURE() << "no error";
+    } catch (const ERangeError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Selected video filter for movies recompress function do not exist");
+    }
+    const QString movie = testfiles::Write(folder + "/MVI_0001.avi", "movie");
+    try {
+        window.Recompress(movie);
+        ADD_FAILURE() << "no error";
+    } catch (const ERangeError& error) {
+        EXPECT_STREQ(error.what(), "No video filter has been selected. File transfer aborted");
+    }
+    EXPECT_EQ(testfiles::Read(movie), "movie");
 }
 
 // The whole way: the options window chooses, the transfer recompresses.

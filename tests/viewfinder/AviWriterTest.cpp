@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -151,6 +152,74 @@ TEST(AviWriter, MovieTakesItsPermissionsFromTheUmask) {
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(file.fileName).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
+// A red top over a blue bottom, both speckled differently in every frame, so
+// an encoder's settings show in the bytes it spends.
+QImage speckled(QRandomGenerator& random) {
+    QImage picture = filled(qRgb(0, 0, 255), {160, 120});
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            const int speck = int(random.bounded(40));
+            picture.setPixel(
+                x, y, y < 60 ? qRgb(215 + speck, speck, speck) : qRgb(speck, speck, 215 + speck));
+        }
+    return picture;
+}
+
+qint64 videoBytes(const QString& path) {
+    qint64 bytes = 0;
+    for (const QByteArray& size :
+         probe::run(LUMVIK_FFPROBE, {"-v", "error", "-select_streams", "v", "-show_entries",
+                                     "packet=size", "-of", "csv=p=0", path})
+             .split('\n'))
+        bytes += size.toLongLong();
+    return bytes;
+}
+
+// Through an encoder with the user's settings the recording plays upright at
+// 25 frames a second, and the settings decide what it spends.
+TEST(AviWriter, AChosenEncoderWithItsSettingsPlaysAt25Fps) {
+    using Rate = TEncoderSettings::Rate;
+    struct Setting {
+        const char* fourcc;
+        const char* encoder;
+        TEncoderSettings fine, coarse;
+    };
+    const Setting cases[] = {
+        {"H264",
+         "libx264",
+         {Rate::Quality, 12, {}, "veryfast", 10},
+         {Rate::Quality, 45, {}, "", {}}},
+        {"FMP4", "mpeg4", {Rate::Quality, 2, {}, "", {}}, {Rate::BitRate, 2, 40, "", 25}},
+    };
+    for (const Setting& c : cases) {
+        SCOPED_TRACE(c.fourcc);
+        qint64 bytes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const QString folder = testenv::newFolder("encoder");
+            const auto file = fileIn(folder, true);
+            TAviWriter writer;
+            writer.ChooseCompressor(c.fourcc);
+            EXPECT_EQ(writer.encoderName(), c.encoder);
+            writer.SetEncoderSettings(i == 0 ? c.fine : c.coarse);
+            writer.SetFile(file);
+            writer.Begin();
+            QRandomGenerator random(7);
+            for (int frame = 0; frame < 50; ++frame)
+                writer.AddFrame(speckled(random), 0);
+            writer.EndAdding();
+            writer.Finish();
+
+            const QJsonObject video = probe::streams(file.fileName)[0].toObject();
+            EXPECT_EQ(video["r_frame_rate"].toString(), "25/1");
+            EXPECT_EQ(video["nb_frames"].toString(), "50");
+            const auto pixels = probe::slotPixels(file.fileName, 160, 120);
+            ASSERT_EQ(pixels.size(), 50u);
+            EXPECT_GT(qRed(pixels[0]), 160);
+            EXPECT_LT(qBlue(pixels[0]), 100);
+            bytes[i] = videoBytes(file.fileName);
+        }
+        EXPECT_GT(bytes[0], 2 * bytes[1]);
+    }
 }
 
 TEST(AviWriter, ListsNoCompressionFirstThenEncodersByCode) {

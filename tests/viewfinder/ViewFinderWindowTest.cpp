@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
@@ -153,6 +154,53 @@ TEST_F(ViewFinderWindowTest, RecordsTenSecondsWithSound) {
     const QString wav = avi.chopped(4) + ".wav";
     EXPECT_GT(WavSoundLength(wav), 0);
     EXPECT_NEAR(probe::soundSeconds(streams[1].toObject()) * 1000, WavSoundLength(wav), 1);
+}
+
+// "AVI Compress Options" opens the chosen encoder's settings, which the
+// recording then uses; an encoder with nothing to set says so, and without
+// a compressor nothing opens.
+TEST_F(ViewFinderWindowTest, CompressOptionsSetTheRecordingsEncoder) {
+    const QString avi = testenv::newFolder("movie") + "/movie.avi";
+    window->show();
+    frame(); // makes the writer
+    auto& box = the<QComboBox>("ComboBoxCompression");
+    const auto choose = [&](const char* fourcc) {
+        box.setCurrentIndex(std::max(0, box.findText(fourcc, Qt::MatchStartsWith)));
+        window->ComboBoxCompressionChange();
+    };
+    TDialogScript script;
+    script.press(mrOk).then([](const TDialogRequest& request) {
+        EXPECT_EQ(control<QLabel>(*request.window, "LabelEncoder")->text(), "libx264");
+        control<QSpinBox>(*request.window, "SpinKeyFrames")->setValue(5);
+        return TDialogAnswer{QDialog::Accepted, {}};
+    });
+    choose("No Compression");
+    window->ButtonCompressOptionsClick();
+    EXPECT_TRUE(script.asked().isEmpty());
+    choose("FFV1");
+    window->ButtonCompressOptionsClick();
+    ASSERT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(script.asked()[0].text, "This compressor has no options of its own.");
+    choose("H264");
+    window->ButtonCompressOptionsClick();
+    ASSERT_EQ(script.asked().size(), 2);
+
+    the<QCheckBox>("CheckBoxWAV").setChecked(false);
+    the<QCheckBox>("CheckBoxRecordSound").setChecked(false);
+    the<QLineEdit>("EditAviFileName").setText(avi);
+    window->ButtonStartAviClick();
+    for (int i = 0; i < 13; ++i) // begins, then 12 frames of 2 slots
+        frame(80);
+    window->ButtonStopAviClick();
+    frame(); // finishes
+    const QStringList flags =
+        QString::fromUtf8(
+            probe::run(LUMVIK_FFPROBE, {"-v", "error", "-select_streams", "v", "-show_entries",
+                                        "packet=flags", "-of", "csv=p=0", avi}))
+            .split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(flags.size(), 24);
+    EXPECT_EQ(flags.filter("K").size(), 5); // a key frame every 5 frames
+    languagecheck::ExpectReadsMatchEnglishFile(reads.reads());
 }
 
 // Closing the window while it records finishes the file with what was
