@@ -7,6 +7,7 @@
 #include "Viewfinder.h"
 #include "cdsdk_simcontrol.h"
 #include "gphoto2/Control.h"
+#include "gphoto2/GphotoCard.h"
 
 #include <bitset>
 #include <cstring>
@@ -429,6 +430,24 @@ void cdsimGetRemoteState(cdsimRemoteState* out) {
     out->viewfinderFrames = remote.viewfinder ? remote.viewfinder->frames() : 0;
     out->viewfinderOutput = remote.live->output;
     out->autoFunctions = remote.autoFunctions;
+}
+
+cdError cdsimConfigureCamera(const char* widget, const char* value) {
+    std::shared_ptr<cdgp::GphotoCard> card;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        const Source* source = openCamera(state());
+        card = source ? std::dynamic_pointer_cast<cdgp::GphotoCard>(source->card) : nullptr;
+    }
+    if (!card) {
+        return CD_ERR_DEVICE_NOT_FOUND;
+    }
+    try {
+        card->configure(widget, value);
+        return CD_OK;
+    } catch (...) {
+        return codeOfCurrentException();
+    }
 }
 
 } // extern "C"

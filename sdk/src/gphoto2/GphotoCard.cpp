@@ -160,6 +160,8 @@ cdError codeOfResult(int result) {
     case GP_ERROR_IO_USB_FIND:
     case GP_ERROR_MODEL_NOT_FOUND:
         return CD_ERR_DEVICE_DISCONNECTED;
+    case GP_ERROR_NO_SPACE:
+        return CD_ERR_DISK_FULL;
     case GP_ERROR_NO_MEMORY:
     case GP_ERROR_LIBRARY:
         return CD_ERR_INTERNAL;
@@ -498,12 +500,26 @@ void GphotoCard::configure(const std::string& name, const std::string& value) {
     });
 }
 
+// PTP's ptp2 answers a card that runs full during the shot with "out of
+// memory", and one found full before it with the camera's "Store Full": both
+// are the card's lack of space, not the computer's. On the worker.
+fs::path GphotoCard::capturedOrCardFull() {
+    try {
+        return device_->capture();
+    } catch (const GphotoError& error) {
+        if (error.result == GP_ERROR_NO_MEMORY || error.text.find("Store Full") != std::string::npos) {
+            throw GphotoError{error.call, GP_ERROR_NO_SPACE, error.text};
+        }
+        throw;
+    }
+}
+
 // The new file's folder is listed again when next asked, so that the file is
 // found; the camera's settings are read again, as a shot may change them.
 fs::path GphotoCard::capture() {
     return call([this] {
         configuration_.reset();
-        const fs::path file = device_->capture();
+        const fs::path file = capturedOrCardFull();
         listed_.erase(file.parent_path().string());
         return file;
     });

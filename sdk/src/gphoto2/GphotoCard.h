@@ -82,6 +82,7 @@ class GphotoCard final : public cdsim::Card {
     void makeFolders(const std::filesystem::path& folder);
     std::filesystem::path scratch();
     bool pollEvents();
+    std::filesystem::path capturedOrCardFull();
 
     Detected camera_;
     std::function<void()> disconnected_;
