@@ -106,27 +106,44 @@ std::optional<uint16_t> compensationCode(const std::string& choice) {
 
 std::optional<uint16_t> whiteBalanceCode(const std::string& choice) {
     static const std::map<std::string, uint16_t> table = {
-        {"auto", 0},        {"daylight", 1},   {"cloudy", 2}, {"tungsten", 3},
-        {"fluorescent", 4}, {"flash", 5},      {"custom", 6}, {"manual", 6},
-        {"fluorescenth", 14}, {"automatic", 0}};
+        {"auto", 0},  {"daylight", 1}, {"cloudy", 2}, {"tungsten", 3},      {"fluorescent", 4},
+        {"flash", 5}, {"custom", 6},   {"manual", 6}, {"fluorescenth", 14}, {"automatic", 0}};
     return fromTable(table, choice);
 }
 
 std::optional<uint16_t> flashCode(const std::string& choice) {
-    static const std::map<std::string, uint16_t> table = {
-        {"off", 0},      {"auto", 1},        {"on", 2},           {"redeye", 3},
-        {"slowsync", 4}, {"autoredeye", 5},  {"onredeye", 6},     {"redeyeauto", 5},
-        {"redeyeon", 6}, {"flashoff", 0},    {"flashon", 2},      {"autoflash", 1},
-        // the names of PTP's own flash modes
-        {"automaticflash", 1}, {"fillflash", 2}, {"redeyeautomatic", 5}, {"redeyefill", 6}};
+    static const std::map<std::string, uint16_t> table = {{"off", 0},
+                                                          {"auto", 1},
+                                                          {"on", 2},
+                                                          {"redeye", 3},
+                                                          {"slowsync", 4},
+                                                          {"autoredeye", 5},
+                                                          {"onredeye", 6},
+                                                          {"redeyeauto", 5},
+                                                          {"redeyeon", 6},
+                                                          {"flashoff", 0},
+                                                          {"flashon", 2},
+                                                          {"autoflash", 1},
+                                                          // the names of PTP's own flash modes
+                                                          {"automaticflash", 1},
+                                                          {"fillflash", 2},
+                                                          {"redeyeautomatic", 5},
+                                                          {"redeyefill", 6}};
     return fromTable(table, choice);
 }
 
 std::optional<uint16_t> shootingModeCode(const std::string& choice) {
     static const std::map<std::string, uint16_t> table = {
-        {"auto", 0}, {"p", 1}, {"program", 1}, {"tv", 2}, {"av", 3}, {"m", 4}, {"manual", 4},
+        {"auto", 0},
+        {"p", 1},
+        {"program", 1},
+        {"tv", 2},
+        {"av", 3},
+        {"m", 4},
+        {"manual", 4},
         // PTP's exposure programs: shutter and aperture priority
-        {"s", 2}, {"a", 3}};
+        {"s", 2},
+        {"a", 3}};
     return fromTable(table, choice);
 }
 
@@ -138,9 +155,9 @@ std::optional<uint16_t> afDistanceCode(const std::string& choice) {
 
 std::optional<uint16_t> meteringCode(const std::string& choice) {
     static const std::map<std::string, uint16_t> table = {
-        {"centerweighted", 0}, {"centreweighted", 0}, {"spot", 1}, {"centerspot", 1},
-        {"average", 2}, {"averaging", 2}, {"evaluative", 3}, {"multispot", 3},
-        {"partial", 4}};
+        {"centerweighted", 0}, {"centreweighted", 0}, {"spot", 1},
+        {"centerspot", 1},     {"average", 2},        {"averaging", 2},
+        {"evaluative", 3},     {"multispot", 3},      {"partial", 4}};
     return fromTable(table, choice);
 }
 
@@ -289,7 +306,8 @@ std::optional<Zoom> zoomOf(const Widget& tree) {
     for (const char* name : {"zoom", "d02a"}) {
         const Widget* widget = findWidget(tree, name);
         if (widget && widget->maximum > 0) {
-            return Zoom{name, static_cast<uint32_t>(std::strtoul(widget->value.c_str(), nullptr, 10)),
+            return Zoom{name,
+                        static_cast<uint32_t>(std::strtoul(widget->value.c_str(), nullptr, 10)),
                         static_cast<uint32_t>(widget->maximum)};
         }
     }

@@ -507,7 +507,8 @@ fs::path GphotoCard::capturedOrCardFull() {
     try {
         return device_->capture();
     } catch (const GphotoError& error) {
-        if (error.result == GP_ERROR_NO_MEMORY || error.text.find("Store Full") != std::string::npos) {
+        if (error.result == GP_ERROR_NO_MEMORY ||
+            error.text.find("Store Full") != std::string::npos) {
             throw GphotoError{error.call, GP_ERROR_NO_SPACE, error.text};
         }
         throw;
