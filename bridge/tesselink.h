@@ -254,6 +254,10 @@ tsResult* tsReleaseStartViewFinder(void);
 tsResult* tsReleaseStopViewFinder(void);
 tsResult* tsReleaseSetViewFinderOutput(int32_t mode);
 tsResult* tsReleaseActivateViewFinderAuto(void);
+/* 1 when the camera takes tsReleaseSetViewFinderOutput, and
+   tsReleaseActivateViewFinderAuto, else 0. */
+tsResult* tsReleaseDoSupportViewFinderOutput(uint8_t* supported);
+tsResult* tsReleaseDoSupportViewFinderAuto(uint8_t* supported);
 
 /* Starting the program when a camera or camera card is plugged in.
    register_app makes the program the user's handler for camera cards

@@ -6,8 +6,11 @@
 #   scripts/vcamera.sh DIR    makes DIR/iolibs (the port drivers: the virtual
 #                             camera and the system's disk driver) for a card
 #                             in DIR/card, which the driver's build fixes.
+#   scripts/vcamera.sh DIR COMMAND...   then runs COMMAND on the virtual camera,
+#                             with a picture on its card when it has none:
+#                             build/app/Lumvik_utilities, or gphoto2 --summary
 #
-# Then IOLIBS=DIR/iolibs makes libgphoto2 (gphoto2, or the program with
+# IOLIBS=DIR/iolibs makes libgphoto2 (gphoto2, or the program with
 # LUMVIK_CAMERA=gphoto2) see the virtual camera and no real one. The card
 # needs a DCIM/100XXXXX/ folder with JPEG pictures; a release copies the first
 # of them into DCIM/100GPHOT/. Building again is quick when nothing changed.
@@ -18,7 +21,21 @@ iolibs="$dir/iolibs"
 version=$(dpkg-query -W -f='${Version}' libgphoto2-dev)
 portlibs=$(pkg-config --variable=driverdir libgphoto2_port)
 stamp="$iolibs/built-from"
-[ "$(cat "$stamp" 2>/dev/null)" = "$version $dir" ] && exit 0
+shift
+
+run_on_camera() {
+  [ $# -gt 0 ] || return 0
+  if [ ! -d "$dir/card/DCIM" ]; then
+    mkdir -p "$dir/card/DCIM/100CANON"
+    convert -size 640x480 gradient:skyblue-green "$dir/card/DCIM/100CANON/IMG_0001.JPG"
+  fi
+  IOLIBS="$iolibs" LUMVIK_CAMERA="gphoto2:Nikon DSC D750@usb:001,001" exec "$@"
+}
+
+if [ "$(cat "$stamp" 2>/dev/null)" = "$version $dir" ]; then
+  run_on_camera "$@"
+  exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -60,3 +77,4 @@ rm -f "$stamp"
 cp "$portlibs/disk.so" "$iolibs/"
 echo "$version $dir" >"$stamp"
 echo "virtual camera: IOLIBS=$iolibs, card $dir/card"
+run_on_camera "$@"

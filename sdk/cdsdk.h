@@ -257,8 +257,16 @@ enum {
     CD_REL_KIND_PICTURE_TO_CAMERA = 0x8
 };
 
-/* Faculties of release control, as flags. */
-enum { CD_RELEASE_FACULTY_ZOOM = 0x1, CD_RELEASE_FACULTY_VIEWFINDER = 0x2 };
+/* Faculties of release control, as flags: besides the zoom and the
+   viewfinder, whether the camera chooses where it shows the live picture
+   itself (CDSelectViewFinderCameraOutput) and runs its automatic functions on
+   demand (CDActViewfinderAutoFunctions). */
+enum {
+    CD_RELEASE_FACULTY_ZOOM = 0x1,
+    CD_RELEASE_FACULTY_VIEWFINDER = 0x2,
+    CD_RELEASE_FACULTY_VIEWFINDER_OUTPUT = 0x4,
+    CD_RELEASE_FACULTY_VIEWFINDER_AUTO = 0x8
+};
 
 /* What CDGetReleasedData delivered. */
 enum { CD_RELEASED_THUMBNAIL = 1, CD_RELEASED_PICTURE = 2 };

@@ -87,6 +87,8 @@ void ReleaseStartViewFinder();
 void ReleaseStopViewFinder();
 void ReleaseSetViewFinderOutput(int mode);
 void ReleaseActivateViewFinderAuto();
+bool ReleaseDoSupportViewFinderOutput();
+bool ReleaseDoSupportViewFinderAuto();
 
 // Fills available from the camera's availability record: with allValues every
 // ordinal of every parameter, else the ordinals the camera takes, and nothing

@@ -163,6 +163,14 @@ void ReleaseActivateViewFinderAuto() {
     CheckResult(tsReleaseActivateViewFinderAuto());
 }
 
+bool ReleaseDoSupportViewFinderOutput() {
+    return supported(tsReleaseDoSupportViewFinderOutput);
+}
+
+bool ReleaseDoSupportViewFinderAuto() {
+    return supported(tsReleaseDoSupportViewFinderAuto);
+}
+
 void BuildAvailableParameters(const uint8_t* record, bool allValues, Available& available) {
     const uint8_t* flags = record;
     for (const RecordPart& part : parts) {

@@ -237,6 +237,9 @@ cdError CDGetReleaseControlFaculty(cdHSource handle, uint32_t* faculty) {
             *faculty = (offers.zoomMaximum ? CD_RELEASE_FACULTY_ZOOM : 0) |
                        (offers.viewfinder ? CD_RELEASE_FACULTY_VIEWFINDER : 0);
         }
+        if ((*faculty & CD_RELEASE_FACULTY_VIEWFINDER) && offers.viewfinderControls) {
+            *faculty |= CD_RELEASE_FACULTY_VIEWFINDER_OUTPUT | CD_RELEASE_FACULTY_VIEWFINDER_AUTO;
+        }
     });
 }
 

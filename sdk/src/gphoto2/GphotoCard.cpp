@@ -287,7 +287,8 @@ cdsim::CameraDescription GphotoCard::describe() {
         offers.upload = abilities.upload ? 1 : 0;
         offers.remoteRelease = abilities.capture ? 1 : 0;
         offers.viewfinder = abilities.capture && abilities.capturePreview;
-        offers.parameterLists = true; // every choice widget lists its choices
+        offers.viewfinderControls = false; // libgphoto2 has no call for them
+        offers.parameterLists = true;      // every choice widget lists its choices
         offers.uploadSizes = {{1600, 1200}, {1024, 768}, {640, 480}};
         return description;
     });
