@@ -178,6 +178,10 @@ enum {
 /* Camera output modes of tsReleaseSetViewFinderOutput. */
 enum { TS_VIEWFINDER_TO_LCD = 0, TS_VIEWFINDER_TO_VIDEO = 1, TS_VIEWFINDER_OFF_ON_CAMERA = 2 };
 
+/* Camera events of tsEventCallback: 2 a warning, 4 the camera shut down, 8
+   the camera itself added (reason 1) or removed (reason 2) a file of its card. */
+enum { TS_EVENT_WARNING = 2, TS_EVENT_SHUTDOWN = 4, TS_EVENT_CARD_CHANGED = 8 };
+enum { TS_EVENT_REASON_FILE_ADDED = 1, TS_EVENT_REASON_FILE_REMOVED = 2 };
 typedef void (*tsEventCallback)(int32_t event, int32_t reason);
 typedef void (*tsRemoteEventCallback)(int32_t event, int32_t reason, int32_t data);
 typedef void (*tsProgressCallback)(int32_t progress);

@@ -169,11 +169,16 @@ typedef uint32_t (*cdProgressCallbackFunction)(uint32_t progress, uint32_t statu
                                                cdContext context);
 
 /* Camera events: the event kind in bits 16 to 19, the reason in bits 0 to 15.
-   They arrive on a thread of the camera. */
+   They arrive on a thread of the camera. A card change tells that the
+   camera itself added (reason 1) or removed (reason 2) a file of its card,
+   so that a list of the card is read again. */
 enum {
     CD_EVENT_WARNING = 0x00020000,
     CD_EVENT_SHUTDOWN = 0x00040000,
-    CD_EVENT_REASON_CONNECTION_LOST = 13
+    CD_EVENT_CARD_CHANGED = 0x00080000,
+    CD_EVENT_REASON_CONNECTION_LOST = 13,
+    CD_EVENT_REASON_FILE_ADDED = 1,
+    CD_EVENT_REASON_FILE_REMOVED = 2
 };
 typedef uint32_t (*cdEventCallbackFunction)(uint32_t eventId, const void* data, uint32_t dataSize,
                                             cdContext context);

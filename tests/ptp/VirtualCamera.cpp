@@ -17,15 +17,11 @@ cdError inject(Injection action) {
     return cdsimConfigureCamera("opcode", operation.c_str());
 }
 
-} // namespace vcamera
+bool built() {
+    return QFile::exists(QStringLiteral(LUMVIK_VCAMERA "/iolibs/vusb.so"));
+}
 
-void VirtualCameraTest::SetUp() {
-    const QString iolibs = QStringLiteral(LUMVIK_VCAMERA "/iolibs");
-    if (!QFile::exists(iolibs + "/vusb.so")) {
-        GTEST_SKIP() << "libgphoto2's virtual camera is not built: scripts/vcamera.sh "
-                     << LUMVIK_VCAMERA;
-    }
-    MainWindowTest::SetUp();
+void prepare() {
     QDir card(vcamera::card());
     ASSERT_TRUE(card.removeRecursively());
     ASSERT_TRUE(card.mkpath("DCIM/100CANON"));
@@ -33,6 +29,8 @@ void VirtualCameraTest::SetUp() {
     fixture::writePicture(folder + "IMG_0001.JPG", fixture::shotAt("2004:05:06 07:08:09"));
     fixture::writePicture(folder + "IMG_0002.JPG", fixture::shotAt("2004:05:07 10:00:00", 6),
                           {80, 60});
-    qputenv("IOLIBS", iolibs.toUtf8());
+    qputenv("IOLIBS", LUMVIK_VCAMERA "/iolibs");
     qputenv("LUMVIK_CAMERA", "gphoto2:Nikon DSC D750@usb:001,001");
 }
+
+} // namespace vcamera

@@ -22,12 +22,25 @@ enum class Injection { ObjectAdded = 0, ObjectRemoved = 1, CaptureComplete = 2 }
 // Sends the operation through the camera the layer has open.
 cdError inject(Injection action);
 
+// Whether scripts/vcamera.sh built the camera, and the hint when not.
+bool built();
+inline constexpr const char* notBuilt =
+    "libgphoto2's virtual camera is not built: scripts/vcamera.sh " LUMVIK_VCAMERA;
+
+// Fills the card afresh with two pictures, DCIM/100CANON/IMG_0001.JPG and
+// IMG_0002.JPG, and points libgphoto2 and the program at the camera.
+void prepare();
+
 } // namespace vcamera
 
-// Skips the test when the virtual camera is not built; otherwise fills its
-// card with two pictures, DCIM/100CANON/IMG_0001.JPG and IMG_0002.JPG, and
-// points libgphoto2 and the program at it.
-class VirtualCameraTest : public MainWindowTest {
+// A test fixture over the virtual camera, skipped when it is not built.
+template <class Base> class OverVirtualCamera : public Base {
   protected:
-    void SetUp() override;
+    void SetUp() override {
+        if (!vcamera::built())
+            GTEST_SKIP() << vcamera::notBuilt;
+        Base::SetUp();
+        vcamera::prepare();
+    }
 };
+using VirtualCameraTest = OverVirtualCamera<MainWindowTest>;

@@ -219,15 +219,16 @@ template <class Call> auto GphotoCard::call(Call&& work) {
     } catch (const GphotoError& error) {
         const cdError code = codeOfResult(error.result);
         logFailure(error, "answered as code " + std::to_string(code));
-        if (isGone(error.result) && connected_.exchange(false)) {
-            disconnected_();
+        if (isGone(error.result)) {
+            disconnected();
         }
         throw Failure{code};
     }
 }
 
-GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make)
-    : camera_(camera), disconnected_(std::move(disconnected)) {
+GphotoCard::GphotoCard(const Detected& camera, std::function<void(uint32_t eventId)> told,
+                       DeviceMaker make)
+    : camera_(camera), told_(std::move(told)) {
     // Not yet connected while opening, so that a camera that cannot be
     // opened reports no disconnection.
     call([&] { device_ = make ? make(camera_) : deviceMaker()(camera_); });
@@ -248,16 +249,38 @@ GphotoCard::~GphotoCard() {
 // ends when the driver has none to give.
 bool GphotoCard::pollEvents() {
     try {
-        device_->waitForEvent(streaming_ ? 0 : 100);
+        noteEvent(device_->waitForEvent(streaming_ ? 0 : 100));
         return true;
     } catch (const GphotoError& error) {
         if (error.result != GP_ERROR_NOT_SUPPORTED) {
             logFailure(error, "events no longer read");
         }
-        if (isGoneWhileWaiting(error.result) && connected_.exchange(false)) {
-            disconnected_();
+        if (isGoneWhileWaiting(error.result)) {
+            disconnected();
         }
         return false;
+    }
+}
+
+// A file the camera added, changed or removed by itself makes the card's
+// folders be listed again, and whoever shows the card is told of a file
+// added or removed. On the worker.
+void GphotoCard::noteEvent(const CameraEvent& event) {
+    using Kind = CameraEvent::Kind;
+    if (event.kind == Kind::None || event.kind == Kind::CaptureComplete) {
+        return;
+    }
+    listed_.clear();
+    if (event.kind == Kind::FileAdded || event.kind == Kind::FileRemoved) {
+        told_(CD_EVENT_CARD_CHANGED |
+              (event.kind == Kind::FileAdded ? CD_EVENT_REASON_FILE_ADDED
+                                             : CD_EVENT_REASON_FILE_REMOVED));
+    }
+}
+
+void GphotoCard::disconnected() {
+    if (connected_.exchange(false)) {
+        told_(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST);
     }
 }
 

@@ -40,9 +40,12 @@ void replaceDevices(DeviceMaker make);
 // layer's codes.
 class GphotoCard final : public cdsim::Card {
   public:
-    // disconnected is called once, from the worker, when the camera goes away.
-    // Without a maker, the one replaceDevices put in place makes the device.
-    GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make = {});
+    // told gets the layer's camera events, from the worker: a card change
+    // when the camera adds or removes a file by itself, and the shutdown,
+    // once, when the camera goes away. Without a maker, the one
+    // replaceDevices put in place makes the device.
+    GphotoCard(const Detected& camera, std::function<void(uint32_t eventId)> told,
+               DeviceMaker make = {});
     ~GphotoCard() override;
     GphotoCard(const GphotoCard&) = delete;
     GphotoCard& operator=(const GphotoCard&) = delete;
@@ -82,10 +85,12 @@ class GphotoCard final : public cdsim::Card {
     void makeFolders(const std::filesystem::path& folder);
     std::filesystem::path scratch();
     bool pollEvents();
+    void noteEvent(const CameraEvent& event);
+    void disconnected();
     std::filesystem::path capturedOrCardFull();
 
     Detected camera_;
-    std::function<void()> disconnected_;
+    std::function<void(uint32_t eventId)> told_;
     std::unique_ptr<Device> device_;                       // touched on the worker only
     std::map<std::string, std::vector<FileEntry>> listed_; // on the worker only
     // The configuration as last read, kept for a moment: the remote window
