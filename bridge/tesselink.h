@@ -55,6 +55,10 @@ enum {
     TS_ERR_DISK_FULL = 0x00010008    /* a destination's disk is full or a file its size limit */
 };
 
+/* The SDK's code for "no released data waits", which tsReleaseGetNextName
+   answers after the last file of a shot. */
+enum { TS_SDK_NO_DATA = 0x000A };
+
 enum { TS_NAME_SIZE = 256 };
 
 /* Properties of a picture; all integers are 32-bit. */
@@ -236,6 +240,11 @@ tsResult* tsReleaseStart(int32_t destination, int32_t data);
 tsResult* tsReleaseEnd(void);
 tsResult* tsRelease(int32_t synchronous);
 tsResult* tsReleaseGetThumbnail(const char* path);
+/* The camera's name of the next released data ("IMG_0001.CR2"; "" when it
+   is no file of the camera's card), TS_NAME_SIZE bytes: a camera that saves
+   one shot as several files delivers more after the picture. Fails with
+   TS_SDK_NO_DATA when nothing more waits. */
+tsResult* tsReleaseGetNextName(char* name);
 tsResult* tsReleaseGetPicture(const char* path);
 
 /* Shooting parameters and zoom, in release control. */

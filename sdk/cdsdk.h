@@ -292,6 +292,11 @@ cdError CDSelectReleaseDataKind(cdHSource source, uint32_t kind);
    following CDGetReleasedData waits for it. Progress as in CDGetImageData. */
 cdError CDRelease(cdHSource source, uint8_t synchronous, cdProgressCallbackFunction progress,
                   cdContext context, uint32_t option, uint32_t* numData);
+/* The name of the oldest released data not fetched yet: its file's name on
+   the camera's card ("IMG_0001.CR2"), or "" when it is no file of the card;
+   CD_ERR_NO_DATA when none waits. A camera that saves one shot as several
+   files delivers them one after the other. size: the buffer's capacity. */
+cdError CDGetReleasedDataName(cdHSource source, char* name, uint32_t size);
 /* Writes the oldest released data not fetched yet to the storage. */
 cdError CDGetReleasedData(cdHSource source, cdProgressCallbackFunction progress, cdContext context,
                           uint32_t option, cdReleaseImageInfo* info, const cdStorage* storage);

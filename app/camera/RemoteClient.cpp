@@ -123,6 +123,15 @@ void ReleaseGetPicture(const QString& path) {
     CheckResult(tsReleaseGetPicture(pathOf(path).constData()));
 }
 
+std::optional<QString> ReleaseNextName() {
+    char name[TS_NAME_SIZE] = {};
+    const tsResult* result = tsReleaseGetNextName(name);
+    if (result->code == TS_SDK_NO_DATA)
+        return std::nullopt;
+    CheckResult(result);
+    return QString::fromUtf8(name);
+}
+
 tsRemoteReleaseParameters ReleaseGetParams() {
     std::array<int32_t, TS_PARAM_COUNT> values{};
     CheckResult(tsReleaseGetParams(values.data()));

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 
 using testenv::control;
 
@@ -63,6 +64,7 @@ class RemoteOverPtpTest : public VirtualCameraTest {
     }
     TForm_Remote& openProcess() {
         session.StartSDK();
+        session.RegisterEventCallback();
         session.Connect_to_tessel();
         window = std::make_unique<TForm_Remote>(services, session);
         window->FormShow();
@@ -172,18 +174,48 @@ TEST_F(RemoteOverPtpTest, OffersTheCamerasOwnParametersAndSetsThem) {
     EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
 }
 
-// The camera counts its pictures: one release runs its card full, the next
-// finds it full. Each is the card's full error, and no picture is invented.
-TEST_F(RemoteOverPtpTest, ACardRunningFullIsTheDiskFullError) {
+// A camera saving one shot as two files names one from its capture and
+// announces the other: both arrive, the second beside the first.
+TEST_F(RemoteOverPtpTest, BothFilesOfAShotSavedAsTwoArrive) {
     openProcess();
-    int taken = 0;
-    while (errors().isEmpty() && taken < 40) {
-        takePicture();
-        ++taken;
+    bool announced = false;
+    QObject::connect(&session, &TCameraSession::cameraEvent, [&](int event, int reason) {
+        announced |= event == TS_EVENT_CARD_CHANGED && reason == TS_EVENT_REASON_FILE_ADDED;
+    });
+    ASSERT_EQ(vcamera::inject(vcamera::Injection::ObjectAdded), CD_OK);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return announced; }, 10000));
+    takePicture();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    EXPECT_EQ(filesIn(directory), (QStringList{"Pic_0000.jpg", "Pic_0000_1.jpg"}));
+    const QByteArray copied = testfiles::Read(vcamera::card() + "/DCIM/100CANON/IMG_0001.JPG");
+    const QByteArray other = testfiles::Read(vcamera::card() + "/DCIM/100CANON/IMG_0002.JPG");
+    for (const char* name : {"Pic_0000.jpg", "Pic_0000_1.jpg"}) {
+        const QByteArray received = testfiles::Read(directory + "/" + name);
+        EXPECT_TRUE(received == copied || received == other) << name;
     }
+    // The next shot is one file again.
+    takePicture();
+    EXPECT_EQ(filesIn(directory).size(), 3);
+}
+
+// The camera counts its pictures: a timed series runs its card full, which
+// ends the series with the card's full error; the pictures taken before stay
+// and none is invented.
+TEST_F(RemoteOverPtpTest, ACardRunningFullEndsATimedSeriesWithTheDiskFullError) {
+    openProcess();
+    get<QCheckBox>("CheckBox_Start")->setChecked(false);
+    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(60);
+    get<QSpinBox>("SpinEdit_IntSec")->setValue(10);
+    get<QPushButton>("Button_StartAutoTrf")->click();
+    for (int shot = 1; shot < 60 && errors().isEmpty(); ++shot)
+        clock.advance(10500);
     ASSERT_EQ(errors().size(), 1) << "a card that never runs full";
     EXPECT_EQ(errors()[0], "Canon drivers error. Errorcode 0x00010008, function tsRelease.");
-    EXPECT_EQ(filesIn(directory).size(), static_cast<qsizetype>(taken - 1));
+    EXPECT_EQ(get<QPushButton>("Button_StartAutoTrf")->text(), "Start taking pictures remote");
+    const QStringList received = filesIn(directory);
+    EXPECT_GT(received.size(), 10);
+    EXPECT_EQ(received.last(), QString("Pic_%1.jpg").arg(received.size(), 4, 10, QChar('0')));
 }
 
 } // namespace

@@ -197,9 +197,11 @@ CameraEvent eventOf(CameraEventType type, const void* data) {
         if (data && std::strstr(static_cast<const char*>(data), "ObjectRemoved")) {
             return {Kind::FileRemoved, {}};
         }
+        return {Kind::Other, {}};
+    case GP_EVENT_TIMEOUT:
         return {};
     default:
-        return {};
+        return {Kind::Other, {}};
     }
 }
 

@@ -48,7 +48,16 @@ struct Abilities {
 
 // What the camera told of itself while the layer waited.
 struct CameraEvent {
-    enum class Kind { None, FileAdded, FolderAdded, FileChanged, FileRemoved, CaptureComplete };
+    // None: nothing came in the time waited.
+    enum class Kind {
+        None,
+        FileAdded,
+        FolderAdded,
+        FileChanged,
+        FileRemoved,
+        CaptureComplete,
+        Other
+    };
     Kind kind = Kind::None;
     std::string path; // of the file or folder added or changed
 };

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using cdsim::Failure;
@@ -267,15 +268,37 @@ bool GphotoCard::pollEvents() {
 // added or removed. On the worker.
 void GphotoCard::noteEvent(const CameraEvent& event) {
     using Kind = CameraEvent::Kind;
-    if (event.kind == Kind::None || event.kind == Kind::CaptureComplete) {
+    if (event.kind == Kind::None || event.kind == Kind::CaptureComplete ||
+        event.kind == Kind::Other) {
         return;
     }
     listed_.clear();
+    if (event.kind == Kind::FileAdded && collecting_) {
+        added_.emplace_back(event.path);
+    }
     if (event.kind == Kind::FileAdded || event.kind == Kind::FileRemoved) {
         told_(CD_EVENT_CARD_CHANGED |
               (event.kind == Kind::FileAdded ? CD_EVENT_REASON_FILE_ADDED
                                              : CD_EVENT_REASON_FILE_REMOVED));
     }
+}
+
+void GphotoCard::collectAdded(bool on) {
+    call([&] {
+        collecting_ = on;
+        added_.clear();
+    });
+}
+
+std::vector<fs::path> GphotoCard::takeAdded() {
+    return call([this] {
+        CameraEvent event;
+        do {
+            event = device_->waitForEvent(0);
+            noteEvent(event);
+        } while (event.kind != CameraEvent::Kind::None);
+        return std::exchange(added_, {});
+    });
 }
 
 void GphotoCard::disconnected() {

@@ -75,6 +75,12 @@ class GphotoCard final : public cdsim::Card {
     // While a viewfinder streams, the event poll between its frames only
     // looks and does not wait, so that each frame follows the last at once.
     void setStreaming(bool streaming) { streaming_ = streaming; }
+    // Whether the files the camera announces as added are kept for
+    // takeAdded; either way those kept so far are forgotten.
+    void collectAdded(bool on);
+    // The files announced as added since the last call, the events the
+    // camera has already sent read first.
+    std::vector<std::filesystem::path> takeAdded();
 
   private:
     template <class Call> auto call(Call&& work);
@@ -100,6 +106,8 @@ class GphotoCard final : public cdsim::Card {
     std::chrono::steady_clock::time_point configurationRead_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> streaming_{false};
+    bool collecting_ = false;                  // on the worker only
+    std::vector<std::filesystem::path> added_; // on the worker only
     std::filesystem::path scratch_;
     uint64_t eventTask_ = 0;
 };
