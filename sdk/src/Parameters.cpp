@@ -114,7 +114,8 @@ cdHEnum listOf(State& state, Source& source, Setting setting, std::vector<uint32
 cdHEnum codeList(State& state, Source& source, Setting setting, uint32_t entrySize = 2) {
     if (source.gphoto) {
         const auto codes = source.gphoto->codes(setting);
-        return newList(state, source, std::vector<uint32_t>(codes.begin(), codes.end()), entrySize);
+        return newList(state, source, std::vector<uint32_t>(codes.begin(), codes.end()),
+                       entrySize);
     }
     const auto& codes = valuesOf(setting).codes;
     return listOf(state, source, setting, std::vector<uint32_t>(codes.begin(), codes.end()),

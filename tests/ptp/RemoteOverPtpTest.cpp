@@ -73,6 +73,14 @@ class RemoteOverPtpTest : public VirtualCameraTest {
     }
     template <class T> T* get(const char* name) { return control<T>(*window, name); }
     void takePicture() { get<QPushButton>("Button_TakePic")->click(); }
+    // A series of pictures 10 s apart, starting now, the first taken at once.
+    void startTimedSeries(int pictures) {
+        get<QCheckBox>("CheckBox_Start")->setChecked(false);
+        get<QCheckBox>("CheckBox_Stop")->setChecked(false);
+        get<QSpinBox>("SpinEdit_NrOfPic")->setValue(pictures);
+        get<QSpinBox>("SpinEdit_IntSec")->setValue(10);
+        get<QPushButton>("Button_StartAutoTrf")->click();
+    }
     QStringList errors() {
         QStringList texts;
         for (const TDialogRequest& r : script.asked())
@@ -139,11 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, TransferModeOverPtpTest,
 
 TEST_F(RemoteOverPtpTest, ATimedSeriesOfThreeArrives) {
     openProcess();
-    get<QCheckBox>("CheckBox_Start")->setChecked(false);
-    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
-    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(3);
-    get<QSpinBox>("SpinEdit_IntSec")->setValue(10);
-    get<QPushButton>("Button_StartAutoTrf")->click();
+    startTimedSeries(3);
     for (int i = 0; i < 3; ++i)
         clock.advance(10500);
     EXPECT_EQ(filesIn(directory), (QStringList{"Pic_0001.jpg", "Pic_0002.jpg", "Pic_0003.jpg"}));
@@ -203,11 +207,7 @@ TEST_F(RemoteOverPtpTest, BothFilesOfAShotSavedAsTwoArrive) {
 // and none is invented.
 TEST_F(RemoteOverPtpTest, ACardRunningFullEndsATimedSeriesWithTheDiskFullError) {
     openProcess();
-    get<QCheckBox>("CheckBox_Start")->setChecked(false);
-    get<QCheckBox>("CheckBox_Stop")->setChecked(false);
-    get<QSpinBox>("SpinEdit_NrOfPic")->setValue(60);
-    get<QSpinBox>("SpinEdit_IntSec")->setValue(10);
-    get<QPushButton>("Button_StartAutoTrf")->click();
+    startTimedSeries(60);
     for (int shot = 1; shot < 60 && errors().isEmpty(); ++shot)
         clock.advance(10500);
     ASSERT_EQ(errors().size(), 1) << "a card that never runs full";
