@@ -117,9 +117,8 @@ std::string neighbourIn(const std::vector<std::string>& names, const std::string
     if (std::find(names.begin(), names.end(), name) != names.end()) {
         return name;
     }
-    const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& other) {
-        return upper(other) == upper(name);
-    });
+    const auto found = std::find_if(names.begin(), names.end(),
+                                    [&](const std::string& other) { return upper(other) == upper(name); });
     return found == names.end() ? std::string() : *found;
 }
 
@@ -320,8 +319,7 @@ fs::path nextPicturePath(const fs::path& volumeRoot, const Lister& list) {
             folder = dcim / name;
         }
         for (const auto& file : list(dcim / name).files) {
-            fileNumber =
-                std::max(fileNumber, trailingNumber(fs::path(file).stem().string()).value_or(0));
+            fileNumber = std::max(fileNumber, trailingNumber(fs::path(file).stem().string()).value_or(0));
         }
     }
     if (folder.empty() || fileNumber >= 9999) {

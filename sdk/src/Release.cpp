@@ -373,10 +373,9 @@ cdError CDGetReleasedData(cdHSource handle, cdProgressCallbackFunction progress,
         if (!data->onCard.empty()) {
             const auto card = source.card;
             if (info) {
-                *info = {
-                    data->type,
-                    formatOfExtension(data->onCard.extension().string()).value_or(CD_FORMAT_JPEG),
-                    card->size(data->onCard), 0};
+                *info = {data->type, formatOfExtension(data->onCard.extension().string())
+                                         .value_or(CD_FORMAT_JPEG),
+                         card->size(data->onCard), 0};
             }
             result = fetchFromCard(*card, *data, path, reporter(option, progress), context, lock);
             return;

@@ -12,8 +12,8 @@
 using namespace cdsim;
 using Clock = std::chrono::steady_clock;
 
-Viewfinder::Viewfinder(cdViewfinderCallbackFunction function, cdContext context, FrameSource next,
-                       std::optional<std::chrono::microseconds> period)
+Viewfinder::Viewfinder(cdViewfinderCallbackFunction function, cdContext context,
+                       FrameSource next, std::optional<std::chrono::microseconds> period)
     : function_(function), context_(context), next_(std::move(next)), period_(period),
       thread_([this] { loop(); }) {}
 
@@ -110,7 +110,8 @@ std::optional<std::chrono::microseconds> paceOf(const Source& source) {
     if (source.gphoto) {
         return std::chrono::microseconds(0);
     }
-    return perSecond ? std::optional(std::chrono::microseconds(1000000 / perSecond)) : std::nullopt;
+    return perSecond ? std::optional(std::chrono::microseconds(1000000 / perSecond))
+                     : std::nullopt;
 }
 
 // Where the camera shows its picture, and its automatic functions on demand:

@@ -131,10 +131,8 @@ TEST_F(BridgeOverGphoto2Test, TransfersEveryFileByteForByteWithItsShootingTime) 
     const QString first = card.volume("CF") + "/DCIM/100CANON/";
     const QString second = card.volume("CF") + "/DCIM/101CANON/";
     const std::vector<std::pair<QString, QString>> copies = {
-        {"IMG_0003.JPG", second + "IMG_0003.JPG"},
-        {"CRW_0004.CRW", second + "CRW_0004.CRW"},
-        {"IMG_0005.JPG", first + "IMG_0005.JPG"},
-        {"IMG_0005.JPG.wav", first + "IMG_0005.WAV"},
+        {"IMG_0003.JPG", second + "IMG_0003.JPG"},   {"CRW_0004.CRW", second + "CRW_0004.CRW"},
+        {"IMG_0005.JPG", first + "IMG_0005.JPG"},    {"IMG_0005.JPG.wav", first + "IMG_0005.WAV"},
         {"MVI_0007.AVI", first + "MVI_0007.AVI"}};
     for (const auto& [received, original] : copies) {
         EXPECT_FALSE(contents(original).isEmpty()) << original.toStdString();
@@ -143,7 +141,8 @@ TEST_F(BridgeOverGphoto2Test, TransfersEveryFileByteForByteWithItsShootingTime) 
 
     card.plugIn();
     const QString simulatedOut = testenv::newFolder("simulated-out");
-    ASSERT_EQ(bridgeFromC(simulatedOut.toUtf8().constData(), card.volume("CF").toUtf8().constData(),
+    ASSERT_EQ(bridgeFromC(simulatedOut.toUtf8().constData(),
+                          card.volume("CF").toUtf8().constData(),
                           testenv::newFolder("folder-out-again").toUtf8().constData(), message,
                           sizeof message),
               0)

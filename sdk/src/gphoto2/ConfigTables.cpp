@@ -306,8 +306,7 @@ std::optional<Zoom> zoomOf(const Widget& tree) {
     for (const char* name : {"zoom", "d02a"}) {
         const Widget* widget = findWidget(tree, name);
         if (widget && widget->maximum > 0) {
-            return Zoom{name,
-                        static_cast<uint32_t>(std::strtoul(widget->value.c_str(), nullptr, 10)),
+            return Zoom{name, static_cast<uint32_t>(std::strtoul(widget->value.c_str(), nullptr, 10)),
                         static_cast<uint32_t>(widget->maximum)};
         }
     }
