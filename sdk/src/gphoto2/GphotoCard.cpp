@@ -291,12 +291,16 @@ void GphotoCard::collectAdded(bool on) {
 }
 
 std::vector<fs::path> GphotoCard::takeAdded() {
+    // A camera that keeps telling of changed settings is not read forever.
+    constexpr int mostEvents = 100;
     return call([this] {
-        CameraEvent event;
-        do {
-            event = device_->waitForEvent(0);
+        for (int read = 0; read < mostEvents; ++read) {
+            const CameraEvent event = device_->waitForEvent(0);
+            if (event.kind == CameraEvent::Kind::None) {
+                break;
+            }
             noteEvent(event);
-        } while (event.kind != CameraEvent::Kind::None);
+        }
         return std::exchange(added_, {});
     });
 }
