@@ -119,6 +119,10 @@ struct TransferMode {
     bool onCamera;
 };
 
+void PrintTo(const TransferMode& mode, std::ostream* out) {
+    *out << "mode " << mode.mode;
+}
+
 class TransferModeOverPtpTest : public RemoteOverPtpTest,
                                 public ::testing::WithParamInterface<TransferMode> {};
 
