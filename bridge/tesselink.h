@@ -55,6 +55,10 @@ enum {
     TS_ERR_DISK_FULL = 0x00010008    /* a destination's disk is full or a file its size limit */
 };
 
+/* The SDK's code for "no released data waits", which tsReleaseGetNextName
+   answers after the last file of a shot. */
+enum { TS_SDK_NO_DATA = 0x000A };
+
 enum { TS_NAME_SIZE = 256 };
 
 /* Properties of a picture; all integers are 32-bit. */
@@ -178,6 +182,10 @@ enum {
 /* Camera output modes of tsReleaseSetViewFinderOutput. */
 enum { TS_VIEWFINDER_TO_LCD = 0, TS_VIEWFINDER_TO_VIDEO = 1, TS_VIEWFINDER_OFF_ON_CAMERA = 2 };
 
+/* Camera events of tsEventCallback: 2 a warning, 4 the camera shut down, 8
+   the camera itself added (reason 1) or removed (reason 2) a file of its card. */
+enum { TS_EVENT_WARNING = 2, TS_EVENT_SHUTDOWN = 4, TS_EVENT_CARD_CHANGED = 8 };
+enum { TS_EVENT_REASON_FILE_ADDED = 1, TS_EVENT_REASON_FILE_REMOVED = 2 };
 typedef void (*tsEventCallback)(int32_t event, int32_t reason);
 typedef void (*tsRemoteEventCallback)(int32_t event, int32_t reason, int32_t data);
 typedef void (*tsProgressCallback)(int32_t progress);
@@ -232,6 +240,11 @@ tsResult* tsReleaseStart(int32_t destination, int32_t data);
 tsResult* tsReleaseEnd(void);
 tsResult* tsRelease(int32_t synchronous);
 tsResult* tsReleaseGetThumbnail(const char* path);
+/* The camera's name of the next released data ("IMG_0001.CR2"; "" when it
+   is no file of the camera's card), TS_NAME_SIZE bytes: a camera that saves
+   one shot as several files delivers more after the picture. Fails with
+   TS_SDK_NO_DATA when nothing more waits. */
+tsResult* tsReleaseGetNextName(char* name);
 tsResult* tsReleaseGetPicture(const char* path);
 
 /* Shooting parameters and zoom, in release control. */
@@ -254,6 +267,10 @@ tsResult* tsReleaseStartViewFinder(void);
 tsResult* tsReleaseStopViewFinder(void);
 tsResult* tsReleaseSetViewFinderOutput(int32_t mode);
 tsResult* tsReleaseActivateViewFinderAuto(void);
+/* 1 when the camera takes tsReleaseSetViewFinderOutput, and
+   tsReleaseActivateViewFinderAuto, else 0. */
+tsResult* tsReleaseDoSupportViewFinderOutput(uint8_t* supported);
+tsResult* tsReleaseDoSupportViewFinderAuto(uint8_t* supported);
 
 /* Starting the program when a camera or camera card is plugged in.
    register_app makes the program the user's handler for camera cards

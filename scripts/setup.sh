@@ -26,6 +26,8 @@ packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-turbo-progs gphoto2
+  # the PTP tests' virtual camera, built from libgphoto2's source package
+  dpkg-dev
   # the viewfinder tests' own sound server; the disc image and movie checks
   pulseaudio xorriso ffmpeg
   xvfb xauth imagemagick exiftran
@@ -96,6 +98,8 @@ run_tests() {
   local deb
   deb=$(make_package)
   lintian --fail-on error "$deb"
+  # The PTP tests' virtual camera, where their CMake cache expects it.
+  bash "$root/scripts/vcamera.sh" "$build/vcamera"
   # The suite's summary is the run's last word.
   cd "$build"
   QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300

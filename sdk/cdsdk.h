@@ -169,11 +169,16 @@ typedef uint32_t (*cdProgressCallbackFunction)(uint32_t progress, uint32_t statu
                                                cdContext context);
 
 /* Camera events: the event kind in bits 16 to 19, the reason in bits 0 to 15.
-   They arrive on a thread of the camera. */
+   They arrive on a thread of the camera. A card change tells that the
+   camera itself added (reason 1) or removed (reason 2) a file of its card,
+   so that a list of the card is read again. */
 enum {
     CD_EVENT_WARNING = 0x00020000,
     CD_EVENT_SHUTDOWN = 0x00040000,
-    CD_EVENT_REASON_CONNECTION_LOST = 13
+    CD_EVENT_CARD_CHANGED = 0x00080000,
+    CD_EVENT_REASON_CONNECTION_LOST = 13,
+    CD_EVENT_REASON_FILE_ADDED = 1,
+    CD_EVENT_REASON_FILE_REMOVED = 2
 };
 typedef uint32_t (*cdEventCallbackFunction)(uint32_t eventId, const void* data, uint32_t dataSize,
                                             cdContext context);
@@ -257,8 +262,16 @@ enum {
     CD_REL_KIND_PICTURE_TO_CAMERA = 0x8
 };
 
-/* Faculties of release control, as flags. */
-enum { CD_RELEASE_FACULTY_ZOOM = 0x1, CD_RELEASE_FACULTY_VIEWFINDER = 0x2 };
+/* Faculties of release control, as flags: besides the zoom and the
+   viewfinder, whether the camera chooses where it shows the live picture
+   itself (CDSelectViewFinderCameraOutput) and runs its automatic functions on
+   demand (CDActViewfinderAutoFunctions). */
+enum {
+    CD_RELEASE_FACULTY_ZOOM = 0x1,
+    CD_RELEASE_FACULTY_VIEWFINDER = 0x2,
+    CD_RELEASE_FACULTY_VIEWFINDER_OUTPUT = 0x4,
+    CD_RELEASE_FACULTY_VIEWFINDER_AUTO = 0x8
+};
 
 /* What CDGetReleasedData delivered. */
 enum { CD_RELEASED_THUMBNAIL = 1, CD_RELEASED_PICTURE = 2 };
@@ -279,6 +292,11 @@ cdError CDSelectReleaseDataKind(cdHSource source, uint32_t kind);
    following CDGetReleasedData waits for it. Progress as in CDGetImageData. */
 cdError CDRelease(cdHSource source, uint8_t synchronous, cdProgressCallbackFunction progress,
                   cdContext context, uint32_t option, uint32_t* numData);
+/* The name of the oldest released data not fetched yet: its file's name on
+   the camera's card ("IMG_0001.CR2"), or "" when it is no file of the card;
+   CD_ERR_NO_DATA when none waits. A camera that saves one shot as several
+   files delivers them one after the other. size: the buffer's capacity. */
+cdError CDGetReleasedDataName(cdHSource source, char* name, uint32_t size);
 /* Writes the oldest released data not fetched yet to the storage. */
 cdError CDGetReleasedData(cdHSource source, cdProgressCallbackFunction progress, cdContext context,
                           uint32_t option, cdReleaseImageInfo* info, const cdStorage* storage);

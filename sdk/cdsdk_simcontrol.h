@@ -69,6 +69,12 @@ void cdsimGetOpenCounts(cdsimOpenCounts* counts);
    run through. For tests that kill the process. */
 void cdsimHoldTransfersAt(uint32_t percent, int notifyDescriptor);
 
+/* Sets a configuration widget of the open camera behind libgphoto2 to value,
+   as gphoto2 --set-config does: for tests driving a virtual camera, whose
+   "opcode" widget sends it any PTP operation. CD_ERR_DEVICE_NOT_FOUND when no
+   such camera is open. */
+cdError cdsimConfigureCamera(const char* widget, const char* value);
+
 /* Forgets armed failures and plugs the camera in again. */
 void cdsimReset(void);
 

@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QString>
+#include <optional>
 
 bool operator==(const tsPictureProperties& a, const tsPictureProperties& b);
 bool operator==(const tsMovieProperties& a, const tsMovieProperties& b);
@@ -80,6 +81,9 @@ void ReleaseStart(int destination, int data);
 void ReleaseEnd();
 void Release(int synchronous);
 void ReleaseGetPicture(const QString& path);
+// The camera's file name of the next released data, when more waits after
+// the picture of a shot saved as several files; nothing when none waits.
+std::optional<QString> ReleaseNextName();
 tsRemoteReleaseParameters ReleaseGetParams();
 void ReleaseSetParams(const tsRemoteReleaseParameters& parameters);
 tsRemoteZoomPosition ReleaseGetZoomPosition();
@@ -87,6 +91,8 @@ void ReleaseStartViewFinder();
 void ReleaseStopViewFinder();
 void ReleaseSetViewFinderOutput(int mode);
 void ReleaseActivateViewFinderAuto();
+bool ReleaseDoSupportViewFinderOutput();
+bool ReleaseDoSupportViewFinderAuto();
 
 // Fills available from the camera's availability record: with allValues every
 // ordinal of every parameter, else the ordinals the camera takes, and nothing

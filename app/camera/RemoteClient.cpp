@@ -123,6 +123,15 @@ void ReleaseGetPicture(const QString& path) {
     CheckResult(tsReleaseGetPicture(pathOf(path).constData()));
 }
 
+std::optional<QString> ReleaseNextName() {
+    char name[TS_NAME_SIZE] = {};
+    const tsResult* result = tsReleaseGetNextName(name);
+    if (result->code == TS_SDK_NO_DATA)
+        return std::nullopt;
+    CheckResult(result);
+    return QString::fromUtf8(name);
+}
+
 tsRemoteReleaseParameters ReleaseGetParams() {
     std::array<int32_t, TS_PARAM_COUNT> values{};
     CheckResult(tsReleaseGetParams(values.data()));
@@ -161,6 +170,14 @@ void ReleaseSetViewFinderOutput(int mode) {
 
 void ReleaseActivateViewFinderAuto() {
     CheckResult(tsReleaseActivateViewFinderAuto());
+}
+
+bool ReleaseDoSupportViewFinderOutput() {
+    return supported(tsReleaseDoSupportViewFinderOutput);
+}
+
+bool ReleaseDoSupportViewFinderAuto() {
+    return supported(tsReleaseDoSupportViewFinderAuto);
 }
 
 void BuildAvailableParameters(const uint8_t* record, bool allValues, Available& available) {

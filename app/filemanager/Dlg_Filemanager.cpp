@@ -2,6 +2,7 @@
 
 #include "AppException.h"
 #include "AppServices.h"
+#include "CameraSession.h"
 #include "Dialogs.h"
 #include "Dlg_FilenameSel.h"
 #include "Errors.h"
@@ -31,6 +32,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -84,6 +86,11 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
         return std::nullopt;
     };
     readSettings();
+    connect(&session, &TCameraSession::cameraEvent, this, [this](int event, int /*reason*/) {
+        if (event == TS_EVENT_CARD_CHANGED && !model_->computerDirectory &&
+            !std::exchange(cardChangePending_, true))
+            RunGuarded([this] { cardChanged(); });
+    });
 }
 
 TForm_filemanager::~TForm_filemanager() {
@@ -370,7 +377,21 @@ void TForm_filemanager::ShowThumbnail(const TThumbnail& thumbnail) {
 }
 
 void TForm_filemanager::LetMessagesRun() {
+    const QScopedValueRollback letting(lettingMessagesRun_, true);
     QCoreApplication::processEvents();
+}
+
+// The camera added or removed a file by itself: the card is listed again, so
+// that the list shows what the card holds. A list building or transfer under
+// way holds positions in the list, so the listing waits for its end.
+void TForm_filemanager::cardChanged() {
+    if (lettingMessagesRun_) {
+        QTimer::singleShot(0, this, [this] { RunGuarded([this] { cardChanged(); }); });
+        return;
+    }
+    cardChangePending_ = false;
+    LogLine("Enters TForm_filemanager.cardChanged");
+    SpinEdit_VolumeNrChange();
 }
 
 // TTransferWindow.

@@ -141,6 +141,7 @@ class TForm_filemanager : public QDialog,
     void setSubDirPattern(const QString& pattern);
     int currentItemNumber() const;
     QString text(const char* key, const char* def) const;
+    void cardChanged();
 
     TAppServices& services_;
     TFormNameSelect& nameSelect_;
@@ -158,4 +159,6 @@ class TForm_filemanager : public QDialog,
     bool hintsOn_ = true;
     bool activating_ = false;         // a box shown while the list builds activates again
     bool rebuildAtActivation_ = true; // false after the user switched to another program
+    bool lettingMessagesRun_ = false; // inside a list building or a transfer
+    bool cardChangePending_ = false;
 };

@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -127,6 +128,7 @@ QString TRemoteSession::TransferPicture(const TShot& shot,
     logTime("Remote: Picture receive request");
     fetchPicture(path, !shot.requestedName.isEmpty());
     logTime("Remote: Picture received");
+    fetchFurtherFiles(path);
     writeCompanions(shot, path, thumbnail);
     if (shot.webcam.active())
         CreateWebCamPic(path, WebcamPath(shot.directory, shot.webcam), shot.webcam);
@@ -155,6 +157,19 @@ void TRemoteSession::fetchPicture(const QString& path, bool replace) {
     QFile::remove(fetched);
     tesselink::ReleaseGetPicture(fetched);
     renameOver(fetched, path);
+}
+
+// A camera that saves one shot as several files (RAW and JPEG) gives the
+// others after the picture: each goes beside it under the picture's name
+// with the camera's extension, made unique.
+void TRemoteSession::fetchFurtherFiles(const QString& path) {
+    while (const std::optional<QString> name = tesselink::ReleaseNextName()) {
+        const QString extension = QFileInfo(*name).suffix().toLower();
+        const QString further =
+            UniquePath(extension.isEmpty() ? path : WithExtension(path, "." + extension));
+        LogLine("Remote: Further file of the shot " + *name + " received as " + further);
+        tesselink::ReleaseGetPicture(further);
+    }
 }
 
 void TRemoteSession::writeCompanions(const TShot& shot, const QString& path,

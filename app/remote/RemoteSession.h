@@ -70,6 +70,7 @@ class TRemoteSession {
     void logTime(const QString& what) const;
     QString picturePath(const TShot& shot) const;
     void fetchPicture(const QString& path, bool replace);
+    void fetchFurtherFiles(const QString& path);
     void writeCompanions(const TShot& shot, const QString& path, const QString& thumbnail);
 
     TAppServices& services_;

@@ -163,8 +163,9 @@ QWidget* TFormViewFinder::viewfinderGroup() {
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(Image, 0, Qt::AlignHCenter);
     layout->addWidget(ComboBoxViewFinderMode);
-    layout->addWidget(button("ButtonSetAE", "Set AE, AF and WB", "button_set_aeafwb",
-                             &TFormViewFinder::ButtonSetAEClick));
+    ButtonSetAE = button("ButtonSetAE", "Set AE, AF and WB", "button_set_aeafwb",
+                         &TFormViewFinder::ButtonSetAEClick);
+    layout->addWidget(ButtonSetAE);
     texts_->text(group, "group_viewfinder");
     return group;
 }
@@ -334,6 +335,9 @@ void TFormViewFinder::FormShow() {
                    Section, "avi_comp_quality_option_" + QString::number(i + 1), QualityItems[i]));
     ComboBoxViewFinderMode->setCurrentIndex(0);
     enableButtons(true);
+    // Controls the camera cannot serve are not offered.
+    ComboBoxViewFinderMode->setVisible(tesselink::ReleaseDoSupportViewFinderOutput());
+    ButtonSetAE->setVisible(tesselink::ReleaseDoSupportViewFinderAuto());
     tesselink::ReleaseStartViewFinder();
 }
 

@@ -102,6 +102,7 @@ class TFormViewFinder : public QDialog {
 
     QLabel* Image;
     QComboBox* ComboBoxViewFinderMode;
+    QPushButton* ButtonSetAE;
     QStatusBar* StatusBar;
     QLineEdit* EditWidth;
     QLineEdit* EditHeight;

@@ -57,10 +57,10 @@ void readSupport(uint32_t propertyId, uint8_t* supported) {
     *supported = value != 0 ? 1 : 0;
 }
 
-void readFaculty(uint8_t* supported) {
+void readFaculty(uint8_t* supported, uint32_t mask) {
     uint32_t faculty = 0;
     check(CDGetReleaseControlFaculty(connection().source, &faculty));
-    *supported = faculty != 0 ? 1 : 0;
+    *supported = (faculty & mask) != 0 ? 1 : 0;
 }
 
 uint32_t progressAdapter(uint32_t progress, uint32_t /*sdkStatus*/, cdContext /*context*/) {

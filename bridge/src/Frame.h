@@ -107,8 +107,9 @@ inline int32_t reasonOf(uint32_t eventId) {
     return static_cast<int32_t>(eventId & 0xFFFF);
 }
 
-// Sets supported to 1 when the camera reports any release-control faculty.
-void readFaculty(uint8_t* supported);
+// Sets supported to 1 when the camera reports any of the release-control
+// faculties of mask.
+void readFaculty(uint8_t* supported, uint32_t mask = ~0u);
 
 // Sets supported to 1 when the camera's 32-bit device property is not 0.
 void readSupport(uint32_t propertyId, uint8_t* supported);

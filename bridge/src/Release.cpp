@@ -87,4 +87,10 @@ tsResult* tsReleaseGetPicture(const char* path) {
     return fetchReleased("tsReleaseGetPicture", path);
 }
 
+tsResult* tsReleaseGetNextName(char* name) {
+    return runExport("tsReleaseGetNextName", [&] {
+        check(CDGetReleasedDataName(connection().source, name, TS_NAME_SIZE));
+    });
+}
+
 } // extern "C"

@@ -52,4 +52,14 @@ tsResult* tsReleaseActivateViewFinderAuto(void) {
     });
 }
 
+tsResult* tsReleaseDoSupportViewFinderOutput(uint8_t* supported) {
+    return runExport("tsReleaseDoSupportViewFinderOutput",
+                     [&] { readFaculty(supported, CD_RELEASE_FACULTY_VIEWFINDER_OUTPUT); });
+}
+
+tsResult* tsReleaseDoSupportViewFinderAuto(uint8_t* supported) {
+    return runExport("tsReleaseDoSupportViewFinderAuto",
+                     [&] { readFaculty(supported, CD_RELEASE_FACULTY_VIEWFINDER_AUTO); });
+}
+
 } // extern "C"

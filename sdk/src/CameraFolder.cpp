@@ -15,6 +15,8 @@
 //     OpticalZoomMaximum=8   the optical zoom's last position
 //     Viewfinder=1      the live viewfinder
 //     ViewfinderFramesPerSecond=15   0 sends frames only on demand (tests)
+//     ViewfinderControls=0   the camera neither chooses where it shows the
+//                       live picture nor runs its automatic functions on demand
 //     ParameterLists=1  lists the values of the image format, shooting mode,
 //                       white balance, flash mode, metering and ISO; no other
 //                       parameter ever has a list, so they are found by trying
@@ -271,6 +273,7 @@ Capabilities capabilitiesOf(const std::map<std::string, std::string>& keys) {
     offers.viewfinder = optionalNumber(keys, "VIEWFINDER").value_or(0) != 0;
     offers.viewfinderFramesPerSecond =
         optionalNumber(keys, "VIEWFINDERFRAMESPERSECOND").value_or(15);
+    offers.viewfinderControls = optionalNumber(keys, "VIEWFINDERCONTROLS").value_or(1) != 0;
     offers.parameterLists = optionalNumber(keys, "PARAMETERLISTS").value_or(0) != 0;
     offers.flash = optionalNumber(keys, "FLASH").value_or(1) != 0;
     const auto sizes = keys.find("UPLOADSIZES");

@@ -18,6 +18,8 @@ struct Capabilities {
     uint32_t opticalZoomMaximum = 0;
     uint32_t zoomMaximum = 0; // 0: no zoom
     bool viewfinder = false;
+    // The viewfinder's output choice and its automatic functions on demand.
+    bool viewfinderControls = true;
     uint32_t viewfinderFramesPerSecond = 15; // 0: frames only on demand
     bool parameterLists = false;
     bool flash = true;

@@ -36,9 +36,7 @@ std::shared_ptr<cdgp::GphotoCard> openGphotoCard(uint32_t device) {
     if (device >= offeredCameras().size()) {
         throw Failure{CD_ERR_DEVICE_NOT_FOUND};
     }
-    return std::make_shared<cdgp::GphotoCard>(offeredCameras()[device], [] {
-        postCameraEvent(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST);
-    });
+    return std::make_shared<cdgp::GphotoCard>(offeredCameras()[device], postCameraEvent);
 }
 
 void copyText(char* destination, size_t capacity, const std::string& text) {

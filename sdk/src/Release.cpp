@@ -7,6 +7,7 @@
 #include "Viewfinder.h"
 #include "cdsdk_simcontrol.h"
 #include "gphoto2/Control.h"
+#include "gphoto2/GphotoCard.h"
 
 #include <bitset>
 #include <cstring>
@@ -30,6 +31,14 @@ std::optional<ReleasedData::Entry> ReleasedData::pop() {
     Entry entry = std::move(entries_.front());
     entries_.pop_front();
     return entry;
+}
+
+std::optional<fs::path> ReleasedData::nextFile() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (entries_.empty()) {
+        return std::nullopt;
+    }
+    return entries_.front().onCard;
 }
 
 void ReleasedData::clear() {
@@ -145,20 +154,26 @@ void exposeSensor(const ShootingOrder& order, const Report& report) {
     }
 }
 
-// A real camera shoots into a new file of its card: the thumbnail is read
-// from there at once, the picture when it is fetched. A picture neither kept
-// nor wanted goes again at once.
+// A real camera shoots into a new file of its card, and a camera saving one
+// shot as several files (RAW and JPEG) into more: the thumbnail is read from
+// the first at once, each picture when it is fetched, in the camera's order.
+// Pictures neither kept nor wanted go again at once.
 void shootCamera(const ShootingOrder& order, const Report& report) {
     const bool keep = (order.kind & toCamera) != 0;
-    const fs::path file = order.camera->capture(keep);
+    std::vector<fs::path> files{order.camera->capture(keep)};
+    for (fs::path& more : order.camera->companions(files.front())) {
+        files.push_back(std::move(more));
+    }
     report(50);
     if (order.kind & CD_REL_KIND_THUMB_TO_PC) {
-        order.released->push({CD_RELEASED_THUMBNAIL, order.camera->thumbnail(file)});
+        order.released->push({CD_RELEASED_THUMBNAIL, order.camera->thumbnail(files.front())});
     }
-    if (order.kind & CD_REL_KIND_PICTURE_TO_PC) {
-        order.released->push({CD_RELEASED_PICTURE, {}, file, keep});
-    } else if (!keep) {
-        order.camera->remove(file);
+    for (const fs::path& file : files) {
+        if (order.kind & CD_REL_KIND_PICTURE_TO_PC) {
+            order.released->push({CD_RELEASED_PICTURE, {}, file, keep});
+        } else if (!keep) {
+            order.camera->remove(file);
+        }
     }
 }
 
@@ -236,6 +251,9 @@ cdError CDGetReleaseControlFaculty(cdHSource handle, uint32_t* faculty) {
             *faculty = (offers.zoomMaximum ? CD_RELEASE_FACULTY_ZOOM : 0) |
                        (offers.viewfinder ? CD_RELEASE_FACULTY_VIEWFINDER : 0);
         }
+        if ((*faculty & CD_RELEASE_FACULTY_VIEWFINDER) && offers.viewfinderControls) {
+            *faculty |= CD_RELEASE_FACULTY_VIEWFINDER_OUTPUT | CD_RELEASE_FACULTY_VIEWFINDER_AUTO;
+        }
     });
 }
 
@@ -249,6 +267,9 @@ cdError CDEnterReleaseControl(cdHSource handle, cdReleaseEventCallbackFunction f
         if (source.remote.inReleaseControl) {
             throw Failure{CD_ERR_BUSY};
         }
+        if (source.gphoto) {
+            source.gphoto->collectAdded(true);
+        }
         source.remote.inReleaseControl = true;
         source.remote.events = function;
         source.remote.eventContext = context;
@@ -258,7 +279,11 @@ cdError CDEnterReleaseControl(cdHSource handle, cdReleaseEventCallbackFunction f
 cdError CDExitReleaseControl(cdHSource handle) {
     return run("CDExitReleaseControl", [&](State& state, auto& lock) {
         settleRemote(releaseControl(state, handle), lock);
-        auto& remote = releaseControl(state, handle).remote;
+        auto& source = releaseControl(state, handle);
+        if (source.gphoto) {
+            source.gphoto->collectAdded(false);
+        }
+        auto& remote = source.remote;
         remote.released->clear();
         remote.inReleaseControl = false;
         remote.events = nullptr;
@@ -309,6 +334,25 @@ cdError CDRelease(cdHSource handle, uint8_t synchronous, cdProgressCallbackFunct
         } else {
             remote.shooting = std::move(shooting);
         }
+    });
+}
+
+cdError CDGetReleasedDataName(cdHSource handle, char* name, uint32_t size) {
+    return run("CDGetReleasedDataName", [&](State& state, auto& lock) {
+        if (!name || size == 0) {
+            throw Failure{CD_ERR_BAD_PARAMETER};
+        }
+        waitForShooting(releaseControl(state, handle), lock);
+        auto& released = *releaseControl(state, handle).remote.released;
+        const auto file = released.nextFile();
+        if (!file) {
+            throw Failure{released.takeFailure().value_or(CD_ERR_NO_DATA)};
+        }
+        const std::string text = file->filename().string();
+        if (text.size() >= size) {
+            throw Failure{CD_ERR_BUFFER_TOO_SMALL};
+        }
+        std::memcpy(name, text.c_str(), text.size() + 1);
     });
 }
 
@@ -429,6 +473,24 @@ void cdsimGetRemoteState(cdsimRemoteState* out) {
     out->viewfinderFrames = remote.viewfinder ? remote.viewfinder->frames() : 0;
     out->viewfinderOutput = remote.live->output;
     out->autoFunctions = remote.autoFunctions;
+}
+
+cdError cdsimConfigureCamera(const char* widget, const char* value) {
+    std::shared_ptr<cdgp::GphotoCard> card;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        const Source* source = openCamera(state());
+        card = source ? std::dynamic_pointer_cast<cdgp::GphotoCard>(source->card) : nullptr;
+    }
+    if (!card) {
+        return CD_ERR_DEVICE_NOT_FOUND;
+    }
+    try {
+        card->configure(widget, value);
+        return CD_OK;
+    } catch (...) {
+        return codeOfCurrentException();
+    }
 }
 
 } // extern "C"

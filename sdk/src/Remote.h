@@ -64,6 +64,9 @@ class ReleasedData {
     };
     void push(Entry entry);
     std::optional<Entry> pop();
+    // The card file of the oldest entry (empty when its bytes are held), or
+    // nothing when none waits.
+    std::optional<std::filesystem::path> nextFile() const;
     void clear();
     // A release that failed on the shooting thread: the code its caller or
     // the next fetch answers, taken once.
@@ -71,7 +74,7 @@ class ReleasedData {
     std::optional<cdError> takeFailure();
 
   private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::deque<Entry> entries_;
     std::optional<cdError> failure_;
 };

@@ -114,10 +114,10 @@ std::optional<std::chrono::microseconds> paceOf(const Source& source) {
                      : std::nullopt;
 }
 
-// What only the simulated camera does: where it shows its picture, and its
-// automatic functions on demand.
-void requireSimulated(const Source& source) {
-    if (source.gphoto) {
+// Where the camera shows its picture, and its automatic functions on demand:
+// what not every camera does.
+void requireControls(const Source& source) {
+    if (!source.description.offers.viewfinderControls) {
         throw Failure{CD_ERR_NOT_SUPPORTED};
     }
 }
@@ -162,7 +162,7 @@ cdError CDTermViewfinder(cdHSource handle) {
 cdError CDSelectViewFinderCameraOutput(cdHSource handle, uint32_t output) {
     return run("CDSelectViewFinderCameraOutput", [&](State& state, auto&) {
         auto& source = viewfinderCamera(state, handle);
-        requireSimulated(source);
+        requireControls(source);
         if (output < CD_VIEWFINDER_OUTPUT_LCD || output > CD_VIEWFINDER_OUTPUT_OFF) {
             throw Failure{CD_ERR_BAD_PARAMETER};
         }
@@ -173,7 +173,7 @@ cdError CDSelectViewFinderCameraOutput(cdHSource handle, uint32_t output) {
 cdError CDActViewfinderAutoFunctions(cdHSource handle, uint32_t functions) {
     return run("CDActViewfinderAutoFunctions", [&](State& state, auto&) {
         auto& source = runningViewfinder(state, handle);
-        requireSimulated(source);
+        requireControls(source);
         const uint32_t all = CD_AUTO_EXPOSURE | CD_AUTO_FOCUS | CD_AUTO_WHITE_BALANCE;
         if (functions == 0 || (functions & ~all) != 0) {
             throw Failure{CD_ERR_BAD_PARAMETER};

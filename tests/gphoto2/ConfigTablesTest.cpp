@@ -1,9 +1,9 @@
 // The configuration tables read against the recorded widget trees of a
 // PowerShot and an EOS body.
 
+#include "gphoto2/ConfigTables.h"
 #include "RecordedTrees.h"
 #include "Remote.h"
-#include "gphoto2/ConfigTables.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ TEST(ConfigTablesTest, ReadsEachParameterOfAPowerShotAndAnEos) {
         {powerShotDump, cdsim::Iso, 0, {0, 0x48, 0x50, 0x58}}, // 80 and 800 have no code
         {powerShotDump, cdsim::WhiteBalance, 2, {0, 1, 2, 3, 4, 14, 6}},
         {powerShotDump, cdsim::ShootingMode, 3, {0, 1, 2, 3, 4}},
-        {powerShotDump, cdsim::Av, 40, {32, 40, 48, 56}},          // f/2.8 to f/8
+        {powerShotDump, cdsim::Av, 40, {32, 40, 48, 56}},             // f/2.8 to f/8
         {powerShotDump, cdsim::Tv, std::nullopt, {56, 64, 104, 120}}, // 1 s to 1/250 s
         {powerShotDump, cdsim::ExposureComp, 21, {40, 37, 27, 24, 21, 11, 8}},
         {powerShotDump, cdsim::FlashMode, 1, {0, 1, 2, 3, 4, 5}},
@@ -49,6 +49,45 @@ TEST(ConfigTablesTest, ReadsEachParameterOfAPowerShotAndAnEos) {
         EXPECT_EQ(offer->current, c.current);
         EXPECT_EQ(offer->codes, c.codes);
     }
+}
+
+// A camera without a maker's table shows PTP's own widgets, with PTP's own
+// names for its choices.
+TEST(ConfigTablesTest, ReadsThePlainPtpWidgetsOfAnyMaker) {
+    const Widget ptp{"main",
+                     {},
+                     {},
+                     false,
+                     0,
+                     {{"f-number", "f/4", {"f/2.8", "f/3.5", "f/4", "f/5.6"}},
+                      {"shutterspeed", "0.0100s", {"1.0000s", "0.0100s", "0.0012s"}},
+                      {"exposurecompensation", "0", {"-3", "-0.5", "0", "1", "2"}},
+                      {"expprogram", "A", {"M", "P", "A", "S", "Portrait"}},
+                      {"whitebalance", "Automatic", {"Automatic", "Daylight", "Tungsten"}},
+                      {"flashmode", "Fill flash", {"Automatic Flash", "Flash off", "Fill flash"}},
+                      {"focusmode", "Automatic", {"Manual", "Automatic"}},
+                      {"exposuremetermode", "Center Weighted", {"Average", "Center Weighted"}}}};
+    const std::vector<std::pair<cdsim::Setting, cdgp::Offer>> cases = {
+        {cdsim::Av, {"f-number", 40, {32, 37, 40, 48}}}, // f/3.5 is two thirds above f/2.8
+        {cdsim::Tv, {"shutterspeed", 109, {56, 109, 133}}},
+        {cdsim::ExposureComp, {"exposurecompensation", 24, {29, 24, 16, 8}}}, // no -3 EV code
+        {cdsim::ShootingMode, {"expprogram", 3, {4, 1, 3, 2}}},
+        {cdsim::WhiteBalance, {"whitebalance", 0, {0, 1, 3}}},
+        {cdsim::FlashMode, {"flashmode", 2, {1, 0, 2}}},
+        {cdsim::AFDistance, {"focusmode", 1, {0, 1}}},
+        {cdsim::Metering, {"exposuremetermode", 0, {2, 0}}},
+    };
+    for (const auto& [setting, expected] : cases) {
+        SCOPED_TRACE(expected.widget);
+        const auto offer = cdgp::offerOf(ptp, setting);
+        ASSERT_TRUE(offer.has_value());
+        EXPECT_EQ(offer->widget, expected.widget);
+        EXPECT_EQ(offer->current, expected.current);
+        EXPECT_EQ(offer->codes, expected.codes);
+    }
+    EXPECT_EQ(cdgp::choiceFor(ptp, cdsim::Av, 48), "f/5.6");
+    EXPECT_EQ(cdgp::choiceFor(ptp, cdsim::Tv, 56), "1.0000s");
+    EXPECT_FALSE(cdgp::offerOf(ptp, cdsim::Iso)) << "the camera has no ISO widget";
 }
 
 TEST(ConfigTablesTest, ACameraWithoutTheWidgetOffersNothing) {

@@ -87,7 +87,7 @@ class RecordedDevice final : public cdgp::Device {
     void configure(const std::string&, const std::string&) override { check(); }
     std::string capture() override { return check(), std::string(); }
     cdgp::Bytes capturePreview() override { return check(), cdgp::Bytes{}; }
-    void waitForEvent(int) override { check(); }
+    cdgp::CameraEvent waitForEvent(int) override { return check(), cdgp::CameraEvent{}; }
 
     static constexpr size_t Piece = 65537;
     std::string stuckAt;
@@ -108,7 +108,7 @@ class RecordedDevice final : public cdgp::Device {
 std::unique_ptr<cdgp::GphotoCard> recordedCard(RecordedDevice*& device) {
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
     return std::make_unique<cdgp::GphotoCard>(
-        cdgp::Detected{"X", "usb:001,004"}, [] {},
+        cdgp::Detected{"X", "usb:001,004"}, [](uint32_t) {},
         [&device, unplugged](const cdgp::Detected&) {
             auto made = std::make_unique<RecordedDevice>(unplugged);
             device = made.get();
@@ -119,7 +119,7 @@ std::unique_ptr<cdgp::GphotoCard> recordedCard(RecordedDevice*& device) {
 TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
     auto unplugged = std::make_shared<std::atomic<bool>>(false);
     cdgp::GphotoCard card(
-        {"X", "usb:001,004"}, [] {},
+        {"X", "usb:001,004"}, [](uint32_t) {},
         [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
     const auto description = card.describe();
     EXPECT_EQ(description.model, "X");
@@ -142,7 +142,8 @@ TEST(GphotoCardTest, AnUnpluggedCameraIsReportedOnceAndFailsAfterwards) {
     int disconnections = 0;
     cdgp::GphotoCard card(
         {"X", "usb:001,004"},
-        [&] {
+        [&](uint32_t eventId) {
+            EXPECT_EQ(eventId, uint32_t(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST));
             std::lock_guard<std::mutex> lock(mutex);
             ++disconnections;
             reported.notify_all();
@@ -224,7 +225,8 @@ TEST(GphotoCardTest, LibraryErrorsReachTheLayersLog) {
     QTemporaryDir card;
     QTemporaryDir out;
     {
-        cdgp::GphotoCard opened({"Directory Browse", "disk:" + card.path().toStdString()}, [] {});
+        cdgp::GphotoCard opened({"Directory Browse", "disk:" + card.path().toStdString()},
+                                [](uint32_t) {});
         EXPECT_EQ(opened.transfer("/IMG_0001.JPG", out.filePath("IMG_0001.JPG").toStdString(),
                                   nullptr, 0),
                   CD_ERR_FILE_NOT_FOUND);

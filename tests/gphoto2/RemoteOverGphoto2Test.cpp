@@ -186,7 +186,7 @@ class ScriptedCamera final : public cdgp::Device {
         }
         return script.frames[script.framesGiven++ % script.frames.size()];
     }
-    void waitForEvent(int) override { touch(); }
+    cdgp::CameraEvent waitForEvent(int) override { return touch(), cdgp::CameraEvent{}; }
 
   private:
     // Every call: the thread is noted, and an unplugged camera fails as a

@@ -84,6 +84,8 @@ TEST_F(ViewFinderWindowTest, OutputModeOncePerShow) {
     window->show();
     EXPECT_TRUE(camera().viewfinderRunning);
     auto& mode = the<QComboBox>("ComboBoxViewFinderMode");
+    EXPECT_TRUE(mode.isVisible());
+    EXPECT_TRUE(the<QPushButton>("ButtonSetAE").isVisible());
     EXPECT_EQ(mode.currentText(), "Viewfinder off on camera");
     mode.setCurrentIndex(2);
     window->ComboBoxViewFinderModeChange();
@@ -104,6 +106,27 @@ TEST_F(ViewFinderWindowTest, OutputModeOncePerShow) {
     EXPECT_EQ(mode.currentIndex(), 0);
     EXPECT_EQ(camera().viewfinderOutput, uint32_t(CD_VIEWFINDER_OUTPUT_LCD));
     languagecheck::ExpectReadsMatchEnglishFile(reads.reads());
+}
+
+// A camera that neither chooses where it shows the live picture nor runs its
+// automatic functions on demand (as none behind libgphoto2 does) is offered
+// neither, while its frames still come.
+TEST_F(ViewFinderWindowTest, ControlsTheCameraLacksAreNotOffered) {
+    window.reset();
+    tsReleaseEnd();
+    session->Disconnect_from_tessel();
+    fixture::CameraFolder plain = fixture::standardCamera(testenv::newFolder("plain"));
+    plain.offer(fixture::remoteControl + "ViewfinderControls=0\n");
+    plain.plugIn();
+    session->Connect_to_tessel();
+    tesselink::ReleaseStart(TS_RELEASE_TO_PC, TS_RELEASE_BOTH);
+    window = std::make_unique<TFormViewFinder>(*services, *session);
+    window->show();
+    EXPECT_FALSE(the<QComboBox>("ComboBoxViewFinderMode").isVisible());
+    EXPECT_FALSE(the<QPushButton>("ButtonSetAE").isVisible());
+    EXPECT_TRUE(camera().viewfinderRunning);
+    frame();
+    EXPECT_FALSE(the<QLabel>("Image").pixmap().isNull());
 }
 
 // Ten seconds of sensor frames at the camera's 15 per second become about 250

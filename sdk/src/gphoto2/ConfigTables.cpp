@@ -83,9 +83,11 @@ std::optional<uint16_t> apertureCode(const std::string& choice) {
     return codeOfApex(2 * std::log2(*fNumber), 8);
 }
 
-// Tv: (APEX + 7) * 8, APEX being -log2 of the seconds.
+// Tv: (APEX + 7) * 8, APEX being -log2 of the seconds. PTP cameras without
+// a maker's table write the seconds with a unit: "0.0100s".
 std::optional<uint16_t> shutterCode(const std::string& choice) {
-    const auto seconds = numberOf(choice);
+    const bool unit = choice.size() > 1 && choice.back() == 's';
+    const auto seconds = numberOf(unit ? choice.substr(0, choice.size() - 1) : choice);
     if (!seconds || *seconds <= 0) {
         return std::nullopt;
     }
@@ -104,23 +106,58 @@ std::optional<uint16_t> compensationCode(const std::string& choice) {
 
 std::optional<uint16_t> whiteBalanceCode(const std::string& choice) {
     static const std::map<std::string, uint16_t> table = {
-        {"auto", 0},        {"daylight", 1},   {"cloudy", 2}, {"tungsten", 3},
-        {"fluorescent", 4}, {"flash", 5},      {"custom", 6}, {"manual", 6},
-        {"fluorescenth", 14}};
+        {"auto", 0},  {"daylight", 1}, {"cloudy", 2}, {"tungsten", 3},      {"fluorescent", 4},
+        {"flash", 5}, {"custom", 6},   {"manual", 6}, {"fluorescenth", 14}, {"automatic", 0}};
     return fromTable(table, choice);
 }
 
 std::optional<uint16_t> flashCode(const std::string& choice) {
-    static const std::map<std::string, uint16_t> table = {
-        {"off", 0},      {"auto", 1},        {"on", 2},           {"redeye", 3},
-        {"slowsync", 4}, {"autoredeye", 5},  {"onredeye", 6},     {"redeyeauto", 5},
-        {"redeyeon", 6}, {"flashoff", 0},    {"flashon", 2},      {"autoflash", 1}};
+    static const std::map<std::string, uint16_t> table = {{"off", 0},
+                                                          {"auto", 1},
+                                                          {"on", 2},
+                                                          {"redeye", 3},
+                                                          {"slowsync", 4},
+                                                          {"autoredeye", 5},
+                                                          {"onredeye", 6},
+                                                          {"redeyeauto", 5},
+                                                          {"redeyeon", 6},
+                                                          {"flashoff", 0},
+                                                          {"flashon", 2},
+                                                          {"autoflash", 1},
+                                                          // the names of PTP's own flash modes
+                                                          {"automaticflash", 1},
+                                                          {"fillflash", 2},
+                                                          {"redeyeautomatic", 5},
+                                                          {"redeyefill", 6}};
     return fromTable(table, choice);
 }
 
 std::optional<uint16_t> shootingModeCode(const std::string& choice) {
     static const std::map<std::string, uint16_t> table = {
-        {"auto", 0}, {"p", 1}, {"program", 1}, {"tv", 2}, {"av", 3}, {"m", 4}, {"manual", 4}};
+        {"auto", 0},
+        {"p", 1},
+        {"program", 1},
+        {"tv", 2},
+        {"av", 3},
+        {"m", 4},
+        {"manual", 4},
+        // PTP's exposure programs: shutter and aperture priority
+        {"s", 2},
+        {"a", 3}};
+    return fromTable(table, choice);
+}
+
+std::optional<uint16_t> afDistanceCode(const std::string& choice) {
+    static const std::map<std::string, uint16_t> table = {
+        {"manual", 0}, {"auto", 1}, {"automatic", 1}};
+    return fromTable(table, choice);
+}
+
+std::optional<uint16_t> meteringCode(const std::string& choice) {
+    static const std::map<std::string, uint16_t> table = {
+        {"centerweighted", 0}, {"centreweighted", 0}, {"spot", 1},
+        {"centerspot", 1},     {"average", 2},        {"averaging", 2},
+        {"evaluative", 3},     {"multispot", 3},      {"partial", 4}};
     return fromTable(table, choice);
 }
 
@@ -132,28 +169,44 @@ Family familyOf(const Widget& tree) {
                : Family::PowerShot;
 }
 
-std::string widgetName(Family family, Setting setting) {
+std::vector<std::string> widgetNames(Family family, Setting setting) {
     switch (setting) {
     case cdsim::Quality:
     case cdsim::ImageSize:
-        return "imageformat";
+        return {"imageformat"};
     case cdsim::ShootingMode:
-        return family == Family::Eos ? "autoexposuremode" : "shootingmode";
+        return {family == Family::Eos ? "autoexposuremode" : "shootingmode", "expprogram"};
     case cdsim::Av:
-        return "aperture";
+        return {"aperture", "f-number"};
     case cdsim::Tv:
-        return "shutterspeed";
+        return {"shutterspeed"};
     case cdsim::ExposureComp:
-        return "exposurecompensation";
+        return {"exposurecompensation"};
     case cdsim::WhiteBalance:
-        return "whitebalance";
+        return {"whitebalance"};
+    case cdsim::AFDistance:
+        return {"focusmode"};
     case cdsim::FlashMode:
-        return family == Family::Eos ? "" : "flashmode";
+        if (family == Family::Eos) {
+            return {};
+        }
+        return {"flashmode"};
+    case cdsim::Metering:
+        return {"meteringmode", "exposuremetermode"};
     case cdsim::Iso:
-        return "iso";
+        return {"iso"};
     default:
-        return "";
+        return {};
     }
+}
+
+const Widget* parameterWidget(const Widget& tree, Setting setting) {
+    for (const auto& name : widgetNames(familyOf(tree), setting)) {
+        if (const Widget* widget = findWidget(tree, name)) {
+            return widget;
+        }
+    }
+    return nullptr;
 }
 
 std::optional<std::pair<uint16_t, uint16_t>> formatOfChoice(const std::string& choice) {
@@ -197,6 +250,10 @@ std::optional<uint16_t> codeOfChoice(Setting setting, const std::string& choice)
         return whiteBalanceCode(choice);
     case cdsim::FlashMode:
         return flashCode(choice);
+    case cdsim::AFDistance:
+        return afDistanceCode(choice);
+    case cdsim::Metering:
+        return meteringCode(choice);
     case cdsim::Iso:
         return isoCode(choice);
     default:
@@ -205,12 +262,11 @@ std::optional<uint16_t> codeOfChoice(Setting setting, const std::string& choice)
 }
 
 std::optional<Offer> offerOf(const Widget& tree, Setting setting) {
-    const std::string name = widgetName(familyOf(tree), setting);
-    const Widget* widget = name.empty() ? nullptr : findWidget(tree, name);
+    const Widget* widget = parameterWidget(tree, setting);
     if (!widget || widget->choices.empty()) {
         return std::nullopt;
     }
-    Offer offer{name, codeOfChoice(setting, widget->value), {}};
+    Offer offer{widget->name, codeOfChoice(setting, widget->value), {}};
     for (const auto& choice : widget->choices) {
         const auto code = codeOfChoice(setting, choice);
         if (code && std::find(offer.codes.begin(), offer.codes.end(), *code) == offer.codes.end()) {
@@ -221,8 +277,7 @@ std::optional<Offer> offerOf(const Widget& tree, Setting setting) {
 }
 
 std::optional<std::string> choiceFor(const Widget& tree, Setting setting, uint16_t code) {
-    const std::string name = widgetName(familyOf(tree), setting);
-    const Widget* widget = name.empty() ? nullptr : findWidget(tree, name);
+    const Widget* widget = parameterWidget(tree, setting);
     if (!widget || widget->readOnly) {
         return std::nullopt;
     }

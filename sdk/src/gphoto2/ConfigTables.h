@@ -20,8 +20,12 @@ enum class Family { PowerShot, Eos };
 // PowerShot and plain PTP names.
 Family familyOf(const Widget& tree);
 
-// The widget of a parameter in a family, or empty when the family has none.
-std::string widgetName(Family family, cdsim::Setting setting);
+// The widgets that may hold a parameter in a family, Canon's names first and
+// then the generic PTP ones; empty when the family has none.
+std::vector<std::string> widgetNames(Family family, cdsim::Setting setting);
+
+// The widget of the tree that holds a parameter, or null when it has none.
+const Widget* parameterWidget(const Widget& tree, cdsim::Setting setting);
 
 // The layer's code of one choice of a parameter's widget, or nothing.
 std::optional<uint16_t> codeOfChoice(cdsim::Setting setting, const std::string& choice);

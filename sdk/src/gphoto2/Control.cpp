@@ -155,6 +155,12 @@ fs::path Control::capture(bool keep) {
     return card_->capture();
 }
 
+std::vector<fs::path> Control::companions(const fs::path& file) {
+    std::vector<fs::path> found = card_->takeAdded();
+    found.erase(std::remove(found.begin(), found.end(), file), found.end());
+    return found;
+}
+
 Bytes Control::thumbnail(const fs::path& file) {
     const cdsim::ItemFiles files{
         file, {}, {}, cdsim::formatOfExtension(file.extension().string()).value_or(0)};

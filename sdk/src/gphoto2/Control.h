@@ -38,6 +38,12 @@ class Control {
 
     // Takes a picture, onto the memory card when keep; its file there.
     std::filesystem::path capture(bool keep);
+    // While collecting (in release control), the files the camera announces
+    // as added are taken for the pictures of the next release.
+    void collectAdded(bool on) { card_->collectAdded(on); }
+    // The further files of the shot whose file is file: a camera saving
+    // RAW and JPEG names one from its capture and announces the other.
+    std::vector<std::filesystem::path> companions(const std::filesystem::path& file);
     // The thumbnail of a file of the card, empty when it has none.
     Bytes thumbnail(const std::filesystem::path& file);
     void remove(const std::filesystem::path& file) { card_->remove(file); }

@@ -67,6 +67,11 @@ std::pair<std::string, std::string> split(const std::string& path) {
     return {folder, path.substr(slash + 1)};
 }
 
+std::string joined(const CameraFilePath& path) {
+    const std::string folder = path.folder;
+    return (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + path.name;
+}
+
 // Carries a transfer's progress from the context to the caller.
 struct ProgressRelay {
     const Progress* progress = nullptr;
@@ -176,6 +181,34 @@ int setValue(CameraWidget* widget, const std::string& value) {
         return gp_widget_set_value(widget, value.c_str());
     default:
         return GP_ERROR_BAD_PARAMETERS;
+    }
+}
+
+// An event as libgphoto2 gives it: a path with the files and folders added or
+// changed, and for PTP's removed objects, which it has no kind for, a text.
+CameraEvent eventOf(CameraEventType type, const void* data) {
+    using Kind = CameraEvent::Kind;
+    const auto pathOf = [data](Kind kind) {
+        return CameraEvent{kind, joined(*static_cast<const CameraFilePath*>(data))};
+    };
+    switch (type) {
+    case GP_EVENT_FILE_ADDED:
+        return pathOf(Kind::FileAdded);
+    case GP_EVENT_FOLDER_ADDED:
+        return pathOf(Kind::FolderAdded);
+    case GP_EVENT_FILE_CHANGED:
+        return pathOf(Kind::FileChanged);
+    case GP_EVENT_CAPTURE_COMPLETE:
+        return {Kind::CaptureComplete, {}};
+    case GP_EVENT_UNKNOWN:
+        if (data && std::strstr(static_cast<const char*>(data), "ObjectRemoved")) {
+            return {Kind::FileRemoved, {}};
+        }
+        return {Kind::Other, {}};
+    case GP_EVENT_TIMEOUT:
+        return {};
+    default:
+        return {Kind::Other, {}};
     }
 }
 
@@ -382,8 +415,7 @@ class LibDevice final : public Device {
     std::string capture() override {
         CameraFilePath path{};
         check("gp_camera_capture", gp_camera_capture(camera_, GP_CAPTURE_IMAGE, &path, context_));
-        const std::string folder = path.folder;
-        return (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + path.name;
+        return joined(path);
     }
 
     Bytes capturePreview() override {
@@ -393,12 +425,14 @@ class LibDevice final : public Device {
         return file.bytes();
     }
 
-    void waitForEvent(int milliseconds) override {
-        CameraEventType type;
+    CameraEvent waitForEvent(int milliseconds) override {
+        CameraEventType type = GP_EVENT_TIMEOUT;
         void* data = nullptr;
         const int result = gp_camera_wait_for_event(camera_, milliseconds, &type, &data, context_);
+        const CameraEvent event = result >= GP_OK ? eventOf(type, data) : CameraEvent{};
         free(data);
         check("gp_camera_wait_for_event", result);
+        return event;
     }
 
   private:

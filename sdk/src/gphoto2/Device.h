@@ -46,6 +46,22 @@ struct Abilities {
     bool capturePreview = false; // gives live preview frames
 };
 
+// What the camera told of itself while the layer waited.
+struct CameraEvent {
+    // None: nothing came in the time waited.
+    enum class Kind {
+        None,
+        FileAdded,
+        FolderAdded,
+        FileChanged,
+        FileRemoved,
+        CaptureComplete,
+        Other
+    };
+    Kind kind = Kind::None;
+    std::string path; // of the file or folder added or changed
+};
+
 // Fraction done, 0 to 1; answering false stops the transfer.
 using Progress = std::function<bool(double)>;
 
@@ -81,9 +97,8 @@ class Device {
     virtual std::string capture() = 0;
     // One live preview frame as JPEG bytes.
     virtual Bytes capturePreview() = 0;
-    // Waits up to milliseconds for the camera's next event and lets it go:
-    // the layer reads events only to learn that the camera went away.
-    virtual void waitForEvent(int milliseconds) = 0;
+    // Waits up to milliseconds for the camera's next event.
+    virtual CameraEvent waitForEvent(int milliseconds) = 0;
 };
 
 // A camera libgphoto2 knows by model and port, as autodetection lists it.

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using cdsim::Failure;
@@ -196,6 +197,8 @@ cdError codeOfResult(int result) {
     case GP_ERROR_IO_USB_FIND:
     case GP_ERROR_MODEL_NOT_FOUND:
         return CD_ERR_DEVICE_DISCONNECTED;
+    case GP_ERROR_NO_SPACE:
+        return CD_ERR_DISK_FULL;
     case GP_ERROR_NO_MEMORY:
     case GP_ERROR_LIBRARY:
         return CD_ERR_INTERNAL;
@@ -253,15 +256,16 @@ template <class Call> auto GphotoCard::call(Call&& work) {
     } catch (const GphotoError& error) {
         const cdError code = codeOfResult(error.result);
         logFailure(error, "answered as code " + std::to_string(code));
-        if (isGone(error.result) && connected_.exchange(false)) {
-            disconnected_();
+        if (isGone(error.result)) {
+            disconnected();
         }
         throw Failure{code};
     }
 }
 
-GphotoCard::GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make)
-    : camera_(camera), disconnected_(std::move(disconnected)) {
+GphotoCard::GphotoCard(const Detected& camera, std::function<void(uint32_t eventId)> told,
+                       DeviceMaker make)
+    : camera_(camera), told_(std::move(told)) {
     // Not yet connected while opening, so that a camera that cannot be
     // opened reports no disconnection.
     call([&] { device_ = make ? make(camera_) : deviceMaker()(camera_); });
@@ -282,16 +286,64 @@ GphotoCard::~GphotoCard() {
 // ends when the driver has none to give.
 bool GphotoCard::pollEvents() {
     try {
-        device_->waitForEvent(streaming_ ? 0 : 100);
+        noteEvent(device_->waitForEvent(streaming_ ? 0 : 100));
         return true;
     } catch (const GphotoError& error) {
         if (error.result != GP_ERROR_NOT_SUPPORTED) {
             logFailure(error, "events no longer read");
         }
-        if (isGoneWhileWaiting(error.result) && connected_.exchange(false)) {
-            disconnected_();
+        if (isGoneWhileWaiting(error.result)) {
+            disconnected();
         }
         return false;
+    }
+}
+
+// A file the camera added, changed or removed by itself makes the card's
+// folders be listed again, and whoever shows the card is told of a file
+// added or removed. On the worker.
+void GphotoCard::noteEvent(const CameraEvent& event) {
+    using Kind = CameraEvent::Kind;
+    if (event.kind == Kind::None || event.kind == Kind::CaptureComplete ||
+        event.kind == Kind::Other) {
+        return;
+    }
+    listed_.clear();
+    if (event.kind == Kind::FileAdded && collecting_) {
+        added_.emplace_back(event.path);
+    }
+    if (event.kind == Kind::FileAdded || event.kind == Kind::FileRemoved) {
+        told_(CD_EVENT_CARD_CHANGED |
+              (event.kind == Kind::FileAdded ? CD_EVENT_REASON_FILE_ADDED
+                                             : CD_EVENT_REASON_FILE_REMOVED));
+    }
+}
+
+void GphotoCard::collectAdded(bool on) {
+    call([&] {
+        collecting_ = on;
+        added_.clear();
+    });
+}
+
+std::vector<fs::path> GphotoCard::takeAdded() {
+    // A camera that keeps telling of changed settings is not read forever.
+    constexpr int mostEvents = 100;
+    return call([this] {
+        for (int read = 0; read < mostEvents; ++read) {
+            const CameraEvent event = device_->waitForEvent(0);
+            if (event.kind == CameraEvent::Kind::None) {
+                break;
+            }
+            noteEvent(event);
+        }
+        return std::exchange(added_, {});
+    });
+}
+
+void GphotoCard::disconnected() {
+    if (connected_.exchange(false)) {
+        told_(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST);
     }
 }
 
@@ -321,7 +373,8 @@ cdsim::CameraDescription GphotoCard::describe() {
         offers.upload = abilities.upload ? 1 : 0;
         offers.remoteRelease = abilities.capture ? 1 : 0;
         offers.viewfinder = abilities.capture && abilities.capturePreview;
-        offers.parameterLists = true; // every choice widget lists its choices
+        offers.viewfinderControls = false; // libgphoto2 has no call for them
+        offers.parameterLists = true;      // every choice widget lists its choices
         offers.uploadSizes = {{1600, 1200}, {1024, 768}, {640, 480}};
         return description;
     });
@@ -553,12 +606,27 @@ void GphotoCard::configure(const std::string& name, const std::string& value) {
     });
 }
 
+// PTP's ptp2 answers a card that runs full during the shot with "out of
+// memory", and one found full before it with the camera's "Store Full": both
+// are the card's lack of space, not the computer's. On the worker.
+fs::path GphotoCard::capturedOrCardFull() {
+    try {
+        return device_->capture();
+    } catch (const GphotoError& error) {
+        if (error.result == GP_ERROR_NO_MEMORY ||
+            error.text.find("Store Full") != std::string::npos) {
+            throw GphotoError{error.call, GP_ERROR_NO_SPACE, error.text};
+        }
+        throw;
+    }
+}
+
 // The new file's folder is listed again when next asked, so that the file is
 // found; the camera's settings are read again, as a shot may change them.
 fs::path GphotoCard::capture() {
     return call([this] {
         configuration_.reset();
-        const fs::path file = device_->capture();
+        const fs::path file = capturedOrCardFull();
         listed_.erase(file.parent_path().string());
         return file;
     });

@@ -40,9 +40,12 @@ void replaceDevices(DeviceMaker make);
 // layer's codes.
 class GphotoCard final : public cdsim::Card {
   public:
-    // disconnected is called once, from the worker, when the camera goes away.
-    // Without a maker, the one replaceDevices put in place makes the device.
-    GphotoCard(const Detected& camera, std::function<void()> disconnected, DeviceMaker make = {});
+    // told gets the layer's camera events, from the worker: a card change
+    // when the camera adds or removes a file by itself, and the shutdown,
+    // once, when the camera goes away. Without a maker, the one
+    // replaceDevices put in place makes the device.
+    GphotoCard(const Detected& camera, std::function<void(uint32_t eventId)> told,
+               DeviceMaker make = {});
     ~GphotoCard() override;
     GphotoCard(const GphotoCard&) = delete;
     GphotoCard& operator=(const GphotoCard&) = delete;
@@ -72,6 +75,12 @@ class GphotoCard final : public cdsim::Card {
     // While a viewfinder streams, the event poll between its frames only
     // looks and does not wait, so that each frame follows the last at once.
     void setStreaming(bool streaming) { streaming_ = streaming; }
+    // Whether the files the camera announces as added are kept for
+    // takeAdded; either way those kept so far are forgotten.
+    void collectAdded(bool on);
+    // The files announced as added since the last call, the events the
+    // camera has already sent read first.
+    std::vector<std::filesystem::path> takeAdded();
 
   private:
     template <class Call> auto call(Call&& work);
@@ -83,9 +92,12 @@ class GphotoCard final : public cdsim::Card {
     void makeFolders(const std::filesystem::path& folder);
     std::filesystem::path scratch();
     bool pollEvents();
+    void noteEvent(const CameraEvent& event);
+    void disconnected();
+    std::filesystem::path capturedOrCardFull();
 
     Detected camera_;
-    std::function<void()> disconnected_;
+    std::function<void(uint32_t eventId)> told_;
     std::unique_ptr<Device> device_;                       // touched on the worker only
     std::map<std::string, std::vector<FileEntry>> listed_; // on the worker only
     // The configuration as last read, kept for a moment: the remote window
@@ -95,6 +107,8 @@ class GphotoCard final : public cdsim::Card {
     std::chrono::steady_clock::time_point configurationRead_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> streaming_{false};
+    bool collecting_ = false;                  // on the worker only
+    std::vector<std::filesystem::path> added_; // on the worker only
     std::filesystem::path scratch_;
     uint64_t eventTask_ = 0;
 };
