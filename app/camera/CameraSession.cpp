@@ -6,6 +6,8 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
+#include <QCoreApplication>
+#include <exception>
 #include <mutex>
 #include <optional>
 
@@ -176,6 +178,59 @@ void TCameraSession::Disconnect_from_tessel() {
         services_.SetStatusText(text("statusbar_comm_error", "Camera communication error"));
         throw;
     }
+}
+
+// The bridge's stop request is raised only while a step of this operation
+// runs and cleared at its end, so it never reaches another operation.
+void TCameraOperation::cancel() {
+    const std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (stepRunning_)
+        tsCancel();
+}
+
+bool TCameraOperation::cancelled() const {
+    const std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
+bool TCameraOperation::beginStep() {
+    const std::lock_guard lock(mutex_);
+    tsClearCancel();
+    stepRunning_ = !cancelled_;
+    return stepRunning_;
+}
+
+void TCameraOperation::endStep() {
+    const std::lock_guard lock(mutex_);
+    stepRunning_ = false;
+    tsClearCancel();
+}
+
+void TCameraSession::perform(TCameraOperation& operation, const std::function<void()>& step) {
+    const TWatchHandle watch = operation.onProgress ? watchProgress(operation.onProgress) : nullptr;
+    bool done = false;
+    std::exception_ptr failure;
+    QObject waiter; // the step's end is told through it, on this thread
+    cameraThread::Post([&] {
+        try {
+            if (!operation.beginStep())
+                throw ECameraCancelled("Stopped");
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        operation.endStep();
+        QMetaObject::invokeMethod(
+            &waiter,
+            [&] { done = true; }, Qt::QueuedConnection);
+    });
+    // The window keeps painting and answering; the progress reports the step
+    // queued before its end arrive before it.
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 TWatchHandle TCameraSession::watchProgress(std::function<void(int percent)> onProgress) {

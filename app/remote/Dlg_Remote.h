@@ -29,7 +29,6 @@ class QStatusBar;
 class QTabWidget;
 class QGroupBox;
 class TAppServices;
-class TCallbackWatch;
 class TCameraSession;
 class TWindowLocaliser;
 
@@ -129,7 +128,6 @@ class TForm_Remote : public QDialog {
     TParameterTexts parameterTexts_;
     tsRemoteAvailArrayReleaseParameters available_;
     std::unique_ptr<TWindowLocaliser> texts_;
-    std::unique_ptr<TCallbackWatch> progressWatch_;
     TTimerHandle requestPoll_;
     TTimerHandle alarmClock_;
     TTimerHandle countdown_;

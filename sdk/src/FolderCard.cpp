@@ -26,7 +26,7 @@ std::optional<Bytes> readFile(const fs::path& file) {
 
 class FolderCard final : public Card {
   public:
-    explicit FolderCard(fs::path folder) : folder_(std::move(folder)) {}
+    FolderCard(fs::path folder, Pace pace) : folder_(std::move(folder)), pace_(pace) {}
 
     std::vector<CardVolume> volumes() override {
         std::vector<CardVolume> found;
@@ -74,7 +74,7 @@ class FolderCard final : public Card {
         if (!fs::is_regular_file(file, error)) {
             return CD_ERR_FILE_NOT_FOUND;
         }
-        return copyFile(file.string(), path, progress, context);
+        return copyFile(file.string(), path, {progress, context, pace_});
     }
 
     void remove(const fs::path& file) override {
@@ -88,17 +88,20 @@ class FolderCard final : public Card {
                   cdContext context) override {
         std::error_code error;
         fs::create_directories(file.parent_path(), error);
-        return writeBytes(bytes, file.string(), progress, context);
+        return writeBytes(bytes, file.string(), {progress, context, pace_});
     }
+
+    Pace pace() const override { return pace_; }
 
   private:
     fs::path folder_;
+    Pace pace_;
 };
 
 } // namespace
 
-std::shared_ptr<Card> folderCard(const fs::path& folder) {
-    return std::make_shared<FolderCard>(folder);
+std::shared_ptr<Card> folderCard(const fs::path& folder, Pace pace) {
+    return std::make_shared<FolderCard>(folder, pace);
 }
 
 } // namespace cdsim
