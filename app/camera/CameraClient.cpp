@@ -175,3 +175,18 @@ void GetMovie(int index, const QString& path) {
 }
 
 } // namespace tesselink
+
+TPicCollection::TPicCollection(int kind, const QString& path, tsFileKinds kinds) {
+    tesselink::OpenPicCollection(kind, path, kinds);
+}
+
+// Queued without waiting: it comes before any later call of the camera.
+TPicCollection::~TPicCollection() {
+    if (open_)
+        cameraThread::Post([] { tsClosePicCollection(); });
+}
+
+void TPicCollection::close() {
+    open_ = false;
+    tesselink::ClosePicCollection();
+}

@@ -111,3 +111,18 @@ void BuildAvailableParameters(const uint8_t* record, bool allValues,
                               tsRemoteAvailArrayReleaseParameters& available);
 
 } // namespace tesselink
+
+// The picture collection a flow opens: close() ends it as the flow's own
+// step, raising its failure; a flow that ends early by an error closes it
+// quietly, so no collection outlives its flow.
+class TPicCollection {
+  public:
+    TPicCollection(int kind, const QString& path, tsFileKinds kinds);
+    ~TPicCollection();
+    TPicCollection(const TPicCollection&) = delete;
+    TPicCollection& operator=(const TPicCollection&) = delete;
+    void close();
+
+  private:
+    bool open_ = true;
+};

@@ -6,8 +6,6 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
-#include <QCoreApplication>
-#include <exception>
 #include <mutex>
 #include <optional>
 
@@ -209,28 +207,17 @@ void TCameraOperation::endStep() {
 
 void TCameraSession::perform(TCameraOperation& operation, const std::function<void()>& step) {
     const TWatchHandle watch = operation.onProgress ? watchProgress(operation.onProgress) : nullptr;
-    bool done = false;
-    std::exception_ptr failure;
-    QObject waiter; // the step's end is told through it, on this thread
-    cameraThread::Post([&] {
+    cameraThread::Call([&] {
         try {
             if (!operation.beginStep())
                 throw ECameraCancelled("Stopped");
             step();
         } catch (...) {
-            failure = std::current_exception();
+            operation.endStep();
+            throw;
         }
         operation.endStep();
-        QMetaObject::invokeMethod(
-            &waiter,
-            [&] { done = true; }, Qt::QueuedConnection);
     });
-    // The window keeps painting and answering; the progress reports the step
-    // queued before its end arrive before it.
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 TWatchHandle TCameraSession::watchProgress(std::function<void(int percent)> onProgress) {

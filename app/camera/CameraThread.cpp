@@ -2,6 +2,8 @@
 
 #include "tesselink.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -62,6 +64,40 @@ TCameraThread& cameraThreadInstance() {
     return instance;
 }
 
+bool onWindowThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && QThread::currentThread() == application->thread();
+}
+
+// The window thread goes on painting and answering while it waits. The end
+// is told by a queued call that the window thread itself runs, so the camera
+// thread touches nothing of the wait after it: progress reports it queued
+// before arrive first.
+void waitInEventLoop(TCameraThread& thread, const std::function<void()>& run) {
+    bool done = false;
+    QObject waiter;
+    thread.post([&] {
+        run();
+        QMetaObject::invokeMethod(&waiter, [&done] { done = true; }, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void waitBlocking(TCameraThread& thread, const std::function<void()>& run) {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    thread.post([&] {
+        run();
+        const std::lock_guard lock(mutex);
+        done = true;
+        finished.notify_one();
+    });
+    std::unique_lock lock(mutex);
+    finished.wait(lock, [&] { return done; });
+}
+
 } // namespace
 
 namespace cameraThread {
@@ -72,22 +108,18 @@ void Call(const std::function<void()>& call) {
         call();
         return;
     }
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
     std::exception_ptr failure;
-    thread.post([&] {
+    const auto run = [&] {
         try {
             call();
         } catch (...) {
             failure = std::current_exception();
         }
-        const std::lock_guard lock(mutex);
-        done = true;
-        finished.notify_one();
-    });
-    std::unique_lock lock(mutex);
-    finished.wait(lock, [&] { return done; });
+    };
+    if (onWindowThread())
+        waitInEventLoop(thread, run);
+    else
+        waitBlocking(thread, run);
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -93,8 +93,10 @@ void TRemoteSession::StopReleasePic() {
 
 void TRemoteSession::LeaveBetweenShots() {
     tesselink::ReleaseEnd();
-    Sleep(3000);
+    // Left already: a shot that the window starts during the pause enters
+    // release control again.
     releaseEntered_ = false;
+    Sleep(3000);
 }
 
 void TRemoteSession::TakePicture(int mode, const tsRemoteReleaseParameters& parameters,
