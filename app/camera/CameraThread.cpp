@@ -128,8 +128,4 @@ void Post(std::function<void()> call) {
     cameraThreadInstance().post(std::move(call));
 }
 
-bool IsCurrent() {
-    return cameraThreadInstance().isCurrent();
-}
-
 } // namespace cameraThread

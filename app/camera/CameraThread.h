@@ -17,6 +17,4 @@ void Call(const std::function<void()>& call);
 // Queues call for the camera thread and returns at once; it must raise nothing.
 void Post(std::function<void()> call);
 
-bool IsCurrent();
-
 } // namespace cameraThread

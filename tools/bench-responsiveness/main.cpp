@@ -203,8 +203,11 @@ class TBench {
             QElapsedTimer sinceStop;
             auto* bar = child<QProgressBar>(&window, "ProgressBar");
             QObject::connect(bar, &QProgressBar::valueChanged, &window, [&](int value) {
-                if (QString(window.model().currentMovie.fileName) == "MVI_0099.AVI" &&
-                    value >= 30 && !sinceStop.isValid()) {
+                // The movie being received, not one read while the list was built.
+                const TFileManagerModel& model = window.model();
+                if (model.currentContents.movies > 0 &&
+                    QString(model.currentMovie.fileName) == "MVI_0099.AVI" && value >= 30 &&
+                    !sinceStop.isValid()) {
                     sinceStop.start();
                     window.Button_StartTransferClick();
                 }
