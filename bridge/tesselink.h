@@ -52,7 +52,8 @@ enum {
     TS_ERR_FILE_CREATE = 0x00010005, /* a destination file cannot be created */
     TS_ERR_FILE_WRITE = 0x00010006,  /* a copy cannot be read or written to the end */
     TS_ERR_FILE_TIME = 0x00010007,   /* a file's time cannot be set */
-    TS_ERR_DISK_FULL = 0x00010008    /* a destination's disk is full or a file its size limit */
+    TS_ERR_DISK_FULL = 0x00010008,   /* a destination's disk is full or a file its size limit */
+    TS_ERR_CANCELLED = 0x00010009    /* stopped by tsCancel; the file under way is not left */
 };
 
 /* The SDK's code for "no released data waits", which tsReleaseGetNextName
@@ -203,6 +204,16 @@ void tsRegisterEventCallbackFunction(tsEventCallback callback);
 void tsRegisterRemoteEventCallbackFunction(tsRemoteEventCallback callback);
 void tsRegisterProgressCallbackFunction(tsProgressCallback callback);
 void tsRegisterViewfinderCallbackFunction(tsViewfinderCallback callback);
+
+/* Stopping at once. tsCancel, from any thread, stops the transfer under way
+   (tsGetPicture, tsGetMovie, tsReleaseGetThumbnail, tsReleaseGetPicture,
+   tsUploadPicture) at its next progress step, and every such transfer
+   started after it, until tsClearCancel: each ends with TS_ERR_CANCELLED,
+   leaving no part of the file it was writing; the camera's card keeps what
+   it holds. A caller that stops its own operations clears before it starts
+   one and checks its own stop request after clearing. */
+void tsCancel(void);
+void tsClearCancel(void);
 
 /* Volumes and the picture collection; index counts from 0, volumes from 1. */
 tsResult* tsTotalVolumes(int32_t* count);

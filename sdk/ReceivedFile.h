@@ -39,6 +39,8 @@ class NewFile {
     int appendBytes(const void* bytes, size_t size, const Progress& progress = {});
     // Appends the size bytes of the file source from its offset 0.
     int appendFile(int source, uint64_t size, const Progress& progress = {});
+    // Appends the size bytes of the file source from its offset from, without reports.
+    int appendRange(int source, uint64_t from, uint64_t size);
     // Flushes the data and gives the file its name.
     int commit();
     // The same for a file that is meant to take the place of the one at the

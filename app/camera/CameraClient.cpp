@@ -68,40 +68,42 @@ void CheckResult(const tsResult* result) {
         "Canon drivers error. Errorcode 0x" + code + ", function " + TextOf(result->function);
     if (result->code == TS_ERR_DISK_FULL)
         throw EDiskFullError(message);
+    if (result->code == TS_ERR_CANCELLED)
+        throw ECameraCancelled(message);
     throw ECameraError(message);
 }
 
 void StartSDK() {
-    CheckResult(tsStartSDK());
+    Run([&] { return tsStartSDK(); });
 }
 
 void FinishSDK() {
-    CheckResult(tsFinishSDK());
+    Run([&] { return tsFinishSDK(); });
 }
 
 void Connect() {
-    CheckResult(tsConnect());
+    Run([&] { return tsConnect(); });
 }
 
 void Disconnect() {
-    CheckResult(tsDisconnect());
+    Run([&] { return tsDisconnect(); });
 }
 
 QString GetModel() {
     char name[TS_NAME_SIZE] = {};
-    CheckResult(tsGetModel(name));
+    Run([&] { return tsGetModel(name); });
     return TextOf(name);
 }
 
 QString GetOwnerName() {
     char name[TS_NAME_SIZE] = {};
-    CheckResult(tsGetOwnerName(name));
+    Run([&] { return tsGetOwnerName(name); });
     return TextOf(name);
 }
 
 QString GetPort() {
     int32_t port = 0;
-    CheckResult(tsGetPort(&port));
+    Run([&] { return tsGetPort(&port); });
     switch (port) {
     case 0:
         return "No port";
@@ -116,60 +118,75 @@ QString GetPort() {
 
 int TotalVolumes() {
     int32_t count = 0;
-    CheckResult(tsTotalVolumes(&count));
+    Run([&] { return tsTotalVolumes(&count); });
     return count;
 }
 
 void GetVolume(int n) {
-    CheckResult(tsGetVolume(n));
+    Run([&] { return tsGetVolume(n); });
 }
 
 void OpenPicCollection(int kind, const QString& path, tsFileKinds kinds) {
-    CheckResult(tsOpenPicCollection(kind, QFile::encodeName(path).constData(), kinds));
+    Run([&] { return tsOpenPicCollection(kind, QFile::encodeName(path).constData(), kinds); });
 }
 
 void ClosePicCollection() {
-    CheckResult(tsClosePicCollection());
+    Run([&] { return tsClosePicCollection(); });
 }
 
 int GetNrOfPicturesOnCamera() {
     int32_t count = 0;
-    CheckResult(tsGetNrOfPicturesOnCamera(&count));
+    Run([&] { return tsGetNrOfPicturesOnCamera(&count); });
     return count;
 }
 
 tsObjectContents GetObjectContents(int index) {
     tsObjectContents contents{};
-    CheckResult(tsGetObjectContents(index, &contents));
+    Run([&] { return tsGetObjectContents(index, &contents); });
     return contents;
 }
 
 tsPictureProperties GetPictureProperties(int index) {
     tsPictureProperties properties{};
-    CheckResult(tsGetPictureProperties(index, &properties));
+    Run([&] { return tsGetPictureProperties(index, &properties); });
     return properties;
 }
 
 tsMovieProperties GetMovieProperties(int index) {
     tsMovieProperties properties{};
-    CheckResult(tsGetMovieProperties(index, &properties));
+    Run([&] { return tsGetMovieProperties(index, &properties); });
     return properties;
 }
 
 void DeletePicture(int index) {
-    CheckResult(tsDeletePicture(index));
+    Run([&] { return tsDeletePicture(index); });
 }
 
 void GetThumbnail(int index, const QString& path) {
-    CheckResult(tsGetThumbnail(index, destinationOf(path).constData()));
+    Run([&] { return tsGetThumbnail(index, destinationOf(path).constData()); });
 }
 
 void GetPicture(int index, const QString& path, bool skipPicture) {
-    CheckResult(tsGetPicture(index, destinationOf(path).constData(), skipPicture ? 1 : 0));
+    Run([&] { return tsGetPicture(index, destinationOf(path).constData(), skipPicture ? 1 : 0); });
 }
 
 void GetMovie(int index, const QString& path) {
-    CheckResult(tsGetMovie(index, destinationOf(path).constData()));
+    Run([&] { return tsGetMovie(index, destinationOf(path).constData()); });
 }
 
 } // namespace tesselink
+
+TPicCollection::TPicCollection(int kind, const QString& path, tsFileKinds kinds) {
+    tesselink::OpenPicCollection(kind, path, kinds);
+}
+
+// Queued without waiting: it comes before any later call of the camera.
+TPicCollection::~TPicCollection() {
+    if (open_)
+        cameraThread::Post([] { tsClosePicCollection(); });
+}
+
+void TPicCollection::close() {
+    open_ = false;
+    tesselink::ClosePicCollection();
+}

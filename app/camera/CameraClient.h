@@ -3,6 +3,7 @@
 // named after it without "ts". Each checks the bridge's status and raises
 // ECameraError for a failure, then converts the results.
 
+#include "CameraThread.h"
 #include "Errors.h"
 #include "ReleaseParameters.h"
 #include "tesselink.h"
@@ -32,6 +33,12 @@ class EDiskFullError : public ECameraError {
     using ECameraError::ECameraError;
 };
 
+// A transfer that stopped because its operation was asked to stop: the file
+// under way is gone whole, the camera untouched.
+class ECameraCancelled : public ECameraError {
+    using ECameraError::ECameraError;
+};
+
 namespace tesselink {
 
 // A text field of a bridge record (a file name, the model, the owner) as the
@@ -44,6 +51,12 @@ template <size_t N> QString TextOf(const char (&field)[N]) {
 // error. Errorcode 0x" + eight hexadecimal digits + ", function " + name when
 // the status holds a failure.
 void CheckResult(const tsResult* result);
+
+// Makes a bridge call on the camera thread, the bridge's one caller, and
+// checks its status there, before the next call overwrites it.
+template <class BridgeCall> void Run(BridgeCall&& call) {
+    cameraThread::Call([&] { CheckResult(call()); });
+}
 
 void StartSDK();
 void FinishSDK();
@@ -104,3 +117,18 @@ void BuildAvailableParameters(const uint8_t* record, bool allValues,
                               tsRemoteAvailArrayReleaseParameters& available);
 
 } // namespace tesselink
+
+// The picture collection a flow opens: close() ends it as the flow's own
+// step, raising its failure; a flow that ends early by an error closes it
+// quietly, so no collection outlives its flow.
+class TPicCollection {
+  public:
+    TPicCollection(int kind, const QString& path, tsFileKinds kinds);
+    ~TPicCollection();
+    TPicCollection(const TPicCollection&) = delete;
+    TPicCollection& operator=(const TPicCollection&) = delete;
+    void close();
+
+  private:
+    bool open_ = true;
+};

@@ -178,6 +178,48 @@ void TCameraSession::Disconnect_from_tessel() {
     }
 }
 
+// The bridge's stop request is raised only while a step of this operation
+// runs and cleared at its end, so it never reaches another operation.
+void TCameraOperation::cancel() {
+    const std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (stepRunning_)
+        tsCancel();
+}
+
+bool TCameraOperation::cancelled() const {
+    const std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
+bool TCameraOperation::beginStep() {
+    const std::lock_guard lock(mutex_);
+    tsClearCancel();
+    stepRunning_ = !cancelled_;
+    return stepRunning_;
+}
+
+void TCameraOperation::endStep() {
+    const std::lock_guard lock(mutex_);
+    stepRunning_ = false;
+    tsClearCancel();
+}
+
+void TCameraSession::perform(TCameraOperation& operation, const std::function<void()>& step) {
+    const TWatchHandle watch = operation.onProgress ? watchProgress(operation.onProgress) : nullptr;
+    cameraThread::Call([&] {
+        try {
+            if (!operation.beginStep())
+                throw ECameraCancelled("Stopped");
+            step();
+        } catch (...) {
+            operation.endStep();
+            throw;
+        }
+        operation.endStep();
+    });
+}
+
 TWatchHandle TCameraSession::watchProgress(std::function<void(int percent)> onProgress) {
     auto watch = std::make_unique<THandOver<int>>(progressSlot, std::move(onProgress));
     tsRegisterProgressCallbackFunction(progressCallback);

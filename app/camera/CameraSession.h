@@ -1,10 +1,12 @@
 #pragma once
 // The program's one session with the camera, owned by the main window: the
 // camera SDK's start and finish, the connection with its status texts and log
-// lines, and the hand-over of the bridge's callbacks. The thread that makes
-// the session is the bridge's one caller; callbacks arrive on the camera's
-// threads, and the session hands them to the caller thread: events and
-// progress by queued call, viewfinder frames through a one-slot mailbox.
+// lines, the long operations and the hand-over of the bridge's callbacks. The
+// camera thread (CameraThread.h) is the bridge's one caller; the window
+// thread waits for an operation in a local event loop, so the windows keep
+// painting and answering meanwhile. Callbacks arrive on the camera's threads,
+// and the session hands them to the window thread: events and progress by
+// queued call, viewfinder frames through a one-slot mailbox.
 // It shows nothing itself: what the user must see, its owner shows.
 
 #include "tesselink.h"
@@ -12,6 +14,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <mutex>
 #include <functional>
 #include <memory>
 
@@ -23,6 +26,31 @@ class TCallbackWatch {
     virtual ~TCallbackWatch() = default;
 };
 using TWatchHandle = std::unique_ptr<TCallbackWatch>;
+
+// One long operation on the camera: what it reports and whether it was asked
+// to stop. Its owner keeps it alive while the operation runs.
+class TCameraOperation {
+  public:
+    // The progress in percent, on the window thread, while the operation
+    // runs; a report that arrives while an earlier one still waits replaces it.
+    std::function<void(int percent)> onProgress;
+
+    // From any thread: the transfer under way ends at its next step (within
+    // 50 ms or so) with ECameraCancelled, and so does every later step of the
+    // operation; a step that has not begun does not begin.
+    void cancel();
+    bool cancelled() const;
+
+  private:
+    friend class TCameraSession;
+    // On the camera thread, around each step: false when it must not begin.
+    bool beginStep();
+    void endStep();
+
+    mutable std::mutex mutex_;
+    bool cancelled_ = false;
+    bool stepRunning_ = false;
+};
 
 class TCameraSession : public QObject {
     Q_OBJECT
@@ -44,6 +72,12 @@ class TCameraSession : public QObject {
     // Both raise their failures; connecting twice or disconnecting twice is harmless.
     void Connect_to_tessel();
     void Disconnect_from_tessel();
+
+    // Runs step on the camera thread while the window thread waits in a local
+    // event loop, and raises what the step raised. Steps of operations run
+    // one at a time in the order asked. A step of a cancelled operation does
+    // not begin: it raises ECameraCancelled.
+    void perform(TCameraOperation& operation, const std::function<void()>& step);
 
     // While the handle lives, the bridge's progress reports reach onProgress
     // on the caller thread. A report that arrives while an earlier one still

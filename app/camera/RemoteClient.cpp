@@ -28,7 +28,7 @@ namespace {
 
 bool supported(tsResult* (*query)(uint8_t*)) {
     uint8_t answer = 0;
-    CheckResult(query(&answer));
+    Run([&] { return query(&answer); });
     return answer != 0;
 }
 
@@ -76,19 +76,19 @@ static_assert(recordSize() == TS_AVAIL_SIZE);
 
 int GetNrOfImageSizeSupported() {
     int32_t count = 0;
-    CheckResult(tsGetNrOfImageSizeSupported(&count));
+    Run([&] { return tsGetNrOfImageSizeSupported(&count); });
     return count;
 }
 
 tsImageSize GetImageSizeSupported(int index) {
     tsImageSize size{};
-    CheckResult(tsGetImageSizeSupported(index, &size));
+    Run([&] { return tsGetImageSizeSupported(index, &size); });
     return size;
 }
 
 void UploadPicture(const tsUploadRequest& request) {
-    CheckResult(tsUploadPicture(request.width, request.height, request.rotation, request.quality,
-                                pathOf(request.path).constData()));
+    Run([&] { return tsUploadPicture(request.width, request.height, request.rotation, request.quality,
+                                pathOf(request.path).constData()); });
 }
 
 bool DoSupportUppload() {
@@ -108,19 +108,19 @@ bool ReleaseDoSupportViewFinder() {
 }
 
 void ReleaseStart(int destination, int data) {
-    CheckResult(tsReleaseStart(destination, data));
+    Run([&] { return tsReleaseStart(destination, data); });
 }
 
 void ReleaseEnd() {
-    CheckResult(tsReleaseEnd());
+    Run([&] { return tsReleaseEnd(); });
 }
 
 void Release(int synchronous) {
-    CheckResult(tsRelease(synchronous));
+    Run([&] { return tsRelease(synchronous); });
 }
 
 void ReleaseGetPicture(const QString& path) {
-    CheckResult(tsReleaseGetPicture(pathOf(path).constData()));
+    Run([&] { return tsReleaseGetPicture(pathOf(path).constData()); });
 }
 
 std::optional<QString> ReleaseNextName() {
@@ -134,7 +134,7 @@ std::optional<QString> ReleaseNextName() {
 
 tsRemoteReleaseParameters ReleaseGetParams() {
     std::array<int32_t, TS_PARAM_COUNT> values{};
-    CheckResult(tsReleaseGetParams(values.data()));
+    Run([&] { return tsReleaseGetParams(values.data()); });
     tsRemoteReleaseParameters parameters;
     auto* ordinals = reinterpret_cast<uint8_t*>(&parameters);
     for (int i = 0; i < TS_PARAM_COUNT; ++i) {
@@ -144,32 +144,32 @@ tsRemoteReleaseParameters ReleaseGetParams() {
 }
 
 void ReleaseSetParams(const tsRemoteReleaseParameters& p) {
-    CheckResult(tsReleaseSetParams(p.CompQuality, p.ImageSize, p.StrobeSetting, p.StrobeCompSetting,
+    Run([&] { return tsReleaseSetParams(p.CompQuality, p.ImageSize, p.StrobeSetting, p.StrobeCompSetting,
                                    p.ImageMode, p.MLWeiMode, p.AFDistance, p.WhiteBalanceSetting,
                                    p.Contrast, p.ColorGain, p.Sharpness, p.ISO, p.Av, p.Tv,
-                                   p.ExposureCompensation, p.PhotoEffect, p.Beep));
+                                   p.ExposureCompensation, p.PhotoEffect, p.Beep); });
 }
 
 tsRemoteZoomPosition ReleaseGetZoomPosition() {
     tsRemoteZoomPosition zoom;
-    CheckResult(tsReleaseGetZoomPosition(&zoom.position, &zoom.secondMaximum, &zoom.firstMaximum));
+    Run([&] { return tsReleaseGetZoomPosition(&zoom.position, &zoom.secondMaximum, &zoom.firstMaximum); });
     return zoom;
 }
 
 void ReleaseStartViewFinder() {
-    CheckResult(tsReleaseStartViewFinder());
+    Run([&] { return tsReleaseStartViewFinder(); });
 }
 
 void ReleaseStopViewFinder() {
-    CheckResult(tsReleaseStopViewFinder());
+    Run([&] { return tsReleaseStopViewFinder(); });
 }
 
 void ReleaseSetViewFinderOutput(int mode) {
-    CheckResult(tsReleaseSetViewFinderOutput(mode));
+    Run([&] { return tsReleaseSetViewFinderOutput(mode); });
 }
 
 void ReleaseActivateViewFinderAuto() {
-    CheckResult(tsReleaseActivateViewFinderAuto());
+    Run([&] { return tsReleaseActivateViewFinderAuto(); });
 }
 
 bool ReleaseDoSupportViewFinderOutput() {
@@ -196,7 +196,7 @@ void BuildAvailableParameters(const uint8_t* record, bool allValues, Available& 
 
 void GetAvailableParameters(bool allValues, Available& available) {
     std::array<uint8_t, TS_AVAIL_SIZE> record{};
-    CheckResult(tsReleaseGetAvailParams(record.data()));
+    Run([&] { return tsReleaseGetAvailParams(record.data()); });
     BuildAvailableParameters(record.data(), allValues, available);
 }
 

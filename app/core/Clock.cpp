@@ -1,5 +1,8 @@
 #include "Clock.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -28,8 +31,16 @@ QDateTime TClock::now() {
     return QDateTime::currentDateTime();
 }
 
+// The window thread goes on painting and answering while it waits.
 void TClock::sleep(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 TTimerHandle TClock::singleShot(int milliseconds, std::function<void()> onTimeout) {

@@ -18,6 +18,7 @@ class TClock {
   public:
     virtual ~TClock() = default;
     virtual QDateTime now();
+    // On the window thread its event loop runs meanwhile, so windows answer.
     virtual void sleep(int milliseconds);
 
     // Timers of the calling thread's event loop: onTimeout runs once after

@@ -294,6 +294,7 @@ void TForm_filemanager::closeEvent(QCloseEvent* event) {
 
 void TForm_filemanager::FormClose() {
     LogLine("Enters TForm_filemanager.FormClose");
+    transfer_->Stop();
     model_->records.clear();
 }
 

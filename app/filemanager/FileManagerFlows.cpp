@@ -45,14 +45,14 @@ void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& se
         showStatus(main.services, "statusbar_opens_picture_collection", "Opens picture collection");
         fileManager.setVolumeCount(tesselink::TotalVolumes());
         tesselink::GetVolume(1);
-        tesselink::OpenPicCollection(TS_SOURCE_CAMERA_IMAGES, "", {});
+        TPicCollection collection(TS_SOURCE_CAMERA_IMAGES, "", {});
         fileManager.setComputerDirectory(false);
         if (!autoTransferDirectory.isEmpty()) {
             fileManager.setTargetDirectory(autoTransferDirectory);
             fileManager.autoTransfer = true;
         }
         ExecModal(fileManager);
-        tesselink::ClosePicCollection();
+        collection.close();
         showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
         main.session.Disconnect_from_tessel();
     } catch (const ELumvikError& error) {
@@ -94,9 +94,9 @@ void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& 
             settings.writeBool(TSettings::Section, "infomsg_filename_format", false);
     }
     showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
-    tesselink::OpenPicCollection(TS_SOURCE_FOLDER, main.sourceDirectory, FolderKinds);
+    TPicCollection collection(TS_SOURCE_FOLDER, main.sourceDirectory, FolderKinds);
     ExecModal(fileManager);
-    tesselink::ClosePicCollection();
+    collection.close();
     LogLine("ClosePictureCollection");
     showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
 }

@@ -125,10 +125,21 @@ void TTransfer::Button_StartTransferClick() {
     LogLine("Enters Button_StartTransferClick");
     const TTransferOptions options = window_.transferOptions();
     running_ = !running_;
+    if (!running_ && operation_)
+        operation_->cancel();
     window_.showRunning(running_);
     if (running_ && start(options) == TEnd::Declined)
         return;
     afterTransferActions(options);
+}
+
+void TTransfer::Stop() {
+    if (!running_ || discWriting_)
+        return;
+    running_ = false;
+    if (operation_)
+        operation_->cancel();
+    window_.showRunning(false);
 }
 
 TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
@@ -137,11 +148,13 @@ TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     keptMovies_.clear();
     if (options.burnCD && hooks.startDisc)
         hooks.startDisc();
-    progressWatch_ = session_.watchProgress([this](int percent) { window_.setProgress(percent); });
+    operation_ = std::make_unique<TCameraOperation>();
+    operation_->onProgress = [this](int percent) { window_.setProgress(percent); };
     // Whatever way the run ends, the window is idle again after it, unless a
     // disc write goes on.
     discWriting_ = false;
     const auto idle = [this] {
+        operation_.reset();
         window_.setProgress(0);
         if (discWriting_)
             return;
@@ -255,6 +268,8 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
             path = receiveMovie(item, path, options);
         else
             path = receivePicture(item, path, options);
+    } catch (const ECameraCancelled&) {
+        return; // stopped: the loop ends at the next entry with the stop's message
     } catch (const EDiskFullError& error) {
         // The camera is fine: the user has to make room. The file being
         // received is gone whole, so nothing half-written is left behind.
@@ -273,7 +288,7 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
     const QString path = UniqueName(destination, thumbnailOf);
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    tesselink::GetMovie(item - 1, path);
+    receive([&] { tesselink::GetMovie(item - 1, path); });
     const QString thumbnail = thumbnailOf(path).first();
     addToDisc(options, path);
     if (ReceiveThumbnail(item - 1, thumbnail)) {
@@ -304,7 +319,7 @@ QString TTransfer::receivePicture(int item, const QString& destination,
     });
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    tesselink::GetPicture(item - 1, path, false);
+    receive([&] { tesselink::GetPicture(item - 1, path, false); });
     addToDisc(options, path);
     for (const QString& note : soundNotesOf(path))
         if (QFileInfo::exists(note))
@@ -336,10 +351,14 @@ QString TTransfer::receiveRaw(int item, const QString& destination,
     LogLine("Copy data to PC. CopyDataToFile.Method=" + options.rawOptionText);
     if (options.rawOption == 1) {
         LogLine("Filename_on_pc=" + path);
-        tesselink::GetPicture(item - 1, path, false);
+        receive([&] { tesselink::GetPicture(item - 1, path, false); });
         addToDisc(options, path);
     }
     return path;
+}
+
+void TTransfer::receive(const std::function<void()>& step) {
+    session_.perform(*operation_, step);
 }
 
 void TTransfer::addToDisc(const TTransferOptions& options, const QString& path) {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-class TCallbackWatch;
+class TCameraOperation;
 class TCameraSession;
 class TFileManagerModel;
 class TFileManagerView;
@@ -104,6 +104,9 @@ class TTransfer {
     std::function<qint64(const QString&)> freeSpace;
 
     void Button_StartTransferClick();
+    // Stops a running transfer at once, as its stop click does: the file
+    // under way is dropped whole, the files received before it stay.
+    void Stop();
     // A started disc write keeps the window running until it ends here.
     void DiscWriteDone();
 
@@ -118,6 +121,8 @@ class TTransfer {
     QString receiveMovie(int item, const QString& path, const TTransferOptions& options);
     QString receivePicture(int item, const QString& path, const TTransferOptions& options);
     QString receiveRaw(int item, const QString& path, const TTransferOptions& options);
+    // Receives one file on the camera thread while the window keeps answering.
+    void receive(const std::function<void()>& step);
     void commonTail(int item, const QString& path, const TTransferOptions& options);
     QDateTime keptDate(const QString& path) const;
     TEnd finishReceiving(const TTransferOptions& options);
@@ -131,7 +136,7 @@ class TTransfer {
     TFileManagerView& view_;
     TTransferWindow& window_;
     TCameraSession& session_;
-    std::unique_ptr<TCallbackWatch> progressWatch_; // from the first start on
+    std::unique_ptr<TCameraOperation> operation_; // of the running transfer
     const TLanguageFile& language_;
     QStringList& received_;
     bool running_ = false;

@@ -49,13 +49,14 @@ constexpr const char* ResizeItems[] = {"To full", "To half", "To quarter", "To e
 } // namespace
 
 TForm_Remote::TForm_Remote(TAppServices& services, TCameraSession& session, QWidget* parent)
-    : QDialog(parent), services_(services), camera_(session), remote_(services) {
+    : QDialog(parent), services_(services), camera_(session), remote_(services, session) {
     LogLine("Enters TForm_Remote.FormCreate");
     setObjectName(remotekey::Section);
     setWindowTitle("Remote control");
     texts_ = std::make_unique<TWindowLocaliser>(*this, remotekey::Section);
     texts_->rememberSize(remotekey::Width, remotekey::Height);
     buildControls();
+    remote_.onProgress = [this](int percent) { ProgressBar->setValue(percent); };
     resize(DesignWidth, DesignHeight);
     readSettings();
     timingDatesToToday();
@@ -433,7 +434,6 @@ void TForm_Remote::takeAndTransfer() {
 }
 
 void TForm_Remote::TakePicture() {
-    progressWatch_ = camera_.watchProgress([this](int percent) { ProgressBar->setValue(percent); });
     remote_.TakePicture(ComboBox_TransMode->currentIndex(), collectRecord(), zoomSupported_,
                         TrackBarZoom->value(), TrackBarZoom->maximum());
 }
@@ -475,11 +475,9 @@ void TForm_Remote::PictureTaken() {
         Initvar();
         SetStatus(text("statusbar_remote_proc_stopped", "Remote process stopped"));
         ProgressBar->setValue(0);
-        progressWatch_.reset();
         throw;
     }
     ProgressBar->setValue(0);
-    progressWatch_.reset();
 }
 
 void TForm_Remote::showPreview(const QString& thumbnail) {
@@ -537,6 +535,7 @@ void TForm_Remote::handleRequest(const QString& path) {
 
 void TForm_Remote::reject() {
     LogLine("Enters TForm_Remote.FormClose");
+    remote_.CancelShot();
     RunGuarded([this] {
         if (closeViewFinder)
             closeViewFinder();

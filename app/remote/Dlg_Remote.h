@@ -30,7 +30,6 @@ class QSpinBox;
 class QTabWidget;
 class QGroupBox;
 class TAppServices;
-class TCallbackWatch;
 class TCameraSession;
 class TWindowLocaliser;
 
@@ -130,7 +129,6 @@ class TForm_Remote : public QDialog {
     TParameterTexts parameterTexts_;
     tsRemoteAvailArrayReleaseParameters available_;
     std::unique_ptr<TWindowLocaliser> texts_;
-    std::unique_ptr<TCallbackWatch> progressWatch_;
     TTimerHandle requestPoll_;
     TTimerHandle alarmClock_;
     TTimerHandle countdown_;

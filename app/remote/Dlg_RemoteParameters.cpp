@@ -185,12 +185,12 @@ void TForm_Remote::TrackBarZoomChange(int position) {
         return;
     // The camera cannot move the zoom while it sends viewfinder frames.
     if (viewFinderOpen_) {
-        tsReleaseStopViewFinder();
+        cameraThread::Call([] { tsReleaseStopViewFinder(); });
         Sleep(ViewFinderZoomPauseMs);
     }
-    tsReleaseSetZoomPosition(position);
+    cameraThread::Call([position] { tsReleaseSetZoomPosition(position); });
     if (viewFinderOpen_) {
         Sleep(ViewFinderZoomPauseMs);
-        tsReleaseStartViewFinder();
+        cameraThread::Call([] { tsReleaseStartViewFinder(); });
     }
 }

@@ -3,6 +3,7 @@
 #include "AppServices.h"
 #include "AtomicFile.h"
 #include "CameraClient.h"
+#include "CameraSession.h"
 #include "Clock.h"
 #include "Errors.h"
 #include "LanguageFile.h"
@@ -46,7 +47,19 @@ QByteArray bmpOf(const QImage& image) {
 
 } // namespace
 
-TRemoteSession::TRemoteSession(TAppServices& services) : services_(services) {}
+TRemoteSession::TRemoteSession(TAppServices& services, TCameraSession& camera)
+    : services_(services), camera_(camera) {}
+
+TRemoteSession::~TRemoteSession() = default;
+
+void TRemoteSession::CancelShot() {
+    if (shot_)
+        shot_->cancel();
+}
+
+void TRemoteSession::perform(const std::function<void()>& step) {
+    camera_.perform(*shot_, step);
+}
 
 TRemoteFaculties TRemoteSession::StartReleasePic(int mode, const QString& directory) {
     LogLine("Enters StartReleasePic");
@@ -81,8 +94,10 @@ void TRemoteSession::StopReleasePic() {
 
 void TRemoteSession::LeaveBetweenShots() {
     tesselink::ReleaseEnd();
-    Sleep(3000);
+    // Left already: a shot that the window starts during the pause enters
+    // release control again.
     releaseEntered_ = false;
+    Sleep(3000);
 }
 
 void TRemoteSession::TakePicture(int mode, const tsRemoteReleaseParameters& parameters,
@@ -104,7 +119,9 @@ void TRemoteSession::TakePicture(int mode, const tsRemoteReleaseParameters& para
         services_.settings().writeInteger(TSettings::Section, remotekey::Zoom, zoom);
     LogLine("Takes a remote pic. Zoom = " + QString::number(zoom) +
             ", maxZoom = " + QString::number(maxZoom));
-    tesselink::Release(1);
+    shot_ = std::make_unique<TCameraOperation>();
+    shot_->onProgress = onProgress;
+    perform([] { tesselink::Release(1); });
     logTime("Remote: Request for taking picture done");
     busy_ = true;
 }
@@ -118,7 +135,7 @@ QString TRemoteSession::TransferPicture(const TShot& shot,
     const QString fetched = temporaryBeside(thumbnail);
     QFile::remove(fetched);
     // Its status is not examined: a failed fetch leaves the last thumbnail.
-    tsReleaseGetThumbnail(QFile::encodeName(fetched).constData());
+    perform([path = QFile::encodeName(fetched)] { tsReleaseGetThumbnail(path.constData()); });
     if (QFile::exists(fetched))
         renameOver(fetched, thumbnail);
     logTime("Remote: Thumbnail received");
@@ -148,14 +165,14 @@ QString TRemoteSession::picturePath(const TShot& shot) const {
 
 void TRemoteSession::fetchPicture(const QString& path, bool replace) {
     if (!replace) {
-        tesselink::ReleaseGetPicture(path);
+        perform([&] { tesselink::ReleaseGetPicture(path); });
         return;
     }
     // The program that asked for the name owns it: an older file of that
     // name gives way, but only to the whole new picture.
     const QString fetched = temporaryBeside(path);
     QFile::remove(fetched);
-    tesselink::ReleaseGetPicture(fetched);
+    perform([&] { tesselink::ReleaseGetPicture(fetched); });
     renameOver(fetched, path);
 }
 

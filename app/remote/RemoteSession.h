@@ -10,8 +10,11 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class TAppServices;
+class TCameraOperation;
+class TCameraSession;
 
 // The transfer modes, in the order of the window's list; the index is what
 // the bridge takes as the destination.
@@ -36,7 +39,14 @@ struct TRemoteFaculties {
 
 class TRemoteSession {
   public:
-    explicit TRemoteSession(TAppServices& services);
+    // The release and the fetches of a shot run through the camera session,
+    // with the shot's progress reported to onProgress.
+    TRemoteSession(TAppServices& services, TCameraSession& camera);
+    ~TRemoteSession();
+
+    std::function<void(int percent)> onProgress;
+    // Stops the shot's fetch under way at once (the window closes).
+    void CancelShot();
 
     bool processActive() const { return processActive_; }
     bool releaseEntered() const { return releaseEntered_; }
@@ -72,8 +82,12 @@ class TRemoteSession {
     void fetchPicture(const QString& path, bool replace);
     void fetchFurtherFiles(const QString& path);
     void writeCompanions(const TShot& shot, const QString& path, const QString& thumbnail);
+    // Runs a camera step of the shot while the window keeps answering.
+    void perform(const std::function<void()>& step);
 
     TAppServices& services_;
+    TCameraSession& camera_;
+    std::unique_ptr<TCameraOperation> shot_; // of the last release
     bool processActive_ = false;
     bool releaseEntered_ = false;
     bool busy_ = false;

@@ -33,7 +33,7 @@ void UploadPictures(const TMainContext& main) {
     showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
     main.session.Connect_to_tessel();
     tesselink::GetVolume(1);
-    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", {});
+    TPicCollection collection(TS_SOURCE_CAMERA_ALL, "", {});
     if (cameraTakesUploads())
         ExecModal(window);
     else
@@ -41,7 +41,7 @@ void UploadPictures(const TMainContext& main) {
             main.services.language().read(TFormUpload::Section, "infomsg_camera_takes_no_uploads",
                                           "This camera does not take pictures from the computer"),
             mtInformation, mbOK);
-    tesselink::ClosePicCollection();
+    collection.close();
     showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
     main.session.Disconnect_from_tessel();
 }

@@ -50,6 +50,8 @@ QImage DecodeUpright(const QString& path) {
 TUploadJob::TUploadJob(TCameraSession& session, TUploadView& view, QString workFile)
     : session_(session), view_(view), workFile_(std::move(workFile)) {}
 
+TUploadJob::~TUploadJob() = default;
+
 QList<TSkippedFile> TUploadJob::run(const QStringList& files, const TUploadChoice& choice) {
     if (choice.size.isEmpty())
         throw ERangeError("The camera offers no picture size to upload at");
@@ -57,9 +59,10 @@ QList<TSkippedFile> TUploadJob::run(const QStringList& files, const TUploadChoic
     total_ = int(files.size());
     done_ = 0;
     view_.showProgress(0);
-    const TWatchHandle watch = session_.watchProgress([this](int percent) {
-        view_.showProgress(UploadProgress(sending_, total_, 100, percent));
-    });
+    operation_ = std::make_unique<TCameraOperation>();
+    operation_->onProgress = [this](int percent) {
+        view_.showProgress(UploadProgress(done_, total_, 100, percent));
+    };
     QList<TSkippedFile> skipped;
     for (const QString& path : files) {
         view_.letMessagesRun();
@@ -93,11 +96,9 @@ void TUploadJob::uploadOne(const QImage& upright, const TUploadChoice& choice) {
                 .arg(choice.quality)
                 .arg(workFile_));
     view_.letMessagesRun();
-    // Reports of this transfer may reach the caller thread only after it,
-    // and still count toward this picture.
-    sending_ = done_;
-    tesselink::UploadPicture({choice.size.width(), choice.size.height(), int16_t(fit.rotation),
-                              choice.quality, workFile_});
+    const tsUploadRequest request{choice.size.width(), choice.size.height(),
+                                  int16_t(fit.rotation), choice.quality, workFile_};
+    session_.perform(*operation_, [&] { tesselink::UploadPicture(request); });
 }
 
 void TUploadJob::writeWorkFile(const QImage& bitmap) {

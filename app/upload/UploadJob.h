@@ -9,8 +9,10 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
+class TCameraOperation;
 class TCameraSession;
 
 // What the upload tells its window as it goes.
@@ -46,6 +48,7 @@ class TUploadJob {
     // workFile: the raw pixel file the camera reads, rewritten for every
     // picture and removed when the run ends.
     TUploadJob(TCameraSession& session, TUploadView& view, QString workFile);
+    ~TUploadJob();
 
     // Uploads the files in order and returns those skipped. Any other
     // failure (no size, the work file, the camera) ends the run with its
@@ -63,7 +66,7 @@ class TUploadJob {
     QString workFile_;
     int total_ = 0;
     int done_ = 0;
-    int sending_ = 0; // the picture (from 0) of the last transfer to the camera
+    std::unique_ptr<TCameraOperation> operation_; // of the run
 };
 
 // The picture in a JPEG file as viewers show it, with its EXIF orientation

@@ -26,8 +26,10 @@ CallbackSlots& slots() {
 }
 
 void check(cdError result) {
-    // The program tells a full disk apart by the bridge's code alone.
-    status().code = result == CD_ERR_DISK_FULL ? TS_ERR_DISK_FULL : result;
+    // The program tells a full disk and a stop apart by the bridge's codes alone.
+    status().code = result == CD_ERR_DISK_FULL   ? TS_ERR_DISK_FULL
+                    : result == CD_ERR_CANCELLED ? TS_ERR_CANCELLED
+                                                 : result;
     if (result != CD_OK) {
         throw CLumvikException();
     }
@@ -67,7 +69,7 @@ uint32_t progressAdapter(uint32_t progress, uint32_t /*sdkStatus*/, cdContext /*
     if (const auto callback = slots().progress.load()) {
         callback(static_cast<int32_t>(progress));
     }
-    return 0;
+    return slots().cancelled.load() ? 1 : 0;
 }
 
 namespace {
@@ -155,6 +157,14 @@ void tsRegisterProgressCallbackFunction(tsProgressCallback callback) {
 
 void tsRegisterViewfinderCallbackFunction(tsViewfinderCallback callback) {
     slots().viewfinder = callback;
+}
+
+void tsCancel(void) {
+    slots().cancelled = true;
+}
+
+void tsClearCancel(void) {
+    slots().cancelled = false;
 }
 
 } // extern "C"

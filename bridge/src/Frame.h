@@ -94,9 +94,11 @@ struct CallbackSlots {
     std::atomic<tsRemoteEventCallback> remoteEvent{nullptr};
     std::atomic<tsProgressCallback> progress{nullptr};
     std::atomic<tsViewfinderCallback> viewfinder{nullptr};
+    std::atomic<bool> cancelled{false}; // tsCancel until tsClearCancel
 };
 CallbackSlots& slots();
 
+// Hands the report on; non-zero, which stops the SDK's transfer, after tsCancel.
 uint32_t progressAdapter(uint32_t progress, uint32_t sdkStatus, cdContext context);
 
 // An SDK event identifier's event (bits 16 to 19) and reason (bits 0 to 15).

@@ -21,6 +21,9 @@
 //                       white balance, flash mode, metering and ISO; no other
 //                       parameter ever has a list, so they are found by trying
 //     Flash=0           the camera has no flash
+//     ReadBytesPerSecond=20000000   data reads move at this rate (absent:
+//                       at once), like a camera over USB 2
+//     CallLatencyMs=15  every call of the layer first waits this long
 //   The remote faculties need RemoteRelease=1.
 //   DIR/<volume>/       every immediate subfolder is a volume, in name order;
 //                       the folder's name is the volume's name (for example CF).
@@ -309,7 +312,9 @@ std::string padded(uint32_t value, int digits) {
 
 CameraDescription readDescription(const fs::path& folder) {
     auto keys = readSection(folder / "camera.ini", "Camera");
-    CameraDescription camera{keys["MODEL"], keys["OWNER"], keys["SERIALNUMBER"], 0, {}};
+    const Pace pace{optionalNumber(keys, "READBYTESPERSECOND").value_or(0),
+                    optionalNumber(keys, "CALLLATENCYMS").value_or(0)};
+    CameraDescription camera{keys["MODEL"], keys["OWNER"], keys["SERIALNUMBER"], 0, {}, pace};
     camera.port = number(keys["PORT"]);
     camera.offers = capabilitiesOf(keys);
     return camera;

@@ -26,12 +26,22 @@ struct Capabilities {
     std::vector<std::pair<uint32_t, uint32_t>> uploadSizes;
 };
 
+// How fast the simulated camera answers, like a real one over its cable:
+// every data read (picture, movie, thumbnail, uploaded picture) moves at
+// readBytesPerSecond, and every call of the layer first waits callLatencyMs.
+// 0 means at once.
+struct Pace {
+    uint64_t readBytesPerSecond = 0;
+    uint32_t callLatencyMs = 0;
+};
+
 struct CameraDescription {
     std::string model;
     std::string owner;
     std::string serialNumber;
     uint32_t port = 0;
     Capabilities offers;
+    Pace pace;
 };
 
 // The files one image item consists of: its own file and its companions.

@@ -45,13 +45,15 @@ class Card {
     Lister lister() {
         return [this](const std::filesystem::path& folder) { return list(folder); };
     }
+    // How fast the card's data moves.
+    virtual Pace pace() const { return {}; }
     // false once the camera went away.
     virtual bool connected() const { return true; }
 };
 
 // The files of a folder of the computer: the simulated camera's, whose
 // volumes are its immediate subfolders, or with an empty folder the computer's
-// own, whose one volume is "/".
-std::shared_ptr<Card> folderCard(const std::filesystem::path& folder);
+// own, whose one volume is "/". Its data moves at pace.
+std::shared_ptr<Card> folderCard(const std::filesystem::path& folder, Pace pace = {});
 
 } // namespace cdsim

@@ -133,7 +133,7 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
                 }
                 source->folder = *folder;
                 source->description = readDescription(*folder);
-                source->card = folderCard(*folder);
+                source->card = folderCard(*folder, source->description.pace);
             } else {
                 const auto card = openGphotoCard(info->deviceIndex);
                 source->description = card->describe();
@@ -141,6 +141,7 @@ cdError CDOpenSource(const cdSourceInfo* info, cdHSource* handle) {
                 source->gphoto = std::make_shared<cdgp::Control>(card);
             }
             source->remote.live->zoomMaximum = source->description.offers.zoomMaximum;
+            setCallLatency(source->description.pace.callLatencyMs);
         } else if (info->sourceType == CD_SOURCE_COMPUTER) {
             source->card = folderCard({});
         } else {

@@ -18,7 +18,7 @@ uint32_t kilobytes(uintmax_t bytes) {
 
 class FolderCard final : public Card {
   public:
-    explicit FolderCard(fs::path folder) : folder_(std::move(folder)) {}
+    FolderCard(fs::path folder, Pace pace) : folder_(std::move(folder)), pace_(pace) {}
 
     std::vector<CardVolume> volumes() override {
         std::vector<CardVolume> found;
@@ -68,7 +68,7 @@ class FolderCard final : public Card {
         if (!fs::is_regular_file(file, error)) {
             return CD_ERR_FILE_NOT_FOUND;
         }
-        return copyFile(file.string(), path, progress, context);
+        return copyFile(file.string(), path, {progress, context, pace_});
     }
 
     void remove(const fs::path& file) override {
@@ -82,8 +82,10 @@ class FolderCard final : public Card {
                   cdContext context) override {
         std::error_code error;
         fs::create_directories(file.parent_path(), error);
-        return writeBytes(bytes, file.string(), progress, context);
+        return writeBytes(bytes, file.string(), {progress, context, pace_});
     }
+
+    Pace pace() const override { return pace_; }
 
   private:
     // The volume holding folder: what its links may lead to.
@@ -97,12 +99,13 @@ class FolderCard final : public Card {
     }
 
     fs::path folder_;
+    Pace pace_;
 };
 
 } // namespace
 
-std::shared_ptr<Card> folderCard(const fs::path& folder) {
-    return std::make_shared<FolderCard>(folder);
+std::shared_ptr<Card> folderCard(const fs::path& folder, Pace pace) {
+    return std::make_shared<FolderCard>(folder, pace);
 }
 
 } // namespace cdsim

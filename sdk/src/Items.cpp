@@ -312,7 +312,8 @@ cdError CDGetImageData(cdHImageData handle, const cdStorage* storage,
         const std::string path = storage->path;
         onTransferThread(lock, [&] {
             const auto report = reporter(option, progress);
-            result = data.file.empty() ? writeBytes(data.bytes, path, report, context)
+            const Delivery delivery{report, context, dataCard(data).pace()};
+            result = data.file.empty() ? writeBytes(data.bytes, path, delivery)
                                        : dataCard(data).transfer(data.file, path, report, context);
         });
     });

@@ -127,7 +127,7 @@ void keepOnCard(const fs::path& card, const Bytes& picture) {
     const fs::path file = nextPicturePath(card);
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    writeBytes(picture, file.string(), nullptr, 0);
+    writeBytes(picture, file.string(), {});
 }
 
 uint32_t dataToComputer(uint32_t kind) {
@@ -387,7 +387,8 @@ cdError CDGetReleasedData(cdHSource handle, cdProgressCallbackFunction progress,
             *info = {data->type, CD_FORMAT_JPEG, static_cast<uint32_t>(data->bytes.size()), 0};
         }
         onTransferThread(lock, [&] {
-            result = writeBytes(data->bytes, path, reporter(option, progress), context);
+            result = writeBytes(data->bytes, path,
+                                {reporter(option, progress), context, source.card->pace()});
         });
     });
     return code != CD_OK ? code : result;

@@ -3,6 +3,8 @@
 #include "cdsdk_simcontrol.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -82,6 +84,20 @@ std::optional<cdError> injectedFailure(State& state, const char* operation) {
         }
     }
     return code;
+}
+
+namespace {
+std::atomic<uint32_t> callLatency{0};
+}
+
+void setCallLatency(uint32_t milliseconds) {
+    callLatency = milliseconds;
+}
+
+void waitCallLatency() {
+    if (const uint32_t milliseconds = callLatency.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
 }
 
 cdError codeOfCurrentException() {

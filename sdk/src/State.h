@@ -149,10 +149,15 @@ std::mutex& stateMutex();
 std::optional<cdError> injectedFailure(State& state, const char* operation);
 cdError codeOfCurrentException();
 
+// Every call of the layer first waits this long, like a camera over its cable.
+void setCallLatency(uint32_t milliseconds);
+void waitCallLatency();
+
 // Runs one operation with the state locked: counts the call for injected
 // failures, refuses it before the start, and turns Failure into its code. The
 // body may unlock the lock while it waits for its transfer thread.
 template <class Body> cdError run(const char* operation, Body&& body) {
+    waitCallLatency();
     std::unique_lock<std::mutex> lock(stateMutex());
     State& current = state();
     try {

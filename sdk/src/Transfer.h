@@ -2,6 +2,7 @@
 // Moving data to files as a camera does: on a thread of its own, with
 // progress reports, while the caller waits without the state's lock.
 
+#include "CameraFolder.h"
 #include "ItemMetadata.h"
 #include "cdsdk.h"
 
@@ -11,15 +12,22 @@
 
 namespace cdsim {
 
-// Writes bytes to a new file at path in four steps, reporting 0 and then the
-// percentage after each step when progress is given. An existing path is
-// never replaced.
-cdError writeBytes(const Bytes& bytes, const std::string& path, cdProgressCallbackFunction progress,
-                   cdContext context);
+// How a file is delivered: its reports (none when progress is null) and the
+// pace of the data.
+struct Delivery {
+    cdProgressCallbackFunction progress = nullptr;
+    cdContext context = 0;
+    Pace pace;
+};
+
+// Writes bytes to a new file at path. Reports 0 and then the percentage
+// after each step: four steps at once, or at a slow pace a step every 50 ms
+// or so, each a chance for the callback to stop the write. An existing path
+// is never replaced.
+cdError writeBytes(const Bytes& bytes, const std::string& path, const Delivery& delivery);
 
 // The same for the content of the file at source.
-cdError copyFile(const std::string& source, const std::string& path,
-                 cdProgressCallbackFunction progress, cdContext context);
+cdError copyFile(const std::string& source, const std::string& path, const Delivery& delivery);
 
 // The reporter an operation's progress option asks for.
 inline cdProgressCallbackFunction reporter(uint32_t option, cdProgressCallbackFunction progress) {

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <atomic>
 #include <mutex>
+#include <set>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <thread>
@@ -149,6 +151,53 @@ TEST_F(TransferTest, AKilledTransferLeavesNoPartialFile) {
     EXPECT_EQ(allEntries(out), QStringList{"MVI_0007.AVI"});
     EXPECT_EQ(testfiles::Read(out + "/MVI_0007.AVI"),
               testfiles::Read(camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI"));
+}
+
+// A camera as slow as one on USB reports many steps within a movie, and a
+// stop request acts at the next of them: the export ends with its own code,
+// nothing of the movie is left, the card keeps it, and once the request is
+// cleared the same movie arrives whole.
+std::atomic<bool> cancelAtFifth{false};
+
+void recordAndCancelAtFifth(int32_t value) {
+    recordProgress(value);
+    const std::lock_guard<std::mutex> lock(progressMutex);
+    if (cancelAtFifth && progress.size() == 5)
+        tsCancel();
+}
+
+TEST_F(TransferTest, AStopRequestEndsASlowMovieAtItsNextStepAndLeavesNoPartOfIt) {
+    const auto camera = cameraWithLargeMovie(2);
+    camera.offer("ReadBytesPerSecond=4000000\n"); // half a second for the movie
+    camera.plugIn();
+    ASSERT_EQ(tsConnect()->code, 0);
+    ASSERT_EQ(tsGetVolume(1)->code, 0);
+    ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{})->code, 0);
+    const QString card = camera.volume("CF") + "/DCIM/100CANON/MVI_0007.AVI";
+    const QByteArray onCard = testfiles::Read(card);
+    const QString out = testenv::newFolder("stopped");
+    const std::string movie = local8(out + "/MVI_0007.AVI");
+    progress.clear();
+    cancelAtFifth = true;
+    tsRegisterProgressCallbackFunction(recordAndCancelAtFifth);
+    const tsResult* stopped = tsGetMovie(3, movie.c_str());
+    EXPECT_EQ(stopped->code, TS_ERR_CANCELLED);
+    EXPECT_EQ(statusName(stopped), "tsGetMovie");
+    EXPECT_EQ(progress.size(), 5u) << "no step after the request";
+    EXPECT_EQ(allEntries(out), QStringList());
+    EXPECT_EQ(testfiles::Read(card), onCard);
+
+    cancelAtFifth = false;
+    progress.clear();
+    EXPECT_EQ(tsGetMovie(3, movie.c_str())->code, TS_ERR_CANCELLED) << "until it is cleared";
+    tsClearCancel();
+    progress.clear();
+    ASSERT_EQ(tsGetMovie(3, movie.c_str())->code, 0);
+    tsRegisterProgressCallbackFunction(nullptr);
+    EXPECT_EQ(testfiles::Read(out + "/MVI_0007.AVI"), onCard);
+    EXPECT_GT(std::set<int32_t>(progress.begin(), progress.end()).size(), 5u)
+        << "more steps than the quarters of a fast camera";
+    EXPECT_EQ(progress.back(), 100);
 }
 
 // A disk that fills during a movie: the export fails, the picture received

@@ -6,13 +6,15 @@
 #include "cdsdk_simcontrol.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QList>
 #include <gtest/gtest.h>
 
 namespace {
 
 // A connected session on a camera with remote control. The test's thread is
-// the caller thread; it lets queued deliveries run only when a test says so.
+// the window thread; it lets queued deliveries run only when a test says so
+// or waits for the camera thread.
 class CameraSessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -42,22 +44,52 @@ class CameraSessionTest : public ::testing::Test {
 
 } // namespace
 
-// Progress reports arrive on the camera's transfer thread while the caller
-// waits in the call: the caller sees the newest of them once, afterwards.
-TEST_F(CameraSessionTest, ProgressReachesTheCallerThreadCoalesced) {
+// The index of the first picture of the open collection.
+int firstPicture() {
+    for (int i = 0; i < tesselink::GetNrOfPicturesOnCamera(); ++i)
+        if (tesselink::GetObjectContents(i).pictures > 0)
+            return i;
+    return -1;
+}
+
+// Progress reports arrive on the camera's transfer thread: a caller thread
+// busy inside the bridge meanwhile sees the newest of them once, afterwards.
+TEST_F(CameraSessionTest, ProgressReachesABusyCallerThreadCoalesced) {
     tesselink::GetVolume(1);
     tesselink::OpenPicCollection(TS_SOURCE_CAMERA_IMAGES, "", {});
     QList<int> seen;
     const TWatchHandle watch = session.watchProgress([&](int percent) { seen << percent; });
     const QString out = testenv::newFolder("received");
-    for (int i = 0; i < tesselink::GetNrOfPicturesOnCamera(); ++i)
-        if (tesselink::GetObjectContents(i).pictures > 0) {
-            tesselink::GetPicture(i, out + "/picture.jpg", false);
-            break;
-        }
+    const int picture = firstPicture();
+    ASSERT_EQ(tsGetPicture(picture, QFile::encodeName(out + "/picture.jpg").constData(), 0)->code,
+              0);
     EXPECT_TRUE(seen.isEmpty()) << "nothing runs on the camera's thread";
     QCoreApplication::processEvents();
     EXPECT_EQ(seen, QList<int>{100});
+}
+
+// An operation's reports reach it before its step returns; once it is
+// cancelled no further step of it begins, and the stop reaches no other
+// operation.
+TEST_F(CameraSessionTest, AnOperationSeesItsProgressAndItsStopIsItsOwn) {
+    tesselink::GetVolume(1);
+    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_IMAGES, "", {});
+    const int picture = firstPicture();
+    const QString out = testenv::newFolder("received");
+    TCameraOperation operation;
+    QList<int> seen;
+    operation.onProgress = [&](int percent) { seen << percent; };
+    session.perform(operation, [&] { tesselink::GetPicture(picture, out + "/a.jpg", false); });
+    EXPECT_EQ(seen.value(seen.size() - 1), 100);
+
+    operation.cancel();
+    bool begun = false;
+    EXPECT_THROW(session.perform(operation, [&] { begun = true; }), ECameraCancelled);
+    EXPECT_FALSE(begun);
+
+    TCameraOperation next;
+    session.perform(next, [&] { tesselink::GetPicture(picture, out + "/b.jpg", false); });
+    EXPECT_TRUE(QFile::exists(out + "/b.jpg"));
 }
 
 // Frames of a busy caller thread wait in one slot; the newest replaces the

@@ -100,6 +100,7 @@ TEST(DemoCamera, RefusesAFolderWithContent) {
 
 TEST(DemoCamera, ProgramExitCodes) {
     const QString dir = testenv::newFolder("program") + "/camera";
+    const QString slow = testenv::newFolder("program-usb2") + "/camera";
     struct Case {
         QStringList args;
         int exitCode;
@@ -109,6 +110,8 @@ TEST(DemoCamera, ProgramExitCodes) {
         {{dir}, 0, ""},
         {{dir}, 1, "not empty"},
         {{}, 2, "Usage"},
+        {{"--usb3", slow}, 2, "Usage"},
+        {{"--usb2", slow}, 0, ""},
     };
     for (const Case& c : cases) {
         QProcess program;
@@ -118,6 +121,9 @@ TEST(DemoCamera, ProgramExitCodes) {
         EXPECT_TRUE(program.readAllStandardError().contains(c.stderrHas)) << c.stderrHas;
     }
     EXPECT_TRUE(QFile::exists(dir + "/camera.ini"));
+    EXPECT_FALSE(testfiles::Read(dir + "/camera.ini").contains("ReadBytesPerSecond"));
+    const QByteArray usb2 = testfiles::Read(slow + "/camera.ini");
+    EXPECT_TRUE(usb2.contains("\nReadBytesPerSecond=20000000\nCallLatencyMs=15\n")) << usb2.data();
 }
 
 // The byte layout the lossless rotation relies on, checked on every picture:

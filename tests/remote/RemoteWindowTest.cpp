@@ -149,6 +149,19 @@ TEST_F(RemoteWindowTest, SinglePictureOnlyToThePC) {
     EXPECT_FALSE(get<QPushButton>("Button_TakePic")->isEnabled());
 }
 
+// The reports of the release and of the fetches reach the progress bar while
+// they run, not after the picture is there; the bar is back at 0 after it.
+TEST_F(RemoteWindowTest, ProgressBarFollowsTheReleaseAndItsFetches) {
+    openProcess();
+    QList<int> shown;
+    QObject::connect(get<QProgressBar>("ProgressBar"), &QProgressBar::valueChanged, window.get(),
+                     [&](int value) { shown << value; });
+    takePicture();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    EXPECT_TRUE(shown.contains(100)) << shown.size();
+    EXPECT_EQ(shown.value(shown.size() - 1), 0);
+}
+
 TEST_F(RemoteWindowTest, ToCameraOnlyWritesNothingOnTheComputer) {
     setting("ComboBox_TransMode", "2");
     setting(remotekeyDirectory, directory + "/missing");

@@ -167,13 +167,15 @@ QByteArray movie(const DemoShot& item) {
 
 // The demo camera offers all of remote control: release, parameter lists,
 // eight optical and four more digital zoom steps, the viewfinder and upload.
-void writeCameraDescription(const QString& dir) {
+void writeCameraDescription(const QString& dir, DemoSpeed speed) {
     writeFile(dir + "/camera.ini",
               QString("[Camera]\nModel=%1\nOwner=%2\nPort=1\nSerialNumber=5601234567\n"
                       "RemoteRelease=1\nParameterLists=1\nZoomMaximum=12\nOpticalZoomMaximum=8\n"
                       "Viewfinder=1\nViewfinderFramesPerSecond=15\nUpload=1\n"
-                      "UploadSizes=1600x1200,1024x768,640x480\n")
-                  .arg(DemoModel, DemoOwner)
+                      "UploadSizes=1600x1200,1024x768,640x480\n%3")
+                  .arg(DemoModel, DemoOwner,
+                       speed == DemoSpeed::Usb2 ? "ReadBytesPerSecond=20000000\nCallLatencyMs=15\n"
+                                                : "")
                   .toUtf8());
 }
 
@@ -229,11 +231,11 @@ QList<DemoShot> DemoCardShots() {
     return shots;
 }
 
-void MakeDemoCamera(const QString& dir) {
+void MakeDemoCamera(const QString& dir, DemoSpeed speed) {
     checkEmpty(dir);
     for (int folder : {100, 101})
         makeFolder(folderPath(dir, folder));
-    writeCameraDescription(dir);
+    writeCameraDescription(dir, speed);
     for (const DemoShot& shot : DemoCardShots())
         writeFile(folderPath(dir, shot.folder) + "/" + fileName("IMG", shot.number, "JPG"),
                   DemoJpeg(shot));

@@ -38,7 +38,11 @@ QByteArray DemoJpegWithoutExif(const DemoShot& shot);
 // The pictures of the demo card, in file-number order.
 QList<DemoShot> DemoCardShots();
 
+// How fast the demo camera answers: at once, or like a camera on USB 2
+// (20 MB/s of data, 15 ms a call).
+enum class DemoSpeed { Instant, Usb2 };
+
 // Writes the demo camera into `dir`, which must not exist yet or be an empty
 // folder: its description "camera.ini" and one volume "CF" laid out like a card.
 // Throws EInOutError when the folder has content or a file cannot be written.
-void MakeDemoCamera(const QString& dir);
+void MakeDemoCamera(const QString& dir, DemoSpeed speed = DemoSpeed::Instant);
