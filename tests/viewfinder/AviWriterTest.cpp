@@ -152,6 +152,8 @@ TEST(AviWriter, MovieTakesItsPermissionsFromTheUmask) {
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(file.fileName).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
+}
+
 // A red top over a blue bottom, both speckled differently in every frame, so
 // an encoder's settings show in the bytes it spends.
 QImage speckled(QRandomGenerator& random) {
