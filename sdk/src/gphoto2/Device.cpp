@@ -451,12 +451,17 @@ class LibDevice final : public Device {
 
     // A driver that reads no parts: the file's start as it arrives, stopping
     // there, so a movie's header does not cost the whole movie in memory.
+    // A folder can be left in the middle of a file; a camera cannot: a PTP
+    // transfer broken off in its data phase leaves the next operation reading
+    // the rest of it, so from a camera the file is read to its end and only
+    // its head is kept.
     Bytes headReceived(const std::string& path, uint64_t size) {
         Bytes head;
+        const bool mayStop = !diskRoot_.empty();
         const Receiver keep = [&](const unsigned char* bytes, size_t count) {
             const size_t taken = static_cast<size_t>(std::min<uint64_t>(count, size - head.size()));
             head.insert(head.end(), bytes, bytes + taken);
-            return head.size() < size;
+            return !mayStop || head.size() < size;
         };
         try {
             receive(path, keep, {});
