@@ -207,7 +207,8 @@ void tsRegisterViewfinderCallbackFunction(tsViewfinderCallback callback);
 
 /* Stopping at once. tsCancel, from any thread, stops the transfer under way
    (tsGetPicture, tsGetMovie, tsReleaseGetThumbnail, tsReleaseGetPicture,
-   tsUploadPicture) at its next progress step, and every such transfer
+   tsUploadPicture) at its next progress step, and a folder search of
+   tsOpenPicCollection at its next entry, and every such transfer
    started after it, until tsClearCancel: each ends with TS_ERR_CANCELLED,
    leaving no part of the file it was writing; the camera's card keeps what
    it holds. A caller that stops its own operations clears before it starts
@@ -220,6 +221,9 @@ tsResult* tsTotalVolumes(int32_t* count);
 tsResult* tsGetVolume(int32_t n);
 tsResult* tsTotalPCVolumes(int32_t* count);
 tsResult* tsGetPCVolumeName(int32_t n, char* name); /* one character */
+/* With TS_SOURCE_FOLDER the search of path's tree reports to the progress
+   callback the number of folder entries looked at so far, and tsCancel ends
+   it at the next entry with TS_ERR_CANCELLED and no collection open. */
 tsResult* tsOpenPicCollection(int32_t kind, const char* path, tsFileKinds kinds);
 tsResult* tsClosePicCollection(void);
 tsResult* tsGetNrOfPicturesOnCamera(int32_t* count);

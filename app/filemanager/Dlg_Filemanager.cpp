@@ -2,6 +2,7 @@
 
 #include "AppException.h"
 #include "AppServices.h"
+#include "CameraClient.h"
 #include "CameraSession.h"
 #include "Dialogs.h"
 #include "Dlg_FilenameSel.h"
@@ -32,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -40,6 +42,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using fmkeys::Section;
 
@@ -58,7 +61,7 @@ QString withSlash(QString path) {
 
 TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& session,
                                      TFormNameSelect& nameSelect, QWidget* parent)
-    : QDialog(parent), services_(services), nameSelect_(nameSelect),
+    : QDialog(parent), services_(services), session_(session), nameSelect_(nameSelect),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)),
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
       model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
@@ -218,6 +221,46 @@ void TForm_filemanager::setVolumeCount(int count) {
     c_->SpinEdit_VolumeNr->setSingleStep(count == 1 ? 0 : 1);
 }
 
+// The computer folder's search.
+
+void TForm_filemanager::setSearchFolder(const QString& folder) {
+    searchFolder_ = folder;
+}
+
+void TForm_filemanager::closeFolderCollection() {
+    if (folderCollection_)
+        std::exchange(folderCollection_, nullptr)->close();
+}
+
+// Runs on the camera thread, so the window keeps painting over a big tree;
+// false when it was stopped, which leaves the list empty.
+bool TForm_filemanager::searchFolder() {
+    if (searchFolder_.isEmpty())
+        return true;
+    const QString folder = std::exchange(searchFolder_, QString());
+    constexpr tsFileKinds FolderKinds{1, 1, 1, 0}; // JPEG, RAW and movies; no sound files
+    TCameraOperation search;
+    search.onProgress = [this](int searched) {
+        SetStatusText(services_.language().readFormatted(Section, "statusbar_searching_folder",
+                                                         "Searching the folder: %s names looked at",
+                                                         {QString::number(searched)}));
+    };
+    const QScopedValueRollback running(search_, &search);
+    showRunning(true);
+    const auto idle = qScopeGuard([this] { showRunning(false); });
+    try {
+        session_.perform(search, [&] {
+            folderCollection_ =
+                std::make_unique<TPicCollection>(TS_SOURCE_FOLDER, folder, FolderKinds);
+        });
+    } catch (const ECameraCancelled&) {
+        LogLine("Folder search stopped");
+        SetStatusText(text("statusbar_search_stopped", "Search stopped: no files listed"));
+        return false;
+    }
+    return true;
+}
+
 // Showing, activation and closing.
 
 void TForm_filemanager::showEvent(QShowEvent* event) {
@@ -274,6 +317,8 @@ void TForm_filemanager::FormActivate() {
     LogLine("Enters TForm_filemanager.FormActivate");
     cdBurn_->detectWriter();
     LetMessagesRun();
+    if (!searchFolder())
+        return;
     model_->GetAllThumnails();
     if (autoTransfer) {
         autoTransfer = false;
@@ -294,6 +339,8 @@ void TForm_filemanager::closeEvent(QCloseEvent* event) {
 
 void TForm_filemanager::FormClose() {
     LogLine("Enters TForm_filemanager.FormClose");
+    if (search_)
+        search_->cancel();
     transfer_->Stop();
     model_->records.clear();
 }
@@ -559,7 +606,10 @@ void TForm_filemanager::Button1Click() {
 // The actions on the selected files.
 
 void TForm_filemanager::Button_StartTransferClick() {
-    transfer_->Button_StartTransferClick();
+    if (search_)
+        search_->cancel();
+    else
+        transfer_->Button_StartTransferClick();
 }
 
 void TForm_filemanager::Button_DeleteClick() {

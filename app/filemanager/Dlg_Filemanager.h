@@ -17,8 +17,10 @@
 
 class QAction;
 class TAppServices;
+class TCameraOperation;
 class TCameraSession;
 class TFormNameSelect;
+class TPicCollection;
 class TReceivedFilesMimeData;
 class TWindowLocaliser;
 struct TFileManagerControls;
@@ -56,6 +58,12 @@ class TForm_filemanager : public QDialog,
     // A camera's card, or a computer folder laid out like one: a folder has one
     // volume and nothing can be deleted from it.
     void setComputerDirectory(bool on);
+    // The computer folder whose pictures the window searches for at its next
+    // activation, before the list is built; Stop and closing end the search.
+    void setSearchFolder(const QString& folder);
+    // Closes the folder's collection, raising its failure; nothing when no
+    // search found one.
+    void closeFolderCollection();
     // The target directory field's text as the user typed it, with its rules.
     void setTargetDirectory(const QString& text);
     // Sets the volume selector's range; one volume hides it at the next show.
@@ -142,8 +150,10 @@ class TForm_filemanager : public QDialog,
     int currentItemNumber() const;
     QString text(const char* key, const char* def) const;
     void cardChanged();
+    bool searchFolder();
 
     TAppServices& services_;
+    TCameraSession& session_;
     TFormNameSelect& nameSelect_;
     std::unique_ptr<TWindowLocaliser> texts_;
     std::unique_ptr<TFileManagerControls> c_;
@@ -161,4 +171,7 @@ class TForm_filemanager : public QDialog,
     bool rebuildAtActivation_ = true; // false after the user switched to another program
     bool lettingMessagesRun_ = false; // inside a list building or a transfer
     bool cardChangePending_ = false;
+    QString searchFolder_;
+    TCameraOperation* search_ = nullptr; // while the folder search runs
+    std::unique_ptr<TPicCollection> folderCollection_;
 };

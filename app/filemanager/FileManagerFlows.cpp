@@ -30,8 +30,6 @@ void showStatus(TAppServices& services, const char* key, const char* def) {
     services.SetStatusText(services.language().read(TAppServices::MainSection, key, def));
 }
 
-constexpr tsFileKinds FolderKinds{1, 1, 1, 0}; // JPEG, RAW and movies; no sound files
-
 } // namespace
 
 void GetPicturesFromCamera(const TMainContext& main, const TFileManagerSetup& setup,
@@ -94,9 +92,9 @@ void GetPicturesFromComputer(const TMainContext& main, const TFileManagerSetup& 
             settings.writeBool(TSettings::Section, "infomsg_filename_format", false);
     }
     showStatus(main.services, "statusbar_connects_to_cam", "Connects to camera");
-    TPicCollection collection(TS_SOURCE_FOLDER, main.sourceDirectory, FolderKinds);
+    fileManager.setSearchFolder(main.sourceDirectory);
     ExecModal(fileManager);
-    collection.close();
+    fileManager.closeFolderCollection();
     LogLine("ClosePictureCollection");
     showStatus(main.services, "statusbar_cam_connection_closed", "Camera connection closed");
 }

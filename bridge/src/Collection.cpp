@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -116,11 +117,44 @@ std::optional<std::string> companionOf(const std::string& path, uint32_t format)
     return std::nullopt;
 }
 
+// Every entry goes, even when the SDK fails to release one; the first failure
+// is returned.
+cdError discardCollection() {
+    Collection& pictures = collection();
+    Connection& state = connection();
+    cdError first = CD_OK;
+    if (!pictures.folder && state.itemEnumeration != 0) {
+        first = CDEnumImageItemRelease(state.itemEnumeration);
+        state.itemEnumeration = 0;
+    }
+    for (const CollectionEntry& entry : pictures.entries) {
+        if (pictures.folder && entry.item != 0) {
+            const cdError freed = CDFreeImageItem(entry.item);
+            first = first != CD_OK ? first : freed;
+        }
+    }
+    pictures.entries.clear();
+    pictures.folder = false;
+    return first;
+}
+
 // Adds every file found to the collection; a file the SDK cannot read still
-// gets its entry, at the front.
+// gets its entry, at the front. The progress callback hears how many folder
+// entries all searches of the collection have looked at, and tsCancel ends
+// the search at the next entry.
 class FolderSearch : public WildcardFileSearch {
   public:
-    explicit FolderSearch(uint32_t format) : format_(format) {}
+    FolderSearch(uint32_t format, int32_t& searched) : format_(format), searched_(searched) {}
+
+    bool KeepSearching() override {
+        if (searched_ < INT32_MAX) {
+            ++searched_;
+        }
+        if (const tsProgressCallback report = slots().progress) {
+            report(searched_);
+        }
+        return !slots().cancelled;
+    }
 
     void OnFileFound(const std::string& path) override {
         CollectionEntry entry;
@@ -141,6 +175,7 @@ class FolderSearch : public WildcardFileSearch {
 
   private:
     uint32_t format_;
+    int32_t& searched_;
 };
 
 void openFolderCollection(const std::string& folder, const tsFileKinds& kinds) {
@@ -157,9 +192,13 @@ void openFolderCollection(const std::string& folder, const tsFileKinds& kinds) {
                                 {kinds.sounds, "/**/*.wav", CD_FORMAT_SOUND},
                                 {kinds.movies, "/**/*.avi", CD_FORMAT_MOVIE}};
     collection().folder = true;
+    int32_t searched = 0;
     for (const Pattern& pattern : patterns) {
-        if (pattern.wanted) {
-            FolderSearch(pattern.format).Search(folder + pattern.pattern);
+        if (pattern.wanted &&
+            !FolderSearch(pattern.format, searched).Search(folder + pattern.pattern)) {
+            // A stopped search leaves no part of the collection behind.
+            discardCollection();
+            fail(TS_ERR_CANCELLED);
         }
     }
 }
@@ -333,26 +372,7 @@ tsResult* tsOpenPicCollection(int32_t kind, const char* path, tsFileKinds kinds)
 }
 
 tsResult* tsClosePicCollection(void) {
-    return runExport("tsClosePicCollection", [] {
-        Collection& pictures = collection();
-        Connection& state = connection();
-        // Every entry goes, even when the SDK fails to release one; the first
-        // failure is reported.
-        cdError first = CD_OK;
-        if (!pictures.folder && state.itemEnumeration != 0) {
-            first = CDEnumImageItemRelease(state.itemEnumeration);
-            state.itemEnumeration = 0;
-        }
-        for (const CollectionEntry& entry : pictures.entries) {
-            if (pictures.folder && entry.item != 0) {
-                const cdError freed = CDFreeImageItem(entry.item);
-                first = first != CD_OK ? first : freed;
-            }
-        }
-        pictures.entries.clear();
-        pictures.folder = false;
-        check(first);
-    });
+    return runExport("tsClosePicCollection", [] { check(discardCollection()); });
 }
 
 tsResult* tsGetNrOfPicturesOnCamera(int32_t* count) {

@@ -89,8 +89,10 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 
 WildcardFileSearch::WildcardFileSearch() : ignore{"./", "../"} {}
 
-void WildcardFileSearch::Search(const std::string& pattern) {
+bool WildcardFileSearch::Search(const std::string& pattern) {
+    stopped_ = false;
     searchPrepared(prepared(pattern));
+    return !stopped_;
 }
 
 bool WildcardFileSearch::ignored(const std::string& name) const {
@@ -117,6 +119,10 @@ void WildcardFileSearch::searchPrepared(std::string pattern) {
 
         std::vector<std::string> kept;
         for (const Entry& entry : listing(folder)) {
+            if (!KeepSearching()) {
+                stopped_ = true;
+                return;
+            }
             const bool wanted = rest.empty() ? entry.file : entry.folder;
             const std::string tested = entry.folder ? entry.name + "/" : entry.name;
             if (wanted && WildcardMatch(component, entry.name) && !ignored(tested)) {
@@ -129,6 +135,9 @@ void WildcardFileSearch::searchPrepared(std::string pattern) {
                 OnFileFound(joined(folder, name));
             } else {
                 searchPrepared(joined(folder, name) + rest);
+            }
+            if (stopped_) {
+                return;
             }
         }
         if (!anyDepth) {

@@ -21,16 +21,22 @@ class WildcardFileSearch {
     virtual ~WildcardFileSearch() = default;
 
     // Calls OnFileFound for every file the pattern matches; a pattern without
-    // wildcards is reported unchanged.
-    void Search(const std::string& pattern);
+    // wildcards is reported unchanged. False when KeepSearching ended it early.
+    bool Search(const std::string& pattern);
 
   protected:
+    // Asked before each folder entry is looked at; false ends the search
+    // there, so a long walk over a big tree can report and be stopped.
+    virtual bool KeepSearching() { return true; }
+
     // Names to skip; a folder's name is tested with "/" appended.
     std::vector<std::string> ignore;
 
   private:
     void searchPrepared(std::string pattern);
     bool ignored(const std::string& name) const;
+
+    bool stopped_ = false;
 };
 
 } // namespace tesselink

@@ -271,6 +271,60 @@ TEST_F(CollectionTest, CallerErrorsGetTheirOwnCodes) {
     EXPECT_EQ(count(), 4);
 }
 
+// A tree of folders x files small JPEG-named files.
+QString generatedTree(int folders, int files) {
+    const QString root = testenv::newFolder("tree");
+    for (int f = 0; f < folders; ++f) {
+        for (int n = 0; n < files; ++n) {
+            fixture::writeFile(QString("%1/%2/IMG_%3.JPG")
+                                   .arg(root)
+                                   .arg(f, 3, 10, QChar('0'))
+                                   .arg(n, 4, 10, QChar('0')),
+                               "x");
+        }
+    }
+    return root;
+}
+
+struct SearchReports {
+    static inline std::vector<int32_t> seen;
+    static inline int32_t cancelAt = 0; // 0: never
+    static void report(int32_t searched) {
+        seen.push_back(searched);
+        if (searched == cancelAt) {
+            tsCancel();
+        }
+    }
+};
+
+// The folder search reports how far it got and ends at the first entry after
+// a stop request, opening nothing; a cleared request lets the next one run whole.
+TEST_F(CollectionTest, FolderSearchReportsItsEntriesAndStopsAtACancel) {
+    const QString tree = generatedTree(40, 50);
+    SearchReports::seen.clear();
+    SearchReports::cancelAt = 100;
+    tsRegisterProgressCallbackFunction(SearchReports::report);
+    const std::string path = tree.toStdString();
+    const tsResult* result = tsOpenPicCollection(TS_SOURCE_FOLDER, path.c_str(), {1, 0, 0, 0});
+    EXPECT_EQ(result->code, TS_ERR_CANCELLED);
+    EXPECT_EQ(statusName(result), "tsOpenPicCollection");
+    EXPECT_EQ(SearchReports::seen.back(), 100);
+    EXPECT_EQ(count(), 0);
+
+    tsClearCancel();
+    SearchReports::seen.clear();
+    SearchReports::cancelAt = 0;
+    openFolder(tree, {1, 0, 0, 0});
+    EXPECT_EQ(count(), 40 * 50);
+    // Each folder is listed twice, for its files and for its subfolders;
+    // the count goes up one entry at a time.
+    const int32_t entries = 2 * (40 + 40 * 50);
+    ASSERT_EQ(SearchReports::seen.size(), size_t(entries));
+    EXPECT_EQ(SearchReports::seen.front(), 1);
+    EXPECT_EQ(SearchReports::seen.back(), entries);
+    tsRegisterProgressCallbackFunction(nullptr);
+}
+
 // A card name longer than the record's 52 bytes is shortened in its stem: the
 // extension, by which the program tells the kinds apart, stays, and no UTF-8
 // character is cut in two.

@@ -198,6 +198,39 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
     EXPECT_EQ(main().statusText(), "Camera connection closed");
 }
 
+// The folder search runs while the window answers: its progress reaches the
+// status bar, and the Stop pressed there ends it with nothing listed.
+TEST_F(FileManagerTest, FolderSearchShowsProgressAndStopsAtTheStopButton) {
+    TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
+    const QString tree = testenv::newFolder("tree");
+    for (int f = 0; f < 60; ++f)
+        for (int n = 0; n < 50; ++n)
+            fixture::writeFile(
+                QString("%1/%2/IMG_%3.JPG").arg(tree).arg(f).arg(n, 4, 10, QChar('0')), "x");
+    QStringList progress;
+    setup = [&progress](TForm_filemanager& w) {
+        QObject::connect(control<QStatusBar>(w, "StatusBar1"), &QStatusBar::messageChanged, &w,
+                         [&progress, &w](const QString& text) {
+                             if (!text.startsWith("Searching the folder: "))
+                                 return;
+                             progress << text;
+                             if (progress.size() == 1)
+                                 control<QPushButton>(w, "Button_StartTransfer")->click();
+                         });
+    };
+    main().EditPCSourceDir->setText(tree);
+    whenShown([](TForm_filemanager& w) {
+        EXPECT_EQ(listed(w), QStringList());
+        EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+                  "Search stopped: no files listed");
+        EXPECT_EQ(control<QPushButton>(w, "Button_StartTransfer")->text(), w.transferCaption);
+    });
+    main().Getpicturesfromcomputer1Click();
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_TRUE(logMessages().contains("Folder search stopped"));
+    EXPECT_EQ(main().statusText(), "Camera connection closed");
+}
+
 // Without a folder the search would start at the file system's root.
 TEST_F(FileManagerTest, FlowBWithoutAnExistingFolderAsksForOneAndListsNothing) {
     TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
