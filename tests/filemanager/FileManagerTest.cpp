@@ -203,7 +203,9 @@ TEST_F(FileManagerTest, FlowBListsAFolderWithoutACamera) {
 TEST_F(FileManagerTest, FolderSearchShowsProgressAndStopsAtTheStopButton) {
     TSettings().writeBool(TSettings::Section, "infomsg_filename_format", false);
     const QString tree = testenv::newFolder("tree");
-    for (int f = 0; f < 60; ++f)
+    // Big enough that the search is still going when its first report is shown,
+    // even on a busy machine.
+    for (int f = 0; f < 300; ++f)
         for (int n = 0; n < 50; ++n)
             fixture::writeFile(
                 QString("%1/%2/IMG_%3.JPG").arg(tree).arg(f).arg(n, 4, 10, QChar('0')), "x");

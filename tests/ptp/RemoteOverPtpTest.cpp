@@ -51,6 +51,8 @@ class RemoteOverPtpTest : public VirtualCameraTest {
         setting("DirectoryEdit", directory);
     }
     void TearDown() override {
+        if (IsSkipped())
+            return;
         window.reset();
         if (session.connected()) {
             tsReleaseEnd();
