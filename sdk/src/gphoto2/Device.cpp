@@ -18,14 +18,15 @@
 namespace cdgp {
 namespace {
 
-// libgphoto2 loads its port and camera drivers for a search and unloads them
-// after it; what they allocated stays behind out of reach, which the leak
-// check of a sanitized build would blame on us.
+// Runs a libgphoto2 call that loads the port or camera drivers. The library
+// unloads them after it, and what they allocated stays behind out of reach,
+// which the leak check of a sanitized build would blame on us.
+template <class Call> int loadingDrivers(Call call) {
 #ifdef LUMVIK_LEAK_CHECK
-using DriverLeaksIgnored = __lsan::ScopedDisabler;
-#else
-struct DriverLeaksIgnored {};
+    __lsan::ScopedDisabler leftoversUnchecked;
 #endif
+    return call();
+}
 
 void check(const char* call, int result) {
     if (result < GP_OK) {
@@ -205,7 +206,8 @@ CameraAbilitiesList* knownCameras(GPContext* context) {
     static CameraAbilitiesList* const loaded = [context] {
         CameraAbilitiesList* list = nullptr;
         check("gp_abilities_list_new", gp_abilities_list_new(&list));
-        check("gp_abilities_list_load", gp_abilities_list_load(list, context));
+        check("gp_abilities_list_load",
+              loadingDrivers([&] { return gp_abilities_list_load(list, context); }));
         return list;
     }();
     return loaded;
@@ -457,7 +459,7 @@ class LibDevice final : public Device {
 
         GPPortInfoList* ports = nullptr;
         check("gp_port_info_list_new", gp_port_info_list_new(&ports));
-        result = gp_port_info_list_load(ports);
+        result = loadingDrivers([&] { return gp_port_info_list_load(ports); });
         const int port =
             result < GP_OK ? result : gp_port_info_list_lookup_path(ports, camera.port.c_str());
         GPPortInfo info;
@@ -489,11 +491,7 @@ std::vector<Detected> autodetect() {
     forwardLibraryErrors();
     GPContext* context = gp_context_new();
     List list;
-    int result = GP_OK;
-    {
-        [[maybe_unused]] DriverLeaksIgnored ignored;
-        result = gp_camera_autodetect(list.object, context);
-    }
+    const int result = loadingDrivers([&] { return gp_camera_autodetect(list.object, context); });
     gp_context_unref(context);
     check("gp_camera_autodetect", result);
     std::vector<Detected> found;
