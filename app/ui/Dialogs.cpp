@@ -266,7 +266,7 @@ TDialogScript& TDialogScript::enter(const QString& value) {
     return then([value](const TDialogRequest&) { return TDialogAnswer{mrOk, value}; });
 }
 
-QList<TDialogRequest> TDialogScript::asked() const {
+const QList<TDialogRequest>& TDialogScript::asked() const {
     return state_->asked;
 }
 

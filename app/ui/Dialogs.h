@@ -98,7 +98,9 @@ class TDialogScript {
     // Enters `value` (text, folder or file) and presses OK.
     TDialogScript& enter(const QString& value);
 
-    QList<TDialogRequest> asked() const;
+    // Every request so far, in order: a reference into the script, so an element
+    // taken from it stays valid while the script lives and no new request comes.
+    const QList<TDialogRequest>& asked() const;
     int unanswered() const;
     int pending() const;
 

@@ -5,6 +5,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QtEndian>
+#include <array>
 
 namespace {
 
@@ -51,11 +52,11 @@ void TWavWriter::close() {
 
 qint64 WavSoundLength(const QString& path) {
     QFile file(path);
-    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(HeaderSize) : QByteArray();
-    if (header.size() < HeaderSize)
+    std::array<char, HeaderSize> header{};
+    if (!file.open(QIODevice::ReadOnly) || file.read(header.data(), HeaderSize) != HeaderSize)
         throw EInOutError("Cannot read " + path);
-    const qint64 bytesPerSecond = qFromLittleEndian<quint32>(header.constData() + 28);
-    const qint64 dataBytes = qFromLittleEndian<quint32>(header.constData() + 40);
+    const qint64 bytesPerSecond = qFromLittleEndian<quint32>(header.data() + 28);
+    const qint64 dataBytes = qFromLittleEndian<quint32>(header.data() + 40);
     if (bytesPerSecond == 0)
         throw EInOutError("Cannot read " + path);
     return 1000 * dataBytes / bytesPerSecond;

@@ -86,11 +86,13 @@ check_fresh_user_start() {
 }
 
 # Another program builds against the installed bridge with pkg-config alone.
+# A sanitized bridge needs a sanitized program (CLIENT_FLAGS), which loads the
+# sanitizers' runtime before any library.
 check_bridge_client() {
   export PKG_CONFIG_PATH="$installed/$LIBDIR/pkgconfig"
   [ "$(pkg-config --modversion tesselink)" = "$LIBRARY_VERSION" ] || fail "tesselink.pc gives another version"
-  # shellcheck disable=SC2046 # the flags are words
-  "$CC" -std=c11 -Wall -Wextra -Werror "$SOURCE/tests/packaging/BridgeClient.c" \
+  # shellcheck disable=SC2046,SC2086 # the flags are words
+  "$CC" -std=c11 -Wall -Wextra -Werror $CLIENT_FLAGS "$SOURCE/tests/packaging/BridgeClient.c" \
     $(pkg-config --cflags --libs tesselink) -o "$ROOT/bridge-client"
   LD_LIBRARY_PATH="$installed/$LIBDIR" "$ROOT/bridge-client"
 }

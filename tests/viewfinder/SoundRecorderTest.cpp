@@ -101,6 +101,12 @@ TEST(WavFile, SoundLengthFromTheHeader) {
     file.close();
     EXPECT_EQ(WavSoundLength(path), 5000);
     EXPECT_THROW(WavSoundLength(path + ".missing"), EInOutError);
+
+    // A header cut one byte short is unreadable, not read past its end.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(WavHeader({16, 44100, 2}, 5 * 176400).chopped(1));
+    file.close();
+    EXPECT_THROW(WavSoundLength(path), EInOutError);
 }
 
 } // namespace
