@@ -26,7 +26,7 @@ inline void copyFileName(char* destination, size_t capacity, const char* name) {
         --stem; // not inside a UTF-8 sequence
     }
     std::memcpy(destination, name, stem);
-    std::memcpy(destination + stem, extension.data(), extension.size());
+    extension.copy(destination + stem, extension.size()); // no copy from an empty view's null
     destination[stem + extension.size()] = '\0';
 }
 

@@ -6,6 +6,15 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef __SANITIZE_ADDRESS__
+// The virtual camera's port driver keeps what it allocates until libgphoto2
+// unloads it, and then the leak check cannot even name the module: these
+// tests are checked for everything else, but not for leaks.
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
+#endif
+
 namespace vcamera {
 
 QString card() {
