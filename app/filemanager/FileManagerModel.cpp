@@ -85,6 +85,30 @@ qint64 TFileManagerModel::sizeOf(int itemNumber) const {
     return sizes_[itemNumber - 1];
 }
 
+const TCameraItem& TFileManagerModel::item(int itemNumber) {
+    static const TCameraItem none;
+    if (itemNumber < 1 || itemNumber > entries_.size())
+        return none;
+    if (itemNumber > qsizetype(items_.size()) || !items_[itemNumber - 1].loaded)
+        GetPictureData(itemNumber, false);
+    return items_[itemNumber - 1];
+}
+
+std::optional<TPictureChoices> TFileManagerModel::choices(int itemNumber) const {
+    const auto at = std::lower_bound(
+        records.begin(), records.end(), itemNumber,
+        [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
+    if (at == records.end() || at->itemNumber != itemNumber)
+        return std::nullopt;
+    return ChoicesOf(*at);
+}
+
+// The item just read, as the current properties hold it.
+void TFileManagerModel::keepItem(int itemNumber) {
+    items_.resize(std::max<size_t>(items_.size(), itemNumber));
+    items_[itemNumber - 1] = CameraItemOf(currentContents, currentPicture, currentMovie);
+}
+
 qint64 TFileManagerModel::totalSize(const QList<int>& indexes) const {
     qint64 total = 0;
     for (int index : indexes)
@@ -107,6 +131,7 @@ void TFileManagerModel::GetAllThumnails() {
     selectedTotal = 0;
     const int n = tesselink::GetNrOfPicturesOnCamera();
     sizes_.assign(std::max(n, 0), 0);
+    items_.clear();
     entries_.clear();
     view_.ClearEntries();
     for (int e = 1; e <= n; ++e) {
@@ -148,6 +173,7 @@ void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
         readMovie(itemNumber);
     else
         readPicture(itemNumber, reload);
+    keepItem(itemNumber);
 }
 
 void TFileManagerModel::showNoThumbnail(const ELumvikError& error) {
@@ -432,6 +458,7 @@ void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
 // The item numbers of the list and the records no longer name the same objects.
 void TFileManagerModel::forgetCollection() {
     records.clear();
+    items_.clear();
     entries_.clear();
     view_.ClearEntries();
 }

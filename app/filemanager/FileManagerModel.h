@@ -6,6 +6,7 @@
 // The window shows what the model asks through TFileManagerView; tests drive
 // the model with a view of their own.
 
+#include "CameraItem.h"
 #include "FileManagerKeys.h"
 #include "PictureRecords.h"
 #include "tesselink.h"
@@ -81,6 +82,13 @@ class TFileManagerModel {
     const QStringList& entries() const { return entries_; }
     // The size table: bytes of an item, 0 until read.
     qint64 sizeOf(int itemNumber) const;
+    // The item as last read from the camera; an item not read yet is read
+    // now, as GetPictureData reads it. Item numbers outside the list give an
+    // item of kind Other.
+    const TCameraItem& item(int itemNumber);
+    // What the user chose for the item's picture; nullopt for an item with
+    // no picture transformation record (movies, unreadable pictures).
+    std::optional<TPictureChoices> choices(int itemNumber) const;
     // Sum of the size table entries of the list indexes.
     qint64 totalSize(const QList<int>& indexes) const;
     // Set by GetAllThumnails to the size of all entries.
@@ -172,6 +180,8 @@ class TFileManagerModel {
     TFileManagerView& view_;
     QStringList entries_;
     std::vector<qint64> sizes_;
+    std::vector<TCameraItem> items_; // by item number - 1
+    void keepItem(int itemNumber);
     TPictureDataLines lines_;
     bool listBuilding_ = false;
     std::optional<QString> userText_;

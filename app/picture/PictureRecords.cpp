@@ -13,3 +13,15 @@ TJPEGImage NewPictureRecord(const QString& thumbnailFile, int itemNumber, const 
     record.sizeKB = int(std::lround(double(fileSize) / 1024.0));
     return record;
 }
+
+TPictureChoices ChoicesOf(const TJPEGImage& record) {
+    TPictureChoices choices;
+    choices.rotation = record.rotation();
+    choices.grayscale = record.grayscale();
+    choices.scale = record.scale();
+    choices.quality = record.compressionQuality();
+    choices.lossy = record.modified();
+    choices.comment = record.commentLines;
+    choices.selected = record.selected;
+    return choices;
+}

@@ -5,6 +5,7 @@
 // and the preview window all change the same records.
 
 #include "JPEGImage.h"
+#include "PictureChoices.h"
 
 #include <vector>
 

@@ -1,0 +1,29 @@
+#include "CameraItem.h"
+
+#include "CameraClient.h"
+
+TCameraItem CameraItemOf(const tsObjectContents& contents, const tsPictureProperties& picture,
+                         const tsMovieProperties& movie) {
+    TCameraItem item;
+    item.contents = contents;
+    item.loaded = true;
+    const auto fill = [&item](const auto& properties) {
+        item.name = tesselink::TextOf(properties.fileName);
+        item.folderNumber = properties.directoryNumber;
+        item.fileNumber = properties.fileNumber;
+        item.size = properties.fileSize;
+        item.shootingTime = properties.shootingTime;
+    };
+    if (contents.pictures > 0) {
+        item.kind = TCameraItem::TKind::Picture;
+        item.picture = picture;
+        fill(picture);
+    } else if (contents.movies > 0) {
+        item.kind = TCameraItem::TKind::Movie;
+        item.movie = movie;
+        fill(movie);
+    } else {
+        item.name = "-";
+    }
+    return item;
+}
