@@ -23,6 +23,8 @@ packages=(
   librsvg2-bin
   # the camera-card registration, and the signed web update
   xdg-utils libsodium-dev
+  # Qt's own dialog texts in the language the user chose
+  qt6-translations-l10n
 )
 
 # What the tests, benchmarks and package checks add.

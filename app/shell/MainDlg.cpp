@@ -11,6 +11,7 @@
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "ThreadMessage.h"
+#include "ToolkitTexts.h"
 #include "Version.h"
 #include "WindowLocaliser.h"
 
@@ -212,6 +213,7 @@ void TForm_main::FormCreate() {
     const TSettings& s = *settings_;
     currentLanguage_ = s.readString(TSettings::Section, key::Language, "english");
     language_.open(currentLanguage_);
+    UseToolkitTexts(language_);
     if (language_.version() == 0)
         MessageDlg(MissingLanguageFile, mtWarning, mbYes);
     texts_->restoreSize(s);
@@ -412,6 +414,7 @@ void TForm_main::Selectlanguage1Click() {
     currentLanguage_ = languageWindow_->languageText();
     language_.close();
     language_.open(currentLanguage_);
+    UseToolkitTexts(language_);
     settings_->writeString(TSettings::Section, key::Language, currentLanguage_);
     FormShow();
 }
