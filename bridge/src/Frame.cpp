@@ -104,7 +104,10 @@ tsResult* tsStartSDK(void) {
 }
 
 tsResult* tsFinishSDK(void) {
-    return runExport("tsFinishSDK", [] { check(CDFinishSDK()); });
+    return runExport("tsFinishSDK", [] {
+        check(CDFinishSDK());
+        connection() = {}; // the SDK closed every source with itself
+    });
 }
 
 tsResult* tsConnect(void) {
@@ -127,6 +130,7 @@ tsResult* tsDisconnect(void) {
         slots().progress = nullptr;
         check(CDUnregisterEventCallbackFunction(state.source, state.eventRegistration));
         check(CDCloseSource(state.source));
+        state = {}; // a closed camera has no port, model or volume left to report
     });
 }
 

@@ -7,12 +7,21 @@ namespace {
 
 using FrameTest = BridgeTest;
 
-TEST_F(FrameTest, PortBeforeAnyConnectIsNone) {
+TEST_F(FrameTest, PortIsNoneBeforeConnectAndAfterDisconnect) {
     int32_t port = -1;
     const tsResult* result = tsGetPort(&port);
     EXPECT_EQ(port, 0);
     EXPECT_EQ(result->code, 0);
     EXPECT_EQ(statusName(result), "tsGetPort");
+
+    fixture::CameraFolder camera(testenv::newFolder("camera"), "Canon PowerShot S30", "Kim Doe", 2);
+    camera.plugIn();
+    ASSERT_EQ(tsConnect()->code, 0);
+    ASSERT_EQ(tsGetPort(&port)->code, 0);
+    EXPECT_EQ(port, 2); // the camera's IEEE 1394 port
+    ASSERT_EQ(tsDisconnect()->code, 0);
+    ASSERT_EQ(tsGetPort(&port)->code, 0);
+    EXPECT_EQ(port, 0);
 }
 
 TEST_F(FrameTest, ConnectReadsTheCamerasNames) {
