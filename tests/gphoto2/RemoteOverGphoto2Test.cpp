@@ -399,7 +399,7 @@ TEST_F(RemoteOverGphoto2Test, AFailedReleaseOrFetchAnswersItsCodeAndLosesNoPictu
     script->captureFailure.reset();
     ASSERT_EQ(CDRelease(source, 1, nullptr, 0, CD_PROGRESS_NONE, nullptr), CD_OK);
     stopAt = 50;
-    EXPECT_EQ(fetch(source, out + "/stopped.jpg", nullptr, recordProgress), CD_ERR_FILE_IO);
+    EXPECT_EQ(fetch(source, out + "/stopped.jpg", nullptr, recordProgress), CD_ERR_CANCELLED);
     EXPECT_FALSE(QFile::exists(out + "/stopped.jpg"));
     EXPECT_TRUE(script->holds(script->lastCaptured)) << "a stopped fetch deleted the picture";
 

@@ -572,7 +572,11 @@ cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
                 },
                 relay);
         });
-        if (stopped || writer.commit() != 0) {
+        // A stop is not a failure of the card: the caller ends quietly on it.
+        if (stopped) {
+            return CD_ERR_CANCELLED;
+        }
+        if (writer.commit() != 0) {
             return CD_ERR_FILE_IO;
         }
         if (progress) {
@@ -580,7 +584,8 @@ cdError GphotoCard::transfer(const fs::path& file, const std::string& path,
         }
         return CD_OK;
     } catch (const Failure& failure) {
-        return failure.code;
+        // Drivers end a refused block with their own cancel error.
+        return stopped ? CD_ERR_CANCELLED : failure.code;
     }
 }
 
