@@ -41,8 +41,7 @@ struct TUpdate::State {
 
 TUpdate::TUpdate(TNetwork network, TCheck check, TShowError showError, bool automatic)
     : network_(std::move(network)), check_(std::move(check)), showError_(std::move(showError)),
-      automatic_(automatic),
-      state_(std::make_shared<State>()), thread_([this] { execute(); }) {}
+      automatic_(automatic), state_(std::make_shared<State>()), thread_([this] { execute(); }) {}
 
 TUpdate::~TUpdate() {
     {
@@ -59,9 +58,8 @@ void TUpdate::execute() {
     try {
         answered = echo();
     } catch (const ELumvikError& e) {
-        runOnUserInterface([showError = showError_, message = e.message()] {
-            report(showError, message);
-        });
+        runOnUserInterface(
+            [showError = showError_, message = e.message()] { report(showError, message); });
         return;
     }
     if (!pause(FirstPauseMs))

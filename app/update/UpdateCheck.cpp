@@ -36,12 +36,13 @@ QString text(const TAppServices& services, const char* key, const char* def,
 }
 
 bool downloadWanted(const TAppServices& services, TUpdateView& view, const TUpdateOffer& offer) {
-    return view.confirmDownload(text(services, "infomsg_question_download",
-                    "Lumvik has detected that an upgrade is available. Current version is %s and "
-                    "the Lumvik available for download is of version %s. New drivers is "
-                    "downloaded if required. The file is of size %s bytes. Do you want to "
-                    "download?",
-                    {VersionText(), offer.version, QString::number(offer.fileSize)}));
+    return view.confirmDownload(
+        text(services, "infomsg_question_download",
+             "Lumvik has detected that an upgrade is available. Current version is %s and "
+             "the Lumvik available for download is of version %s. New drivers is "
+             "downloaded if required. The file is of size %s bytes. Do you want to "
+             "download?",
+             {VersionText(), offer.version, QString::number(offer.fileSize)}));
 }
 
 // The download's progress in the status bar. Told on the fetch's thread, it

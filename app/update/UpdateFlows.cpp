@@ -62,9 +62,8 @@ std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& cont
     const auto check = [state, context](TCancelFlag& cancel) {
         const TCloseCancels closeCancels(context.parent, cancel);
         TDialogUpdateView view;
-        const QString package =
-            CheckForUpdate(context.services, view, state->proxy(context.services),
-                           state->options.source, cancel);
+        const QString package = CheckForUpdate(
+            context.services, view, state->proxy(context.services), state->options.source, cancel);
         if (package.isEmpty())
             return;
         state->pendingUpgrade = package;
