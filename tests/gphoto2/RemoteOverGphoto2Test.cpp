@@ -7,6 +7,7 @@
 #include "ScriptedCamera.h"
 #include "SdkSession.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "cdsdk.h"
 #include "gphoto2/GphotoCard.h"
 
@@ -48,11 +49,6 @@ Widget powerShotTree() {
                             "/main/settings/capturetarget\nLabel: Capture Target\nReadonly: 0\n"
                             "Type: RADIO\nCurrent: Internal RAM\nChoice: 0 Internal RAM\n"
                             "Choice: 1 Memory card\nEND\n");
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class RemoteOverGphoto2Test : public SdkTest {
@@ -191,7 +187,7 @@ TEST_F(RemoteOverGphoto2Test, ReleaseDeliversEachDataKindAndKeepsTheCardCopyOnly
             ASSERT_EQ(fetch(source, path, &info, progressrecord::sdkCallback), CD_OK);
             EXPECT_EQ(info.dataType, uint32_t(CD_RELEASED_PICTURE));
             EXPECT_EQ(info.byteCount, uint32_t(picture.size()));
-            EXPECT_EQ(contents(path), picture);
+            EXPECT_EQ(testfiles::Read(path), picture);
             const std::vector<int32_t> reports = progressrecord::percentages();
             EXPECT_GT(reports.size(), 3u);
             EXPECT_EQ(reports.back(), 100);
