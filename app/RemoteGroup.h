@@ -2,7 +2,7 @@
 // Completes a new remote control window with the viewfinder window that its
 // "Start ViewFinder" shows. Given to the remote flows as their setup.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 class TForm_Remote;
 

@@ -4,7 +4,7 @@
 // laid out like a card (flow B). Each flow creates the file-manager group,
 // shows the file manager modally and destroys the group afterwards.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 // Email menu (pictures, request of function, error report, question) and its
 // Properties item, and the transfer's "Email pictures".
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 #include <memory>
 

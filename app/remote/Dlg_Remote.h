@@ -4,11 +4,12 @@
 // another program's request through the request file; "&Webcam" keeps one
 // file with the latest picture; "&Timing" takes pictures on a schedule;
 // "&Parameters" shows and sets the camera's shooting parameters and zoom.
-// The camera work is TRemoteSession's, the schedule TTimedCapture's, the
-// parameter tables ParameterTable's; the window starts, stops and shows.
+// Each page is a class of its own that builds and reads its controls; the
+// camera work is TRemoteSession's, the schedule TTimedCapture's, the
+// parameter tables ParameterTable's; the window answers the controls, starts,
+// stops and shows.
 
 #include "Clock.h"
-#include "ParameterTable.h"
 #include "RemoteSession.h"
 #include "RequestFile.h"
 #include "TimedCapture.h"
@@ -18,19 +19,14 @@
 #include <memory>
 #include <optional>
 
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
 class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QSlider;
-class QSpinBox;
 class QTabWidget;
-class QGroupBox;
 class TAppServices;
 class TCameraSession;
+class TParametersPage;
+class TRemotePage;
+class TTimingPage;
+class TWebcamPage;
 class TWindowLocaliser;
 
 class TForm_Remote : public QDialog {
@@ -77,12 +73,10 @@ class TForm_Remote : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Building the pages.
+    // The pages and their answers.
     void buildControls();
-    QWidget* remotePage();
-    QWidget* webcamPage();
-    QWidget* timingPage();
-    QWidget* parametersPage();
+    void connectRemotePage();
+    void connectParametersPage();
     void readSettings();
     void writeSettings();
     QString text(const char* key, const char* def) const;
@@ -99,18 +93,12 @@ class TForm_Remote : public QDialog {
     void PictureTaken();
     void takeAndTransfer();
     TShot shot() const;
-    void showPreview(const QString& thumbnail);
     void handleRequest(const QString& path);
 
     // The Parameters page.
-    void fillBoxes();
-    void showRecord(const tsRemoteReleaseParameters& record);
-    tsRemoteReleaseParameters collectRecord() const;
     void logRecord(const tsRemoteReleaseParameters& record) const;
     void readCameraParameters();
     void readZoom();
-    void hideZoom();
-    bool rawSelected() const;
 
     // The Timing page.
     void startTimedRun();
@@ -119,15 +107,11 @@ class TForm_Remote : public QDialog {
     void StopAlarm();
     void countdownTick();
     void setCountdown(bool on);
-    TTimedPlan plan() const;
-    void timingDatesToToday();
 
     TAppServices& services_;
     TCameraSession& camera_;
     TRemoteSession remote_;
     TTimedCapture timed_;
-    TParameterTexts parameterTexts_;
-    tsRemoteAvailArrayReleaseParameters available_;
     std::unique_ptr<TWindowLocaliser> texts_;
     TTimerHandle requestPoll_;
     TTimerHandle alarmClock_;
@@ -145,43 +129,9 @@ class TForm_Remote : public QDialog {
     QString startProcessText_, stopProcessText_, startTakingText_, stopTakingText_;
 
     QTabWidget* PageControl;
-    QLabel* StatusBar; // wraps a long status rather than cutting it at the window's edge
-    // "&Remote"
-    QComboBox* ComboBox_TransMode;
-    QCheckBox* CheckBox_ShowHintRemote;
-    QCheckBox* CheckBoxShutDown;
-    QCheckBox* CheckBoxEnableParameters;
-    QLabel* Image;
-    QPushButton* Button_StartRemoteProcess;
-    QPushButton* Button_TakePic;
-    QPushButton* ButtonViewFinder;
-    QLineEdit* DirectoryEdit;
-    QProgressBar* ProgressBar;
-    QPushButton* BitBtn_Close;
-    // "&Webcam"
-    QCheckBox* CheckBox_DeleteCamPic;
-    QLineEdit* Edit_Webcamname;
-    QSpinBox* SpinEdit_Compression;
-    QComboBox* ComboBox_Resize;
-    // "&Timing"
-    QLabel* RxClock_StartInt;
-    QGroupBox* GroupBox_Auto;
-    QCheckBox* CheckBox_Start;
-    QDateEdit* DateEdit_Start;
-    QSpinBox *SpinEdit_StartHour, *SpinEdit_StartMin, *SpinEdit_StartSec;
-    QSpinBox *SpinEdit_IntHour, *SpinEdit_IntMin, *SpinEdit_IntSec;
-    QCheckBox* CheckBox_Stop;
-    QDateEdit* DateEdit_Stop;
-    QSpinBox *SpinEdit_StopHour, *SpinEdit_StopMin, *SpinEdit_StopSec;
-    QCheckBox* CheckBox_NrOfPic;
-    QSpinBox* SpinEdit_NrOfPic;
-    QPushButton* Button_StartAutoTrf;
-    // "&Parameters"
-    std::array<QComboBox*, ParameterBoxCount> boxes_{};
-    QCheckBox* CheckBoxBeep;
-    QLabel* LabelZoom;
-    QSlider* TrackBarZoom;
-    QLabel* LabelZoomPos;
-    QPushButton* ButtonGetCamSet;
-    QPushButton* ButtonSetCameraSettings;
+    QLabel* StatusBar;        // wraps a long status rather than cutting it at the window's edge
+    TRemotePage* remotePage_; // "&Remote"
+    TWebcamPage* webcamPage_; // "&Webcam"
+    TTimingPage* timingPage_; // "&Timing"
+    TParametersPage* parametersPage_; // "&Parameters"
 };

@@ -4,7 +4,7 @@
 // remote process at once. The window is created for the flow and destroyed
 // after it.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 #include <functional>
 

@@ -2,6 +2,8 @@
 
 #include "CameraSession.h"
 #include "Dialogs.h"
+#include "LanguageFile.h"
+#include "MainDlg.h"
 #include "ThreadMessage.h"
 
 namespace {

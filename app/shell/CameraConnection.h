@@ -4,8 +4,9 @@
 // Camera menu, and the camera's events turned into messages of the message
 // thread.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
+class TLanguageFile;
 class TMessageThread;
 
 // The flows with the camera start, stop, connect and disconnect hooks filled.

@@ -3,6 +3,7 @@
 #include "Dates.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "MainDlg.h"
 #include "SingleInstance.h"
 #include "Version.h"
 

@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 
+#include "Clock.h"
 #include "Errors.h"
 #include "Log.h"
 #include "ProgramFolder.h"
@@ -15,6 +16,8 @@
 namespace {
 
 constexpr int ReplyTimeoutMs = 2000;
+// How long a check waits between its tries for the lock of another check.
+constexpr int LockRetryMs = 100;
 const QByteArray ActivateRequest = "activate\n";
 
 std::unique_ptr<QLocalServer> marker;
@@ -55,7 +58,8 @@ bool CheckAppAlreadyRunning(const QString& name, bool activate, bool closeAfter)
     // Two starts at the same moment must not both find nobody listening and
     // both become the owner: the check and the take-over run one at a time.
     QLockFile checking(path + ".lock");
-    checking.lock();
+    while (!checking.tryLock(0))
+        Sleep(LockRetryMs);
     QLocalSocket other;
     other.connectToServer(path);
     if (other.waitForConnected(ReplyTimeoutMs)) {

@@ -19,6 +19,11 @@ void TMessageThread::post(const QString& text, const QString& caption, quint32 f
     queue_.push_back({text, caption, flags});
 }
 
+int TMessageThread::waiting() const {
+    std::lock_guard lock(mutex_);
+    return int(queue_.size());
+}
+
 bool TMessageThread::takeFirst(MessageQueueElementType& element) {
     std::lock_guard lock(mutex_);
     if (queue_.empty())

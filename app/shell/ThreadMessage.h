@@ -29,6 +29,8 @@ class TMessageThread {
 
     // Appends a copy of the message to the queue; callable from any thread.
     void post(const QString& text, const QString& caption, quint32 flags);
+    // How many posted messages the thread has not yet taken to show.
+    int waiting() const;
 
     // Asks the thread to stop and waits for it: at most one poll period unless
     // a box is showing. Called on the user-interface thread, which keeps serving
@@ -39,7 +41,7 @@ class TMessageThread {
     void execute();
     bool takeFirst(MessageQueueElementType& element);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::deque<MessageQueueElementType> queue_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};

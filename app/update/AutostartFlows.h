@@ -2,7 +2,7 @@
 // The USB menu: registering the program with the desktop as the one started
 // for a plugged-in camera, and removing that again, through the bridge.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 #include <cstdint>
 

@@ -1,7 +1,6 @@
 #include "ThreadUpdate.h"
 
 #include "Clock.h"
-#include "Dialogs.h"
 #include "EchoClient.h"
 #include "Errors.h"
 #include "Log.h"
@@ -18,9 +17,9 @@ constexpr int RetryPauseMs = 5000;
 constexpr int StopPollMs = 100;
 
 // What the thread's error handler does, on the user-interface thread.
-void report(const QString& message) {
+void report(const TUpdate::TShowError& showError, const QString& message) {
     LogLine("Exception:" + message);
-    ShowErrorBox(message);
+    showError(message);
 }
 
 } // namespace
@@ -40,9 +39,9 @@ struct TUpdate::State {
     }
 };
 
-TUpdate::TUpdate(TNetwork network, TCheck check, bool automatic)
-    : network_(std::move(network)), check_(std::move(check)), automatic_(automatic),
-      state_(std::make_shared<State>()), thread_([this] { execute(); }) {}
+TUpdate::TUpdate(TNetwork network, TCheck check, TShowError showError, bool automatic)
+    : network_(std::move(network)), check_(std::move(check)), showError_(std::move(showError)),
+      automatic_(automatic), state_(std::make_shared<State>()), thread_([this] { execute(); }) {}
 
 TUpdate::~TUpdate() {
     {
@@ -59,7 +58,8 @@ void TUpdate::execute() {
     try {
         answered = echo();
     } catch (const ELumvikError& e) {
-        runOnUserInterface([message = e.message()] { report(message); });
+        runOnUserInterface(
+            [showError = showError_, message = e.message()] { report(showError, message); });
         return;
     }
     if (!pause(FirstPauseMs))
@@ -107,12 +107,12 @@ bool TUpdate::runOnUserInterface(std::function<void()> work) {
     const std::shared_ptr<State> state = state_;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [state, work = std::move(work)] {
+        [state, work = std::move(work), showError = showError_] {
             if (!state->stopped()) {
                 try {
                     work();
                 } catch (const ELumvikError& e) {
-                    report(e.message());
+                    report(showError, e.message());
                 }
             }
             {

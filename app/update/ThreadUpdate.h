@@ -20,11 +20,12 @@ class TUpdate {
     };
 
     using TCheck = std::function<void(TCancelFlag& cancel)>;
+    using TShowError = std::function<void(const QString& message)>;
 
     // Starts at once. `check` runs on the user-interface thread; what it
-    // throws is logged and shown there. Its `cancel` is set when the thread
-    // is stopped; the check may set it itself.
-    TUpdate(TNetwork network, TCheck check, bool automatic);
+    // throws is logged there and handed to `showError`. Its `cancel` is set
+    // when the thread is stopped; the check may set it itself.
+    TUpdate(TNetwork network, TCheck check, TShowError showError, bool automatic);
     // Stops the thread and waits for it.
     ~TUpdate();
     TUpdate(const TUpdate&) = delete;
@@ -42,6 +43,7 @@ class TUpdate {
 
     TNetwork network_;
     TCheck check_;
+    TShowError showError_;
     bool automatic_;
     std::shared_ptr<State> state_;
     std::thread thread_;

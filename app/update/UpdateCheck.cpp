@@ -2,7 +2,6 @@
 
 #include "AppServices.h"
 #include "AtomicFile.h"
-#include "Dialogs.h"
 #include "Errors.h"
 #include "IniFile.h"
 #include "InternetError.h"
@@ -36,15 +35,14 @@ QString text(const TAppServices& services, const char* key, const char* def,
     return services.language().readFormatted(UpdateSection, key, def, args);
 }
 
-bool downloadWanted(const TAppServices& services, const TUpdateOffer& offer) {
-    return MessageBox(
-               text(services, "infomsg_question_download",
-                    "Lumvik has detected that an upgrade is available. Current version is %s and "
-                    "the Lumvik available for download is of version %s. New drivers is "
-                    "downloaded if required. The file is of size %s bytes. Do you want to "
-                    "download?",
-                    {VersionText(), offer.version, QString::number(offer.fileSize)}),
-               "Information", MB_YESNO | MB_ICONINFORMATION) == mrYes;
+bool downloadWanted(const TAppServices& services, TUpdateView& view, const TUpdateOffer& offer) {
+    return view.confirmDownload(
+        text(services, "infomsg_question_download",
+             "Lumvik has detected that an upgrade is available. Current version is %s and "
+             "the Lumvik available for download is of version %s. New drivers is "
+             "downloaded if required. The file is of size %s bytes. Do you want to "
+             "download?",
+             {VersionText(), offer.version, QString::number(offer.fileSize)}));
 }
 
 // The download's progress in the status bar. Told on the fetch's thread, it
@@ -103,7 +101,7 @@ TUpdateOffer ReadUpdateOffer(const QString& path) {
             ini.readString(key::Section, key::Signature, "")};
 }
 
-QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
+QString CheckForUpdate(TAppServices& services, TUpdateView& view, const TProxySettings& proxy,
                        const TUpdateSource& source, TCancelFlag& cancel) {
     struct TClearStatus {
         TAppServices& services;
@@ -118,7 +116,7 @@ QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
         return {};
     }
     const TUpdateOffer offer = ReadUpdateOffer(iniPath);
-    if (offer.version == VersionText() || !downloadWanted(services, offer))
+    if (offer.version == VersionText() || !downloadWanted(services, view, offer))
         return {};
     QByteArray package;
     try {
@@ -137,10 +135,9 @@ QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
             {offer.archive}));
     const QString packagePath = ProgramFile(PackageName);
     WriteFileAtomically(packagePath, package);
-    MessageBox(text(services, "infomsg_execute_download",
-                    "Lumvik has downloaded the upgrade. It is available at %s. Lumvik will now "
-                    "exit to execute the upgrade file",
-                    {packagePath}),
-               "Information", MB_OK | MB_ICONINFORMATION);
+    view.announceDownloaded(text(services, "infomsg_execute_download",
+                                 "Lumvik has downloaded the upgrade. It is available at %s. "
+                                 "Lumvik will now exit to execute the upgrade file",
+                                 {packagePath}));
     return packagePath;
 }

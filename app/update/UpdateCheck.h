@@ -36,12 +36,22 @@ struct TUpdateOffer {
 // Reads the offer of the update INI at path; missing values are empty or 0.
 TUpdateOffer ReadUpdateOffer(const QString& path);
 
+// What the check asks and tells the user; the windows answer.
+class TUpdateView {
+  public:
+    virtual ~TUpdateView() = default;
+    // The offer of another version; true when the user wants it downloaded.
+    virtual bool confirmDownload(const QString& question) = 0;
+    // The upgrade has been downloaded and kept, and will be installed.
+    virtual void announceDownloaded(const QString& text) = 0;
+};
+
 // The language file's section of the web update's texts.
 inline constexpr const char* UpdateSection = "TUpdate";
 
 // Fetches the update INI to "upgrade_lumvik.ini" in the program folder (a
 // failed fetch leaves none and ends the check silently). When its version
-// differs from the program's, asks whether to download it; on Yes downloads
+// differs from the program's, asks the view whether to download it; on Yes downloads
 // it, with progress in the status bar, and keeps it as "lumvik_upgrade.deb"
 // in the program folder if it has the announced size and signature. Returns
 // that path, or empty when there is nothing to install or `cancel` was set.
@@ -49,5 +59,5 @@ inline constexpr const char* UpdateSection = "TUpdate";
 // refused, keeping nothing of it. The status bar is empty afterwards. While
 // the fetches run, the program's windows paint and can be closed, but other
 // input waits, so that no menu action runs in the middle of the check.
-QString CheckForUpdate(TAppServices& services, const TProxySettings& proxy,
+QString CheckForUpdate(TAppServices& services, TUpdateView& view, const TProxySettings& proxy,
                        const TUpdateSource& source, TCancelFlag& cancel);

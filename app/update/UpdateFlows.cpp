@@ -46,19 +46,32 @@ class TCloseCancels : public QObject {
     TCancelFlag& cancel_;
 };
 
+// The check's questions and notices as message boxes.
+class TDialogUpdateView : public TUpdateView {
+  public:
+    bool confirmDownload(const QString& question) override {
+        return MessageBox(question, "Information", MB_YESNO | MB_ICONINFORMATION) == mrYes;
+    }
+    void announceDownloaded(const QString& text) override {
+        MessageBox(text, "Information", MB_OK | MB_ICONINFORMATION);
+    }
+};
+
 std::unique_ptr<TUpdate> startCheck(const State& state, const TMainContext& context,
                                     bool automatic) {
     const auto check = [state, context](TCancelFlag& cancel) {
         const TCloseCancels closeCancels(context.parent, cancel);
-        const QString package = CheckForUpdate(context.services, state->proxy(context.services),
-                                               state->options.source, cancel);
+        TDialogUpdateView view;
+        const QString package = CheckForUpdate(
+            context.services, view, state->proxy(context.services), state->options.source, cancel);
         if (package.isEmpty())
             return;
         state->pendingUpgrade = package;
         context.parent->close();
     };
     return std::make_unique<TUpdate>(
-        TUpdate::TNetwork{state->options.pingHost, state->options.online}, check, automatic);
+        TUpdate::TNetwork{state->options.pingHost, state->options.online}, check, ShowErrorBox,
+        automatic);
 }
 
 void stopAndHandOver(TUpdateState& state) {

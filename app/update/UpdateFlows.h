@@ -5,7 +5,7 @@
 // the About box with the version.
 
 #include "EchoClient.h"
-#include "MainDlg.h"
+#include "MainFlows.h"
 #include "UpdateCheck.h"
 
 #include <functional>

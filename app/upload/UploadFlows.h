@@ -2,7 +2,7 @@
 // Flow D, Pictures > Upload pictures: connects to the camera, opens its first
 // volume, shows the upload window modally and disconnects after it closes.
 
-#include "MainDlg.h"
+#include "MainFlows.h"
 
 // A camera that does not take uploads gets a message instead of the window.
 // A failure to connect or to open the volume reaches the caller.

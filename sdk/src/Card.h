@@ -3,9 +3,9 @@
 // the simulated camera or of the computer, or a camera behind libgphoto2.
 // Paths are the card's own; a failure throws Failure with the layer's code.
 
-#include "CameraFolder.h"
 #include "ItemMetadata.h"
 #include "cdsdk.h"
+#include "sim/CameraFolder.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,7 +2,7 @@
 // What an item's files tell about it: its item properties, picture size and
 // EXIF thumbnail.
 
-#include "CameraFolder.h"
+#include "sim/CameraFolder.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #include "ScaledThumbnail.h"
 
 #include "CardFile.h"
-#include "Jpeg.h"
+#include "sim/Jpeg.h"
 
 #include <memory>
 

@@ -2,11 +2,11 @@
 // The layer's one state: its objects behind handles, guarded by one mutex, and
 // the wrapper every operation runs in.
 
-#include "CameraFolder.h"
 #include "Card.h"
 #include "ItemMetadata.h"
-#include "Remote.h"
 #include "cdsdk.h"
+#include "sim/CameraFolder.h"
+#include "sim/Remote.h"
 
 #include <functional>
 #include <map>

@@ -2,9 +2,9 @@
 // Moving data to files as a camera does: on a thread of its own, with
 // progress reports, while the caller waits without the state's lock.
 
-#include "CameraFolder.h"
 #include "ItemMetadata.h"
 #include "cdsdk.h"
+#include "sim/CameraFolder.h"
 
 #include <mutex>
 #include <string>

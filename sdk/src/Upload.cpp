@@ -1,9 +1,9 @@
 // Adding pictures to the simulated camera: the sizes it takes and the raw
 // pixel files that become JPEG pictures on its card.
 
-#include "Sensor.h"
 #include "State.h"
 #include "Transfer.h"
+#include "sim/Sensor.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "Viewfinder.h"
 
-#include "Sensor.h"
+#include "sim/Sensor.h"
 #include "State.h"
 #include "cdsdk_simcontrol.h"
 #include "gphoto2/Control.h"

@@ -2,7 +2,7 @@
 // A camera's live viewfinder: a thread of its own that hands JPEG frames to
 // the callback at the camera's pace, and on demand.
 
-#include "Remote.h"
+#include "sim/Remote.h"
 
 #include <chrono>
 #include <condition_variable>

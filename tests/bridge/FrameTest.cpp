@@ -1,4 +1,5 @@
 #include "BridgeSession.h"
+#include "ProgressRecord.h"
 
 #include <functional>
 #include <vector>
@@ -123,16 +124,11 @@ TEST_F(FrameTest, EventAdapterPassesTheEventBitsAndTheReason) {
     EXPECT_EQ(events.size(), 3u);
 }
 
-std::vector<int32_t> progress;
-
-void recordProgress(int32_t value) {
-    progress.push_back(value);
-}
-
 TEST_F(FrameTest, DisconnectForgetsTheProgressCallbackAndKeepsTheEventCallback) {
     openStandardCamera();
     tsRegisterEventCallbackFunction(recordEvent);
-    tsRegisterProgressCallbackFunction(recordProgress);
+    progressrecord::clear();
+    tsRegisterProgressCallbackFunction(progressrecord::bridgeCallback);
     ASSERT_EQ(tsClosePicCollection()->code, 0);
     ASSERT_EQ(tsDisconnect()->code, 0);
     ASSERT_EQ(tsConnect()->code, 0);
@@ -140,7 +136,7 @@ TEST_F(FrameTest, DisconnectForgetsTheProgressCallbackAndKeepsTheEventCallback) 
     ASSERT_EQ(tsOpenPicCollection(TS_SOURCE_CAMERA_ALL, "", {})->code, 0);
     const std::string movie = (testenv::newFolder("out") + "/movie.avi").toStdString();
     EXPECT_EQ(tsGetMovie(3, movie.c_str())->code, 0);
-    EXPECT_TRUE(progress.empty());
+    EXPECT_TRUE(progressrecord::percentages().empty());
     events.clear();
     cdsimUnplug();
     EXPECT_EQ(events, (std::vector<std::pair<int32_t, int32_t>>{{4, 13}}));

@@ -1,3 +1,4 @@
+#include "ProgressRecord.h"
 #include "RemoteSession.h"
 
 #include <QDir>
@@ -87,16 +88,10 @@ TEST_F(ReleaseTest, OnlyTheFlagsLowByteMakesTheReleaseSynchronous) {
 
 std::mutex recordedMutex;
 std::vector<std::tuple<int32_t, int32_t, int32_t>> remoteEvents;
-std::vector<int32_t> progress;
 
 void recordRemoteEvent(int32_t event, int32_t reason, int32_t data) {
     std::lock_guard<std::mutex> lock(recordedMutex);
     remoteEvents.emplace_back(event, reason, data);
-}
-
-void recordProgress(int32_t value) {
-    std::lock_guard<std::mutex> lock(recordedMutex);
-    progress.push_back(value);
 }
 
 // Release events with no data or 4 bytes of it reach the program.
@@ -118,13 +113,14 @@ TEST_F(ReleaseTest, ReleaseEventsReachTheRemoteCallback) {
 
 TEST_F(ReleaseTest, ReleaseAndFetchReportProgress) {
     startRelease();
-    tsRegisterProgressCallbackFunction(recordProgress);
+    progressrecord::clear();
+    tsRegisterProgressCallbackFunction(progressrecord::bridgeCallback);
     ASSERT_EQ(tsRelease(1)->code, 0);
-    EXPECT_EQ(progress, (std::vector<int32_t>{0, 50, 100}));
-    progress.clear();
+    EXPECT_EQ(progressrecord::percentages(), (std::vector<int32_t>{0, 50, 100}));
+    progressrecord::clear();
     const QString path = testenv::newFolder("out") + "/thumbnail.jpg";
     ASSERT_EQ(tsReleaseGetThumbnail(path.toUtf8().constData())->code, 0);
-    EXPECT_EQ(progress, (std::vector<int32_t>{0, 25, 50, 75, 100}));
+    EXPECT_EQ(progressrecord::percentages(), (std::vector<int32_t>{0, 25, 50, 75, 100}));
 }
 
 TEST_F(ReleaseTest, StartFailingAtTheKindSelectionStaysInReleaseControl) {

@@ -1,15 +1,15 @@
 #include "BridgeSession.h"
+#include "ProgressRecord.h"
 #include "TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <atomic>
-#include <mutex>
 #include <set>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -25,21 +25,12 @@ std::string local8(const QString& path) {
     return path.toStdString();
 }
 
-std::mutex progressMutex;
-std::vector<int32_t> progress;
-std::vector<std::thread::id> progressThreads;
-
-void recordProgress(int32_t value) {
-    std::lock_guard<std::mutex> lock(progressMutex);
-    progress.push_back(value);
-    progressThreads.push_back(std::this_thread::get_id());
-}
-
 TEST_F(TransferTest, PictureWithSoundNoteCarriesTheShootingTime) {
     setenv("TZ", "UTC0", 1);
     tzset();
     const auto camera = openStandardCamera();
-    tsRegisterProgressCallbackFunction(recordProgress);
+    progressrecord::clear();
+    tsRegisterProgressCallbackFunction(progressrecord::bridgeCallback);
     const QString out = testenv::newFolder("out");
     ASSERT_EQ(tsGetPicture(2, local8(out + "/IMG_0005.JPG").c_str(), 0)->code, 0);
     const QString card = camera.volume("CF") + "/DCIM/100CANON/";
@@ -47,8 +38,9 @@ TEST_F(TransferTest, PictureWithSoundNoteCarriesTheShootingTime) {
     EXPECT_EQ(testfiles::Read(out + "/IMG_0005.JPG.wav"), fixture::soundBytes());
     EXPECT_EQ(modified(out + "/IMG_0005.JPG"), 1083827289); // 2004-05-06 07:08:09
     EXPECT_EQ(modified(out + "/IMG_0005.JPG.wav"), 1083827289);
-    EXPECT_EQ(progress, (std::vector<int32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
-    for (const auto thread : progressThreads) {
+    EXPECT_EQ(progressrecord::percentages(),
+              (std::vector<int32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
+    for (const auto thread : progressrecord::threads()) {
         EXPECT_NE(thread, std::this_thread::get_id());
     }
 }
@@ -160,9 +152,8 @@ TEST_F(TransferTest, AKilledTransferLeavesNoPartialFile) {
 std::atomic<bool> cancelAtFifth{false};
 
 void recordAndCancelAtFifth(int32_t value) {
-    recordProgress(value);
-    const std::lock_guard<std::mutex> lock(progressMutex);
-    if (cancelAtFifth && progress.size() == 5)
+    progressrecord::bridgeCallback(value);
+    if (cancelAtFifth && progressrecord::percentages().size() == 5)
         tsCancel();
 }
 
@@ -177,24 +168,25 @@ TEST_F(TransferTest, AStopRequestEndsASlowMovieAtItsNextStepAndLeavesNoPartOfIt)
     const QByteArray onCard = testfiles::Read(card);
     const QString out = testenv::newFolder("stopped");
     const std::string movie = local8(out + "/MVI_0007.AVI");
-    progress.clear();
+    progressrecord::clear();
     cancelAtFifth = true;
     tsRegisterProgressCallbackFunction(recordAndCancelAtFifth);
     const tsResult* stopped = tsGetMovie(3, movie.c_str());
     EXPECT_EQ(stopped->code, TS_ERR_CANCELLED);
     EXPECT_EQ(statusName(stopped), "tsGetMovie");
-    EXPECT_EQ(progress.size(), 5u) << "no step after the request";
+    EXPECT_EQ(progressrecord::percentages().size(), 5u) << "no step after the request";
     EXPECT_EQ(allEntries(out), QStringList());
     EXPECT_EQ(testfiles::Read(card), onCard);
 
     cancelAtFifth = false;
-    progress.clear();
+    progressrecord::clear();
     EXPECT_EQ(tsGetMovie(3, movie.c_str())->code, TS_ERR_CANCELLED) << "until it is cleared";
     tsClearCancel();
-    progress.clear();
+    progressrecord::clear();
     ASSERT_EQ(tsGetMovie(3, movie.c_str())->code, 0);
     tsRegisterProgressCallbackFunction(nullptr);
     EXPECT_EQ(testfiles::Read(out + "/MVI_0007.AVI"), onCard);
+    const std::vector<int32_t> progress = progressrecord::percentages();
     EXPECT_GT(std::set<int32_t>(progress.begin(), progress.end()).size(), 5u)
         << "more steps than the quarters of a fast camera";
     EXPECT_EQ(progress.back(), 100);

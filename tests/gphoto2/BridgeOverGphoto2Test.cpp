@@ -4,6 +4,7 @@
 
 #include "CameraFixture.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "cdsdk.h"
 #include "tesselink.h"
 
@@ -21,11 +22,6 @@ extern "C" int bridgeFromC(const char* cameraOut, const char* folder, const char
                            char* message, size_t size);
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // What the bridge tells of one entry.
 struct Entry {
@@ -135,8 +131,9 @@ TEST_F(BridgeOverGphoto2Test, TransfersEveryFileByteForByteWithItsShootingTime) 
         {"IMG_0005.JPG", first + "IMG_0005.JPG"},    {"IMG_0005.JPG.wav", first + "IMG_0005.WAV"},
         {"MVI_0007.AVI", first + "MVI_0007.AVI"}};
     for (const auto& [received, original] : copies) {
-        EXPECT_FALSE(contents(original).isEmpty()) << original.toStdString();
-        EXPECT_EQ(contents(out + "/" + received), contents(original)) << received.toStdString();
+        EXPECT_FALSE(testfiles::Read(original).isEmpty()) << original.toStdString();
+        EXPECT_EQ(testfiles::Read(out + "/" + received), testfiles::Read(original))
+            << received.toStdString();
     }
 
     card.plugIn();
@@ -148,8 +145,9 @@ TEST_F(BridgeOverGphoto2Test, TransfersEveryFileByteForByteWithItsShootingTime) 
               0)
         << message;
     for (const char* thumbnail : {"0.thm", "1.thm", "2.thm", "3.thm"}) {
-        EXPECT_FALSE(contents(out + "/" + thumbnail).isEmpty()) << thumbnail;
-        EXPECT_EQ(contents(out + "/" + thumbnail), contents(simulatedOut + "/" + thumbnail))
+        EXPECT_FALSE(testfiles::Read(out + "/" + thumbnail).isEmpty()) << thumbnail;
+        EXPECT_EQ(testfiles::Read(out + "/" + thumbnail),
+                  testfiles::Read(simulatedOut + "/" + thumbnail))
             << thumbnail;
     }
 }

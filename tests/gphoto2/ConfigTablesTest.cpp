@@ -3,7 +3,7 @@
 
 #include "gphoto2/ConfigTables.h"
 #include "RecordedTrees.h"
-#include "Remote.h"
+#include "sim/Remote.h"
 
 #include <gtest/gtest.h>
 

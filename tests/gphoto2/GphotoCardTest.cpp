@@ -2,6 +2,8 @@
 // thread: what no folder driver can show, such as a camera unplugged.
 
 #include "gphoto2/GphotoCard.h"
+#include "ProgressRecord.h"
+#include "ScriptedCamera.h"
 #include "State.h"
 #include "cdsdk_log.h"
 #include "gphoto2/Worker.h"
@@ -14,9 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -26,101 +26,32 @@
 
 namespace {
 
-using cdgp::GphotoError;
+// A camera that holds one movie, named as the card asks for it.
+std::shared_ptr<scripted::Script> movieCamera() {
+    auto script = std::make_shared<scripted::Script>();
+    script->abilities = {};
+    script->summary = "Model: X\nSerial Number: 0815 \n";
+    script->card["/DCIM/MVI_0001.MOV"] = {};
+    script->piece = 65537; // pieces that do not divide the writer's blocks
+    // A camera that left the bus, as libgphoto2 tells it on any call.
+    script->lineGone = {"gp_camera_wait_for_event", GP_ERROR_IO_USB_FIND,
+                        "Could not find USB device"};
+    return script;
+}
 
-// A device that answers from memory; once unplugged every call fails as
-// libgphoto2 fails for a camera that left the bus.
-class RecordedDevice final : public cdgp::Device {
-  public:
-    explicit RecordedDevice(std::shared_ptr<std::atomic<bool>> unplugged)
-        : unplugged_(std::move(unplugged)) {}
-
-    cdgp::Abilities abilities() override { return check(), cdgp::Abilities{}; }
-    std::string summary() override { return check(), "Model: X\nSerial Number: 0815 \n"; }
-    std::vector<cdgp::Storage> storages() override {
-        check();
-        return {{"/store_00010001", "SD", 4096, 1024}};
-    }
-    std::vector<std::string> folders(const std::string&) override {
-        check();
-        return {};
-    }
-    std::vector<cdgp::FileEntry> files(const std::string&) override {
-        check();
-        return {{"MVI_0001.MOV", movie.size(), 0}};
-    }
-    cdgp::Bytes read(const std::string&, cdgp::FileKind, const cdgp::Progress&) override {
-        return check(), cdgp::Bytes{};
-    }
-    // Delivers the movie in odd pieces as a driver does, and stops at the
-    // receiver's word.
-    void receive(const std::string& path, const cdgp::Receiver& receiver,
-                 const cdgp::Progress&) override {
-        check();
-        ++received;
-        if (path != "/DCIM/MVI_0001.MOV") {
-            throw GphotoError{"gp_camera_file_get", GP_ERROR_FILE_NOT_FOUND, "File not found"};
-        }
-        for (size_t at = 0; at < movie.size(); at += Piece) {
-            if (!receiver(movie.data() + at, std::min(Piece, movie.size() - at))) {
-                throw GphotoError{"gp_camera_file_get", GP_ERROR_CANCEL, "Cancelled"};
-            }
-        }
-    }
-    // Opens the file at stuckAt first, when set: a FIFO there blocks the
-    // open as it blocks a driver's, until the call is interrupted.
-    cdgp::Bytes readHead(const std::string&, uint64_t) override {
-        check();
-        if (!stuckAt.empty()) {
-            const int opened = ::open(stuckAt.c_str(), O_RDONLY | O_CLOEXEC);
-            if (opened < 0) {
-                throw GphotoError{"gp_camera_file_read", GP_ERROR_IO_READ, "Interrupted"};
-            }
-            ::close(opened);
-        }
-        return cdgp::Bytes{};
-    }
-    void remove(const std::string&) override { check(); }
-    void makeFolder(const std::string&, const std::string&) override { check(); }
-    void put(const std::string&, const cdgp::Bytes&) override { check(); }
-    cdgp::Widget configuration() override { return check(), cdgp::Widget{}; }
-    void configure(const std::string&, const std::string&) override { check(); }
-    std::string capture() override { return check(), std::string(); }
-    cdgp::Bytes capturePreview() override { return check(), cdgp::Bytes{}; }
-    cdgp::CameraEvent waitForEvent(int) override { return check(), cdgp::CameraEvent{}; }
-
-    static constexpr size_t Piece = 65537;
-    std::string stuckAt;
-    cdgp::Bytes movie;
-    int received = 0;
-
-  private:
-    void check() const {
-        if (*unplugged_) {
-            throw GphotoError{"gp_camera_wait_for_event", GP_ERROR_IO_USB_FIND,
-                              "Could not find USB device"};
-        }
-    }
-    std::shared_ptr<std::atomic<bool>> unplugged_;
-};
-
-// A card over a recorded device; device tells which one it is.
-std::unique_ptr<cdgp::GphotoCard> recordedCard(RecordedDevice*& device) {
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+// A card over a scripted camera.
+std::unique_ptr<cdgp::GphotoCard> scriptedCard(
+    const std::shared_ptr<scripted::Script>& script,
+    std::function<void(uint32_t eventId)> told = [](uint32_t) {}) {
     return std::make_unique<cdgp::GphotoCard>(
-        cdgp::Detected{"X", "usb:001,004"}, [](uint32_t) {},
-        [&device, unplugged](const cdgp::Detected&) {
-            auto made = std::make_unique<RecordedDevice>(unplugged);
-            device = made.get();
-            return made;
+        cdgp::Detected{"X", "usb:001,004"}, std::move(told), [script](const cdgp::Detected&) {
+            return std::make_unique<scripted::ScriptedCamera>(script);
         });
 }
 
 TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
-    cdgp::GphotoCard card(
-        {"X", "usb:001,004"}, [](uint32_t) {},
-        [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
+    const auto opened = scriptedCard(movieCamera());
+    cdgp::GphotoCard& card = *opened;
     const auto description = card.describe();
     EXPECT_EQ(description.model, "X");
     EXPECT_EQ(description.serialNumber, "0815");
@@ -136,21 +67,22 @@ TEST(GphotoCardTest, DescribesTheCameraFromItsSummaryAndStorages) {
 // The event poll on the worker finds the camera gone: the card says so once,
 // and every later call answers the disconnection.
 TEST(GphotoCardTest, AnUnpluggedCameraIsReportedOnceAndFailsAfterwards) {
-    auto unplugged = std::make_shared<std::atomic<bool>>(false);
+    const auto script = movieCamera();
     std::mutex mutex;
     std::condition_variable reported;
     int disconnections = 0;
-    cdgp::GphotoCard card(
-        {"X", "usb:001,004"},
-        [&](uint32_t eventId) {
-            EXPECT_EQ(eventId, uint32_t(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST));
-            std::lock_guard<std::mutex> lock(mutex);
-            ++disconnections;
-            reported.notify_all();
-        },
-        [&](const cdgp::Detected&) { return std::make_unique<RecordedDevice>(unplugged); });
+    const auto opened = scriptedCard(script, [&](uint32_t eventId) {
+        EXPECT_EQ(eventId, uint32_t(CD_EVENT_SHUTDOWN | CD_EVENT_REASON_CONNECTION_LOST));
+        std::lock_guard<std::mutex> lock(mutex);
+        ++disconnections;
+        reported.notify_all();
+    });
+    cdgp::GphotoCard& card = *opened;
     EXPECT_TRUE(card.connected());
-    *unplugged = true;
+    {
+        std::lock_guard<std::mutex> lock(script->mutex);
+        script->unplugged = true;
+    }
     {
         std::unique_lock<std::mutex> lock(mutex);
         reported.wait(lock, [&] { return disconnections > 0; });
@@ -166,47 +98,42 @@ TEST(GphotoCardTest, AnUnpluggedCameraIsReportedOnceAndFailsAfterwards) {
     EXPECT_EQ(disconnections, 1);
 }
 
-std::vector<uint32_t> reported;
-uint32_t stopAt = 1000; // a percentage no transfer reaches
-
-uint32_t record(uint32_t percent, uint32_t, cdContext) {
-    reported.push_back(percent);
-    return percent >= stopAt ? 1 : 0;
-}
-
 // A movie larger than the writer's blocks, arriving in pieces that do not
 // divide them: it arrives whole, with progress that rises to 100; a stop or
 // a file the camera lacks leaves nothing behind.
 TEST(GphotoCardTest, TransfersStreamIntoTheFileWithProgressAndLeaveNothingWhenStopped) {
-    RecordedDevice* device = nullptr;
-    const auto opened = recordedCard(device);
-    cdgp::GphotoCard& card = *opened;
+    const auto script = movieCamera();
+    cdgp::Bytes& movie = script->card["/DCIM/MVI_0001.MOV"];
     for (size_t i = 0; i < (size_t(10) << 20) + 123; ++i) {
-        device->movie.push_back(uint8_t(i * 7 + i / 4099));
+        movie.push_back(uint8_t(i * 7 + i / 4099));
     }
+    const auto opened = scriptedCard(script);
+    cdgp::GphotoCard& card = *opened;
     QTemporaryDir out;
     const std::string whole = out.filePath("whole.mov").toStdString();
-    reported.clear();
-    ASSERT_EQ(card.transfer("/DCIM/MVI_0001.MOV", whole, record, 0), CD_OK);
+    progressrecord::clear();
+    ASSERT_EQ(card.transfer("/DCIM/MVI_0001.MOV", whole, progressrecord::sdkCallback, 0), CD_OK);
     QFile written(QString::fromStdString(whole));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), QByteArray(reinterpret_cast<const char*>(device->movie.data()),
-                                            qsizetype(device->movie.size())));
+    EXPECT_EQ(written.readAll(),
+              QByteArray(reinterpret_cast<const char*>(movie.data()), qsizetype(movie.size())));
+    const std::vector<int32_t> reported = progressrecord::percentages();
     ASSERT_GT(reported.size(), 3u);
-    EXPECT_EQ(reported.front(), 0u);
-    EXPECT_EQ(reported.back(), 100u);
+    EXPECT_EQ(reported.front(), 0);
+    EXPECT_EQ(reported.back(), 100);
     EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
 
-    stopAt = 50;
+    progressrecord::stopAt(50);
     const std::string stopped = out.filePath("stopped.mov").toStdString();
-    EXPECT_EQ(card.transfer("/DCIM/MVI_0001.MOV", stopped, record, 0), CD_ERR_CANCELLED);
-    stopAt = 1000;
+    EXPECT_EQ(card.transfer("/DCIM/MVI_0001.MOV", stopped, progressrecord::sdkCallback, 0),
+              CD_ERR_CANCELLED);
+    progressrecord::clear();
     EXPECT_EQ(
         card.transfer("/DCIM/MVI_0002.MOV", out.filePath("missing.mov").toStdString(), nullptr, 0),
         CD_ERR_FILE_NOT_FOUND);
     EXPECT_EQ(card.transfer("/DCIM/MVI_0001.MOV", whole, nullptr, 0), CD_ERR_FILE_IO)
         << "an existing file was replaced";
-    EXPECT_EQ(device->received, 4);
+    EXPECT_EQ(script->receptions, 4);
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"whole.mov"});
 }
 
@@ -253,10 +180,10 @@ TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
     QTemporaryDir folder;
     const std::string fifo = folder.filePath("IMG_0001.JPG").toStdString();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    RecordedDevice* device = nullptr;
-    const auto opened = recordedCard(device);
+    const auto script = movieCamera();
+    script->stuckAt = fifo;
+    const auto opened = scriptedCard(script);
     cdgp::GphotoCard& card = *opened;
-    device->stuckAt = fifo;
     cdgp::setCallLimit(std::chrono::milliseconds(200));
     try {
         card.metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
@@ -265,7 +192,10 @@ TEST(GphotoCardTest, ACallStuckInTheDeviceEndsWithACameraErrorAfterTheLimit) {
         EXPECT_EQ(failure.code, CD_ERR_FILE_IO);
     }
     cdgp::setCallLimit(std::chrono::minutes(1));
-    device->stuckAt.clear();
+    {
+        std::lock_guard<std::mutex> lock(script->mutex);
+        script->stuckAt.clear();
+    }
     EXPECT_EQ(card.volumes().size(), 1u);
 }
 
@@ -288,8 +218,7 @@ TEST(GphotoCardTest, ScratchFoldersOfEndedRunsAreRemoved) {
         ASSERT_TRUE(folder.mkpath(name + "/DCIM"));
     QFile(folder.filePath(left + "/DCIM/IMG_0001.JPG")).open(QIODevice::WriteOnly);
     {
-        RecordedDevice* device = nullptr;
-        const auto card = recordedCard(device);
+        const auto card = scriptedCard(movieCamera());
         card->metadata({"/DCIM/MVI_0001.MOV", {}, {}, CD_FORMAT_MOVIE}, nullptr);
         EXPECT_FALSE(folder.exists(left));
         EXPECT_TRUE(folder.exists(running));

@@ -2,9 +2,12 @@
 // a scripted camera put below the worker thread in place of libgphoto2: no
 // folder driver takes pictures, gives preview frames or goes away.
 
+#include "ProgressRecord.h"
 #include "RecordedTrees.h"
+#include "ScriptedCamera.h"
 #include "SdkSession.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "cdsdk.h"
 #include "gphoto2/GphotoCard.h"
 
@@ -18,7 +21,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -26,10 +28,9 @@
 namespace {
 
 using cdgp::Bytes;
-using cdgp::GphotoError;
 using cdgp::Widget;
-
-const char* const storeRoot = "/store_00010001";
+using scripted::Script;
+using scripted::ScriptedCamera;
 
 Bytes jpegOf(const QSize& size, Qt::GlobalColor color) {
     QImage image(size, QImage::Format_RGB32);
@@ -41,177 +42,6 @@ Bytes jpegOf(const QSize& size, Qt::GlobalColor color) {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-Widget* findMutable(Widget& tree, const std::string& name) {
-    if (tree.name == name) {
-        return &tree;
-    }
-    for (auto& child : tree.children) {
-        if (Widget* found = findMutable(child, name)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-// What the scripted camera holds and does, shared between the devices the
-// layer makes of it and the test.
-struct Script {
-    std::mutex mutex;
-    cdgp::Abilities abilities{true, false, false, true, true};
-    Widget config;
-    std::map<std::string, Bytes> card; // by path
-    Bytes picture;                     // what each capture stores
-    std::optional<int> captureFailure; // a libgphoto2 result
-    std::set<std::string> refused;     // widgets whose every value the camera refuses
-    std::vector<Bytes> frames;
-    size_t framesGiven = 0;
-    size_t framesBeforeFailure = SIZE_MAX;
-    size_t previewCalls = 0;
-    std::set<size_t> refusedPreviews; // preview calls the camera refuses, from 0
-    bool unplugged = false;
-    int captures = 0;
-    int configurationReads = 0;
-    std::string lastCaptured;
-    std::vector<std::string> targetsAtCapture; // the capture target of each capture
-    std::set<std::thread::id> threads;         // that called the camera
-
-    std::string value(const std::string& widget) {
-        std::lock_guard<std::mutex> lock(mutex);
-        const Widget* found = cdgp::findWidget(config, widget);
-        return found ? found->value : "";
-    }
-    bool holds(const std::string& path) {
-        std::lock_guard<std::mutex> lock(mutex);
-        return card.count(path) != 0;
-    }
-};
-
-class ScriptedCamera final : public cdgp::Device {
-  public:
-    explicit ScriptedCamera(std::shared_ptr<Script> script) : script_(std::move(script)) {}
-
-    cdgp::Abilities abilities() override { return touch()->abilities; }
-    std::string summary() override { return touch(), ""; }
-    std::vector<cdgp::Storage> storages() override {
-        touch();
-        return {{storeRoot, "SD", 4096, 1024}};
-    }
-    std::vector<std::string> folders(const std::string& folder) override {
-        std::set<std::string> found;
-        for (const auto& [path, bytes] : touch()->card) {
-            const std::string prefix = folder == "/" ? "/" : folder + "/";
-            if (path.rfind(prefix, 0) == 0 && path.find('/', prefix.size()) != std::string::npos) {
-                found.insert(
-                    path.substr(prefix.size(), path.find('/', prefix.size()) - prefix.size()));
-            }
-        }
-        return {found.begin(), found.end()};
-    }
-    std::vector<cdgp::FileEntry> files(const std::string& folder) override {
-        std::vector<cdgp::FileEntry> found;
-        for (const auto& [path, bytes] : touch()->card) {
-            if (path.substr(0, path.rfind('/')) == folder) {
-                found.push_back({path.substr(path.rfind('/') + 1), bytes.size(), 0});
-            }
-        }
-        return found;
-    }
-    Bytes read(const std::string& path, cdgp::FileKind kind, const cdgp::Progress&) override {
-        Script& script = *touch();
-        if (kind == cdgp::FileKind::Preview) {
-            throw GphotoError{"gp_camera_file_get", GP_ERROR_NOT_SUPPORTED, "Unsupported"};
-        }
-        return file(script, path);
-    }
-    void receive(const std::string& path, const cdgp::Receiver& receiver,
-                 const cdgp::Progress&) override {
-        const Bytes bytes = file(*touch(), path);
-        const size_t piece = 1000;
-        for (size_t at = 0; at < bytes.size(); at += piece) {
-            if (!receiver(bytes.data() + at, std::min(piece, bytes.size() - at))) {
-                throw GphotoError{"gp_camera_file_get", GP_ERROR_CANCEL, "Cancelled"};
-            }
-        }
-    }
-    Bytes readHead(const std::string& path, uint64_t size) override {
-        Bytes bytes = file(*touch(), path);
-        bytes.resize(std::min<size_t>(bytes.size(), size));
-        return bytes;
-    }
-    void remove(const std::string& path) override {
-        if (touch()->card.erase(path) == 0) {
-            throw GphotoError{"gp_camera_file_delete", GP_ERROR_FILE_NOT_FOUND, "File not found"};
-        }
-    }
-    void makeFolder(const std::string&, const std::string&) override { unsupported(); }
-    void put(const std::string&, const Bytes&) override { unsupported(); }
-    Widget configuration() override {
-        Script& script = *touch();
-        if (!script.abilities.configuration) {
-            unsupported();
-        }
-        ++script.configurationReads;
-        return script.config;
-    }
-    // As a PTP camera: a value it refuses, or that is none of the choices,
-    // fails without changing anything.
-    void configure(const std::string& name, const std::string& value) override {
-        Script& script = *touch();
-        Widget* widget = findMutable(script.config, name);
-        if (!widget || script.refused.count(name) ||
-            (!widget->choices.empty() && std::find(widget->choices.begin(), widget->choices.end(),
-                                                   value) == widget->choices.end())) {
-            throw GphotoError{"gp_camera_set_config", GP_ERROR, "Unspecified error"};
-        }
-        widget->value = value;
-    }
-    std::string capture() override {
-        Script& script = *touch();
-        if (script.captureFailure) {
-            throw GphotoError{"gp_camera_capture", *script.captureFailure, "Capture failed"};
-        }
-        const Widget* target = cdgp::findWidget(script.config, "capturetarget");
-        script.targetsAtCapture.push_back(target ? target->value : "");
-        char name[40];
-        std::snprintf(name, sizeof name, "/DCIM/100CANON/IMG_%04d.JPG", ++script.captures);
-        script.lastCaptured = storeRoot + std::string(name);
-        script.card[script.lastCaptured] = script.picture;
-        return script.lastCaptured;
-    }
-    Bytes capturePreview() override {
-        Script& script = *touch();
-        if (script.refusedPreviews.count(script.previewCalls++) ||
-            script.framesGiven >= script.framesBeforeFailure) {
-            throw GphotoError{"gp_camera_capture_preview", GP_ERROR, "Unspecified error"};
-        }
-        return script.frames[script.framesGiven++ % script.frames.size()];
-    }
-    cdgp::CameraEvent waitForEvent(int) override { return touch(), cdgp::CameraEvent{}; }
-
-  private:
-    // Every call: the thread is noted, and an unplugged camera fails as a
-    // PTP camera does when its line is gone.
-    Script* touch() {
-        std::lock_guard<std::mutex> lock(script_->mutex);
-        script_->threads.insert(std::this_thread::get_id());
-        if (script_->unplugged) {
-            throw GphotoError{"gp_camera_wait_for_event", GP_ERROR_IO, "I/O problem"};
-        }
-        return script_.get();
-    }
-    static Bytes file(Script& script, const std::string& path) {
-        const auto found = script.card.find(path);
-        if (found == script.card.end()) {
-            throw GphotoError{"gp_camera_file_get", GP_ERROR_FILE_NOT_FOUND, "File not found"};
-        }
-        return found->second;
-    }
-    [[noreturn]] static void unsupported() {
-        throw GphotoError{"gp_camera_get_config", GP_ERROR_NOT_SUPPORTED, "Unsupported"};
-    }
-    std::shared_ptr<Script> script_;
-};
-
 // The PowerShot's recorded widgets with the capture target of PTP cameras,
 // which shoot into their own memory unless told otherwise.
 Widget powerShotTree() {
@@ -219,21 +49,6 @@ Widget powerShotTree() {
                             "/main/settings/capturetarget\nLabel: Capture Target\nReadonly: 0\n"
                             "Type: RADIO\nCurrent: Internal RAM\nChoice: 0 Internal RAM\n"
                             "Choice: 1 Memory card\nEND\n");
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-std::mutex reportsMutex;
-std::vector<uint32_t> reports;
-uint32_t stopAt = 1000; // a percentage no transfer reaches
-
-uint32_t recordProgress(uint32_t percent, uint32_t, cdContext) {
-    std::lock_guard<std::mutex> lock(reportsMutex);
-    reports.push_back(percent);
-    return percent >= stopAt ? 1 : 0;
 }
 
 class RemoteOverGphoto2Test : public SdkTest {
@@ -246,8 +61,7 @@ class RemoteOverGphoto2Test : public SdkTest {
         });
         qputenv("LUMVIK_CAMERA", "gphoto2:Canon PowerShot G9@usb:001,004");
         SdkTest::SetUp();
-        reports.clear();
-        stopAt = 1000;
+        progressrecord::clear();
     }
     void TearDown() override {
         SdkTest::TearDown();
@@ -369,13 +183,14 @@ TEST_F(RemoteOverGphoto2Test, ReleaseDeliversEachDataKindAndKeepsTheCardCopyOnly
         if (c.picture) {
             EXPECT_TRUE(script->holds(onCard)) << "gone before it was fetched";
             const QString path = out + QString("/picture%1.jpg").arg(shot);
-            reports.clear();
-            ASSERT_EQ(fetch(source, path, &info, recordProgress), CD_OK);
+            progressrecord::clear();
+            ASSERT_EQ(fetch(source, path, &info, progressrecord::sdkCallback), CD_OK);
             EXPECT_EQ(info.dataType, uint32_t(CD_RELEASED_PICTURE));
             EXPECT_EQ(info.byteCount, uint32_t(picture.size()));
-            EXPECT_EQ(contents(path), picture);
+            EXPECT_EQ(testfiles::Read(path), picture);
+            const std::vector<int32_t> reports = progressrecord::percentages();
             EXPECT_GT(reports.size(), 3u);
-            EXPECT_EQ(reports.back(), 100u);
+            EXPECT_EQ(reports.back(), 100);
             EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
         }
         EXPECT_EQ(fetch(source, out + "/none.jpg"), CD_ERR_NO_DATA);
@@ -398,8 +213,9 @@ TEST_F(RemoteOverGphoto2Test, AFailedReleaseOrFetchAnswersItsCodeAndLosesNoPictu
 
     script->captureFailure.reset();
     ASSERT_EQ(CDRelease(source, 1, nullptr, 0, CD_PROGRESS_NONE, nullptr), CD_OK);
-    stopAt = 50;
-    EXPECT_EQ(fetch(source, out + "/stopped.jpg", nullptr, recordProgress), CD_ERR_CANCELLED);
+    progressrecord::stopAt(50);
+    EXPECT_EQ(fetch(source, out + "/stopped.jpg", nullptr, progressrecord::sdkCallback),
+              CD_ERR_CANCELLED);
     EXPECT_FALSE(QFile::exists(out + "/stopped.jpg"));
     EXPECT_TRUE(script->holds(script->lastCaptured)) << "a stopped fetch deleted the picture";
 

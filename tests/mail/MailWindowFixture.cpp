@@ -1,6 +1,7 @@
 #include "MailWindowFixture.h"
 
 #include "Dlg_Properties.h"
+#include "MainWindowFixture.h"
 #include "Settings.h"
 
 #include <QLineEdit>
@@ -20,9 +21,5 @@ void MailWindowTest::fillAccount(TFormProperties& properties, int port) {
 }
 
 QStringList MailWindowTest::boxTexts() const {
-    QStringList texts;
-    for (const TDialogRequest& request : script.asked())
-        if (request.kind == TDialogRequest::Message)
-            texts.append(request.text);
-    return texts;
+    return MessageTexts(script);
 }

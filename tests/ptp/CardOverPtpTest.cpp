@@ -4,6 +4,7 @@
 #include "VirtualCamera.h"
 
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "tesselink.h"
 
 #include <QDir>
@@ -13,11 +14,6 @@
 #include <map>
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class CardOverPtpTest : public VirtualCameraTest {
   protected:
@@ -78,7 +74,8 @@ TEST_F(CardOverPtpTest, ListsAndTransfersTheCardAsGphoto2Does) {
         EXPECT_EQ(QSize(picture.width, picture.height), shot.second);
         const QString file = ours + "/" + QString::fromStdString(name);
         ASSERT_EQ(tsGetPicture(index, file.toUtf8().constData(), 0)->code, 0);
-        EXPECT_EQ(contents(file), contents(theirs + "/" + QString::fromStdString(name)));
+        EXPECT_EQ(testfiles::Read(file),
+                  testfiles::Read(theirs + "/" + QString::fromStdString(name)));
         const QString thumbnail = ours + "/" + QString::number(index) + ".thm";
         ASSERT_EQ(tsGetThumbnail(index, thumbnail.toUtf8().constData())->code, 0);
         EXPECT_FALSE(QImage(thumbnail, "JPG").isNull());

@@ -4,10 +4,7 @@
 
 #include "VirtualCamera.h"
 
-#include "CameraSession.h"
-#include "Dlg_Remote.h"
-#include "FakeServices.h"
-#include "Settings.h"
+#include "RemoteWindowFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "WindowControls.h"
@@ -41,40 +38,13 @@ QStringList itemsOf(const QComboBox& box) {
     return items;
 }
 
-class RemoteOverPtpTest : public VirtualCameraTest {
+class RemoteOverPtpTest : public OverVirtualCamera<RemoteWindowFixture> {
   protected:
-    void SetUp() override {
-        VirtualCameraTest::SetUp();
-        if (IsSkipped())
-            return;
-        directory = testenv::newFolder("pictures");
-        setting("DirectoryEdit", directory);
-    }
-    void TearDown() override {
-        if (IsSkipped())
-            return;
-        window.reset();
-        if (session.connected()) {
-            tsReleaseEnd();
-            session.Disconnect_from_tessel();
-        }
-        session.FinishSDK();
-    }
-
-    void setting(const char* key, const QString& value) {
-        services.settings().writeString(TSettings::Section, key, value);
-    }
-    TForm_Remote& openProcess() {
+    void connectCamera() override {
         session.StartSDK();
         session.RegisterEventCallback();
         session.Connect_to_tessel();
-        window = std::make_unique<TForm_Remote>(services, session);
-        window->FormShow();
-        window->Button_StartRemoteProcessClick();
-        return *window;
     }
-    template <class T> T* get(const char* name) { return control<T>(*window, name); }
-    void takePicture() { get<QPushButton>("Button_TakePic")->click(); }
     // A series of pictures 10 s apart, starting now, the first taken at once.
     void startTimedSeries(int pictures) {
         get<QCheckBox>("CheckBox_Start")->setChecked(false);
@@ -82,13 +52,6 @@ class RemoteOverPtpTest : public VirtualCameraTest {
         get<QSpinBox>("SpinEdit_NrOfPic")->setValue(pictures);
         get<QSpinBox>("SpinEdit_IntSec")->setValue(10);
         get<QPushButton>("Button_StartAutoTrf")->click();
-    }
-    QStringList errors() {
-        QStringList texts;
-        for (const TDialogRequest& r : script.asked())
-            if (r.kind == TDialogRequest::Message)
-                texts << r.text;
-        return texts;
     }
     // The pictures the camera lists in the folder its releases go to.
     QStringList cameraPictures() {
@@ -106,11 +69,6 @@ class RemoteOverPtpTest : public VirtualCameraTest {
         names.sort();
         return names;
     }
-
-    QString directory;
-    TFakeServices services;
-    TCameraSession session{services};
-    std::unique_ptr<TForm_Remote> window;
 };
 
 // Mode 0 brings the picture to the computer only, 1 to both, 2 leaves it on

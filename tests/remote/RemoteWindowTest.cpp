@@ -12,6 +12,7 @@
 #include "ProgramFolder.h"
 #include "RemoteFlows.h"
 #include "RemoteGroup.h"
+#include "RemoteWindowFixture.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -51,47 +52,25 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-class RemoteWindowTest : public MainWindowTest {
+class RemoteWindowTest : public RemoteWindowFixture {
   protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
+        RemoteWindowFixture::SetUp();
         camera = fixture::standardCamera(testenv::newFolder("camera"));
-        directory = testenv::newFolder("pictures");
-        setting(remotekeyDirectory, directory);
     }
     void TearDown() override {
-        window.reset();
-        if (session.connected()) {
-            tsReleaseEnd();
-            session.Disconnect_from_tessel();
-        }
-        session.FinishSDK();
+        RemoteWindowFixture::TearDown();
         cdsimReset();
     }
 
     static constexpr const char* remotekeyDirectory = "DirectoryEdit";
-    void setting(const char* key, const QString& value) {
-        services.settings().writeString(TSettings::Section, key, value);
-    }
     void connect(const QString& offers = fixture::remoteControl) {
         camera.offer(offers);
         camera.plugIn();
         session.StartSDK();
         session.Connect_to_tessel();
     }
-    TForm_Remote& open() {
-        if (!session.connected())
-            connect();
-        window = std::make_unique<TForm_Remote>(services, session);
-        window->FormShow();
-        return *window;
-    }
-    TForm_Remote& openProcess() {
-        TForm_Remote& w = open();
-        w.Button_StartRemoteProcessClick();
-        return w;
-    }
-    template <class T> T* get(const char* name) { return control<T>(*window, name); }
+    void connectCamera() override { connect(); }
     QString status() { return get<QLabel>("StatusBar")->text(); }
     void choose(const char* box, const QString& item) {
         QComboBox* combo = get<QComboBox>(box);
@@ -99,16 +78,8 @@ class RemoteWindowTest : public MainWindowTest {
         ASSERT_GE(index, 0) << box << " lacks " << item.toStdString();
         combo->setCurrentIndex(index);
     }
-    void takePicture() { get<QPushButton>("Button_TakePic")->click(); }
     QString request(const QByteArray& content) {
         return testfiles::Write(ProgramFile("take_picture.ini"), content);
-    }
-    QStringList errors() {
-        QStringList texts;
-        for (const TDialogRequest& r : script.asked())
-            if (r.kind == TDialogRequest::Message)
-                texts << r.text;
-        return texts;
     }
     void setInterval(int h, int m, int s) {
         get<QSpinBox>("SpinEdit_IntHour")->setValue(h);
@@ -117,10 +88,6 @@ class RemoteWindowTest : public MainWindowTest {
     }
 
     fixture::CameraFolder camera{testenv::newFolder("unused")};
-    QString directory;
-    TFakeServices services;
-    TCameraSession session{services};
-    std::unique_ptr<TForm_Remote> window;
 };
 
 TEST_F(RemoteWindowTest, SinglePictureOnlyToThePC) {

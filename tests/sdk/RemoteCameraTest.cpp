@@ -1,9 +1,9 @@
 #include "CameraFixture.h"
-#include "CameraFolder.h"
 #include "SdkSession.h"
 #include "TestEnvironment.h"
 #include "cdsdk.h"
 #include "cdsdk_simcontrol.h"
+#include "sim/CameraFolder.h"
 
 #include <QImage>
 #include <atomic>

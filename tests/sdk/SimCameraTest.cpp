@@ -1,4 +1,5 @@
 #include "CameraFixture.h"
+#include "ProgressRecord.h"
 #include "SdkSession.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -360,34 +361,25 @@ TEST_F(SimCameraTest, ThumbnailIsTheExifOneElseAScaledPicture) {
     }
 }
 
-std::mutex progressMutex;
-std::vector<uint32_t> progressSeen;
-std::thread::id progressThread;
-
-uint32_t recordProgress(uint32_t progress, uint32_t, cdContext) {
-    std::lock_guard<std::mutex> lock(progressMutex);
-    progressSeen.push_back(progress);
-    progressThread = std::this_thread::get_id();
-    return 0;
-}
-
 TEST_F(SimCameraTest, TransfersReportProgressFromTheirOwnThread) {
     const cdHItem picture = standardItems().at(0);
     ASSERT_EQ(CDOpenImage(picture), CD_OK);
     cdHImageData data = 0;
     ASSERT_EQ(CDGetPicture(picture, &data), CD_OK);
-    const QByteArray bytes = written(data, CD_PROGRESS_REPORT, recordProgress);
-    EXPECT_EQ(progressSeen, (std::vector<uint32_t>{0, 25, 50, 75, 100}));
-    EXPECT_NE(progressThread, std::this_thread::get_id());
+    progressrecord::clear();
+    const QByteArray bytes = written(data, CD_PROGRESS_REPORT, progressrecord::sdkCallback);
+    EXPECT_EQ(progressrecord::percentages(), (std::vector<int32_t>{0, 25, 50, 75, 100}));
+    for (const auto thread : progressrecord::threads())
+        EXPECT_NE(thread, std::this_thread::get_id());
     cdImageDataInfo dataInfo{};
     ASSERT_EQ(CDGetImageDataInfo(data, &dataInfo), CD_OK);
     EXPECT_EQ(dataInfo.byteCount, uint32_t(bytes.size()));
     EXPECT_STREQ(dataInfo.fileName, "IMG_0005.JPG");
     EXPECT_EQ(QImage::fromData(bytes, "JPG").size(), QSize(64, 48));
 
-    progressSeen.clear();
-    written(data, CD_PROGRESS_NONE, recordProgress);
-    EXPECT_TRUE(progressSeen.empty());
+    progressrecord::clear();
+    written(data, CD_PROGRESS_NONE, progressrecord::sdkCallback);
+    EXPECT_TRUE(progressrecord::percentages().empty());
 }
 
 std::vector<uint32_t> eventsSeen;

@@ -8,7 +8,6 @@
 #include "cdsdk_simcontrol.h"
 
 #include <QAction>
-#include <QDeadlineTimer>
 #include <QTest>
 
 namespace {
@@ -24,9 +23,7 @@ class CameraConnectionTest : public MainWindowTest {
 
     // Waits (in real time, the clock does not wait) until n boxes were asked.
     void waitForBoxes(int n) {
-        QDeadlineTimer deadline(10000);
-        while (script.asked().size() < n && !deadline.hasExpired())
-            QTest::qWait(10);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return script.asked().size() >= n; }, 10000));
     }
 };
 

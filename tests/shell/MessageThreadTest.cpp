@@ -3,9 +3,9 @@
 #include "ThreadMessage.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -65,14 +65,19 @@ TEST(MessageThread, StopsWhileItsBoxWaitsForTheUserInterfaceThread) {
     TDialogScript script;
     TMessageThread thread;
     thread.post("pending", "caption", MB_ICONWARNING);
-    // This thread serves no events meanwhile, so the message thread takes the
-    // message and then waits for its box to be shown here.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // This thread serves no events meanwhile, so once the message thread has
+    // taken the message it waits for its box to be shown here.
+    const QDeadlineTimer deadline(10000);
+    while (thread.waiting() > 0 && !deadline.hasExpired())
+        std::this_thread::yield();
+    ASSERT_EQ(thread.waiting(), 0);
     ASSERT_TRUE(script.asked().isEmpty());
     thread.terminate();
     ASSERT_EQ(script.asked().size(), 1);
     EXPECT_EQ(script.asked()[0].text, "pending");
+    // The thread is gone: what is posted now stays in the queue.
     thread.post("after the stop", "caption", MB_ICONWARNING);
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     EXPECT_EQ(script.asked().size(), 1);
+    EXPECT_EQ(thread.waiting(), 1);
 }

@@ -19,3 +19,11 @@ QString MainWindowTest::storedSetting(const QString& key) {
 QStringList MainWindowTest::logMessages() {
     return testlog::Messages();
 }
+
+QStringList MessageTexts(const TDialogScript& script) {
+    QStringList texts;
+    for (const TDialogRequest& request : script.asked())
+        if (request.kind == TDialogRequest::Message)
+            texts << request.text;
+    return texts;
+}

@@ -22,3 +22,6 @@ class MainWindowTest : public ::testing::Test {
     TFakeClock clock;
     TDialogScript script;
 };
+
+// The texts of the message boxes the script was asked to show, in order.
+QStringList MessageTexts(const TDialogScript& script);

@@ -165,13 +165,7 @@ class UploadWindowTest : public MainWindowTest {
     static void upload(TFormUpload& window) {
         testenv::control<QPushButton>(window, "ButtonUpload")->click();
     }
-    QStringList messages() const {
-        QStringList texts;
-        for (const TDialogRequest& request : script.asked())
-            if (request.kind == TDialogRequest::Message)
-                texts.append(request.text);
-        return texts;
-    }
+    QStringList messages() const { return MessageTexts(script); }
     // The problem box, then the application's error box with the error itself.
     void expectProblemBoxThen(const QString& error) const {
         const QStringList shown = messages();

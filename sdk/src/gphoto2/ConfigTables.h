@@ -4,7 +4,7 @@
 // turning its choices into the layer's codes and back. A camera without a
 // widget, or a choice no table knows, simply offers less.
 
-#include "../Remote.h"
+#include "../sim/Remote.h"
 #include "Widgets.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "Control.h"
 
-#include "../CameraFolder.h"
+#include "../sim/CameraFolder.h"
 #include "../State.h"
 #include "ConfigTables.h"
 

@@ -5,7 +5,7 @@
 // Everything reaches the camera through its card, on the worker; a failure
 // throws Failure with the layer's code.
 
-#include "../Remote.h"
+#include "../sim/Remote.h"
 #include "../Viewfinder.h"
 #include "ConfigTables.h"
 #include "GphotoCard.h"

@@ -36,7 +36,7 @@
 
 #include "CameraFolder.h"
 
-#include "CardFile.h"
+#include "../CardFile.h"
 #include "cdsdk.h"
 
 #include <algorithm>

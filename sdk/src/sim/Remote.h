@@ -3,7 +3,7 @@
 // shooting parameters and zoom, the released data waiting to be fetched, the
 // shooting thread and the viewfinder.
 
-#include "ItemMetadata.h"
+#include "../ItemMetadata.h"
 #include "cdsdk.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // JPEG encoding and EXIF for the pictures the simulated camera makes.
 
-#include "ItemMetadata.h"
+#include "../ItemMetadata.h"
 
 #include <turbojpeg.h>
 

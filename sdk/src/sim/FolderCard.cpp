@@ -1,9 +1,9 @@
-#include "Card.h"
+#include "../Card.h"
 
-#include "CardFile.h"
-#include "ScaledThumbnail.h"
-#include "State.h"
-#include "Transfer.h"
+#include "../CardFile.h"
+#include "../ScaledThumbnail.h"
+#include "../State.h"
+#include "../Transfer.h"
 
 #include <algorithm>
 
