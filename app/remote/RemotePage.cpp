@@ -85,6 +85,7 @@ TRemotePage::TRemotePage(QWidget* parent, TWindowLocaliser& texts) : QWidget(par
         .text(CheckBoxEnableParameters, "enable_all_remote_param_checkbox")
         .text(previewLabel, "preview_label")
         .text(Button_TakePic, "take_a_picture_button")
+        .text(ButtonViewFinder, "start_viewfinder_button")
         .text(directoryLabel, "computer_directory_label")
         .text(BitBtn_Close, "close_button")
         .hint(ComboBox_TransMode, "hint_select_transfer_mode")
