@@ -123,6 +123,11 @@ void TFileManagerControls::buildMenu(QDialog& window, TWindowLocaliser& texts) {
         this->*option.item = item;
     }
     CreateJPEGpreviewforRAWpictures1->setEnabled(false);
+    Options1->addSeparator();
+    Selectonlynewfiles1 =
+        named(Options1->addAction("Select only &new files"), "Selectonlynewfiles1");
+    Selectonlynewfiles1->setCheckable(true);
+    texts.text(Selectonlynewfiles1, "select_only_new_files_menu");
 }
 
 void TFileManagerControls::buildCameraFiles(QDialog& window, TWindowLocaliser& texts) {

@@ -19,6 +19,7 @@ struct TText {
 inline constexpr const char* DirOnPC = "DirOnPC";
 inline constexpr const char* UserCustomProgram = "UserCustomProgram";
 inline constexpr const char* ShowHint = "ShowHint1";
+inline constexpr const char* OnlyNewFiles = "Selectonlynewfiles1";
 inline constexpr const char* BurnCD = "CheckBoxBurnCD";
 inline constexpr const char* RawOption = "ComboBox_Raw";
 inline constexpr const char* FileNamePattern = "LabelFileNameData";

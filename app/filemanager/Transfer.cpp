@@ -419,6 +419,8 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
                    QString::number(std::llround(rate.bytesPerSecond))}));
     if (options.setReadOnly)
         setReadOnly(path);
+    if (hooks.received)
+        hooks.received(item);
     view_.LetMessagesRun();
 }
 

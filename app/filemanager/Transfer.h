@@ -76,6 +76,8 @@ struct TTransferHooks {
     std::function<bool(const QString& movie, const std::function<void(int)>& progress,
                        const std::function<bool()>& stopped)>
         recompressMovie;
+    // Each item received whole, told after its files are written.
+    std::function<void(int itemNumber)> received;
 };
 
 // The rate and time left after some bytes of a transfer were received.

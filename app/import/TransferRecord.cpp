@@ -1,6 +1,7 @@
 #include "TransferRecord.h"
 
 #include "AtomicFile.h"
+#include "CameraClient.h"
 #include "Errors.h"
 #include "Log.h"
 #include "ProgramFolder.h"
@@ -63,6 +64,20 @@ QString CameraKey(const QString& model, const QString& owner, const QString& ser
     const QString body = model.trimmed().isEmpty() ? QString("camera") : model.trimmed();
     return serialNumber.trimmed().isEmpty() ? body + " owned by " + owner.trimmed()
                                             : body + " #" + serialNumber.trimmed();
+}
+
+QString ConnectedCameraKey() {
+    // A camera that keeps its owner or serial number to itself is known by
+    // what it tells.
+    const auto told = [](QString (*read)()) {
+        try {
+            return read();
+        } catch (const ECameraError&) {
+            return QString();
+        }
+    };
+    return CameraKey(tesselink::GetModel(), told(tesselink::GetOwnerName),
+                     told(tesselink::GetSerialNumber));
 }
 
 QString TTransferRecord::DefaultFolder() {

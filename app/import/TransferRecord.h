@@ -19,6 +19,8 @@
 // else with its owner name. Stable across restarts; two bodies of one model
 // differ by their serial numbers.
 QString CameraKey(const QString& model, const QString& owner, const QString& serialNumber);
+// The key of the camera connected now; ECameraError when none answers.
+QString ConnectedCameraKey();
 
 class TTransferRecord {
   public:
