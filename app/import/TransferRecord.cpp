@@ -112,37 +112,42 @@ void TTransferRecord::load() {
     } catch (const EInOutError&) {
     }
     const QByteArray header = headerOf(key_);
-    bool readable = content.startsWith(header);
+    damaged_ = !content.startsWith(header);
     // A line cut short by a kill during its append is the one item lost.
-    const bool cutShort = readable && !content.endsWith('\n');
+    cutShort_ = !damaged_ && !content.endsWith('\n');
     const QList<QByteArray> lines = content.mid(header.size()).split('\n');
-    for (qsizetype i = 0; readable && i + 1 < lines.size(); ++i) {
-        readable = isItemLine(lines[i]);
+    for (qsizetype i = 0; !damaged_ && i + 1 < lines.size(); ++i) {
+        damaged_ = !isItemLine(lines[i]);
         items_.insert(lines[i]);
     }
-    if (!readable) {
-        startNew();
-        return;
-    }
-    if (cutShort) {
-        QByteArray whole = header;
+    if (damaged_)
+        items_.clear();
+}
+
+void TTransferRecord::mend() {
+    if (damaged_) {
+        const QString kept = path_ + ".damaged";
+        QFile::remove(kept);
+        if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(kept).constData()))
+            QFile::remove(path_);
+        LogLine("The record of transferred items " + path_ + " cannot be read: kept as " + kept +
+                ", a new one is started");
+    } else if (cutShort_) {
+        QByteArray whole = headerOf(key_);
         for (const QByteArray& line : items_)
             whole += line + '\n';
         WriteFileAtomically(path_, whole);
     }
-}
-
-void TTransferRecord::startNew() {
-    items_.clear();
-    const QString kept = path_ + ".damaged";
-    QFile::remove(kept);
-    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(kept).constData()) != 0)
-        QFile::remove(path_);
-    LogLine("The record of transferred items " + path_ + " cannot be read: kept as " + kept +
-            ", a new one is started");
+    damaged_ = cutShort_ = false;
 }
 
 bool TTransferRecord::openForAppending() {
+    try {
+        mend();
+    } catch (const EInOutError& error) {
+        LogLine(error.message());
+        return false;
+    }
     const QString folder = QFileInfo(path_).path();
     if (!QFileInfo(path_).exists()) {
         QDir().mkpath(folder);
@@ -165,11 +170,10 @@ void TTransferRecord::add(const TCameraItem& item) {
     const QByteArray line = lineOf(item);
     if (items_.contains(line))
         return;
+    writeFailed_ = writeFailed_ || (descriptor_ < 0 && !openForAppending());
     items_.insert(line);
-    if (writeFailed_ || (descriptor_ < 0 && !openForAppending())) {
-        writeFailed_ = true;
+    if (writeFailed_)
         return;
-    }
     // One write per line: an append is never interleaved with another's.
     const QByteArray written = line + '\n';
     const bool whole = ::write(descriptor_, written.constData(), size_t(written.size())) ==

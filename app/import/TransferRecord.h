@@ -24,9 +24,10 @@ QString ConnectedCameraKey();
 
 class TTransferRecord {
   public:
-    // The record of the camera `cameraKey` in `folder`, read now; a record
-    // that cannot be read is renamed to its path + ".damaged" (one log line)
-    // and a new one started.
+    // The record of the camera `cameraKey` in `folder`, read now and left as
+    // it is until the first add(). A record that cannot be read counts as
+    // empty; the first add() renames it to its path + ".damaged" (one log
+    // line) and starts a new one.
     explicit TTransferRecord(const QString& cameraKey, const QString& folder = DefaultFolder());
     ~TTransferRecord();
     TTransferRecord(const TTransferRecord&) = delete;
@@ -44,12 +45,16 @@ class TTransferRecord {
 
   private:
     void load();
-    void startNew();
+    // Makes the file fit for appending: a damaged one put aside, a line cut
+    // short dropped.
+    void mend();
     bool openForAppending();
 
     QString key_;
     QString path_;
     QSet<QByteArray> items_; // each as its line in the file
     int descriptor_ = -1;
+    bool damaged_ = false;
+    bool cutShort_ = false;
     bool writeFailed_ = false;
 };

@@ -87,8 +87,8 @@ TEST_F(TransferRecordTest, NamesWithTabsAndLineEndsStayWhole) {
     EXPECT_FALSE(record.contains(picture("a")));
 }
 
-// A record that is not ours to read is kept for inspection, a new one is
-// started, and the log says so once.
+// A record that is not ours to read is kept for inspection when the next
+// item is added, a new one is started, and the log says so once.
 TEST_F(TransferRecordTest, ADamagedRecordIsKeptAsideAndANewOneStarted) {
     const QString path = TTransferRecord(g5, folder).path();
     const QByteArray header = "Lumvik transferred items 1\tCanon%20PowerShot%20G5%20%235601234567\n";
@@ -110,9 +110,12 @@ TEST_F(TransferRecordTest, ADamagedRecordIsKeptAsideAndANewOneStarted) {
         testfiles::Write(path, c.content);
         TTransferRecord record(g5, folder);
         EXPECT_FALSE(record.contains(picture("IMG_0001.JPG")));
+        // Reading changes nothing: a dry run writes nothing.
+        EXPECT_EQ(testfiles::Read(path), c.content);
+        EXPECT_FALSE(QFile::exists(path + ".damaged"));
+        record.add(picture("IMG_0003.JPG"));
         EXPECT_EQ(testfiles::Read(path + ".damaged"), c.content);
         EXPECT_EQ(testlog::Messages().filter("cannot be read").size(), 1);
-        record.add(picture("IMG_0003.JPG"));
         EXPECT_TRUE(TTransferRecord(g5, folder).contains(picture("IMG_0003.JPG")));
     }
 }
@@ -135,6 +138,7 @@ TEST_F(TransferRecordTest, ALineCutShortLosesOnlyItsItem) {
         EXPECT_FALSE(record.contains(picture("IMG_0002.JPG")));
         record.add(picture("IMG_0003.JPG"));
     }
+    EXPECT_EQ(testfiles::Read(path).count('\n'), 1 + 2);
     const TTransferRecord record(g5, folder);
     EXPECT_TRUE(record.contains(picture("IMG_0001.JPG")));
     EXPECT_TRUE(record.contains(picture("IMG_0003.JPG")));
