@@ -1,6 +1,4 @@
-#include "CameraConnection.h"
 #include "Dlg_Filemanager.h"
-#include "FileManagerGroup.h"
 #include "Settings.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -22,19 +20,7 @@ class OnlyNewFilesTest : public TransferTest {
         TSettings().writeBool(TSettings::Section, "Selectonlynewfiles1", true);
     }
 
-    // The program started by the desktop with the target directory, every box answered.
-    void autoTransfer() {
-        TForm_main started(WithFileManagerFlows(WithCameraConnection({}), JoinFileManagerGroup),
-                           {target});
-        script.then([](const TDialogRequest& request) {
-            if (auto* window = qobject_cast<TForm_filemanager*>(request.window)) {
-                window->FormShow();
-                window->FormActivate();
-            }
-            return TDialogAnswer{QDialog::Accepted, {}};
-        });
-        started.FormActivate();
-    }
+    void autoTransfer() { commandLineStart(target); }
 
     // The user moved the received files into an album of theirs.
     void emptyTarget() const {
