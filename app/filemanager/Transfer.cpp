@@ -180,7 +180,7 @@ TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
 
     start_ = Now();
     view_.SetStatusText(text("statusbar_starts_receiving_pictures", "Starts receiving pictures"));
-    Sleep(1000);
+    Sleep(firstRateWaitMilliseconds);
     for (int index = 0; index < model_.entries().size(); ++index) {
         if (!running_)
             break;

@@ -104,6 +104,9 @@ class TTransfer {
     TTransferHooks hooks;
     // The free bytes of the file system holding a directory.
     std::function<qint64(const QString&)> freeSpace;
+    // The wait before the first file, so that the first rate shown is taken
+    // over a second at least; a transfer that shows no rate waits for nothing.
+    int firstRateWaitMilliseconds = 1000;
 
     void Button_StartTransferClick();
     // Stops a running transfer at once, as its stop click does: the file

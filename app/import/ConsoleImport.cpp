@@ -124,6 +124,8 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
     transfer_ = std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
                                             receivedFiles_);
     transfer_->hooks.received = [this](int itemNumber) { received(itemNumber); };
+    // The console shows files, not rates.
+    transfer_->firstRateWaitMilliseconds = 0;
 }
 
 TConsoleImport::~TConsoleImport() = default;
