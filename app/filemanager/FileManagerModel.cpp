@@ -150,11 +150,13 @@ void TFileManagerModel::GetAllThumnails() {
         }
         selectedTotal += sizes_[e - 1];
         const QString destination = DestinationPath();
-        const bool known = transferredBefore && !destination.isEmpty() &&
-                           transferredBefore(CameraItemOf(currentContents, currentPicture, currentMovie));
+        const bool known =
+            transferredBefore && !destination.isEmpty() &&
+            transferredBefore(CameraItemOf(currentContents, currentPicture, currentMovie));
         if (known)
             transferredEntries << e - 1;
-        view_.SetEntrySelected(e - 1, !destination.isEmpty() && !QFileInfo::exists(destination) && !known);
+        view_.SetEntrySelected(e - 1,
+                               !destination.isEmpty() && !QFileInfo::exists(destination) && !known);
     }
     view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
                                               {QString::number(roundedKB(selectedTotal))}));

@@ -33,8 +33,8 @@ void print(std::FILE* stream, const QString& text) {
 class TConsoleOutput {
   public:
     TConsoleOutput(bool json, QString rotatedText)
-        : json_(json), bar_(!json && ::isatty(STDOUT_FILENO)), rotatedText_(std::move(rotatedText)) {
-    }
+        : json_(json), bar_(!json && ::isatty(STDOUT_FILENO)),
+          rotatedText_(std::move(rotatedText)) {}
 
     void file(const QString& source, const QString& destination, int rotation, const char* status) {
         if (json_) {
@@ -42,8 +42,8 @@ class TConsoleOutput {
                                      {"destination", destination},
                                      {"rotation", rotation},
                                      {"status", status}};
-            print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) +
-                              "\n");
+            print(stdout,
+                  QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + "\n");
             return;
         }
         QString line = source + " -> " + destination;
@@ -61,7 +61,9 @@ class TConsoleOutput {
     }
 
     // A closing word of the transfer: beside the JSON objects it would be no JSON.
-    void message(const QString& text) { print(json_ ? stderr : stdout, clearedBar() + text + "\n"); }
+    void message(const QString& text) {
+        print(json_ ? stderr : stdout, clearedBar() + text + "\n");
+    }
 
     void finish() { print(stdout, clearedBar()); }
 
@@ -94,8 +96,8 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
                                const TImportRequest& request)
     : services_(services), request_(request),
       output_(std::make_unique<TConsoleOutput>(
-          request.json, services.language().read(Section, "text_rotated",
-                                                 "turned %s degrees clockwise"))),
+          request.json,
+          services.language().read(Section, "text_rotated", "turned %s degrees clockwise"))),
       record_(std::make_unique<TTransferRecord>(ConnectedCameraKey())),
       model_(std::make_unique<TFileManagerModel>(services.language(), *this)) {
     const TSettings& s = services.settings();
@@ -107,15 +109,15 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
     options_.createExifText = s.readBool(section, CreateExifText, false);
     options_.rawOption = std::clamp(s.readInteger(section, RawOption, 1), 0, 2);
     const char* const rawOptions[] = {"TIFF Format", "Raw format", "BMP Format"};
-    options_.rawOptionText =
-        services.language().read(fmkeys::Section,
-                                 "raw_download_option_" + QString::number(options_.rawOption + 1),
-                                 rawOptions[options_.rawOption]);
+    options_.rawOptionText = services.language().read(
+        fmkeys::Section, "raw_download_option_" + QString::number(options_.rawOption + 1),
+        rawOptions[options_.rawOption]);
 
     model_->targetDirectory = QDir(request.target).absolutePath() + "/";
     model_->fileNamePattern =
         request.fileNamePattern.value_or(s.readString(section, FileNamePattern, "$CAM"));
-    model_->subDirPattern = request.subDirPattern.value_or(s.readString(section, SubDirPattern, ""));
+    model_->subDirPattern =
+        request.subDirPattern.value_or(s.readString(section, SubDirPattern, ""));
     model_->moviesDirectory = s.readString(section, MoviesDir, "");
     if (!request.all)
         model_->transferredBefore = [this](const TCameraItem& item) {

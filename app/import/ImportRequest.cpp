@@ -24,9 +24,9 @@ std::optional<TImportRequest> ParseImportArguments(const QStringList& arguments,
     };
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(text(
-        "help_description", "Transfers the camera's new pictures to TARGET, renamed, sorted "
-                            "and rotated as the file manager of Lumvik utilities does."));
+    parser.setApplicationDescription(
+        text("help_description", "Transfers the camera's new pictures to TARGET, renamed, sorted "
+                                 "and rotated as the file manager of Lumvik utilities does."));
     const QCommandLineOption camera(
         "camera", text("help_camera", "The camera, as LUMVIK_CAMERA names it."), "SPEC");
     const QCommandLineOption pattern(
@@ -53,8 +53,9 @@ std::optional<TImportRequest> ParseImportArguments(const QStringList& arguments,
     }
     const QStringList targets = parser.positionalArguments();
     if (targets.size() != 1)
-        throw ERangeError(text("errormsg_one_target",
-                               "Name one folder the pictures go to: lumvik-import [OPTIONS] TARGET"));
+        throw ERangeError(
+            text("errormsg_one_target",
+                 "Name one folder the pictures go to: lumvik-import [OPTIONS] TARGET"));
     TImportRequest request;
     request.camera = parser.value(camera);
     if (parser.isSet(pattern))

@@ -159,8 +159,8 @@ bool TTransferRecord::openForAppending() {
         }
         flushFolder(folder);
     }
-    descriptor_ = ::open(QFile::encodeName(path_).constData(),
-                         O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    descriptor_ =
+        ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor_ < 0)
         LogLine("Cannot open " + path_ + ": " + errorText(errno));
     return descriptor_ >= 0;

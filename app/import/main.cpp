@@ -75,8 +75,7 @@ std::unique_ptr<QSocketNotifier> stopOnSignals(TConsoleImport& import) {
 }
 
 void fail(const QString& reason) {
-    std::fprintf(stderr, "lumvik-import: %s\n",
-                 reason.simplified().toLocal8Bit().constData());
+    std::fprintf(stderr, "lumvik-import: %s\n", reason.simplified().toLocal8Bit().constData());
 }
 
 int import(TConsoleServices& services, const TImportRequest& request) {
@@ -103,8 +102,8 @@ int import(TConsoleServices& services, const TImportRequest& request) {
     if (!import.stopped())
         return 0;
     fail(services.language().readFormatted(
-        Section, "infomsg_stopped",
-        "Stopped: %s files received whole, the one under way removed.", {QString::number(files)}));
+        Section, "infomsg_stopped", "Stopped: %s files received whole, the one under way removed.",
+        {QString::number(files)}));
     return StoppedExit;
 }
 

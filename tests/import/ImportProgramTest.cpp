@@ -114,8 +114,9 @@ TEST_F(ImportProgramTest, SameFilesAsTheWindowsAutomaticTransfer) {
 TEST_F(ImportProgramTest, DryRunWritesNothing) {
     const TRun plain = run({"--dry-run", into});
     EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
-    EXPECT_TRUE(plain.out.contains("IMG_0004.JPG -> " + into + "IMG_0004.jpg (turned 90 degrees "
-                                                               "clockwise)\n"))
+    EXPECT_TRUE(plain.out.contains("IMG_0004.JPG -> " + into +
+                                   "IMG_0004.jpg (turned 90 degrees "
+                                   "clockwise)\n"))
         << plain.out.toStdString();
     const TRun json = run({"--dry-run", "--json", "--pattern", "x$CAM", into});
     const QStringList lines = json.out.split('\n', Qt::SkipEmptyParts);
@@ -180,7 +181,8 @@ TEST_F(ImportProgramTest, CtrlCStopsCleanlyAndTheNextRunGoesOn) {
     ::kill(pid_t(process->processId()), SIGINT);
     ASSERT_TRUE(process->waitForFinished(60000));
     EXPECT_EQ(process->exitCode(), 130);
-    EXPECT_TRUE(QString::fromUtf8(process->readAllStandardError()).contains("lumvik-import: Stopped: "));
+    EXPECT_TRUE(
+        QString::fromUtf8(process->readAllStandardError()).contains("lumvik-import: Stopped: "));
     const QStringList stopped = tree(into);
     EXPECT_LT(stopped.size(), CardFiles);
     for (const QString& file : stopped) {
@@ -208,7 +210,8 @@ TEST_F(ImportProgramTest, FailuresEndWithOneLineAndAStatus) {
     for (const Case& c : cases) {
         const TRun result = run(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
-        EXPECT_TRUE(result.err.startsWith("lumvik-import: " + c.reason)) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith("lumvik-import: " + c.reason))
+            << result.err.toStdString();
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
     }
 }

@@ -1,8 +1,8 @@
+#include "TransferRecord.h"
 #include "Log.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "TestLog.h"
-#include "TransferRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,14 +91,16 @@ TEST_F(TransferRecordTest, NamesWithTabsAndLineEndsStayWhole) {
 // item is added, a new one is started, and the log says so once.
 TEST_F(TransferRecordTest, ADamagedRecordIsKeptAsideAndANewOneStarted) {
     const QString path = TTransferRecord(g5, folder).path();
-    const QByteArray header = "Lumvik transferred items 1\tCanon%20PowerShot%20G5%20%235601234567\n";
+    const QByteArray header =
+        "Lumvik transferred items 1\tCanon%20PowerShot%20G5%20%235601234567\n";
     const struct Case {
         const char* what;
         QByteArray content;
     } cases[] = {
         {"garbage", QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11)},
         {"empty", ""},
-        {"another camera's header", "Lumvik transferred items 1\tother\n100\tIMG_0001.JPG\t1000\t1\n"},
+        {"another camera's header",
+         "Lumvik transferred items 1\tother\n100\tIMG_0001.JPG\t1000\t1\n"},
         {"a line in the middle", header + "100\tIMG_0001.JPG\t1000\t1083827289\nrubbish\n"
                                           "100\tIMG_0002.JPG\t1000\t1083827289\n"},
         {"a newer version", "Lumvik transferred items 2\tCanon%20PowerShot%20G5\n"},
