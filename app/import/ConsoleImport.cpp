@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
@@ -25,6 +26,10 @@ void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
 }
+
+// Ends a listing at a stop; no error of the camera, so the listing's own
+// handling of unreadable items lets it pass.
+struct TListingStopped {};
 
 } // namespace
 
@@ -133,7 +138,14 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
 TConsoleImport::~TConsoleImport() = default;
 
 int TConsoleImport::run() {
-    model_->GetAllThumnails();
+    try {
+        const QScopedValueRollback listing(listing_, true);
+        model_->GetAllThumnails();
+    } catch (const TListingStopped&) {
+        return 0;
+    }
+    if (stopped_)
+        return 0;
     if (request_.all)
         for (size_t i = 0; i < selected_.size(); ++i)
             selected_[i] = model_->entries()[qsizetype(i)] != "-";
@@ -154,6 +166,8 @@ int TConsoleImport::run() {
 int TConsoleImport::plan() {
     const QList<int> chosen = selectedIndexes();
     for (int index : chosen) {
+        if (stopped_)
+            return done_;
         const int itemNumber = index + 1;
         model_->GetPictureData(itemNumber, false);
         QString path = model_->DestinationPath();
@@ -163,8 +177,9 @@ int TConsoleImport::plan() {
                                    path.mid(model_->targetDirectory.size()));
         output_->file(model_->entries()[index], UniqueName(path), rotationOf(itemNumber),
                       "planned");
+        ++done_;
     }
-    return int(chosen.size());
+    return done_;
 }
 
 // The turn the transfer gives a picture: the camera's tag, for JPEG and RAW pictures.
@@ -206,6 +221,9 @@ void TConsoleImport::SelectEntries(const QList<int>& indexes) {
 
 void TConsoleImport::LetMessagesRun() {
     QCoreApplication::processEvents();
+    // The list of a big card takes a while; nothing is written before it ends.
+    if (stopped_ && listing_)
+        throw TListingStopped();
 }
 
 QList<int> TConsoleImport::selectedIndexes() const {

@@ -67,5 +67,6 @@ class TConsoleImport : public TFileManagerView, public TTransferWindow {
     std::unique_ptr<TTransfer> transfer_;
     std::vector<bool> selected_;
     int done_ = 0;
+    bool listing_ = false; // a stop ends the listing at the next item
     bool stopped_ = false;
 };

@@ -15,6 +15,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -59,26 +60,45 @@ void onStopSignal(int signal) {
     std::signal(signal, SIG_DFL);
 }
 
-// Ctrl+C (or a kill) while the import runs stops it as the window's stop does.
-std::unique_ptr<QSocketNotifier> stopOnSignals(TConsoleImport& import) {
-    if (::pipe(stopPipe) != 0)
-        return nullptr;
-    auto notifier = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&import] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t read = ::read(stopPipe[0], &byte, 1);
-        import.stop();
-    });
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-    return notifier;
-}
+// Ctrl+C and SIGTERM stop the import as the window's stop does; one that
+// comes before the import has begun stops it as it begins. A signal the
+// program was started to ignore (nohup, a background job) stays ignored.
+class TStopRequests {
+  public:
+    TStopRequests() {
+        if (::pipe2(stopPipe, O_CLOEXEC) != 0)
+            return;
+        notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t read = ::read(stopPipe[0], &byte, 1);
+            requested_ = true;
+            if (import_)
+                import_->stop();
+        });
+        for (const int signal : {SIGINT, SIGTERM})
+            if (std::signal(signal, onStopSignal) == SIG_IGN)
+                std::signal(signal, SIG_IGN);
+    }
+
+    void forwardTo(TConsoleImport& import) {
+        import_ = &import;
+        if (requested_)
+            import.stop();
+    }
+
+  private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool requested_ = false;
+    TConsoleImport* import_ = nullptr;
+};
 
 void fail(const QString& reason) {
     std::fprintf(stderr, "lumvik-import: %s\n", reason.simplified().toLocal8Bit().constData());
 }
 
 int import(TConsoleServices& services, const TImportRequest& request) {
+    TStopRequests stopRequests;
     TCameraSession session(services);
     session.StartSDK();
     struct TFinish {
@@ -96,7 +116,7 @@ int import(TConsoleServices& services, const TImportRequest& request) {
     tesselink::GetVolume(1);
     TPicCollection collection(TS_SOURCE_CAMERA_IMAGES, "", {});
     TConsoleImport import(services, session, request);
-    const auto notifier = stopOnSignals(import);
+    stopRequests.forwardTo(import);
     const int files = import.run();
     collection.close();
     if (!import.stopped())

@@ -195,6 +195,22 @@ TEST_F(ImportProgramTest, CtrlCStopsCleanlyAndTheNextRunGoesOn) {
     EXPECT_EQ(tree(into).size(), CardFiles);
 }
 
+// The listing of a slow camera's card ends at the next item, before anything is written.
+TEST_F(ImportProgramTest, CtrlCDuringTheListingTakesNothing) {
+    const QString ini = camera + "/camera.ini";
+    testfiles::Write(ini, testfiles::Read(ini) + "CallLatencyMs=100\n");
+    const std::unique_ptr<QProcess> process(start({into}));
+    const QString log = home + "/log.txt";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return testfiles::Read(log).contains("Enters GetPictureData index=1\r\n"); }, 60000));
+    ::kill(pid_t(process->processId()), SIGINT);
+    ASSERT_TRUE(process->waitForFinished(60000));
+    EXPECT_EQ(process->exitCode(), 130);
+    EXPECT_TRUE(tree(into).isEmpty());
+    EXPECT_FALSE(testfiles::Read(log).contains("index=26\r\n"));
+    EXPECT_FALSE(testfiles::Read(log).contains("GetPicture i="));
+}
+
 // A failure is one line with its reason and a non-zero status.
 TEST_F(ImportProgramTest, FailuresEndWithOneLineAndAStatus) {
     const struct Case {
