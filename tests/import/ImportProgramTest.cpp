@@ -198,7 +198,7 @@ TEST_F(ImportProgramTest, CtrlCStopsCleanlyAndTheNextRunGoesOn) {
 // The listing of a slow camera's card ends at the next item, before anything is written.
 TEST_F(ImportProgramTest, CtrlCDuringTheListingTakesNothing) {
     const QString ini = camera + "/camera.ini";
-    testfiles::Write(ini, testfiles::Read(ini) + "CallLatencyMs=100\n");
+    testfiles::Write(ini, testfiles::Read(ini) + "CallLatencyMs=30\n");
     const std::unique_ptr<QProcess> process(start({into}));
     const QString log = home + "/log.txt";
     ASSERT_TRUE(QTest::qWaitFor(
