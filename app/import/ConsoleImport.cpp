@@ -157,6 +157,7 @@ int TConsoleImport::run() {
             "No new pictures: every file on the camera was transferred before."));
         return 0;
     }
+    chosen_ = int(selectedIndexes().size());
     transfer_->Button_StartTransferClick();
     output_->finish();
     return done_;
@@ -193,7 +194,7 @@ void TConsoleImport::received(int itemNumber) {
     ++done_;
     output_->file(model_->entries()[itemNumber - 1], receivedFiles_.last(), rotationOf(itemNumber),
                   "received");
-    output_->progress(done_, int(selectedIndexes().size()), 0);
+    output_->progress(done_, chosen_, 0);
 }
 
 void TConsoleImport::stop() {
@@ -239,7 +240,7 @@ TTransferOptions TConsoleImport::transferOptions() const {
 }
 
 void TConsoleImport::setProgress(int percent) {
-    output_->progress(done_, int(selectedIndexes().size()), percent);
+    output_->progress(done_, chosen_, percent);
 }
 
 void TConsoleImport::notify(const QString& text, TNotice kind) {

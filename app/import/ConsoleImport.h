@@ -66,6 +66,7 @@ class TConsoleImport : public TFileManagerView, public TTransferWindow {
     QStringList receivedFiles_;
     std::unique_ptr<TTransfer> transfer_;
     std::vector<bool> selected_;
+    int chosen_ = 0; // the files the transfer takes
     int done_ = 0;
     bool listing_ = false; // a stop ends the listing at the next item
     bool stopped_ = false;
