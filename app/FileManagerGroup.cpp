@@ -7,8 +7,36 @@
 #include "Dlg_Preview.h"
 #include "Dlg_SendEmail.h"
 #include "MailFlows.h"
+#include "TransferRecord.h"
+
+namespace {
+
+// The record of what was taken from the camera, kept while Select only new
+// files is on and read at its first use, when the camera is connected. A
+// computer folder has none.
+void keepTransferRecord(TForm_filemanager& fileManager) {
+    const auto record = std::make_shared<std::unique_ptr<TTransferRecord>>();
+    const auto recordOf = [&fileManager, record]() -> TTransferRecord* {
+        if (fileManager.model().computerDirectory || !fileManager.onlyNewFiles())
+            return nullptr;
+        if (!*record)
+            *record = std::make_unique<TTransferRecord>(ConnectedCameraKey());
+        return record->get();
+    };
+    fileManager.transferredBefore = [recordOf](const TCameraItem& item) {
+        const TTransferRecord* record = recordOf();
+        return record && record->contains(item);
+    };
+    fileManager.transfer().hooks.received = [&fileManager, recordOf](int itemNumber) {
+        if (TTransferRecord* record = recordOf())
+            record->add(fileManager.model().item(itemNumber));
+    };
+}
+
+} // namespace
 
 void JoinFileManagerGroup(TForm_filemanager& fileManager) {
+    keepTransferRecord(fileManager);
     fileManager.showPreview =
         [preview = static_cast<TForm_Preview*>(nullptr)](TForm_filemanager& window) mutable {
             // Made at the first showing and destroyed with the file manager.

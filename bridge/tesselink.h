@@ -199,6 +199,8 @@ tsResult* tsConnect(void);
 tsResult* tsDisconnect(void);
 tsResult* tsGetModel(char* name);     /* TS_NAME_SIZE bytes */
 tsResult* tsGetOwnerName(char* name); /* TS_NAME_SIZE bytes */
+/* The camera's serial number, empty when it tells none (a card in a reader). */
+tsResult* tsGetSerialNumber(char* name); /* TS_NAME_SIZE bytes */
 tsResult* tsGetPort(int32_t* port);   /* 0 none, 1 USB, 2 IEEE 1394 */
 void tsRegisterEventCallbackFunction(tsEventCallback callback);
 void tsRegisterRemoteEventCallbackFunction(tsRemoteEventCallback callback);

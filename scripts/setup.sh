@@ -84,7 +84,7 @@ make_package() {
 run_tests() {
   # The normal build holds what is shipped or timed: the package, the demo
   # camera and the benchmarks. The test programs are built sanitized only.
-  local shipped=(Lumvik_utilities tesselink packaging/all)
+  local shipped=(Lumvik_utilities lumvik-import tesselink packaging/all)
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j2 --target "${shipped[@]}" tools/all
   # Each fuzz target a short while, from its seeds. A new input that fails is

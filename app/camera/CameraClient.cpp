@@ -101,6 +101,12 @@ QString GetOwnerName() {
     return TextOf(name);
 }
 
+QString GetSerialNumber() {
+    char name[TS_NAME_SIZE] = {};
+    Run([&] { return tsGetSerialNumber(name); });
+    return TextOf(name);
+}
+
 QString GetPort() {
     int32_t port = 0;
     Run([&] { return tsGetPort(&port); });

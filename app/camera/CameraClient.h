@@ -64,6 +64,8 @@ void Connect();
 void Disconnect();
 QString GetModel();
 QString GetOwnerName();
+// Empty when the camera tells none.
+QString GetSerialNumber();
 // "No port", "USB", "IEEE1394" or "Unknown port".
 QString GetPort();
 

@@ -65,6 +65,10 @@ bool TSettings::readBool(const QString& section, const QString& key, bool def) c
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
+bool TSettings::contains(const QString& section, const QString& key) const {
+    return store_->contains(keyPath(section, key));
+}
+
 void TSettings::writeString(const QString& section, const QString& key, const QString& value) {
     store_->setValue(keyPath(section, key), value);
     store_->sync();

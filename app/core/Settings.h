@@ -23,6 +23,8 @@ class TSettings {
     int readInteger(const QString& section, const QString& key, int def) const;
     // Read as an integer; any non-zero value is true.
     bool readBool(const QString& section, const QString& key, bool def) const;
+    // Whether the key holds a value, which a new user's store does not.
+    bool contains(const QString& section, const QString& key) const;
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     // Written as "0" or "1".

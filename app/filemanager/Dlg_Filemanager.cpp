@@ -38,6 +38,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -87,6 +88,9 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
                        text("dialogue_text_your_text", "Your text:"), answer))
             return answer;
         return std::nullopt;
+    };
+    model_->transferredBefore = [this](const TCameraItem& item) {
+        return onlyNewFiles() && transferredBefore && transferredBefore(item);
     };
     readSettings();
     connect(&session, &TCameraSession::cameraEvent, this, [this](int event, int /*reason*/) {
@@ -160,6 +164,9 @@ void TForm_filemanager::readSettings() {
     const QString section = TSettings::Section;
     for (const TFileManagerControls::TOption& option : TFileManagerControls::Options)
         ((*c_).*option.item)->setChecked(s.readBool(section, option.name, false));
+    // A new user starts with it; one who has used the window keeps what it did.
+    c_->Selectonlynewfiles1->setChecked(
+        s.readBool(section, fmkeys::OnlyNewFiles, !s.contains(section, fmkeys::DirOnPC)));
     c_->ShowHint1->setChecked(s.readBool(section, fmkeys::ShowHint, true));
     c_->CheckBoxBurnCD->setChecked(s.readBool(section, fmkeys::BurnCD, false));
     // A hand-edited value outside the list would choose no entry and drop RAW files.
@@ -180,6 +187,7 @@ void TForm_filemanager::writeSettings() {
     const QString section = TSettings::Section;
     for (const TFileManagerControls::TOption& option : TFileManagerControls::Options)
         s.writeBool(section, option.name, ((*c_).*option.item)->isChecked());
+    s.writeBool(section, fmkeys::OnlyNewFiles, c_->Selectonlynewfiles1->isChecked());
     s.writeString(section, fmkeys::DirOnPC, c_->Edit_DirEdit->text());
     s.writeBool(section, fmkeys::BurnCD, c_->CheckBoxBurnCD->isChecked());
     s.writeInteger(section, fmkeys::RawOption, c_->ComboBox_Raw->currentIndex());
@@ -319,12 +327,47 @@ void TForm_filemanager::FormActivate() {
     LetMessagesRun();
     if (!searchFolder())
         return;
-    model_->GetAllThumnails();
+    buildList();
     if (autoTransfer) {
         autoTransfer = false;
-        Button_sel_allClick();
-        Button_StartTransferClick();
+        if (selectForAutoTransfer())
+            Button_StartTransferClick();
     }
+}
+
+bool TForm_filemanager::onlyNewFiles() const {
+    return c_->Selectonlynewfiles1->isChecked();
+}
+
+bool TForm_filemanager::selectForAutoTransfer() {
+    if (!onlyNewFiles()) {
+        Button_sel_allClick();
+        return true;
+    }
+    if (!selectedIndexes().isEmpty()) {
+        ListBox_Cam_File_NamesClick();
+        return true;
+    }
+    // Taking every file again would give each a second copy under a new name.
+    const QString none = text("infomsg_no_new_pictures",
+                              "No new pictures: every file on the camera was transferred before.");
+    LogLine(none);
+    SetStatusText(none);
+    notify(none, TNotice::Information);
+    return false;
+}
+
+// The entries transferred before carry a mark.
+void TForm_filemanager::buildList() {
+    model_->GetAllThumnails();
+    QListWidget* list = c_->ListBox_Cam_File_Names;
+    const QString mark = text("text_transferred_before", "Transferred before");
+    const QIcon icon = style()->standardIcon(QStyle::SP_DialogApplyButton);
+    for (int index : model_->transferredEntries)
+        if (QListWidgetItem* item = list->item(index)) {
+            item->setIcon(icon);
+            item->setToolTip(mark);
+        }
 }
 
 void TForm_filemanager::done(int result) {
@@ -628,7 +671,7 @@ void TForm_filemanager::Button_DeleteClick() {
     FormShow();
     LogLine("Getting all Thumbnails");
     Button_sel_allClick();
-    model_->GetAllThumnails();
+    buildList();
 }
 
 void TForm_filemanager::Button_Comment_AddClick() {
@@ -817,7 +860,7 @@ void TForm_filemanager::Button_SelSubdirFilenameClick() {
 void TForm_filemanager::SpinEdit_VolumeNrChange() {
     model_->ChangeVolume(c_->SpinEdit_VolumeNr->value());
     FormShow();
-    model_->GetAllThumnails();
+    buildList();
 }
 
 // The Options menu: the check mark has flipped already.

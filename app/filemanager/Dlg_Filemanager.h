@@ -44,6 +44,12 @@ class TForm_filemanager : public QDialog,
 
     // Set by the flows before the window is shown.
     bool autoTransfer = false;
+    // Whether the camera's item was transferred before. With Select only new
+    // files such entries are marked and left unselected, and the automatic
+    // transfer takes only the others.
+    std::function<bool(const TCameraItem&)> transferredBefore;
+    // Options > Select only new files.
+    bool onlyNewFiles() const;
     // Full paths written by the last transfer.
     QStringList receivedFiles;
     // The localised captions of the transfer button; its caption is the state.
@@ -150,6 +156,9 @@ class TForm_filemanager : public QDialog,
     int currentItemNumber() const;
     QString text(const char* key, const char* def) const;
     void cardChanged();
+    void buildList();
+    // The automatic transfer's selection: false when there is nothing to take.
+    bool selectForAutoTransfer();
     bool searchFolder();
 
     TAppServices& services_;

@@ -1,5 +1,6 @@
 #include "FileManagerControls.h"
 
+#include "FileManagerKeys.h"
 #include "WindowLocaliser.h"
 
 #include <QCheckBox>
@@ -34,20 +35,20 @@ const C::TOption C::Options[13] = {
      "use_date_time_as_filename_menu"},
     {&C::Emailpictures1, "Emailpictures1", "&Email pictures", "email_pics_menu"},
     {&C::ShowHint1, "ShowHint1", "Show &Hint", "show_hint_menu"},
-    {&C::Addtranformationtocomment1, "Addtranformationtocomment1", "&Add transformation to comment",
-     "add_transformation_to_comment_menu"},
+    {&C::Addtranformationtocomment1, fmkeys::AddTransformationToComment,
+     "&Add transformation to comment", "add_transformation_to_comment_menu"},
     {&C::Openexploreraftertransfer1, "Openexploreraftertransfer1",
      "&Open the folder after transfer", "open_explorer_after_transfer_menu"},
     {&C::Opencustomprogramaftertransfer1, "Opencustomprogramaftertransfer1",
      "Open custom &program after transfer...", "open_custom_prg_after_transfer_menu"},
     {&C::Recompressmovies1, "Recompressmovies1", "&Recompress movies...", "recompress_movies_menu"},
-    {&C::Setreadonlytotransferedfiles1, "Setreadonlytotransferedfiles1",
-     "&Set read-only to transferred files", "set_read_only_menu"},
-    {&C::Downloadmoviestodirectory1, "Downloadmoviestodirectory1",
-     "Download &movies to directory...", "movies_download_menu"},
+    {&C::Setreadonlytotransferedfiles1, fmkeys::SetReadOnly, "&Set read-only to transferred files",
+     "set_read_only_menu"},
+    {&C::Downloadmoviestodirectory1, fmkeys::MoviesToDirectory, "Download &movies to directory...",
+     "movies_download_menu"},
     {&C::CreateJPEGpreviewforRAWpictures1, "CreateJPEGpreviewforRAWpictures1",
      "Create &JPEG preview for RAW pictures...", "raw_jpeg_preview_menu"},
-    {&C::CreateTXTfilewithEXIFinfo1, "CreateTXTfilewithEXIFinfo1",
+    {&C::CreateTXTfilewithEXIFinfo1, fmkeys::CreateExifText,
      "Create &TXT-file with EXIF information", "create_EXIF_text_menu"},
 };
 
@@ -123,6 +124,11 @@ void TFileManagerControls::buildMenu(QDialog& window, TWindowLocaliser& texts) {
         this->*option.item = item;
     }
     CreateJPEGpreviewforRAWpictures1->setEnabled(false);
+    Options1->addSeparator();
+    Selectonlynewfiles1 =
+        named(Options1->addAction("Select only &new files"), "Selectonlynewfiles1");
+    Selectonlynewfiles1->setCheckable(true);
+    texts.text(Selectonlynewfiles1, "select_only_new_files_menu");
 }
 
 void TFileManagerControls::buildCameraFiles(QDialog& window, TWindowLocaliser& texts) {

@@ -50,6 +50,8 @@ struct TFileManagerControls {
     QAction* Downloadmoviestodirectory1;
     QAction* CreateJPEGpreviewforRAWpictures1;
     QAction* CreateTXTfilewithEXIFinfo1;
+    // Stored under its name too, but on for a new user: see the window.
+    QAction* Selectonlynewfiles1;
     QLabel* Label_CameraFiles;
     QListWidget* ListBox_Cam_File_Names;
     QLabel* Label_Card;

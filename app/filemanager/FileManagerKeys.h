@@ -19,6 +19,12 @@ struct TText {
 inline constexpr const char* DirOnPC = "DirOnPC";
 inline constexpr const char* UserCustomProgram = "UserCustomProgram";
 inline constexpr const char* ShowHint = "ShowHint1";
+inline constexpr const char* OnlyNewFiles = "Selectonlynewfiles1";
+// Options menu items the transfer follows, stored under their names.
+inline constexpr const char* AddTransformationToComment = "Addtranformationtocomment1";
+inline constexpr const char* SetReadOnly = "Setreadonlytotransferedfiles1";
+inline constexpr const char* MoviesToDirectory = "Downloadmoviestodirectory1";
+inline constexpr const char* CreateExifText = "CreateTXTfilewithEXIFinfo1";
 inline constexpr const char* BurnCD = "CheckBoxBurnCD";
 inline constexpr const char* RawOption = "ComboBox_Raw";
 inline constexpr const char* FileNamePattern = "LabelFileNameData";

@@ -133,6 +133,7 @@ void TFileManagerModel::GetAllThumnails() {
     sizes_.assign(std::max(n, 0), 0);
     items_.clear();
     entries_.clear();
+    transferredEntries.clear();
     view_.ClearEntries();
     for (int e = 1; e <= n; ++e) {
         view_.SetStatusText(language_.readFormatted(Section, "statusbar_get_pic_data_for_pic",
@@ -149,7 +150,13 @@ void TFileManagerModel::GetAllThumnails() {
         }
         selectedTotal += sizes_[e - 1];
         const QString destination = DestinationPath();
-        view_.SetEntrySelected(e - 1, !destination.isEmpty() && !QFileInfo::exists(destination));
+        const bool known =
+            transferredBefore && !destination.isEmpty() &&
+            transferredBefore(CameraItemOf(currentContents, currentPicture, currentMovie));
+        if (known)
+            transferredEntries << e - 1;
+        view_.SetEntrySelected(e - 1,
+                               !destination.isEmpty() && !QFileInfo::exists(destination) && !known);
     }
     view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
                                               {QString::number(roundedKB(selectedTotal))}));

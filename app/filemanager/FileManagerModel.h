@@ -109,8 +109,12 @@ class TFileManagerModel {
     QString moviesDirectory;
 
     // Rebuilds the list from the collection, selecting exactly the entries
-    // whose destination file does not exist yet.
+    // whose destination file does not exist yet and, when given, that were
+    // not transferred before.
     void GetAllThumnails();
+    std::function<bool(const TCameraItem&)> transferredBefore;
+    // The list indexes that transferredBefore knew at the last GetAllThumnails.
+    QList<int> transferredEntries;
     // Reads item q into the current properties and the panel; appends it to
     // the list when the list is shorter; keeps its record. reload replaces an
     // existing record by one without any transformation.

@@ -180,7 +180,7 @@ TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
 
     start_ = Now();
     view_.SetStatusText(text("statusbar_starts_receiving_pictures", "Starts receiving pictures"));
-    Sleep(1000);
+    Sleep(firstRateWaitMilliseconds);
     for (int index = 0; index < model_.entries().size(); ++index) {
         if (!running_)
             break;
@@ -419,6 +419,8 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
                    QString::number(std::llround(rate.bytesPerSecond))}));
     if (options.setReadOnly)
         setReadOnly(path);
+    if (hooks.received)
+        hooks.received(item);
     view_.LetMessagesRun();
 }
 

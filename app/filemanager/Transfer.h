@@ -76,6 +76,8 @@ struct TTransferHooks {
     std::function<bool(const QString& movie, const std::function<void(int)>& progress,
                        const std::function<bool()>& stopped)>
         recompressMovie;
+    // Each item received whole, told after its files are written.
+    std::function<void(int itemNumber)> received;
 };
 
 // The rate and time left after some bytes of a transfer were received.
@@ -102,6 +104,9 @@ class TTransfer {
     TTransferHooks hooks;
     // The free bytes of the file system holding a directory.
     std::function<qint64(const QString&)> freeSpace;
+    // The wait before the first file, so that the first rate shown is taken
+    // over a second at least; a transfer that shows no rate waits for nothing.
+    int firstRateWaitMilliseconds = 1000;
 
     void Button_StartTransferClick();
     // Stops a running transfer at once, as its stop click does: the file

@@ -1,6 +1,7 @@
 #include "Frame.h"
 
 #include <cstddef>
+#include <cstring>
 
 static_assert(offsetof(tsPictureProperties, shootingTime) == 76);
 static_assert(offsetof(tsPictureProperties, modelName) == 108);
@@ -140,6 +141,15 @@ tsResult* tsGetModel(char* name) {
 
 tsResult* tsGetOwnerName(char* name) {
     return readName("tsGetOwnerName", CD_DEVPROP_OWNER_NAME, name);
+}
+
+tsResult* tsGetSerialNumber(char* name) {
+    return runExport("tsGetSerialNumber", [&] {
+        const auto& serial = connection().description.info.serialNumber;
+        static_assert(sizeof serial <= TS_NAME_SIZE);
+        std::memset(name, 0, TS_NAME_SIZE);
+        std::memcpy(name, serial, strnlen(serial, sizeof serial));
+    });
 }
 
 tsResult* tsGetPort(int32_t* port) {

@@ -54,9 +54,11 @@ check_desktop_integration() {
   icon=$(sed -n 's/^Icon=//p' "$entry")
   [ -f "$installed/share/icons/hicolor/48x48/apps/$icon.png" ] ||
     fail "the entry's icon '$icon' has no 48x48 picture"
-  local warnings
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$installed/share/man/man1/Lumvik_utilities.1.gz" 2>&1 >/dev/null)
-  [ -z "$warnings" ] || fail "the manual page has faults: $warnings"
+  local warnings page
+  for page in Lumvik_utilities lumvik-import; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$installed/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "the manual page $page has faults: $warnings"
+  done
 }
 
 # A user who never ran the program: its own home and XDG folders and nothing

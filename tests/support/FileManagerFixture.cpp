@@ -55,3 +55,9 @@ void FileManagerTest::runFlowA(std::function<void(TForm_filemanager&)> body) {
     whenShown(std::move(body));
     main().Getpictures1Click();
 }
+
+void FileManagerTest::commandLineStart(const QString& directory) {
+    TForm_main started(WithFileManagerFlows(WithCameraConnection({}), setup), {directory});
+    whenShown([](TForm_filemanager&) {});
+    started.FormActivate();
+}

@@ -28,6 +28,9 @@ class FileManagerTest : public MainWindowTest {
     // body; then it closes.
     void whenShown(std::function<void(TForm_filemanager&)> body);
     void runFlowA(std::function<void(TForm_filemanager&)> body);
+    // The program started by the desktop with `directory` as its argument:
+    // the automatic transfer, every box answered.
+    void commandLineStart(const QString& directory);
 
     QString target;          // an empty target directory, ending in "/"
     TFileManagerSetup setup; // joins every new file manager, as the program's does
