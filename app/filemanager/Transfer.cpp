@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QSet>
 #include <QStorageInfo>
 #include <cmath>
 #include <cstring>
@@ -31,19 +32,30 @@ bool hasExtension(const QString& path, const char* extension) {
     return path.endsWith(extension, Qt::CaseInsensitive);
 }
 
-QString withSuffix(const QString& path, const QString& suffix) {
-    const QFileInfo info(path);
-    return info.path() + "/" + info.completeBaseName() + "." + suffix;
+// The ".thm" of a movie or RAW picture, or the sound notes of a picture.
+QStringList companionsOf(const QString& path) {
+    return CompanionsOf(path, false);
 }
 
-QStringList soundNotesOf(const QString& path) {
-    // From a camera the note is named path + ".wav", from a folder its
-    // extension is replaced.
-    return {path + ".wav", withSuffix(path, "wav")};
+TPlannedEntry::TKind kindOf(const QString& destination) {
+    if (hasExtension(destination, ".crw"))
+        return TPlannedEntry::TKind::Raw;
+    if (hasExtension(destination, ".avi"))
+        return TPlannedEntry::TKind::Movie;
+    return TPlannedEntry::TKind::Picture;
 }
 
-QStringList thumbnailOf(const QString& path) {
-    return {withSuffix(path, "thm")};
+// The choices the transfer acts on: a JPEG picture's when they change it, a
+// RAW picture's for its ".thm".
+std::optional<TPictureChoices> choicesActedOn(const TPlannedEntry& entry,
+                                              const std::optional<TPictureChoices>& choices) {
+    if (!choices || entry.kind == TPlannedEntry::TKind::Movie)
+        return std::nullopt;
+    if (entry.kind == TPlannedEntry::TKind::Raw)
+        return choices;
+    if (!entry.item.name.endsWith(".JPG", Qt::CaseInsensitive) || !choices->changesPicture())
+        return std::nullopt;
+    return choices;
 }
 
 // The camera's seconds are an instant: taken as such, no local offset is
@@ -64,6 +76,50 @@ void startProgram(const QString& program, const QStringList& arguments) {
 }
 
 } // namespace
+
+TDestinationFolders TTransferOptions::folders() const {
+    return {targetDirectory, downloadMoviesToDirectory ? moviesDirectory : QString()};
+}
+
+QDebug operator<<(QDebug debug, const TPlannedEntry& entry) {
+    const QDebugStateSaver saver(debug);
+    debug.nospace() << "TPlannedEntry(" << entry.itemNumber << " " << entry.item.name << " -> "
+                    << entry.destination.freePath << ", rotation " << entry.rotation();
+    if (entry.choices && entry.choices->lossy)
+        debug << ", re-encoded";
+    if (entry.choices && !entry.choices->comment.isEmpty())
+        debug << ", commented";
+    debug << ")";
+    return debug;
+}
+
+TTransferPlan PlanTransfer(TFileManagerModel& model, const QList<int>& selected,
+                           const TTransferOptions& options,
+                           const std::function<QString()>& userText, const TNameTaken& taken) {
+    TTransferPlan plan;
+    QSet<QString> planned; // names given to earlier entries and their companions
+    const auto takenOrPlanned = [&](const QString& path) {
+        return planned.contains(path) || taken(path);
+    };
+    for (int index = 0; index < model.entries().size(); ++index) {
+        if (!selected.contains(index) || model.entries()[index] == "-")
+            continue;
+        TPlannedEntry entry;
+        entry.itemNumber = index + 1;
+        entry.item = model.item(entry.itemNumber);
+        entry.destination = DestinationOf(entry.item, options.patterns, options.folders(),
+                                          takenOrPlanned, userText, options.createExifText);
+        entry.kind = kindOf(entry.destination.path);
+        entry.choices = choicesActedOn(entry, model.choices(entry.itemNumber));
+        entry.receiveRawFile = entry.kind == TPlannedEntry::TKind::Raw && options.rawOption == 1;
+        planned << entry.destination.freePath;
+        for (const QString& companion :
+             CompanionsOf(entry.destination.freePath, options.createExifText))
+            planned << companion;
+        plan.entries << entry;
+    }
+    return plan;
+}
 
 TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
                            const QDateTime& now) {
@@ -142,8 +198,15 @@ void TTransfer::Stop() {
     window_.showRunning(false);
 }
 
+QString TTransfer::userText() {
+    if (!userText_)
+        userText_ = (model_.askUserText ? model_.askUserText() : std::nullopt).value_or(QString());
+    return *userText_;
+}
+
 TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     model_.ForgetUserText();
+    userText_.reset();
     received_.clear();
     keptMovies_.clear();
     if (options.burnCD && hooks.startDisc)
@@ -181,17 +244,18 @@ TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
     start_ = Now();
     view_.SetStatusText(text("statusbar_starts_receiving_pictures", "Starts receiving pictures"));
     Sleep(1000);
-    for (int index = 0; index < model_.entries().size(); ++index) {
+    const TTransferPlan plan =
+        PlanTransfer(model_, selected, options, [this] { return userText(); });
+    for (const TPlannedEntry& entry : plan.entries) {
         if (!running_)
             break;
-        if (selected.contains(index) && model_.entries()[index] != "-")
-            transferEntry(index, options);
+        transferEntry(entry, options);
     }
     return finishReceiving(options);
 }
 
 void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& selected) {
-    const QString target = model_.targetDirectory;
+    const QString& target = options.targetDirectory;
     if (target.isEmpty())
         throw ERangeError(text("errormsg_have_to_select_destination",
                                "You have to select a destination on your computer"));
@@ -234,27 +298,12 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     return window_.confirm(message);
 }
 
-QString TTransfer::destinationPath(const QString& planned, const TTransferOptions& options) {
-    QString path = planned;
-    // Movies may have a directory of their own instead of the target
-    // directory; without one chosen they stay in the target directory.
-    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty() &&
-        hasExtension(path, ".avi") && path.startsWith(model_.targetDirectory))
-        path =
-            QDir::cleanPath(model_.moviesDirectory + "/" + path.mid(model_.targetDirectory.size()));
-    return path;
-}
-
-void TTransfer::transferEntry(int index, const TTransferOptions& options) {
-    const int item = index + 1;
-    LogLine(QString("GetPicture i=%1").arg(item));
-    model_.GetPictureData(item, false);
-    const QString planned = model_.DestinationPath();
-    // The disc mirrors the folders below the target directory, also for
-    // movies that go to a directory of their own.
-    discDirectory_ = "/" + QDir(model_.targetDirectory).relativeFilePath(QFileInfo(planned).path());
-    QString path = destinationPath(planned, options);
+void TTransfer::transferEntry(const TPlannedEntry& entry, const TTransferOptions& options) {
+    LogLine(QString("GetPicture i=%1").arg(entry.itemNumber));
+    model_.GetPictureData(entry.itemNumber, false);
+    QString path = entry.destination.path;
     entryPath_ = path;
+    discDirectory_ = entry.destination.discDirectory;
     const QString directory = QFileInfo(path).path();
     if (!QDir().mkpath(directory))
         throw EInOutError(formatted("errormsg_could_not_create_dir",
@@ -262,12 +311,17 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
     view_.LetMessagesRun();
 
     try {
-        if (hasExtension(path, ".crw"))
-            path = receiveRaw(item, path, options);
-        else if (hasExtension(path, ".avi"))
-            path = receiveMovie(item, path, options);
-        else
-            path = receivePicture(item, path, options);
+        switch (entry.kind) {
+        case TPlannedEntry::TKind::Raw:
+            path = receiveRaw(entry, options);
+            break;
+        case TPlannedEntry::TKind::Movie:
+            path = receiveMovie(entry, options);
+            break;
+        case TPlannedEntry::TKind::Picture:
+            path = receivePicture(entry, options);
+            break;
+        }
     } catch (const ECameraCancelled&) {
         return; // stopped: the loop ends at the next entry with the stop's message
     } catch (const EDiskFullError& error) {
@@ -280,19 +334,19 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
                                     "are whole.",
                                     {path}));
     }
-    commonTail(item, path, options);
+    commonTail(entry, path, options);
 }
 
-QString TTransfer::receiveMovie(int item, const QString& destination,
-                                const TTransferOptions& options) {
-    const QString path = UniqueName(destination, thumbnailOf);
+QString TTransfer::receiveMovie(const TPlannedEntry& entry, const TTransferOptions& options) {
+    const int index = entry.itemNumber - 1;
+    const QString path = UniqueName(entry.destination.path, companionsOf);
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    receive([&] { tesselink::GetMovie(item - 1, path); });
-    const QString thumbnail = thumbnailOf(path).first();
+    receive([&] { tesselink::GetMovie(index, path); });
+    const QString thumbnail = companionsOf(path).first();
     addToDisc(options, path);
-    if (ReceiveThumbnail(item - 1, thumbnail)) {
-        SetFileDate(thumbnail, cameraDate(model_.currentMovie.shootingTime), entryPath_, language_);
+    if (ReceiveThumbnail(index, thumbnail)) {
+        SetFileDate(thumbnail, cameraDate(entry.item.movie.shootingTime), entryPath_, language_);
         addToDisc(options, thumbnail);
     }
     if (options.recompressMovies && hooks.recompressMovie) {
@@ -308,50 +362,44 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
     return path;
 }
 
-QString TTransfer::receivePicture(int item, const QString& destination,
-                                  const TTransferOptions& options) {
+QString TTransfer::receivePicture(const TPlannedEntry& entry, const TTransferOptions& options) {
     // The EXIF text file is a companion too: its name must be free as well.
-    const QString path = UniqueName(destination, [&](const QString& candidate) {
-        QStringList companions = soundNotesOf(candidate);
-        if (options.createExifText)
-            companions << ExifTextFilePath(candidate);
-        return companions;
+    const QString path = UniqueName(entry.destination.path, [&](const QString& candidate) {
+        return CompanionsOf(candidate, options.createExifText);
     });
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    receive([&] { tesselink::GetPicture(item - 1, path, false); });
+    receive([&] { tesselink::GetPicture(entry.itemNumber - 1, path, false); });
     addToDisc(options, path);
-    for (const QString& note : soundNotesOf(path))
+    for (const QString& note : companionsOf(path))
         if (QFileInfo::exists(note))
             addToDisc(options, note);
     return path;
 }
 
-QString TTransfer::receiveRaw(int item, const QString& destination,
-                              const TTransferOptions& options) {
-    const TJPEGImage* record = model_.FindRecord(item);
-    const int rotation = record ? record->rotation() : 0;
+QString TTransfer::receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options) {
+    const int index = entry.itemNumber - 1;
     // One name for the RAW file and its ".thm", free for both.
-    const QString path = UniqueName(destination, thumbnailOf);
-    const QString thumbnail = thumbnailOf(path).first();
-    const bool hasThumbnail = ReceiveThumbnail(item - 1, thumbnail);
-    if (hasThumbnail && rotation != 0) {
+    const QString path = UniqueName(entry.destination.path, companionsOf);
+    const QString thumbnail = companionsOf(path).first();
+    const bool hasThumbnail = ReceiveThumbnail(index, thumbnail);
+    if (hasThumbnail && entry.rotation() != 0) {
         TJPEGImage turned;
         turned.loadFromFile(thumbnail);
-        turned.rotateInMemory(rotation);
+        turned.rotateInMemory(entry.rotation());
         turned.saveToFile(thumbnail);
     }
-    model_.currentPicture = tesselink::GetPictureProperties(item - 1);
+    // Read again: the ".thm" carries the date the camera gives now.
+    const tsPictureProperties picture = tesselink::GetPictureProperties(index);
     if (hasThumbnail) {
-        SetFileDate(thumbnail, cameraDate(model_.currentPicture.shootingTime), entryPath_,
-                    language_);
+        SetFileDate(thumbnail, cameraDate(picture.shootingTime), entryPath_, language_);
         addToDisc(options, thumbnail);
     }
     LogLine("RAW or TIFF file");
     LogLine("Copy data to PC. CopyDataToFile.Method=" + options.rawOptionText);
-    if (options.rawOption == 1) {
+    if (entry.receiveRawFile) {
         LogLine("Filename_on_pc=" + path);
-        receive([&] { tesselink::GetPicture(item - 1, path, false); });
+        receive([&] { tesselink::GetPicture(index, path, false); });
         addToDisc(options, path);
     }
     return path;
@@ -383,7 +431,9 @@ QDateTime TTransfer::keptDate(const QString& path) const {
     return fallback;
 }
 
-void TTransfer::commonTail(int item, const QString& path, const TTransferOptions& options) {
+void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
+                           const TTransferOptions& options) {
+    const int item = entry.itemNumber;
     if (options.emailPictures && hooks.attachToMail)
         hooks.attachToMail(path);
     received_.append(path);
@@ -459,9 +509,9 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
 // Every name given is durable before the user hears that all arrived and may
 // delete the pictures from the card.
 void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
-    QStringList folders{model_.targetDirectory};
-    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty())
-        folders << model_.moviesDirectory;
+    QStringList folders{options.targetDirectory};
+    if (!options.folders().movies.isEmpty())
+        folders << options.folders().movies;
     for (const QString& folder : folders)
         if (const int error = cdfile::flushFileSystem(QFile::encodeName(folder).toStdString()))
             throw EInOutError(folder + ": " + QString::fromLocal8Bit(std::strerror(error)));
@@ -469,7 +519,7 @@ void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
 
 void TTransfer::afterTransferActions(const TTransferOptions& options) {
     if (options.openExplorer)
-        startProgram("xdg-open", {model_.targetDirectory});
+        startProgram("xdg-open", {options.targetDirectory});
     if (options.openCustomProgram && !options.customProgram.isEmpty())
         startProgram(options.customProgram, {});
 }

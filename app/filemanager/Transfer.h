@@ -5,11 +5,16 @@
 // transfer button runs Button_StartTransferClick; a second click while a
 // transfer runs is its stop request.
 
+#include "Destination.h"
+#include "PictureChoices.h"
+
 #include <QDateTime>
+#include <QDebug>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TCameraOperation;
 class TCameraSession;
@@ -31,9 +36,56 @@ struct TTransferOptions {
     bool burnCD = false;
     int rawOption = 1; // 0 TIFF, 1 Raw, 2 BMP format
     QString rawOptionText;
+    QString targetDirectory; // ends in "/" unless empty
+    QString moviesDirectory; // used with downloadMoviesToDirectory
+    TNamePatterns patterns;
 
     bool operator==(const TTransferOptions&) const = default;
+    // The target directory, and the movies directory when movies go apart.
+    TDestinationFolders folders() const;
 };
+
+// One entry of a transfer: what is received, where to, with which changes.
+struct TPlannedEntry {
+    enum class TKind {
+        Picture, // a JPEG or other picture with its sound note
+        Movie,   // the movie and its ".thm"
+        Raw,     // the RAW picture's ".thm", and the file itself with the "Raw format" option
+    };
+
+    int itemNumber = 0;
+    TCameraItem item;
+    TKind kind = TKind::Picture;
+    TDestination destination;
+    // What the user chose for a JPEG picture that the transfer changes, or
+    // for a RAW picture (its rotation turns the ".thm"); nullopt when the
+    // file is kept as the camera delivers it.
+    std::optional<TPictureChoices> choices;
+    bool receiveRawFile = false; // a RAW picture with the "Raw format" option
+
+    bool operator==(const TPlannedEntry&) const = default;
+    // The clockwise turn the transfer gives the picture or ".thm".
+    int rotation() const { return choices ? choices->rotation : 0; }
+};
+QDebug operator<<(QDebug debug, const TPlannedEntry& entry);
+
+// Every selected entry of a transfer in list order, planned before anything
+// is received. A name taken by an earlier entry of the plan counts as taken,
+// so the planned free names are those the transfer gives when nothing else
+// appears in the folders meanwhile; the transfer applies the never-overwrite
+// rule again as it writes.
+struct TTransferPlan {
+    QList<TPlannedEntry> entries;
+
+    bool operator==(const TTransferPlan&) const = default;
+};
+
+// Plans the transfer of the list indexes (entries "-" are left out). userText
+// gives the "$TEXT" value; taken tells which names exist.
+TTransferPlan PlanTransfer(TFileManagerModel& model, const QList<int>& selected,
+                           const TTransferOptions& options,
+                           const std::function<QString()>& userText,
+                           const TNameTaken& taken = EntryExists);
 
 // The window side of a transfer. The transfer shows nothing itself: its
 // questions and messages go to the window, its errors are raised.
@@ -116,14 +168,15 @@ class TTransfer {
     TEnd run(const TTransferOptions& options);
     void checkTarget(const TTransferOptions& options, const QList<int>& selected);
     bool lossyTransformationsAccepted(const QList<int>& selected);
-    void transferEntry(int index, const TTransferOptions& options);
-    QString destinationPath(const QString& planned, const TTransferOptions& options);
-    QString receiveMovie(int item, const QString& path, const TTransferOptions& options);
-    QString receivePicture(int item, const QString& path, const TTransferOptions& options);
-    QString receiveRaw(int item, const QString& path, const TTransferOptions& options);
+    void transferEntry(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receiveMovie(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receivePicture(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options);
     // Receives one file on the camera thread while the window keeps answering.
     void receive(const std::function<void()>& step);
-    void commonTail(int item, const QString& path, const TTransferOptions& options);
+    void commonTail(const TPlannedEntry& entry, const QString& path,
+                    const TTransferOptions& options);
+    QString userText();
     QDateTime keptDate(const QString& path) const;
     TEnd finishReceiving(const TTransferOptions& options);
     void flushReceivedFiles(const TTransferOptions& options) const;
@@ -145,8 +198,9 @@ class TTransfer {
     qint64 selectedTotal_ = 0;
     int selectedCount_ = 0;
     int receiveCounter_ = 1;
-    QString entryPath_;     // the destination of the entry being received, for messages
-    QString discDirectory_; // its folder below the target directory, on the disc
+    std::optional<QString> userText_; // asked once per click
+    QString entryPath_;               // the destination of the entry being received, for messages
+    QString discDirectory_;           // its folder below the target directory, on the disc
     bool discWriting_ = false;
     QStringList keptMovies_; // received, but not recompressed
 };
