@@ -1,5 +1,6 @@
 #include "Transfer.h"
 
+#include "AtomicFile.h"
 #include "CameraClient.h"
 #include "CameraSession.h"
 #include "Clock.h"
@@ -11,6 +12,7 @@
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
+#include "ProgramFolder.h"
 #include "ReceivedFile.h"
 #include "ReceivedPicture.h"
 
@@ -19,6 +21,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStorageInfo>
 #include <cmath>
@@ -68,6 +71,37 @@ void setReadOnly(const QString& path) {
     QFile::setPermissions(path,
                           QFile::permissions(path) & ~(QFile::WriteOwner | QFile::WriteUser |
                                                        QFile::WriteGroup | QFile::WriteOther));
+}
+
+// The never-overwrite writer's error as the transfer reports it: a full disk
+// is the user's to mend, anything else an input/output error.
+void raiseWriteError(int error, const QString& path) {
+    const QString message = QStringLiteral("Cannot write file %1: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    if (cdfile::isDiskFull(error))
+        throw EDiskFullError(message);
+    throw EInOutError(message);
+}
+
+// Writes a picture under its new name in one piece, dated.
+void writeNewFile(const QString& path, const QByteArray& bytes, const QDateTime& date) {
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    const timespec modified{time_t(msecs / 1000), long(msecs % 1000) * 1000000};
+    if (const int error = cdfile::writeNewFile(QFile::encodeName(path).toStdString(),
+                                               bytes.constData(), size_t(bytes.size()), modified))
+        raiseWriteError(error, path);
+}
+
+// A sound note received beside the scratch file goes beside the picture,
+// with its date.
+void moveNote(const QString& from, const QString& to) {
+    const QDateTime date = QFileInfo(from).lastModified();
+    if (const int error = cdfile::copyToNewFile(QFile::encodeName(from).toStdString(),
+                                                QFile::encodeName(to).toStdString()))
+        raiseWriteError(error, to);
+    QFile note(to);
+    if (note.open(QIODevice::ReadWrite))
+        note.setFileTime(date, QFileDevice::FileModificationTime);
 }
 
 void startProgram(const QString& program, const QStringList& arguments) {
@@ -120,6 +154,11 @@ TTransferPlan PlanTransfer(TFileManagerModel& model, const QList<int>& selected,
     }
     return plan;
 }
+
+struct TTransfer::TStagedPicture {
+    TDeliveredPicture picture;
+    QDateTime date; // the file's date as the camera layer gave it
+};
 
 TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
                            const QDateTime& now) {
@@ -207,6 +246,7 @@ QString TTransfer::userText() {
 TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     model_.ForgetUserText();
     userText_.reset();
+    staged_.reset();
     received_.clear();
     keptMovies_.clear();
     if (options.burnCD && hooks.startDisc)
@@ -322,6 +362,7 @@ void TTransfer::transferEntry(const TPlannedEntry& entry, const TTransferOptions
             path = receivePicture(entry, options);
             break;
         }
+        commonTail(entry, path, options);
     } catch (const ECameraCancelled&) {
         return; // stopped: the loop ends at the next entry with the stop's message
     } catch (const EDiskFullError& error) {
@@ -334,7 +375,6 @@ void TTransfer::transferEntry(const TPlannedEntry& entry, const TTransferOptions
                                     "are whole.",
                                     {path}));
     }
-    commonTail(entry, path, options);
 }
 
 QString TTransfer::receiveMovie(const TPlannedEntry& entry, const TTransferOptions& options) {
@@ -369,12 +409,39 @@ QString TTransfer::receivePicture(const TPlannedEntry& entry, const TTransferOpt
     });
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    receive([&] { tesselink::GetPicture(entry.itemNumber - 1, path, false); });
+    if (entry.choices)
+        receiveIntoMemory(entry, path);
+    else
+        receive([&] { tesselink::GetPicture(entry.itemNumber - 1, path, false); });
     addToDisc(options, path);
     for (const QString& note : companionsOf(path))
         if (QFileInfo::exists(note))
             addToDisc(options, note);
     return path;
+}
+
+// A picture the transfer changes is received into a scratch file on a memory
+// file system, changed in memory and written to its destination once; the
+// destination is never read back. Movies and pictures kept as they are go to
+// their destination directly.
+void TTransfer::receiveIntoMemory(const TPlannedEntry& entry, const QString& path) {
+    const QString scratch = ScratchFile("received.jpg");
+    const QStringList notes = companionsOf(scratch);
+    const auto clear = [&] {
+        for (const QString& file : QStringList{scratch} + notes)
+            QFile::remove(file);
+    };
+    clear(); // the camera layer never writes over a file
+    const auto cleared = qScopeGuard(clear);
+    receive([&] { tesselink::GetPicture(entry.itemNumber - 1, scratch, false); });
+    const TCameraItem& item = entry.item;
+    staged_ = std::make_unique<TStagedPicture>(TStagedPicture{
+        {ReadWholeFile(scratch), item.name, QSize(item.picture.width, item.picture.height)},
+        QFileInfo(scratch).lastModified()});
+    const QStringList destinations = companionsOf(path);
+    for (qsizetype n = 0; n < notes.size(); ++n)
+        if (QFileInfo::exists(notes[n]))
+            moveNote(notes[n], destinations[n]);
 }
 
 QString TTransfer::receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options) {
@@ -431,6 +498,30 @@ QDateTime TTransfer::keptDate(const QString& path) const {
     return fallback;
 }
 
+// The received picture changed as the user chose and written with the date
+// the camera layer gave it. When a change fails, the picture is written as
+// delivered before the error goes on.
+void TTransfer::writeChangedPicture(const TPlannedEntry& entry, const QString& path,
+                                    const TTransferOptions& options) {
+    const std::unique_ptr<TStagedPicture> staged = std::move(staged_);
+    TChangedPicture changed;
+    try {
+        changed = ChangedPicture(staged->picture, *entry.choices,
+                                 options.addTransformationToComment, language_, path,
+                                 [this](const QString& status) { view_.SetStatusText(status); });
+    } catch (...) {
+        LogLine("Restores the received picture " + path);
+        writeNewFile(path, staged->picture.bytes, staged->date);
+        throw;
+    }
+    // The automatic lines stay in the picture's comment, as written.
+    if (TJPEGImage* record = model_.FindRecord(entry.itemNumber))
+        record->commentLines = changed.comment;
+    if (changed.rewritten)
+        LogLine("Opens picture to set file date");
+    writeNewFile(path, changed.bytes, staged->date);
+}
+
 void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
                            const TTransferOptions& options) {
     const int item = entry.itemNumber;
@@ -447,16 +538,13 @@ void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
     ++receiveCounter_;
     LogLine(QString("pictures_received:=%1").arg(receiveCounter_));
 
-    const QDateTime kept = keptDate(path);
-    bool rewritten = false;
-    TJPEGImage* record = model_.FindRecord(item);
-    if (record && model_.entries()[item - 1].endsWith(".JPG", Qt::CaseInsensitive))
-        rewritten = TransformReceivedPicture(
-            *record, path, options.addTransformationToComment, language_,
-            [this](const QString& status) { view_.SetStatusText(status); });
+    // Every entry's date is read, so that one that cannot be read is logged,
+    // though only a changed picture is dated again.
+    if (staged_)
+        writeChangedPicture(entry, path, options);
+    else
+        keptDate(path);
     const bool jpeg = hasExtension(path, ".jpg");
-    if (jpeg && rewritten)
-        SetFileDate(path, kept, entryPath_, language_);
     if (jpeg && options.createExifText) {
         const ExifContents exif = ReadExif(path);
         LogLine("Creates EXIF file :" + ExifTextFilePath(path));

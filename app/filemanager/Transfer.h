@@ -174,6 +174,9 @@ class TTransfer {
     QString receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options);
     // Receives one file on the camera thread while the window keeps answering.
     void receive(const std::function<void()>& step);
+    void receiveIntoMemory(const TPlannedEntry& entry, const QString& path);
+    void writeChangedPicture(const TPlannedEntry& entry, const QString& path,
+                             const TTransferOptions& options);
     void commonTail(const TPlannedEntry& entry, const QString& path,
                     const TTransferOptions& options);
     QString userText();
@@ -199,8 +202,11 @@ class TTransfer {
     int selectedCount_ = 0;
     int receiveCounter_ = 1;
     std::optional<QString> userText_; // asked once per click
-    QString entryPath_;               // the destination of the entry being received, for messages
-    QString discDirectory_;           // its folder below the target directory, on the disc
+    // A JPEG picture received into memory, to be changed and written once.
+    struct TStagedPicture;
+    std::unique_ptr<TStagedPicture> staged_;
+    QString entryPath_;     // the destination of the entry being received, for messages
+    QString discDirectory_; // its folder below the target directory, on the disc
     bool discWriting_ = false;
     QStringList keptMovies_; // received, but not recompressed
 };
