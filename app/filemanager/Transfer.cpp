@@ -24,6 +24,7 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -92,18 +93,6 @@ void writeNewFile(const QString& path, const QByteArray& bytes, const QDateTime&
         raiseWriteError(error, path);
 }
 
-// A sound note received beside the scratch file goes beside the picture,
-// with its date.
-void moveNote(const QString& from, const QString& to) {
-    const QDateTime date = QFileInfo(from).lastModified();
-    if (const int error = cdfile::copyToNewFile(QFile::encodeName(from).toStdString(),
-                                                QFile::encodeName(to).toStdString()))
-        raiseWriteError(error, to);
-    QFile note(to);
-    if (note.open(QIODevice::ReadWrite))
-        note.setFileTime(date, QFileDevice::FileModificationTime);
-}
-
 void startProgram(const QString& program, const QStringList& arguments) {
     if (!QProcess::startDetached(program, arguments))
         LogLine("Could not start " + program);
@@ -155,9 +144,28 @@ TTransferPlan PlanTransfer(TFileManagerModel& model, const QList<int>& selected,
     return plan;
 }
 
+// A file received into memory: its destination, bytes and the date the
+// camera layer gave it.
+struct TStagedFile {
+    QString path;
+    QByteArray bytes;
+    QDateTime date;
+
+    void write() const { writeNewFile(path, bytes, date); }
+};
+
 struct TTransfer::TStagedPicture {
     TDeliveredPicture picture;
-    QDateTime date; // the file's date as the camera layer gave it
+    QDateTime date;
+    QList<TStagedFile> notes; // the sound notes that come with it
+
+    // The picture with these bytes and then its notes, so that a picture
+    // that finds no room leaves no note without it.
+    void write(const QString& path, const QByteArray& bytes) const {
+        writeNewFile(path, bytes, date);
+        for (const TStagedFile& note : notes)
+            note.write();
+    }
 };
 
 TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
@@ -413,9 +421,16 @@ QString TTransfer::receivePicture(const TPlannedEntry& entry, const TTransferOpt
         receiveIntoMemory(entry, path);
     else
         receive([&] { tesselink::GetPicture(entry.itemNumber - 1, path, false); });
+    // A picture received into memory has its notes written with it, later.
+    const auto arrives = [this](const QString& note) {
+        if (!staged_)
+            return QFileInfo::exists(note);
+        return std::any_of(staged_->notes.begin(), staged_->notes.end(),
+                           [&](const TStagedFile& staged) { return staged.path == note; });
+    };
     addToDisc(options, path);
     for (const QString& note : companionsOf(path))
-        if (QFileInfo::exists(note))
+        if (arrives(note))
             addToDisc(options, note);
     return path;
 }
@@ -437,11 +452,13 @@ void TTransfer::receiveIntoMemory(const TPlannedEntry& entry, const QString& pat
     const TCameraItem& item = entry.item;
     staged_ = std::make_unique<TStagedPicture>(TStagedPicture{
         {ReadWholeFile(scratch), item.name, QSize(item.picture.width, item.picture.height)},
-        QFileInfo(scratch).lastModified()});
+        QFileInfo(scratch).lastModified(),
+        {}});
     const QStringList destinations = companionsOf(path);
     for (qsizetype n = 0; n < notes.size(); ++n)
         if (QFileInfo::exists(notes[n]))
-            moveNote(notes[n], destinations[n]);
+            staged_->notes << TStagedFile{destinations[n], ReadWholeFile(notes[n]),
+                                          QFileInfo(notes[n]).lastModified()};
 }
 
 QString TTransfer::receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options) {
@@ -511,7 +528,7 @@ void TTransfer::writeChangedPicture(const TPlannedEntry& entry, const QString& p
                                  [this](const QString& status) { view_.SetStatusText(status); });
     } catch (...) {
         LogLine("Restores the received picture " + path);
-        writeNewFile(path, staged->picture.bytes, staged->date);
+        staged->write(path, staged->picture.bytes);
         throw;
     }
     // The automatic lines stay in the picture's comment, as written.
@@ -519,7 +536,7 @@ void TTransfer::writeChangedPicture(const TPlannedEntry& entry, const QString& p
         record->commentLines = changed.comment;
     if (changed.rewritten)
         LogLine("Opens picture to set file date");
-    writeNewFile(path, changed.bytes, staged->date);
+    staged->write(path, changed.bytes);
 }
 
 void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
