@@ -63,12 +63,13 @@ class PlainTransferTest : public ::testing::Test {
         window.selection = window.indexesOf(names);
         transfer.Button_StartTransferClick();
     }
-    // Every file below the target directory, relative to it, sorted.
-    QStringList tree() const {
+    // Every file below folder (the target directory), relative to it, sorted.
+    QStringList tree(QString folder = {}) const {
+        folder = folder.isEmpty() ? target : folder;
         QStringList files;
-        QDirIterator it(target, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())
-            files << QDir(target).relativeFilePath(it.next());
+            files << QDir(folder).relativeFilePath(it.next());
         files.sort();
         return files;
     }
@@ -253,12 +254,7 @@ TEST_F(PlainTransferTest, TransfersEachKindWithItsCompanionsWhereThePatternsSay)
         c.choose(window.options);
         window.notices.clear();
         transferOf(c.names);
-        QStringList files;
-        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << QDir(folder).relativeFilePath(it.next());
-        files.sort();
-        EXPECT_EQ(files, c.tree) << c.what;
+        EXPECT_EQ(tree(folder), c.tree) << c.what;
         EXPECT_EQ(window.notices, QStringList({"All pictures received!"})) << c.what;
         for (const QString& name : c.existing)
             EXPECT_EQ(testfiles::Read(folder + name), "kept") << c.what;
