@@ -152,11 +152,6 @@ QString ApertureText(int numerator, int denominator) {
     return QString::number(std::pow(2.0, apexValue(numerator, denominator) / 2.0), 'f', 2);
 }
 
-bool EntryExists(const QString& path) {
-    const QFileInfo entry(path);
-    return entry.exists() || entry.isSymLink();
-}
-
 QString FreeName(const QString& path, const TCompanionsOf& companionsOf, const TNameTaken& exists,
                  const std::function<void(const QString&)>& onTaken) {
     const auto taken = [&](const QString& candidate) {

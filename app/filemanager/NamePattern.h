@@ -3,6 +3,8 @@
 // other pure naming rules of a transfer: the shutter and aperture texts, the
 // first free name beside an existing file.
 
+#include "NameTaken.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -64,11 +66,6 @@ QString ShutterText(int numerator, int denominator);
 // The f-number 2^(AV/2) of an APEX value, with two decimals, e.g. "2.80".
 QString ApertureText(int numerator, int denominator);
 
-// Whether a name is taken on disk: by any directory entry, a link that leads
-// nowhere included.
-bool EntryExists(const QString& path);
-
-using TNameTaken = std::function<bool(const QString& path)>;
 // The companions written together with a file (its ".thm", its sound note).
 using TCompanionsOf = std::function<QStringList(const QString& path)>;
 

@@ -87,7 +87,8 @@ void raiseWriteError(int error, const QString& path) {
 // Writes a picture under its new name in one piece, dated.
 void writeNewFile(const QString& path, const QByteArray& bytes, const QDateTime& date) {
     const qint64 msecs = date.toMSecsSinceEpoch();
-    const timespec modified{time_t(msecs / 1000), long(msecs % 1000) * 1000000};
+    const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
+    const timespec modified{time_t(seconds), long(msecs - seconds * 1000) * 1000000};
     if (const int error = cdfile::writeNewFile(QFile::encodeName(path).toStdString(),
                                                bytes.constData(), size_t(bytes.size()), modified))
         raiseWriteError(error, path);
@@ -452,7 +453,7 @@ void TTransfer::receiveIntoMemory(const TPlannedEntry& entry, const QString& pat
     const TCameraItem& item = entry.item;
     staged_ = std::make_unique<TStagedPicture>(TStagedPicture{
         {ReadWholeFile(scratch), item.name, QSize(item.picture.width, item.picture.height)},
-        QFileInfo(scratch).lastModified(),
+        keptDate(scratch),
         {}});
     const QStringList destinations = companionsOf(path);
     for (qsizetype n = 0; n < notes.size(); ++n)
