@@ -176,6 +176,17 @@ void openCollection(const Collection& collection) {
     tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
 }
 
+// A counter of this process's input and output ("write_bytes", "rchar").
+qint64 ioCounter(const QByteArray& name) {
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith(name + ":"))
+            return line.mid(name.size() + 1).trimmed().toLongLong();
+    return 0;
+}
+
 double transferSeconds(const Collection& collection, const QString& target) {
     TLanguageFile language;
     QuietView view;
@@ -188,10 +199,13 @@ double transferSeconds(const Collection& collection, const QString& target) {
     BenchServices services(target + "settings.ini");
     TCameraSession session(services);
     TTransfer transfer(model, view, window, session, language, received);
+    const qint64 written = ioCounter("write_bytes"), read = ioCounter("rchar");
     QElapsedTimer timer;
     timer.start();
     transfer.Button_StartTransferClick();
     const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("  (%.1f s: %.0f MB written, %.0f MB read by calls)\n", seconds,
+                (ioCounter("write_bytes") - written) / 1e6, (ioCounter("rchar") - read) / 1e6);
     tesselink::ClosePicCollection();
     if (collection.folder.endsWith("/CF"))
         tesselink::Disconnect();
