@@ -334,7 +334,8 @@ TEST_F(PlainTransferTest, AChangedPictureIsWrittenOnceAndNeverReadBack) {
     for (const auto& [name, mask] : watch.events()) {
         renames += (mask & IN_MOVED_TO) ? 1 : 0;
         creations += (mask & IN_CREATE) ? 1 : 0;
-        reads += (mask & IN_ACCESS) ? 1 : 0;
+        // The writer may list the folder for leftovers; no file is read.
+        reads += (mask & IN_ACCESS) && !(mask & IN_ISDIR) ? 1 : 0;
         if (name == "IMG_0003.jpg") {
             EXPECT_EQ(mask, uint32_t(IN_MOVED_TO)) << "the picture's name sees only its arrival";
         }
