@@ -273,9 +273,12 @@ TEST_F(PlainTransferTest, FilesArriveByteForByteWithTheCameraDates) {
               testfiles::Read(cardFile("DCIM/100CANON/MVI_0007.AVI")));
     EXPECT_EQ(testfiles::Read(target + "CRW_0004.crw"),
               testfiles::Read(cardFile("DCIM/101CANON/CRW_0004.CRW")));
+    EXPECT_EQ(testfiles::Read(target + "MVI_0007.thm"),
+              testfiles::Read(cardFile("DCIM/100CANON/MVI_0007.THM")));
     EXPECT_EQ(dateOf("IMG_0005.jpg"), takenAt("IMG_0005.JPG"));
     EXPECT_EQ(dateOf("IMG_0005.jpg.wav"), takenAt("IMG_0005.JPG"));
     EXPECT_EQ(dateOf("MVI_0007.thm"), takenAt("MVI_0007.AVI"));
+    EXPECT_EQ(dateOf("MVI_0007.avi"), takenAt("MVI_0007.AVI"));
     EXPECT_EQ(dateOf("CRW_0004.thm"), takenAt("CRW_0004.CRW"));
     EXPECT_EQ(received, QStringList({target + "IMG_0003.jpg", target + "CRW_0004.crw",
                                      target + "IMG_0005.jpg", target + "MVI_0007.avi"}));

@@ -123,24 +123,6 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
     EXPECT_FALSE(QFileInfo::exists(notes));
 }
 
-TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPicture) {
-    QDateTime taken;
-    withFileManager([&](TForm_filemanager& w) {
-        transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"});
-        taken = ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime));
-    });
-    EXPECT_EQ(receivedTree(),
-              QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "MVI_0013.avi", "MVI_0013.thm"}));
-    // The thumbnail carries the movie's camera date, as the movie does.
-    EXPECT_TRUE(taken.isValid());
-    EXPECT_EQ(modified(target + "MVI_0013.thm"), taken);
-    EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
-    EXPECT_EQ(testfiles::Read(target + "MVI_0013.thm"),
-              testfiles::Read(cameraFile("MVI_0013.THM")));
-    EXPECT_EQ(testfiles::Read(target + "IMG_0003.jpg.wav"),
-              testfiles::Read(cameraFile("IMG_0003.WAV")));
-}
-
 // The camera's seconds are an instant: the .thm of a movie shot in summer
 // time gets the movie's own time also while the computer is in winter time.
 TEST_F(TransferTest, MovieThumbnailKeepsTheCameraTimeAcrossADaylightSavingChange) {
