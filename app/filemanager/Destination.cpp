@@ -84,10 +84,10 @@ QStringList CompanionsOf(const QString& path, bool exifText) {
 TDestination DestinationOf(const TCameraItem& item, const TNamePatterns& patterns,
                            const TDestinationFolders& folders, const TNameTaken& taken,
                            const std::function<QString()>& userText, bool exifText) {
-    if (item.contents.pictures < 1 && item.contents.movies < 1)
+    if (!item.transferable())
         return {};
     const TPatternSource source =
-        item.contents.movies > 0 ? PatternSourceOf(item.movie) : PatternSourceOf(item.picture);
+        item.isMovie() ? PatternSourceOf(item.movie) : PatternSourceOf(item.picture);
     const QString suffix = QFileInfo(source.name).suffix().toLower();
     const QString below = SafeRelativePath(expanded(patterns.subDirectory, source, userText) +
                                            expanded(patterns.fileName, source, userText) +

@@ -49,8 +49,8 @@ TPatternSource PatternSourceOf(const tsMovieProperties& movie);
 // text file.
 QStringList CompanionsOf(const QString& path, bool exifText);
 
-// Where the item goes (named after its movie when it holds one, else after its
-// picture): the target directory (or the movies directory for an
+// Where the item goes (named after its movie or its picture): the target directory (or the movies
+// directory for an
 // ".avi") + the expanded subdirectory and file-name patterns + the item's
 // extension in lower case, made safe as a path below the folder, and its first
 // free name by the never-overwrite rule. userText gives the "$TEXT" value and

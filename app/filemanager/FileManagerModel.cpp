@@ -348,16 +348,11 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
 }
 
 QString TFileManagerModel::DestinationPath() {
-    if (currentContents.pictures < 1 && currentContents.movies < 1)
-        return {};
-    const bool movie = currentContents.movies > 0;
-    const QString name = movie ? tesselink::TextOf(currentMovie.fileName)
-                               : tesselink::TextOf(currentPicture.fileName);
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    const QString below =
-        SafeRelativePath(CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
-                         (suffix.isEmpty() ? QString() : "." + suffix));
-    return QDir::cleanPath(targetDirectory + "/" + below);
+    return DestinationOf(
+               CameraItemOf(currentContents, currentPicture, currentMovie),
+               {subDirPattern, fileNamePattern}, {targetDirectory, {}},
+               [](const QString&) { return false; }, [this] { return userText(); })
+        .path;
 }
 
 TJPEGImage* TFileManagerModel::FindRecord(int itemNumber) {
