@@ -364,6 +364,41 @@ TEST_F(PlainTransferTest, AChangedPictureIsWrittenOnceAndNeverReadBack) {
                            "Compression: 90"}));
 }
 
+// A picture changed in memory brings its sound note as the camera gave it,
+// dated, and both go on the disc.
+TEST_F(PlainTransferTest, AChangedPictureBringsItsSoundNote) {
+    ASSERT_TRUE(model.ChangeRecord(itemOf("IMG_0005.JPG"), TRecordChange::Gray));
+    QStringList disc;
+    transfer.hooks.addToDisc = [&](const QString& directory, const QString& path) {
+        disc << directory + " " + QFileInfo(path).fileName();
+    };
+    window.options.burnCD = true;
+    transferOf({"IMG_0005.JPG"});
+    EXPECT_EQ(tree(), QStringList({"IMG_0005.jpg", "IMG_0005.jpg.wav"}));
+    EXPECT_EQ(disc, QStringList({"/. IMG_0005.jpg", "/. IMG_0005.jpg.wav"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0005.jpg.wav"),
+              testfiles::Read(cardFile("DCIM/100CANON/IMG_0005.WAV")));
+    EXPECT_EQ(dateOf("IMG_0005.jpg.wav"), takenAt("IMG_0005.JPG"));
+    EXPECT_EQ(dateOf("IMG_0005.jpg"), takenAt("IMG_0005.JPG"));
+    TJPEGImage picture;
+    picture.loadFromFile(target + "IMG_0005.jpg");
+    EXPECT_TRUE(picture.isGrayscaleJPEG());
+}
+
+// From a computer folder the note is named after the picture without its
+// extension.
+TEST_F(PlainTransferTest, AChangedPictureOfAFolderBringsItsSoundNote) {
+    tesselink::ClosePicCollection();
+    tesselink::OpenPicCollection(TS_SOURCE_FOLDER, camera.volume("CF"), tsFileKinds{1, 1, 1, 1});
+    model.computerDirectory = true;
+    model.GetAllThumnails();
+    ASSERT_TRUE(model.ChangeRecord(itemOf("IMG_0005.JPG"), TRecordChange::Gray));
+    transferOf({"IMG_0005.JPG"});
+    EXPECT_EQ(tree(), QStringList({"IMG_0005.jpg", "IMG_0005.wav"}));
+    EXPECT_EQ(testfiles::Read(target + "IMG_0005.wav"),
+              testfiles::Read(cardFile("DCIM/100CANON/IMG_0005.WAV")));
+}
+
 TEST_F(PlainTransferTest, NoToTheLossyQuestionReceivesNothing) {
     ASSERT_TRUE(model.ChangeRecord(itemOf("IMG_0005.JPG"), TRecordChange::Smaller));
     window.answer = false;
