@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -66,6 +67,11 @@ class NewFile {
 // Writes bytes to a new file at destination.
 int writeNewFile(const std::string& destination, const void* bytes, size_t size,
                  const Progress& progress = {});
+
+// The same for a file that carries the modification time `modified`, set
+// before it gets its name.
+int writeNewFile(const std::string& destination, const void* bytes, size_t size,
+                 const struct timespec& modified);
 
 // Writes bytes to destination in place of what it holds (see commitReplacing()).
 int replaceFile(const std::string& destination, const void* bytes, size_t size);

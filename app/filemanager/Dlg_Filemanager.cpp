@@ -512,6 +512,9 @@ TTransferOptions TForm_filemanager::transferOptions() const {
     o.burnCD = c.CheckBoxBurnCD->isChecked();
     o.rawOption = c.ComboBox_Raw->currentIndex();
     o.rawOptionText = c.ComboBox_Raw->currentText();
+    o.targetDirectory = model_->targetDirectory;
+    o.moviesDirectory = model_->moviesDirectory;
+    o.patterns = {model_->subDirPattern, model_->fileNamePattern};
     return o;
 }
 

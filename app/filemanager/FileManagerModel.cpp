@@ -2,6 +2,7 @@
 
 #include "CameraClient.h"
 #include "Dates.h"
+#include "Destination.h"
 #include "Errors.h"
 #include "ExifReader.h"
 #include "FileManagerKeys.h"
@@ -348,46 +349,17 @@ void TFileManagerModel::ForgetUserText() {
 
 QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
     LogLine("Enters TForm_filemanager.CreateName, parameter = " + pattern);
-    TPatternSource source;
-    source.movie = movie;
-    const auto fill = [&source](const auto& properties) {
-        source.date = ToQDateTime(SecondsToDateTime(properties.shootingTime));
-        source.folderNumber = properties.directoryNumber;
-        source.fileNumber = properties.fileNumber;
-        source.name = tesselink::TextOf(properties.fileName);
-    };
-    if (movie) {
-        fill(currentMovie);
-    } else {
-        const tsPictureProperties& p = currentPicture;
-        fill(p);
-        source.iso = p.isoSpeed;
-        source.tvNumerator = p.shutterSpeedNumerator;
-        source.tvDenominator = p.shutterSpeedDenominator;
-        source.avNumerator = p.apertureNumerator;
-        source.avDenominator = p.apertureDenominator;
-        source.width = p.width;
-        source.height = p.height;
-        source.model = tesselink::TextOf(p.modelName);
-        source.owner = tesselink::TextOf(p.ownerName);
-        source.focal = p.focalLength;
-        source.teleFocal = p.teleFocalLength;
-        source.wideFocal = p.wideFocalLength;
-    }
-    return ExpandPattern(pattern, source, [this] { return userText(); });
+    return ExpandPattern(pattern,
+                         movie ? PatternSourceOf(currentMovie) : PatternSourceOf(currentPicture),
+                         [this] { return userText(); });
 }
 
 QString TFileManagerModel::DestinationPath() {
-    if (currentContents.pictures < 1 && currentContents.movies < 1)
-        return {};
-    const bool movie = currentContents.movies > 0;
-    const QString name = movie ? tesselink::TextOf(currentMovie.fileName)
-                               : tesselink::TextOf(currentPicture.fileName);
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    const QString below =
-        SafeRelativePath(CreateName(subDirPattern, movie) + CreateName(fileNamePattern, movie) +
-                         (suffix.isEmpty() ? QString() : "." + suffix));
-    return QDir::cleanPath(targetDirectory + "/" + below);
+    return DestinationOf(
+               CameraItemOf(currentContents, currentPicture, currentMovie),
+               {subDirPattern, fileNamePattern}, {targetDirectory, {}},
+               [](const QString&) { return false; }, [this] { return userText(); })
+        .path;
 }
 
 TJPEGImage* TFileManagerModel::FindRecord(int itemNumber) {

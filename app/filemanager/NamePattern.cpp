@@ -24,12 +24,6 @@ QString trimBlanks(const QString& text) {
 
 using TUserText = std::function<QString()>;
 
-// A name is taken by any directory entry, a link that leads nowhere included.
-bool entryExists(const QString& path) {
-    const QFileInfo entry(path);
-    return entry.exists() || entry.isSymLink();
-}
-
 } // namespace
 
 // Each row's value reads only the facts it names.
@@ -158,22 +152,17 @@ QString ApertureText(int numerator, int denominator) {
     return QString::number(std::pow(2.0, apexValue(numerator, denominator) / 2.0), 'f', 2);
 }
 
-QString UniqueName(const QString& path) {
-    return UniqueName(path, [](const QString&) { return QStringList(); });
-}
-
-QString UniqueName(const QString& path,
-                   const std::function<QStringList(const QString&)>& companionsOf) {
+QString FreeName(const QString& path, const TCompanionsOf& companionsOf, const TNameTaken& exists,
+                 const std::function<void(const QString&)>& onTaken) {
     const auto taken = [&](const QString& candidate) {
-        if (entryExists(candidate))
+        if (exists(candidate))
             return true;
         const QStringList companions = companionsOf(candidate);
-        return std::any_of(companions.begin(), companions.end(),
-                           [](const QString& c) { return entryExists(c); });
+        return std::any_of(companions.begin(), companions.end(), exists);
     };
     if (!taken(path))
         return path;
-    LogLine("Filename=" + path + " exists.Making a new");
+    onTaken(path);
     const QFileInfo info(path);
     const QString stem = info.path() + "/" + info.completeBaseName() + "_";
     const QString extension = info.suffix().isEmpty() ? QString() : "." + info.suffix().toLower();
@@ -181,6 +170,16 @@ QString UniqueName(const QString& path,
         const QString candidate = stem + QString::number(n) + extension;
         if (!taken(candidate))
             return candidate;
-        LogLine("Filename=" + candidate + " exists.Making a new");
+        onTaken(candidate);
     }
+}
+
+QString UniqueName(const QString& path) {
+    return UniqueName(path, [](const QString&) { return QStringList(); });
+}
+
+QString UniqueName(const QString& path, const TCompanionsOf& companionsOf) {
+    return FreeName(path, companionsOf, EntryExists, [](const QString& candidate) {
+        LogLine("Filename=" + candidate + " exists.Making a new");
+    });
 }

@@ -3,6 +3,8 @@
 // other pure naming rules of a transfer: the shutter and aperture texts, the
 // first free name beside an existing file.
 
+#include "NameTaken.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -64,12 +66,16 @@ QString ShutterText(int numerator, int denominator);
 // The f-number 2^(AV/2) of an APEX value, with two decimals, e.g. "2.80".
 QString ApertureText(int numerator, int denominator);
 
-// The path itself when nothing exists there, else the first free
-// "base_n.ext" beside it (extension in lower case). Each taken candidate is
-// logged.
+// The companions written together with a file (its ".thm", its sound note).
+using TCompanionsOf = std::function<QStringList(const QString& path)>;
+
+// The never-overwrite rule, without touching the disk: the path itself when
+// neither it nor one of companionsOf(path) is taken, else the first
+// "base_n.ext" beside it (extension in lower case) that is free with its
+// companions. onTaken hears each taken candidate.
+QString FreeName(const QString& path, const TCompanionsOf& companionsOf, const TNameTaken& taken,
+                 const std::function<void(const QString&)>& onTaken);
+
+// The same rule against the disk, each taken candidate logged.
 QString UniqueName(const QString& path);
-// The same rule for a file written together with companions (its ".thm", its
-// sound note): a candidate is taken while anything exists at it or at one of
-// companionsOf(candidate).
-QString UniqueName(const QString& path,
-                   const std::function<QStringList(const QString&)>& companionsOf);
+QString UniqueName(const QString& path, const TCompanionsOf& companionsOf);

@@ -1,12 +1,10 @@
 #include "ReceivedPicture.h"
 
-#include "AtomicFile.h"
 #include "FileManagerKeys.h"
+#include "JpegEdits.h"
 #include "LanguageFile.h"
 #include "Log.h"
 
-#include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -41,79 +39,60 @@ QString sizeText(const TLanguageFile& language, TJPEGScale scale) {
     return fmkeys::Read(language, fmkeys::SizeEighth);
 }
 
-QString transformationComment(const TLanguageFile& language, const TJPEGImage& record) {
+QString transformationComment(const TLanguageFile& language, const TPictureChoices& choices) {
     return language.read(Section, "autocomment_transformation",
                          "Lumvik picture transformation to") +
-           " " + sizeText(language, record.scale()) + ", " +
-           (record.grayscale() ? language.read(Section, "autocomment_gray_true", "Gray: true")
-                               : language.read(Section, "autocomment_gray_false", "Gray: false")) +
+           " " + sizeText(language, choices.scale) + ", " +
+           (choices.grayscale ? language.read(Section, "autocomment_gray_true", "Gray: true")
+                              : language.read(Section, "autocomment_gray_false", "Gray: false")) +
            ", " + language.read(Section, "autocomment_compression", "Compression:") + " " +
-           QString::number(record.compressionQuality());
+           QString::number(choices.quality);
 }
 
-// Turns the delivered picture losslessly; false when the rotation failed (the
-// picture object has then logged why and kept the bytes as they were).
-bool rotate(TJPEGImage& record, const QString& path, const QByteArray& delivered) {
-    record.pictureBuffer = delivered;
-    record.Make_PictureTranformation();
-    const bool turned = record.pictureBuffer != delivered;
-    if (turned)
-        record.savePictureBuffer(path);
-    record.pictureBuffer = QByteArray(); // a whole picture per record adds up
-    return turned;
-}
-
-void reencode(const TJPEGImage& record, const QString& path) {
+QByteArray reencoded(const QByteArray& jpeg, const TPictureChoices& choices,
+                     const QString& cardName) {
     TJPEGImage picture;
-    picture.loadFromFile(path);
-    picture.setScale(record.scale());
-    picture.setGrayscale(record.grayscale());
-    picture.setCompressionQuality(record.compressionQuality());
-    LogLine("Decompresses " + record.name);
+    picture.loadFromData(jpeg);
+    picture.setScale(choices.scale);
+    picture.setGrayscale(choices.grayscale);
+    picture.setCompressionQuality(choices.quality);
+    LogLine("Decompresses " + cardName);
     picture.bitmap();
-    LogLine("Compresses " + record.name);
+    LogLine("Compresses " + cardName);
     picture.compress();
-    picture.saveToFile(path);
+    return picture.data();
 }
 
 } // namespace
 
-bool TransformReceivedPicture(TJPEGImage& record, const QString& path, bool addToComment,
-                              const TLanguageFile& language,
-                              const std::function<void(const QString&)>& status) {
-    if (record.rotation() == 0 && !record.modified() && record.commentLines.isEmpty())
-        return false;
+TChangedPicture ChangedPicture(const TDeliveredPicture& delivered, const TPictureChoices& choices,
+                               bool addToComment, const TLanguageFile& language,
+                               const QString& path,
+                               const std::function<void(const QString&)>& status) {
     const QString fileName = QFileInfo(path).fileName();
-    const QByteArray delivered = ReadWholeFile(path);
-    const QDateTime deliveredDate = QFileInfo(path).lastModified();
-    bool changed = false;
-    try {
-        if (record.rotation() != 0) {
-            status(language.readFormatted(Section, "statusbar_rotating_picture",
-                                          "Rotating picture %s", {fileName}));
-            if (rotate(record, path, delivered)) {
-                if (addToComment)
-                    record.commentLines.append(rotationComment(language, record.rotation()));
-                changed = true;
-            }
-        }
-        if (record.modified()) {
-            status(language.readFormatted(Section, "statusbar_transforming_picture",
-                                          "Transforming picture %s", {fileName}));
-            reencode(record, path);
+    TChangedPicture changed{delivered.bytes, choices.comment, false};
+    if (choices.rotation != 0) {
+        status(language.readFormatted(Section, "statusbar_rotating_picture", "Rotating picture %s",
+                                      {fileName}));
+        changed.bytes =
+            LosslesslyRotated(delivered.bytes, {choices.rotation, delivered.cameraSize.width(),
+                                                delivered.cameraSize.height(), int(choices.scale)});
+        if (changed.bytes != delivered.bytes) {
             if (addToComment)
-                record.commentLines.append(transformationComment(language, record));
-            changed = true;
+                changed.comment.append(rotationComment(language, choices.rotation));
+            changed.rewritten = true;
         }
-        record.insertComment(path);
-    } catch (...) {
-        LogLine("Restores the received picture " + path);
-        WriteFileAtomically(path, delivered);
-        QFile file(path);
-        if (file.open(QIODevice::ReadWrite))
-            file.setFileTime(deliveredDate, QFileDevice::FileModificationTime);
-        throw;
     }
+    if (choices.lossy) {
+        status(language.readFormatted(Section, "statusbar_transforming_picture",
+                                      "Transforming picture %s", {fileName}));
+        changed.bytes = reencoded(changed.bytes, choices, delivered.cardName);
+        if (addToComment)
+            changed.comment.append(transformationComment(language, choices));
+        changed.rewritten = true;
+    }
+    changed.bytes = WithComment(changed.bytes, changed.comment, path);
     // Writing the comment alone rewrites the file too.
-    return changed || !record.commentLines.isEmpty();
+    changed.rewritten = changed.rewritten || !changed.comment.isEmpty();
+    return changed;
 }

@@ -1,5 +1,6 @@
 #include "Transfer.h"
 
+#include "AtomicFile.h"
 #include "CameraClient.h"
 #include "CameraSession.h"
 #include "Clock.h"
@@ -11,6 +12,7 @@
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
+#include "ProgramFolder.h"
 #include "ReceivedFile.h"
 #include "ReceivedPicture.h"
 
@@ -19,7 +21,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -31,19 +35,9 @@ bool hasExtension(const QString& path, const char* extension) {
     return path.endsWith(extension, Qt::CaseInsensitive);
 }
 
-QString withSuffix(const QString& path, const QString& suffix) {
-    const QFileInfo info(path);
-    return info.path() + "/" + info.completeBaseName() + "." + suffix;
-}
-
-QStringList soundNotesOf(const QString& path) {
-    // From a camera the note is named path + ".wav", from a folder its
-    // extension is replaced.
-    return {path + ".wav", withSuffix(path, "wav")};
-}
-
-QStringList thumbnailOf(const QString& path) {
-    return {withSuffix(path, "thm")};
+// The ".thm" of a movie or RAW picture, or the sound notes of a picture.
+QStringList companionsOf(const QString& path) {
+    return CompanionsOf(path, false);
 }
 
 // The camera's seconds are an instant: taken as such, no local offset is
@@ -58,12 +52,56 @@ void setReadOnly(const QString& path) {
                                                        QFile::WriteGroup | QFile::WriteOther));
 }
 
+// The never-overwrite writer's error as the transfer reports it: a full disk
+// is the user's to mend, anything else an input/output error.
+void raiseWriteError(int error, const QString& path) {
+    const QString message = QStringLiteral("Cannot write file %1: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    if (cdfile::isDiskFull(error))
+        throw EDiskFullError(message);
+    throw EInOutError(message);
+}
+
+// Writes a picture under its new name in one piece, dated.
+void writeNewFile(const QString& path, const QByteArray& bytes, const QDateTime& date) {
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
+    const timespec modified{time_t(seconds), long(msecs - seconds * 1000) * 1000000};
+    if (const int error = cdfile::writeNewFile(QFile::encodeName(path).toStdString(),
+                                               bytes.constData(), size_t(bytes.size()), modified))
+        raiseWriteError(error, path);
+}
+
 void startProgram(const QString& program, const QStringList& arguments) {
     if (!QProcess::startDetached(program, arguments))
         LogLine("Could not start " + program);
 }
 
 } // namespace
+
+// A file received into memory: its destination, bytes and the date the
+// camera layer gave it.
+struct TStagedFile {
+    QString path;
+    QByteArray bytes;
+    QDateTime date;
+
+    void write() const { writeNewFile(path, bytes, date); }
+};
+
+struct TTransfer::TStagedPicture {
+    TDeliveredPicture picture;
+    QDateTime date;
+    QList<TStagedFile> notes; // the sound notes that come with it
+
+    // The picture with these bytes and then its notes, so that a picture
+    // that finds no room leaves no note without it.
+    void write(const QString& path, const QByteArray& bytes) const {
+        writeNewFile(path, bytes, date);
+        for (const TStagedFile& note : notes)
+            note.write();
+    }
+};
 
 TTransferRate TransferRate(qint64 receivedBytes, qint64 totalBytes, const QDateTime& start,
                            const QDateTime& now) {
@@ -142,8 +180,16 @@ void TTransfer::Stop() {
     window_.showRunning(false);
 }
 
+QString TTransfer::userText() {
+    if (!userText_)
+        userText_ = (model_.askUserText ? model_.askUserText() : std::nullopt).value_or(QString());
+    return *userText_;
+}
+
 TTransfer::TEnd TTransfer::start(const TTransferOptions& options) {
     model_.ForgetUserText();
+    userText_.reset();
+    staged_.reset();
     received_.clear();
     keptMovies_.clear();
     if (options.burnCD && hooks.startDisc)
@@ -181,17 +227,18 @@ TTransfer::TEnd TTransfer::run(const TTransferOptions& options) {
     start_ = Now();
     view_.SetStatusText(text("statusbar_starts_receiving_pictures", "Starts receiving pictures"));
     Sleep(firstRateWaitMilliseconds);
-    for (int index = 0; index < model_.entries().size(); ++index) {
+    const TTransferPlan plan =
+        PlanTransfer(model_, selected, options, [this] { return userText(); });
+    for (const TPlannedEntry& entry : plan.entries) {
         if (!running_)
             break;
-        if (selected.contains(index) && model_.entries()[index] != "-")
-            transferEntry(index, options);
+        transferEntry(entry, options);
     }
     return finishReceiving(options);
 }
 
 void TTransfer::checkTarget(const TTransferOptions& options, const QList<int>& selected) {
-    const QString target = model_.targetDirectory;
+    const QString& target = options.targetDirectory;
     if (target.isEmpty())
         throw ERangeError(text("errormsg_have_to_select_destination",
                                "You have to select a destination on your computer"));
@@ -234,27 +281,12 @@ bool TTransfer::lossyTransformationsAccepted(const QList<int>& selected) {
     return window_.confirm(message);
 }
 
-QString TTransfer::destinationPath(const QString& planned, const TTransferOptions& options) {
-    QString path = planned;
-    // Movies may have a directory of their own instead of the target
-    // directory; without one chosen they stay in the target directory.
-    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty() &&
-        hasExtension(path, ".avi") && path.startsWith(model_.targetDirectory))
-        path =
-            QDir::cleanPath(model_.moviesDirectory + "/" + path.mid(model_.targetDirectory.size()));
-    return path;
-}
-
-void TTransfer::transferEntry(int index, const TTransferOptions& options) {
-    const int item = index + 1;
-    LogLine(QString("GetPicture i=%1").arg(item));
-    model_.GetPictureData(item, false);
-    const QString planned = model_.DestinationPath();
-    // The disc mirrors the folders below the target directory, also for
-    // movies that go to a directory of their own.
-    discDirectory_ = "/" + QDir(model_.targetDirectory).relativeFilePath(QFileInfo(planned).path());
-    QString path = destinationPath(planned, options);
+void TTransfer::transferEntry(const TPlannedEntry& entry, const TTransferOptions& options) {
+    LogLine(QString("GetPicture i=%1").arg(entry.itemNumber));
+    model_.GetPictureData(entry.itemNumber, false);
+    QString path = entry.destination.path;
     entryPath_ = path;
+    discDirectory_ = entry.destination.discDirectory;
     const QString directory = QFileInfo(path).path();
     if (!QDir().mkpath(directory))
         throw EInOutError(formatted("errormsg_could_not_create_dir",
@@ -262,12 +294,18 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
     view_.LetMessagesRun();
 
     try {
-        if (hasExtension(path, ".crw"))
-            path = receiveRaw(item, path, options);
-        else if (hasExtension(path, ".avi"))
-            path = receiveMovie(item, path, options);
-        else
-            path = receivePicture(item, path, options);
+        switch (entry.kind) {
+        case TPlannedEntry::TKind::Raw:
+            path = receiveRaw(entry, options);
+            break;
+        case TPlannedEntry::TKind::Movie:
+            path = receiveMovie(entry, options);
+            break;
+        case TPlannedEntry::TKind::Picture:
+            path = receivePicture(entry, options);
+            break;
+        }
+        commonTail(entry, path, options);
     } catch (const ECameraCancelled&) {
         return; // stopped: the loop ends at the next entry with the stop's message
     } catch (const EDiskFullError& error) {
@@ -280,19 +318,18 @@ void TTransfer::transferEntry(int index, const TTransferOptions& options) {
                                     "are whole.",
                                     {path}));
     }
-    commonTail(item, path, options);
 }
 
-QString TTransfer::receiveMovie(int item, const QString& destination,
-                                const TTransferOptions& options) {
-    const QString path = UniqueName(destination, thumbnailOf);
+QString TTransfer::receiveMovie(const TPlannedEntry& entry, const TTransferOptions& options) {
+    const int index = entry.itemNumber - 1;
+    const QString path = UniqueName(entry.destination.path, companionsOf);
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    receive([&] { tesselink::GetMovie(item - 1, path); });
-    const QString thumbnail = thumbnailOf(path).first();
+    receive([&] { tesselink::GetMovie(index, path); });
+    const QString thumbnail = companionsOf(path).first();
     addToDisc(options, path);
-    if (ReceiveThumbnail(item - 1, thumbnail)) {
-        SetFileDate(thumbnail, cameraDate(model_.currentMovie.shootingTime), entryPath_, language_);
+    if (ReceiveThumbnail(index, thumbnail)) {
+        SetFileDate(thumbnail, cameraDate(entry.item.movie.shootingTime), entryPath_, language_);
         addToDisc(options, thumbnail);
     }
     if (options.recompressMovies && hooks.recompressMovie) {
@@ -308,50 +345,80 @@ QString TTransfer::receiveMovie(int item, const QString& destination,
     return path;
 }
 
-QString TTransfer::receivePicture(int item, const QString& destination,
-                                  const TTransferOptions& options) {
+QString TTransfer::receivePicture(const TPlannedEntry& entry, const TTransferOptions& options) {
     // The EXIF text file is a companion too: its name must be free as well.
-    const QString path = UniqueName(destination, [&](const QString& candidate) {
-        QStringList companions = soundNotesOf(candidate);
-        if (options.createExifText)
-            companions << ExifTextFilePath(candidate);
-        return companions;
+    const QString path = UniqueName(entry.destination.path, [&](const QString& candidate) {
+        return CompanionsOf(candidate, options.createExifText);
     });
     LogLine("Filename_on_pc=" + path);
     LogLine("Copy data to PC. CopyDataToFile");
-    receive([&] { tesselink::GetPicture(item - 1, path, false); });
+    if (entry.choices)
+        receiveIntoMemory(entry, path);
+    else
+        receive([&] { tesselink::GetPicture(entry.itemNumber - 1, path, false); });
+    // A picture received into memory has its notes written with it, later.
+    const auto arrives = [this](const QString& note) {
+        if (!staged_)
+            return QFileInfo::exists(note);
+        return std::any_of(staged_->notes.begin(), staged_->notes.end(),
+                           [&](const TStagedFile& staged) { return staged.path == note; });
+    };
     addToDisc(options, path);
-    for (const QString& note : soundNotesOf(path))
-        if (QFileInfo::exists(note))
+    for (const QString& note : companionsOf(path))
+        if (arrives(note))
             addToDisc(options, note);
     return path;
 }
 
-QString TTransfer::receiveRaw(int item, const QString& destination,
-                              const TTransferOptions& options) {
-    const TJPEGImage* record = model_.FindRecord(item);
-    const int rotation = record ? record->rotation() : 0;
+// A picture the transfer changes is received into a scratch file on a memory
+// file system, changed in memory and written to its destination once; the
+// destination is never read back. Movies and pictures kept as they are go to
+// their destination directly.
+void TTransfer::receiveIntoMemory(const TPlannedEntry& entry, const QString& path) {
+    const QString scratch = ScratchFile("received.jpg");
+    const QStringList notes = companionsOf(scratch);
+    const auto clear = [&] {
+        for (const QString& file : QStringList{scratch} + notes)
+            QFile::remove(file);
+    };
+    clear(); // the camera layer never writes over a file
+    const auto cleared = qScopeGuard(clear);
+    receive([&] { tesselink::GetPicture(entry.itemNumber - 1, scratch, false); });
+    const TCameraItem& item = entry.item;
+    staged_ = std::make_unique<TStagedPicture>(TStagedPicture{
+        {ReadWholeFile(scratch), item.name, QSize(item.picture.width, item.picture.height)},
+        keptDate(scratch),
+        {}});
+    const QStringList destinations = companionsOf(path);
+    for (qsizetype n = 0; n < notes.size(); ++n)
+        if (QFileInfo::exists(notes[n]))
+            staged_->notes << TStagedFile{destinations[n], ReadWholeFile(notes[n]),
+                                          QFileInfo(notes[n]).lastModified()};
+}
+
+QString TTransfer::receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options) {
+    const int index = entry.itemNumber - 1;
     // One name for the RAW file and its ".thm", free for both.
-    const QString path = UniqueName(destination, thumbnailOf);
-    const QString thumbnail = thumbnailOf(path).first();
-    const bool hasThumbnail = ReceiveThumbnail(item - 1, thumbnail);
-    if (hasThumbnail && rotation != 0) {
+    const QString path = UniqueName(entry.destination.path, companionsOf);
+    const QString thumbnail = companionsOf(path).first();
+    const bool hasThumbnail = ReceiveThumbnail(index, thumbnail);
+    if (hasThumbnail && entry.rotation() != 0) {
         TJPEGImage turned;
         turned.loadFromFile(thumbnail);
-        turned.rotateInMemory(rotation);
+        turned.rotateInMemory(entry.rotation());
         turned.saveToFile(thumbnail);
     }
-    model_.currentPicture = tesselink::GetPictureProperties(item - 1);
+    // Read again: the ".thm" carries the date the camera gives now.
+    const tsPictureProperties picture = tesselink::GetPictureProperties(index);
     if (hasThumbnail) {
-        SetFileDate(thumbnail, cameraDate(model_.currentPicture.shootingTime), entryPath_,
-                    language_);
+        SetFileDate(thumbnail, cameraDate(picture.shootingTime), entryPath_, language_);
         addToDisc(options, thumbnail);
     }
     LogLine("RAW or TIFF file");
     LogLine("Copy data to PC. CopyDataToFile.Method=" + options.rawOptionText);
-    if (options.rawOption == 1) {
+    if (entry.receiveRawFile) {
         LogLine("Filename_on_pc=" + path);
-        receive([&] { tesselink::GetPicture(item - 1, path, false); });
+        receive([&] { tesselink::GetPicture(index, path, false); });
         addToDisc(options, path);
     }
     return path;
@@ -383,7 +450,33 @@ QDateTime TTransfer::keptDate(const QString& path) const {
     return fallback;
 }
 
-void TTransfer::commonTail(int item, const QString& path, const TTransferOptions& options) {
+// The received picture changed as the user chose and written with the date
+// the camera layer gave it. When a change fails, the picture is written as
+// delivered before the error goes on.
+void TTransfer::writeChangedPicture(const TPlannedEntry& entry, const QString& path,
+                                    const TTransferOptions& options) {
+    const std::unique_ptr<TStagedPicture> staged = std::move(staged_);
+    TChangedPicture changed;
+    try {
+        changed = ChangedPicture(staged->picture, *entry.choices,
+                                 options.addTransformationToComment, language_, path,
+                                 [this](const QString& status) { view_.SetStatusText(status); });
+    } catch (...) {
+        LogLine("Restores the received picture " + path);
+        staged->write(path, staged->picture.bytes);
+        throw;
+    }
+    // The automatic lines stay in the picture's comment, as written.
+    if (TJPEGImage* record = model_.FindRecord(entry.itemNumber))
+        record->commentLines = changed.comment;
+    if (changed.rewritten)
+        LogLine("Opens picture to set file date");
+    staged->write(path, changed.bytes);
+}
+
+void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
+                           const TTransferOptions& options) {
+    const int item = entry.itemNumber;
     if (options.emailPictures && hooks.attachToMail)
         hooks.attachToMail(path);
     received_.append(path);
@@ -397,16 +490,13 @@ void TTransfer::commonTail(int item, const QString& path, const TTransferOptions
     ++receiveCounter_;
     LogLine(QString("pictures_received:=%1").arg(receiveCounter_));
 
-    const QDateTime kept = keptDate(path);
-    bool rewritten = false;
-    TJPEGImage* record = model_.FindRecord(item);
-    if (record && model_.entries()[item - 1].endsWith(".JPG", Qt::CaseInsensitive))
-        rewritten = TransformReceivedPicture(
-            *record, path, options.addTransformationToComment, language_,
-            [this](const QString& status) { view_.SetStatusText(status); });
+    // Every entry's date is read, so that one that cannot be read is logged,
+    // though only a changed picture is dated again.
+    if (staged_)
+        writeChangedPicture(entry, path, options);
+    else
+        keptDate(path);
     const bool jpeg = hasExtension(path, ".jpg");
-    if (jpeg && rewritten)
-        SetFileDate(path, kept, entryPath_, language_);
     if (jpeg && options.createExifText) {
         const ExifContents exif = ReadExif(path);
         LogLine("Creates EXIF file :" + ExifTextFilePath(path));
@@ -461,9 +551,9 @@ TTransfer::TEnd TTransfer::finishReceiving(const TTransferOptions& options) {
 // Every name given is durable before the user hears that all arrived and may
 // delete the pictures from the card.
 void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
-    QStringList folders{model_.targetDirectory};
-    if (options.downloadMoviesToDirectory && !model_.moviesDirectory.isEmpty())
-        folders << model_.moviesDirectory;
+    QStringList folders{options.targetDirectory};
+    if (!options.folders().movies.isEmpty())
+        folders << options.folders().movies;
     for (const QString& folder : folders)
         if (const int error = cdfile::flushFileSystem(QFile::encodeName(folder).toStdString()))
             throw EInOutError(folder + ": " + QString::fromLocal8Bit(std::strerror(error)));
@@ -471,7 +561,7 @@ void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
 
 void TTransfer::afterTransferActions(const TTransferOptions& options) {
     if (options.openExplorer)
-        startProgram("xdg-open", {model_.targetDirectory});
+        startProgram("xdg-open", {options.targetDirectory});
     if (options.openCustomProgram && !options.customProgram.isEmpty())
         startProgram(options.customProgram, {});
 }

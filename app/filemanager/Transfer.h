@@ -5,35 +5,20 @@
 // transfer button runs Button_StartTransferClick; a second click while a
 // transfer runs is its stop request.
 
+#include "TransferPlan.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TCameraOperation;
 class TCameraSession;
 class TFileManagerModel;
 class TFileManagerView;
 class TLanguageFile;
-
-// The Options menu and the controls a transfer reads, as they stand at a click.
-struct TTransferOptions {
-    bool emailPictures = false;
-    bool addTransformationToComment = false;
-    bool openExplorer = false;
-    bool openCustomProgram = false;
-    QString customProgram; // the setting "UserCustomProgram"
-    bool recompressMovies = false;
-    bool setReadOnly = false;
-    bool downloadMoviesToDirectory = false;
-    bool createExifText = false;
-    bool burnCD = false;
-    int rawOption = 1; // 0 TIFF, 1 Raw, 2 BMP format
-    QString rawOptionText;
-
-    bool operator==(const TTransferOptions&) const = default;
-};
 
 // The window side of a transfer. The transfer shows nothing itself: its
 // questions and messages go to the window, its errors are raised.
@@ -121,14 +106,18 @@ class TTransfer {
     TEnd run(const TTransferOptions& options);
     void checkTarget(const TTransferOptions& options, const QList<int>& selected);
     bool lossyTransformationsAccepted(const QList<int>& selected);
-    void transferEntry(int index, const TTransferOptions& options);
-    QString destinationPath(const QString& planned, const TTransferOptions& options);
-    QString receiveMovie(int item, const QString& path, const TTransferOptions& options);
-    QString receivePicture(int item, const QString& path, const TTransferOptions& options);
-    QString receiveRaw(int item, const QString& path, const TTransferOptions& options);
+    void transferEntry(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receiveMovie(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receivePicture(const TPlannedEntry& entry, const TTransferOptions& options);
+    QString receiveRaw(const TPlannedEntry& entry, const TTransferOptions& options);
     // Receives one file on the camera thread while the window keeps answering.
     void receive(const std::function<void()>& step);
-    void commonTail(int item, const QString& path, const TTransferOptions& options);
+    void receiveIntoMemory(const TPlannedEntry& entry, const QString& path);
+    void writeChangedPicture(const TPlannedEntry& entry, const QString& path,
+                             const TTransferOptions& options);
+    void commonTail(const TPlannedEntry& entry, const QString& path,
+                    const TTransferOptions& options);
+    QString userText();
     QDateTime keptDate(const QString& path) const;
     TEnd finishReceiving(const TTransferOptions& options);
     void flushReceivedFiles(const TTransferOptions& options) const;
@@ -150,6 +139,10 @@ class TTransfer {
     qint64 selectedTotal_ = 0;
     int selectedCount_ = 0;
     int receiveCounter_ = 1;
+    std::optional<QString> userText_; // asked once per click
+    // A JPEG picture received into memory, to be changed and written once.
+    struct TStagedPicture;
+    std::unique_ptr<TStagedPicture> staged_;
     QString entryPath_;     // the destination of the entry being received, for messages
     QString discDirectory_; // its folder below the target directory, on the disc
     bool discWriting_ = false;

@@ -4,11 +4,8 @@
 #include "ReceivedFile.h"
 
 #include <QFile>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <limits>
 
 void WriteFileAtomically(const QString& path, const QByteArray& data) {
     const int error = cdfile::replaceFile(QFile::encodeName(path).toStdString(), data.constData(),
@@ -19,22 +16,11 @@ void WriteFileAtomically(const QString& path, const QByteArray& data) {
 }
 
 QByteArray ReadWholeFile(const QString& path) {
-    // Opened without waiting, so that a FIFO in a picture's place is refused
-    // instead of stopping the reader for good.
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat status {};
-    const int error = descriptor < 0                      ? errno
-                      : ::fstat(descriptor, &status) != 0 ? errno
-                      : !S_ISREG(status.st_mode)          ? EINVAL
-                                                          : 0;
-    if (error != 0) {
-        if (descriptor >= 0)
-            ::close(descriptor);
+    std::vector<uint8_t> bytes;
+    const int error = cdfile::readRegularFile(QFile::encodeName(path).toStdString(),
+                                              std::numeric_limits<qsizetype>::max(), bytes);
+    if (error != 0)
         throw EInOutError(QStringLiteral("Cannot open file %1: %2")
                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
-    }
-    QFile file;
-    file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    return file.readAll();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }

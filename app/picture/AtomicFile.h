@@ -1,6 +1,8 @@
 #pragma once
-// Every rewrite of a picture on disk goes through here, so a crash or a full
-// disk never leaves a half-written file where a good one was.
+// The program's face of the one file writer and reader it shares with the
+// camera layer (cdfile in ReceivedFile.h): every rewrite of a file on disk goes
+// through here, so a crash or a full disk never leaves a half-written file
+// where a good one was.
 
 #include <QByteArray>
 #include <QString>

@@ -2,45 +2,17 @@
 
 #include "AtomicFile.h"
 #include "Errors.h"
-#include "ExifRotation.h"
 #include "JpegCodec.h"
+#include "JpegEdits.h"
 #include "Jpegtrans.h"
-#include "Log.h"
 
 #include <QBuffer>
 #include <QPainter>
-#include <QtEndian>
 
 struct TJPEGImage::Data {
     QByteArray bytes;
     jpegcodec::Header header;
 };
-
-namespace {
-
-constexpr qsizetype MaxCommentBytes = 65533;
-
-QString errorText(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const ELumvikError*>(&error))
-        return own->message();
-    return QString::fromLocal8Bit(error.what());
-}
-
-void logTransformationProblem(const QString& message) {
-    LogLine("Exception : Make_PictureTranformation " + message);
-}
-
-void logTransformationFailure(const std::exception& error) {
-    logTransformationProblem(errorText(error));
-}
-
-QByteArray bigEndian16(qsizetype value) {
-    QByteArray bytes(2, '\0');
-    qToBigEndian(quint16(value), bytes.data());
-    return bytes;
-}
-
-} // namespace
 
 void TJPEGImage::setData(const QByteArray& jpeg) {
     auto data = std::make_shared<Data>();
@@ -212,32 +184,8 @@ void TJPEGImage::savePictureBuffer(const QString& path) const {
 }
 
 void TJPEGImage::Make_PictureTranformation() {
-    const std::optional<TTransformCode> code = TransformCodeForRotation(rotation_);
-    if (!code)
-        return;
-    const QByteArray original = pictureBuffer;
-    QByteArray updated;
-    try {
-        updated =
-            UpdateExifForRotation(original, {rotation_, pictureWidth, pictureHeight, int(scale_)},
-                                  logTransformationProblem);
-    } catch (const std::exception& error) {
-        // Turned, the picture would keep an orientation that viewers apply
-        // once more: it stays as it was delivered.
-        logTransformationFailure(error);
-        return;
-    }
-    // A rotation that fails part-way leaves the buffer as it was loaded, so
-    // saving it back never replaces a good picture with a broken one. A codec
-    // warning comes once the turned picture is whole: it is logged and the
-    // turned picture kept.
-    try {
-        pictureBuffer =
-            WithExifSegmentOf(updated, TransformJpeg(updated, *code, logTransformationFailure));
-    } catch (const std::exception& error) {
-        logTransformationFailure(error);
-        pictureBuffer = original;
-    }
+    pictureBuffer =
+        LosslesslyRotated(pictureBuffer, {rotation_, pictureWidth, pictureHeight, int(scale_)});
 }
 
 void TJPEGImage::rotateInMemory(int degrees) {
@@ -255,19 +203,5 @@ void TJPEGImage::rotateInMemory(int degrees) {
 void TJPEGImage::insertComment(const QString& path) const {
     if (commentLines.isEmpty())
         return;
-    QByteArray text;
-    for (const QString& line : commentLines)
-        text += line.toUtf8() + "\r\n";
-    if (text.size() > MaxCommentBytes)
-        throw ERangeError(QStringLiteral("Comment too long for one comment segment"));
-    const QByteArray file = ReadWholeFile(path);
-    const qsizetype firstSegmentLength =
-        file.size() >= 6 ? qFromBigEndian<quint16>(file.constData() + 4) : 0;
-    if (!file.startsWith("\xFF\xD8\xFF") || firstSegmentLength < 2 ||
-        4 + firstSegmentLength > file.size())
-        throw EConvertError(
-            QStringLiteral("Cannot insert a comment into %1: not a JPEG file").arg(path));
-    const qsizetype insertAt = 4 + firstSegmentLength;
-    WriteFileAtomically(path, file.left(insertAt) + "\xFF\xFE" + bigEndian16(text.size() + 2) +
-                                  text + file.mid(insertAt));
+    WriteFileAtomically(path, WithComment(ReadWholeFile(path), commentLines, path));
 }

@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 QString JoinDirectory(const QString& directory, const QString& name) {
     return directory.endsWith('/') ? directory + name : directory + "/" + name;
@@ -14,11 +13,6 @@ QString WithExtension(const QString& path, const QString& extension) {
     const qsizetype slash = path.lastIndexOf('/');
     const qsizetype dot = path.lastIndexOf('.');
     return (dot > slash ? path.left(dot) : path) + extension;
-}
-
-bool EntryExists(const QString& path) {
-    struct stat entry;
-    return ::lstat(QFile::encodeName(path).constData(), &entry) == 0;
 }
 
 QString UniquePath(const QString& path, const TNameTaken& taken) {

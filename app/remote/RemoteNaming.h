@@ -1,6 +1,8 @@
 #pragma once
 // The names of the files one remote picture gives on the computer.
 
+#include "NameTaken.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,10 +14,6 @@ QString JoinDirectory(const QString& directory, const QString& name);
 // path with the extension of its file name (from its last ".") replaced by
 // extension (".thm"); added when the name has none.
 QString WithExtension(const QString& path, const QString& extension);
-
-// A name taken is one of which any directory entry exists.
-using TNameTaken = std::function<bool(const QString& path)>;
-bool EntryExists(const QString& path);
 
 // path itself when free, else the first free one of directory + the file
 // name up to its first "." + "_" + n + the extension from its last ".", for

@@ -326,6 +326,17 @@ int writeNewFile(const std::string& destination, const void* bytes, size_t size,
     return error != 0 ? error : file.commit();
 }
 
+int writeNewFile(const std::string& destination, const void* bytes, size_t size,
+                 const struct timespec& modified) {
+    NewFile file(destination);
+    int error = file.appendBytes(bytes, size);
+    const timespec times[2] = {{0, UTIME_OMIT}, modified};
+    if (error == 0 && ::futimens(file.descriptor(), times) != 0) {
+        error = errno;
+    }
+    return error != 0 ? error : file.commit();
+}
+
 int replaceFile(const std::string& destination, const void* bytes, size_t size) {
     NewFile file(destination);
     const int error = file.appendBytes(bytes, size);

@@ -70,6 +70,20 @@ TEST(ReceivedFileTest, BytesAndFilesArriveWholeWithTheQuartersReported) {
     EXPECT_EQ(entries(folder), (QStringList{"a.jpg", "b.jpg", "empty.wav", "source"}));
 }
 
+// A dated file has its time before it has its name: nobody sees it undated.
+TEST(ReceivedFileTest, ADatedFileArrivesWithItsTimeAndReplacesNothing) {
+    const QString folder = testenv::newFolder("out");
+    const timespec taken{1084172400, 250000000}; // 2004-05-10 07:00:00.25 UTC
+    ASSERT_EQ(cdfile::writeNewFile(local(folder + "/IMG_0001.jpg"), "picture", 7, taken), 0);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder + "/IMG_0001.jpg").constData(), &status), 0);
+    EXPECT_EQ(status.st_mtim.tv_sec, taken.tv_sec);
+    EXPECT_EQ(status.st_mtim.tv_nsec, taken.tv_nsec);
+    EXPECT_EQ(cdfile::writeNewFile(local(folder + "/IMG_0001.jpg"), "other", 5, taken), EEXIST);
+    EXPECT_EQ(contents(folder + "/IMG_0001.jpg"), "picture");
+    EXPECT_EQ(entries(folder), QStringList{"IMG_0001.jpg"});
+}
+
 // Whatever stands under the name, and whatever goes wrong on the way, the
 // name keeps what it had and no temporary file stays behind.
 TEST(ReceivedFileTest, NothingIsReplacedAndAFailureLeavesNothing) {

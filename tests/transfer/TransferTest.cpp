@@ -63,23 +63,6 @@ QStringList notedStarts(const QString& notes, int count) {
 
 } // namespace
 
-TEST_F(TransferTest, DateFoldersAndDateNamesMakeTheExpectedTree) {
-    withFileManager([&](TForm_filemanager& w) {
-        control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
-        control<QAction>(w, "Usedatetimeasfilename1")->trigger();
-        transfer(w, {"IMG_0001.JPG", "IMG_0010.JPG", "IMG_0014.JPG", "IMG_0003.JPG"});
-    });
-    QStringList expected;
-    for (int number : {1, 3, 10, 14}) {
-        const QDateTime taken = DemoTakenAt(number);
-        expected << taken.toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg";
-    }
-    expected << DemoTakenAt(3).toString("yyyy-MM-dd/yyyy-MM-dd HH-mm-ss") + ".jpg.wav";
-    expected.sort();
-    EXPECT_EQ(receivedTree(), expected);
-    EXPECT_TRUE(shownTexts().contains("All pictures received!"));
-}
-
 TEST_F(TransferTest, PictureTaggedRotatedArrivesTurnedWithItsDateAndComment) {
     withFileManager([&](TForm_filemanager& w) {
         control<QAction>(w, "Addtranformationtocomment1")->trigger();
@@ -138,24 +121,6 @@ TEST_F(TransferTest, NoToTheLossyQuestionReceivesNothingAndStartsNothing) {
     EXPECT_TRUE(receivedTree().isEmpty());
     QTest::qWait(200);
     EXPECT_FALSE(QFileInfo::exists(notes));
-}
-
-TEST_F(TransferTest, MovieArrivesWithItsDatedThumbnailAndSoundNoteBesideItsPicture) {
-    QDateTime taken;
-    withFileManager([&](TForm_filemanager& w) {
-        transfer(w, {"MVI_0013.AVI", "IMG_0003.JPG"});
-        taken = ToQDateTime(SecondsToDateTime(w.model().currentMovie.shootingTime));
-    });
-    EXPECT_EQ(receivedTree(),
-              QStringList({"IMG_0003.jpg", "IMG_0003.jpg.wav", "MVI_0013.avi", "MVI_0013.thm"}));
-    // The thumbnail carries the movie's camera date, as the movie does.
-    EXPECT_TRUE(taken.isValid());
-    EXPECT_EQ(modified(target + "MVI_0013.thm"), taken);
-    EXPECT_EQ(modified(target + "MVI_0013.thm"), modified(target + "MVI_0013.avi"));
-    EXPECT_EQ(testfiles::Read(target + "MVI_0013.thm"),
-              testfiles::Read(cameraFile("MVI_0013.THM")));
-    EXPECT_EQ(testfiles::Read(target + "IMG_0003.jpg.wav"),
-              testfiles::Read(cameraFile("IMG_0003.WAV")));
 }
 
 // The camera's seconds are an instant: the .thm of a movie shot in summer
@@ -259,26 +224,6 @@ TEST_F(TransferTest, TickingMoviesToDirectoryAsksForTheFolder) {
     EXPECT_FALSE(QFileInfo::exists(movies + "/MVI_0013.avi"));
 }
 
-TEST_F(TransferTest, RawOptionDecidesWhetherTheRawFileComesWithItsThumbnail) {
-    struct Case {
-        int option;
-        QStringList tree;
-    } cases[] = {
-        {0, {"CRW_0026.thm"}},
-        {1, {"CRW_0026.crw", "CRW_0026.thm"}},
-        {2, {"CRW_0026.thm"}},
-    };
-    for (const Case& c : cases) {
-        QDir(target).removeRecursively();
-        QDir().mkpath(target);
-        withFileManager([&](TForm_filemanager& w) {
-            control<QComboBox>(w, "ComboBox_Raw")->setCurrentIndex(c.option);
-            transfer(w, {"CRW_0026.CRW"});
-        });
-        EXPECT_EQ(receivedTree(), c.tree) << c.option;
-    }
-}
-
 // A hand-edited setting outside the list is taken as its nearest entry, so
 // a RAW file is never dropped while the transfer reports success.
 TEST_F(TransferTest, SavedRawOptionOutsideTheListIsClampedToIt) {
@@ -300,21 +245,6 @@ TEST_F(TransferTest, SavedRawOptionOutsideTheListIsClampedToIt) {
     }
 }
 
-TEST_F(TransferTest, RawThumbnailTakesTheRecordedRotationAndThePictureDate) {
-    QDateTime taken;
-    withFileManager([&](TForm_filemanager& w) {
-        recordOf(w, "CRW_0026.CRW")->rotateInMemory(90);
-        control<QComboBox>(w, "ComboBox_Raw")->setCurrentIndex(0);
-        transfer(w, {"CRW_0026.CRW"});
-        taken = ToQDateTime(SecondsToDateTime(w.model().currentPicture.shootingTime));
-    });
-    TJPEGImage thumbnail;
-    thumbnail.loadFromFile(target + "CRW_0026.thm");
-    EXPECT_EQ(QSize(thumbnail.width(), thumbnail.height()), QSize(120, 160));
-    EXPECT_TRUE(taken.isValid());
-    EXPECT_EQ(modified(target + "CRW_0026.thm"), taken);
-}
-
 TEST_F(TransferTest, ProgressBarFollowsTheBridgeAndEndsAtZero) {
     QList<int> progress;
     withFileManager([&](TForm_filemanager& w) {
@@ -324,26 +254,6 @@ TEST_F(TransferTest, ProgressBarFollowsTheBridgeAndEndsAtZero) {
     });
     EXPECT_TRUE(progress.contains(100));
     EXPECT_EQ(progress.value(progress.size() - 1), 0);
-}
-
-TEST_F(TransferTest, NothingIsOverwrittenWhenNamesCollide) {
-    testfiles::Write(target + "same.jpg", "kept");
-    testfiles::Write(target + "CRW_0026.thm", "kept too");
-    withFileManager([&](TForm_filemanager& w) {
-        w.model().fileNamePattern = "same";
-        control<QComboBox>(w, "ComboBox_Raw")
-            ->setCurrentIndex(0); // the RAW file brings only its thumbnail
-        transfer(w, {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"});
-        w.model().fileNamePattern = "$CAM";
-        transfer(w, {"CRW_0026.CRW"});
-        transfer(w, {"CRW_0026.CRW"});
-    });
-    EXPECT_EQ(receivedTree(),
-              QStringList({"CRW_0026.thm", "CRW_0026_1.thm", "CRW_0026_2.thm", "same.jpg",
-                           "same_1.jpg", "same_2.jpg", "same_3.jpg", "same_3.jpg.wav"}));
-    EXPECT_EQ(testfiles::Read(target + "same.jpg"), "kept");
-    EXPECT_EQ(testfiles::Read(target + "CRW_0026.thm"), "kept too");
-    EXPECT_EQ(testfiles::Read(target + "same_3.jpg"), testfiles::Read(cameraFile("IMG_0003.JPG")));
 }
 
 TEST_F(TransferTest, UserTextIsAskedOnceAndCannotMakeFolders) {

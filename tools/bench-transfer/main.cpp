@@ -6,9 +6,11 @@
 //   `sync -f` (the transfer's files are on the disk when it ends);
 // - turned: half of them tagged as turned by 90 degrees, against the same
 //   work done by cp and jpegtran from a shell script.
+// - turned over the simulated camera: the same half-turned pictures on the
+//   card of a simulated camera at disk speed, against cp and jpegtran.
 // Timed tool runs; each side runs three times and the best time counts.
 //
-//   bench-transfer [plain pictures, 80] [turned pictures, 200]
+//   bench-transfer [plain pictures, 80] [turned pictures, 200] [turned on the camera, 80]
 
 #include "AppServices.h"
 #include "AtomicFile.h"
@@ -140,14 +142,16 @@ class BenchServices : public TAppServices {
 
 class AllSelected : public TTransferWindow {
   public:
-    explicit AllSelected(int count) : count_(count) {}
+    AllSelected(int count, const QString& target) : count_(count) {
+        options_.targetDirectory = target;
+    }
     QList<int> selectedIndexes() const override {
         QList<int> all;
         for (int i = 0; i < count_; ++i)
             all << i;
         return all;
     }
-    TTransferOptions transferOptions() const override { return {}; }
+    TTransferOptions transferOptions() const override { return options_; }
     void showRunning(bool) override {}
     void setProgress(int) override {}
     void bringToFront() override {}
@@ -156,25 +160,55 @@ class AllSelected : public TTransferWindow {
 
   private:
     int count_;
+    TTransferOptions options_;
 };
+
+// A collection below a simulated camera's "CF" volume is read from the camera,
+// any other as a computer folder.
+void openCollection(const Collection& collection) {
+    if (!collection.folder.endsWith("/CF")) {
+        tesselink::OpenPicCollection(TS_SOURCE_FOLDER, collection.folder, tsFileKinds{1, 1, 1, 0});
+        return;
+    }
+    qputenv("LUMVIK_CAMERA", ("sim:" + QFileInfo(collection.folder).path()).toUtf8());
+    tesselink::Connect();
+    tesselink::GetVolume(1);
+    tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
+}
+
+// A counter of this process's input and output ("write_bytes", "rchar").
+qint64 ioCounter(const QByteArray& name) {
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith(name + ":"))
+            return line.mid(name.size() + 1).trimmed().toLongLong();
+    return 0;
+}
 
 double transferSeconds(const Collection& collection, const QString& target) {
     TLanguageFile language;
     QuietView view;
     TFileManagerModel model(language, view);
-    tesselink::OpenPicCollection(TS_SOURCE_FOLDER, collection.folder, tsFileKinds{1, 1, 1, 0});
+    openCollection(collection);
     model.targetDirectory = target;
     model.GetAllThumnails();
-    AllSelected window(int(model.entries().size()));
+    AllSelected window(int(model.entries().size()), target);
     QStringList received;
     BenchServices services(target + "settings.ini");
     TCameraSession session(services);
     TTransfer transfer(model, view, window, session, language, received);
+    const qint64 written = ioCounter("write_bytes"), read = ioCounter("rchar");
     QElapsedTimer timer;
     timer.start();
     transfer.Button_StartTransferClick();
     const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("  (%.1f s: %.0f MB written, %.0f MB read by calls)\n", seconds,
+                (ioCounter("write_bytes") - written) / 1e6, (ioCounter("rchar") - read) / 1e6);
     tesselink::ClosePicCollection();
+    if (collection.folder.endsWith("/CF"))
+        tesselink::Disconnect();
     TJPEGImage first;
     first.loadFromFile(received.value(0));
     const bool turned = !collection.turned.isEmpty();
@@ -253,10 +287,17 @@ struct Other {
     double (*seconds)(const Collection&, const QString&);
 };
 
-// Ours against each other side on a fresh card.
-void compare(const QString& work, int count, bool halfTurned, std::initializer_list<Other> others) {
-    const Collection collection =
-        makeCollection(work + (halfTurned ? "/turned-card" : "/plain-card"), count, halfTurned);
+// Ours against each other side on a fresh card: a computer folder, or the
+// card of a simulated camera at disk speed.
+void compare(const QString& work, int count, bool halfTurned, std::initializer_list<Other> others,
+             bool onCamera = false) {
+    const QString card = work + (halfTurned ? "/turned-card" : "/plain-card");
+    if (onCamera) {
+        QDir().mkpath(card);
+        WriteFileAtomically(card + "/camera.ini", "[Camera]\nModel=Canon PowerShot G5\nPort=1\n");
+    }
+    const Collection collection = makeCollection(onCamera ? card + "/CF" : card, count, halfTurned);
+    std::printf("%s", onCamera ? "On the simulated camera: " : "");
     describe(collection, count);
     const double ours =
         best([&](const QString& t) { return transferSeconds(collection, t); }, work + "/ours");
@@ -269,7 +310,7 @@ void compare(const QString& work, int count, bool halfTurned, std::initializer_l
     }
     std::printf("\n");
     std::fflush(stdout);
-    QDir(collection.folder).removeRecursively();
+    QDir(card).removeRecursively();
 }
 
 } // namespace
@@ -282,16 +323,21 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int plain = argc > 1 ? std::atoi(argv[1]) : 80;
     const int turned = argc > 2 ? std::atoi(argv[2]) : 200;
+    const int onCamera = argc > 3 ? std::atoi(argv[3]) : 80;
     QTemporaryDir work;
     qputenv("LUMVIK_CAMERA", ("sim:" + work.filePath("no-camera")).toUtf8());
     NoWaitClock clock;
     TClock::install(&clock);
     std::printf("Pictures of %dx%d pixels.\n", PictureSize.width(), PictureSize.height());
     tesselink::StartSDK();
-    compare(work.path(), plain, false,
-            {{"gphoto2 --get-all-files", gphotoSeconds},
-             {"gphoto2 --get-all-files, sync -f", gphotoWrittenOutSeconds}});
-    compare(work.path(), turned, true, {{"cp + jpegtran", scriptSeconds}});
+    if (plain > 0)
+        compare(work.path(), plain, false,
+                {{"gphoto2 --get-all-files", gphotoSeconds},
+                 {"gphoto2 --get-all-files, sync -f", gphotoWrittenOutSeconds}});
+    if (turned > 0)
+        compare(work.path(), turned, true, {{"cp + jpegtran", scriptSeconds}});
+    if (onCamera > 0)
+        compare(work.path(), onCamera, true, {{"cp + jpegtran", scriptSeconds}}, true);
     tesselink::FinishSDK();
     TClock::install(nullptr);
     return 0;
