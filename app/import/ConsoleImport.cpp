@@ -6,6 +6,7 @@
 #include "LanguageFile.h"
 #include "NamePattern.h"
 #include "Settings.h"
+#include "TransferPlan.h"
 #include "TransferRecord.h"
 
 #include <QCoreApplication>
@@ -124,6 +125,9 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
     model_->subDirPattern =
         request.subDirPattern.value_or(s.readString(section, SubDirPattern, ""));
     model_->moviesDirectory = s.readString(section, MoviesDir, "");
+    options_.targetDirectory = model_->targetDirectory;
+    options_.moviesDirectory = model_->moviesDirectory;
+    options_.patterns = {model_->subDirPattern, model_->fileNamePattern};
     if (!request.all)
         model_->transferredBefore = [this](const TCameraItem& item) {
             return record_->contains(item);
@@ -165,28 +169,21 @@ int TConsoleImport::run() {
 
 // Where each chosen file would go, as the transfer names it; nothing is written.
 int TConsoleImport::plan() {
-    const QList<int> chosen = selectedIndexes();
-    for (int index : chosen) {
+    const TTransferPlan plan =
+        PlanTransfer(*model_, selectedIndexes(), options_, [] { return QString(); });
+    for (const TPlannedEntry& entry : plan.entries) {
         if (stopped_)
             return done_;
-        const int itemNumber = index + 1;
-        model_->GetPictureData(itemNumber, false);
-        QString path = model_->DestinationPath();
-        if (options_.downloadMoviesToDirectory && !model_->moviesDirectory.isEmpty() &&
-            path.endsWith(".avi", Qt::CaseInsensitive))
-            path = QDir::cleanPath(model_->moviesDirectory + "/" +
-                                   path.mid(model_->targetDirectory.size()));
-        output_->file(model_->entries()[index], UniqueName(path), rotationOf(itemNumber),
-                      "planned");
+        output_->file(entry.item.name, entry.destination.freePath, entry.rotation(), "planned");
         ++done_;
     }
     return done_;
 }
 
 // The turn the transfer gives a picture: the camera's tag, for JPEG and RAW pictures.
-int TConsoleImport::rotationOf(int itemNumber) {
-    const TJPEGImage* record = model_->FindRecord(itemNumber);
-    return record ? record->rotation() : 0;
+int TConsoleImport::rotationOf(int itemNumber) const {
+    const std::optional<TPictureChoices> choices = model_->choices(itemNumber);
+    return choices ? choices->rotation : 0;
 }
 
 void TConsoleImport::received(int itemNumber) {

@@ -54,7 +54,7 @@ class TConsoleImport : public TFileManagerView, public TTransferWindow {
 
   private:
     int plan();
-    int rotationOf(int itemNumber);
+    int rotationOf(int itemNumber) const;
     void received(int itemNumber);
 
     TAppServices& services_;

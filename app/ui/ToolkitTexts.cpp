@@ -27,5 +27,5 @@ bool UseToolkitTexts(const QString& locale) {
 }
 
 bool UseToolkitTexts(const TLanguageFile& language) {
-    return UseToolkitTexts(language.read("VERSION", "locale", ""));
+    return UseToolkitTexts(language.read("VERSION", "locale", "en"));
 }
