@@ -46,8 +46,8 @@ enum {
     CD_ERR_NOT_IN_RELEASE_CONTROL = 0x000F, /* the operation needs release control */
     CD_ERR_BUSY = 0x0010,                   /* already in release control, or already running */
     CD_ERR_NOT_RUNNING = 0x0011,            /* the viewfinder is not running */
-    CD_ERR_DISK_FULL = 0x0012,              /* a file's disk is full, or the file reached a size limit */
-    CD_ERR_CANCELLED = 0x0013               /* the progress callback asked the operation to stop */
+    CD_ERR_DISK_FULL = 0x0012, /* a file's disk is full, or the file reached a size limit */
+    CD_ERR_CANCELLED = 0x0013  /* the progress callback asked the operation to stop */
 };
 
 /* Version record of CDStartSDK: size 40, interface version major.minor 7.0. */
@@ -218,6 +218,20 @@ cdError CDEnumImageItemReset(cdHVolume volume, uint32_t depth, uint32_t option,
 cdError CDGetImageItemCount(cdHEnum enumeration, uint32_t* count);
 cdError CDEnumImageItemNext(cdHEnum enumeration, cdHItem* item);
 cdError CDEnumImageItemRelease(cdHEnum enumeration);
+/* What CDGetImageItemList tells of one item without opening it. */
+typedef struct cdItemListEntry {
+    cdHItem item;
+    uint32_t format; /* CD_FORMAT_... */
+    char name[256];  /* the main file's name */
+    uint32_t size;   /* bytes of the main file */
+    uint32_t number; /* from the file's path: directory number * 10000 + file number; 0 unknown */
+} cdItemListEntry;
+/* The items the enumeration has not handed out yet, at most *count of them,
+   in the order CDEnumImageItemNext would give them, in one call; *count is
+   set to the entries written and the enumeration moves past them. Reads only
+   what the camera lists of each file, none of its data: a whole card at the
+   price of one call. */
+cdError CDGetImageItemList(cdHEnum enumeration, uint32_t* count, cdItemListEntry* entries);
 /* An item for any file of the computer; freed with CDFreeImageItem. */
 cdError CDMakeImageItem(const char* path, uint32_t format, cdHItem* item);
 cdError CDFreeImageItem(cdHItem item);

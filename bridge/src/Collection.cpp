@@ -91,17 +91,42 @@ struct CameraKind {
     uint32_t option;
 };
 
+int32_t kindOfFormat(uint32_t format) {
+    switch (format) {
+    case CD_FORMAT_JPEG:
+    case CD_FORMAT_CRW:
+    case CD_FORMAT_TIFF:
+    case CD_FORMAT_CR2:
+        return TS_ITEM_PICTURE;
+    case CD_FORMAT_MOVIE:
+        return TS_ITEM_MOVIE;
+    default:
+        return TS_ITEM_OTHER;
+    }
+}
+
+tsItemEntry listedEntry(const std::string& name, uint32_t format, uint32_t size) {
+    tsItemEntry listed{};
+    copyFileName(listed.fileName, sizeof listed.fileName, name.c_str());
+    listed.kind = kindOfFormat(format);
+    listed.fileSize = size;
+    return listed;
+}
+
+// One listing of the camera names the whole card: a call for each item would
+// cost a card of thousands minutes over a real camera's cable.
 void openCameraCollection(const CameraKind& kind) {
     Connection& state = connection();
     check(CDEnumImageItemReset(state.volume, kind.depth, kind.option, &state.itemEnumeration));
     uint32_t count = 0;
     check(CDGetImageItemCount(state.itemEnumeration, &count));
+    std::vector<cdItemListEntry> listed(count);
+    check(CDGetImageItemList(state.itemEnumeration, &count, listed.data()));
     for (uint32_t i = 0; i < count; ++i) {
         CollectionEntry entry;
-        check(CDEnumImageItemNext(state.itemEnumeration, &entry.item));
-        check(CDOpenImage(entry.item));
-        entry.sortKey = sortKeyOf(entry.item);
-        check(CDCloseImage(entry.item));
+        entry.item = listed[i].item;
+        entry.sortKey = listed[i].number % 10000;
+        entry.listed = listedEntry(listed[i].name, listed[i].format, listed[i].size);
         insertSorted(std::move(entry));
     }
 }
@@ -160,8 +185,14 @@ class FolderSearch : public WildcardFileSearch {
         CollectionEntry entry;
         entry.file = path;
         entry.companion = companionOf(path, format_);
+        std::error_code error;
+        const uintmax_t size = fs::file_size(path, error);
+        entry.listed =
+            listedEntry(fs::path(path).filename().string(), format_,
+                        error ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX)));
         if (CDMakeImageItem(path.c_str(), format_, &entry.item) != CD_OK) {
             entry.item = 0;
+            entry.listed.kind = TS_ITEM_OTHER; // nothing of it can be read
             auto& entries = collection().entries;
             entries.insert(entries.begin(), std::move(entry));
             return;
@@ -381,6 +412,18 @@ tsResult* tsGetNrOfPicturesOnCamera(int32_t* count) {
 
 tsResult* tsGetNrOfMoviesCamera(int32_t* count) {
     return countEntries("tsGetNrOfMoviesCamera", count);
+}
+
+tsResult* tsGetItemList(int32_t first, int32_t count, tsItemEntry* entries) {
+    return runExport("tsGetItemList", [&] {
+        const int64_t end = int64_t(first) + count;
+        if (first < 0 || count < 0 || end > int64_t(collection().entries.size())) {
+            fail(TS_ERR_BAD_INDEX);
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            entries[i] = entryAt(first + i).listed;
+        }
+    });
 }
 
 tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents) {

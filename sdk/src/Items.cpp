@@ -1,5 +1,6 @@
 // Image items, their properties and their data.
 
+#include "ItemMetadata.h"
 #include "State.h"
 #include "Transfer.h"
 
@@ -115,6 +116,25 @@ cdError CDGetImageItemCount(cdHEnum handle, uint32_t* count) {
 cdError CDEnumImageItemNext(cdHEnum handle, cdHItem* next) {
     return run("CDEnumImageItemNext",
                [&](State& state, auto&) { *next = state.nextEntry(handle, EnumKind::Item); });
+}
+
+cdError CDGetImageItemList(cdHEnum handle, uint32_t* count, cdItemListEntry* entries) {
+    return run("CDGetImageItemList", [&](State& state, auto&) {
+        auto& items = state.enumeration(handle, EnumKind::Item);
+        uint32_t written = 0;
+        for (; written < *count && items.next < items.entries.size(); ++written, ++items.next) {
+            cdItemListEntry& entry = entries[written];
+            const cdHItem listed = items.entries[items.next];
+            const auto& found = item(state, listed);
+            entry = cdItemListEntry{};
+            entry.item = listed;
+            entry.format = found.files.format;
+            std::strncpy(entry.name, found.files.main.filename().c_str(), sizeof entry.name - 1);
+            entry.size = cardOf(found).size(found.files.main);
+            entry.number = numberOfPath(found.files.main).value_or(0);
+        }
+        *count = written;
+    });
 }
 
 cdError CDEnumImageItemRelease(cdHEnum handle) {
