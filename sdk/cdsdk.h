@@ -46,8 +46,8 @@ enum {
     CD_ERR_NOT_IN_RELEASE_CONTROL = 0x000F, /* the operation needs release control */
     CD_ERR_BUSY = 0x0010,                   /* already in release control, or already running */
     CD_ERR_NOT_RUNNING = 0x0011,            /* the viewfinder is not running */
-    CD_ERR_DISK_FULL = 0x0012, /* a file's disk is full, or the file reached a size limit */
-    CD_ERR_CANCELLED = 0x0013  /* the progress callback asked the operation to stop */
+    CD_ERR_DISK_FULL = 0x0012,              /* a file's disk is full, or the file reached a size limit */
+    CD_ERR_CANCELLED = 0x0013               /* the progress callback asked the operation to stop */
 };
 
 /* Version record of CDStartSDK: size 40, interface version major.minor 7.0. */
