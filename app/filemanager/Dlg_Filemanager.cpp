@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -64,7 +65,7 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
     : QDialog(parent), services_(services), session_(session), nameSelect_(nameSelect),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)),
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
-      model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
+      model_(std::make_unique<TFileManagerModel>(services.language(), *this, session)),
       transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
                                             receivedFiles)),
       cdBurn_(std::make_unique<TCDBurnStep>(*this, services.language())) {
@@ -119,6 +120,10 @@ void TForm_filemanager::connectControls() {
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
     connect(list, &QListWidget::pressed, this,
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
+    // The rows in sight load first.
+    const auto showing = [this] { showingEntries(); };
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, showing);
+    connect(list->verticalScrollBar(), &QScrollBar::rangeChanged, this, showing);
     onClick(c.Button_sel_all, &TForm_filemanager::Button_sel_allClick);
     onClick(c.Button_Unselect_all, &TForm_filemanager::Button_Unselect_allClick);
     onClick(c.Button1, &TForm_filemanager::Button1Click);
@@ -341,6 +346,7 @@ void TForm_filemanager::FormClose() {
     LogLine("Enters TForm_filemanager.FormClose");
     if (search_)
         search_->cancel();
+    model_->StopLoading();
     transfer_->Stop();
     model_->records.clear();
 }
@@ -360,6 +366,18 @@ void TForm_filemanager::ClearEntries() {
 
 void TForm_filemanager::AddEntry(const QString& text) {
     c_->ListBox_Cam_File_Names->addItem(text);
+}
+
+void TForm_filemanager::SetEntryText(int index, const QString& text) {
+    if (QListWidgetItem* item = c_->ListBox_Cam_File_Names->item(index))
+        item->setText(text);
+}
+
+void TForm_filemanager::showingEntries() {
+    const QListWidget* list = c_->ListBox_Cam_File_Names;
+    const int first = std::max(list->indexAt(QPoint(0, 0)).row(), 0);
+    const int last = list->indexAt(QPoint(0, list->viewport()->height() - 1)).row();
+    model_->ShowingEntries(first, last < 0 ? list->count() - 1 : last);
 }
 
 void TForm_filemanager::SetEntrySelected(int index, bool selected) {
@@ -596,8 +614,11 @@ void TForm_filemanager::Button_MovieOptionsClick() {
 void TForm_filemanager::Button1Click() {
     LogLine("Enters TForm_filemanager.Button1Click (Preview pics bottom)");
     model_->MarkSelected(selectedIndexes());
-    if (showPreview)
+    if (showPreview) {
+        // The preview keeps the records while it is open.
+        const TItemLoader::THold held = model_->HoldLoading();
         showPreview(*this);
+    }
     c_->ListBox_Cam_File_Names->clearSelection();
     SelectEntries(model_->MarkedIndexes());
     ListBox_Cam_File_NamesClick();
@@ -606,10 +627,13 @@ void TForm_filemanager::Button1Click() {
 // The actions on the selected files.
 
 void TForm_filemanager::Button_StartTransferClick() {
-    if (search_)
+    if (search_) {
         search_->cancel();
-    else
-        transfer_->Button_StartTransferClick();
+        return;
+    }
+    // The transfer reads the items it needs itself, and keeps records meanwhile.
+    const TItemLoader::THold held = model_->HoldLoading();
+    transfer_->Button_StartTransferClick();
 }
 
 void TForm_filemanager::Button_DeleteClick() {

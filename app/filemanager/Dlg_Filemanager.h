@@ -102,6 +102,7 @@ class TForm_filemanager : public QDialog,
     void SetStatusText(const QString& text) override;
     void ClearEntries() override;
     void AddEntry(const QString& text) override;
+    void SetEntryText(int index, const QString& text) override;
     void SetEntrySelected(int index, bool selected) override;
     void SelectEntries(const QList<int>& indexes) override;
     void ShowPictureData(const TPictureDataLines& lines) override;
@@ -148,6 +149,8 @@ class TForm_filemanager : public QDialog,
     void setFileNamePattern(const QString& pattern);
     void setSubDirPattern(const QString& pattern);
     int currentItemNumber() const;
+    // Tells the model which entries are in sight.
+    void showingEntries();
     QString text(const char* key, const char* def) const;
     void cardChanged();
     bool searchFolder();

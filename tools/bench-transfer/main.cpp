@@ -161,14 +161,16 @@ class AllSelected : public TTransferWindow {
 double transferSeconds(const Collection& collection, const QString& target) {
     TLanguageFile language;
     QuietView view;
-    TFileManagerModel model(language, view);
+    BenchServices services(target + "settings.ini");
+    TCameraSession session(services);
+    TFileManagerModel model(language, view, session);
     tesselink::OpenPicCollection(TS_SOURCE_FOLDER, collection.folder, tsFileKinds{1, 1, 1, 0});
     model.targetDirectory = target;
     model.GetAllThumnails();
+    while (model.loading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     AllSelected window(int(model.entries().size()));
     QStringList received;
-    BenchServices services(target + "settings.ini");
-    TCameraSession session(services);
     TTransfer transfer(model, view, window, session, language, received);
     QElapsedTimer timer;
     timer.start();
