@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -170,8 +171,6 @@ QString TFileManagerModel::localDate(uint32_t seconds) const {
 }
 
 void TFileManagerModel::GetAllThumnails() {
-    // Left set when the camera fails, until the next run.
-    listBuilding_ = true;
     loader_.stop();
     selectedTotal = 0;
     answered_ = 0;
@@ -214,7 +213,6 @@ void TFileManagerModel::ShowingEntries(int first, int last) {
 
 void TFileManagerModel::StopLoading() {
     loader_.stop();
-    listBuilding_ = false;
 }
 
 TItemLoader::THold TFileManagerModel::HoldLoading() {
@@ -237,7 +235,6 @@ void TFileManagerModel::finishLoading() {
     selectedTotal = std::accumulate(sizes_.begin(), sizes_.end(), qint64(0));
     view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
                                               {QString::number(roundedKB(selectedTotal))}));
-    listBuilding_ = false;
 }
 
 void TFileManagerModel::itemArrived(const TItemReading& reading) {
@@ -248,6 +245,7 @@ void TFileManagerModel::itemArrived(const TItemReading& reading) {
         if (reading.failure.isEmpty()) {
             keepReading(reading, false);
             // Only ever adds to the selection: what the user chose meanwhile stays.
+            const QScopedValueRollback preselecting(preselecting_, true);
             const QString destination =
                 destinationOf(reading.contents, reading.picture, readMovie(reading));
             if (!destination.isEmpty() && !QFileInfo::exists(destination))
@@ -431,7 +429,7 @@ void TFileManagerModel::keepRecord(const TItemReading& reading, bool reload) {
 }
 
 QString TFileManagerModel::userText() {
-    if (listBuilding_)
+    if (preselecting_)
         return {};
     if (!userText_)
         userText_ = (askUserText ? askUserText() : std::nullopt).value_or(QString());

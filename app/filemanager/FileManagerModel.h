@@ -207,8 +207,8 @@ class TFileManagerModel {
     std::vector<qint64> sizes_;
     std::vector<TCameraItem> items_; // by item number - 1, as long as entries_
     TPictureDataLines lines_;
-    bool listBuilding_ = false;
-    int answered_ = 0; // items the loading has answered for
+    bool preselecting_ = false; // a "$TEXT" is never asked for the preselection
+    int answered_ = 0;          // items the loading has answered for
     std::optional<QString> userText_;
     TItemLoader loader_; // last: its readings reach the members above
 };

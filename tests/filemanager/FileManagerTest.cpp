@@ -549,12 +549,14 @@ TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
 TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListBuilds) {
     plugInStandardCamera();
     TSettings().writeString(TSettings::Section, "LabelFileNameData", "$CAM $TEXT");
-    runFlowA([this](TForm_filemanager& w) {
-        EXPECT_EQ(script.asked().size(), 1) << "the list was built without asking";
+    whenListed([this](TForm_filemanager& w) {
         TFileManagerModel& m = w.model();
+        ASSERT_TRUE(m.loading());
         m.GetPictureData(3, false);
         script.enter("holiday");
-        EXPECT_EQ(m.DestinationPath(), target + "IMG_0005 holiday.jpg");
+        EXPECT_EQ(m.DestinationPath(), target + "IMG_0005 holiday.jpg") << "asked while items load";
+        waitForItems(w);
+        EXPECT_EQ(script.asked().size(), 2) << "the list was built without asking";
         m.GetPictureData(1, false);
         EXPECT_EQ(m.DestinationPath(), target + "IMG_0003 holiday.jpg");
         m.ForgetUserText();
@@ -564,6 +566,7 @@ TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListB
         EXPECT_EQ(script.asked()[1].caption, "Custom text added to filename");
         EXPECT_EQ(script.asked()[1].text, "Your text:");
     });
+    main().Getpictures1Click();
 }
 
 TEST_F(FileManagerTest, OptionsSetThePatternsAndPersist) {
