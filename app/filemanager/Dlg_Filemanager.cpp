@@ -99,6 +99,8 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
 
 TForm_filemanager::~TForm_filemanager() {
     writeSettings();
+    // The list's selection changes as it goes, after the model is gone.
+    disconnect(c_->ListBox_Cam_File_Names, nullptr, this, nullptr);
 }
 
 QString TForm_filemanager::text(const char* key, const char* def) const {
@@ -120,6 +122,7 @@ void TForm_filemanager::connectControls() {
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
     connect(list, &QListWidget::pressed, this,
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] { model_->KeepSelection(); });
     // The rows in sight load first.
     const auto showing = [this] { showingEntries(); };
     connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, showing);
@@ -645,7 +648,7 @@ void TForm_filemanager::Button_DeleteClick() {
     QString question =
         text("infomsg_sure_to_delete_pictures", "Are you sure to delete these pictures?") + "\n";
     for (int index : selected)
-        question += "\n" + c_->ListBox_Cam_File_Names->item(index)->text();
+        question += "\n" + model_->entries().value(index);
     if (MessageDlg(question, mtWarning, mbYes | mbNo) == mrNo)
         return;
     model_->DeletePictures(selected);

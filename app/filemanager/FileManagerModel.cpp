@@ -191,6 +191,7 @@ void TFileManagerModel::GetAllThumnails() {
         }
         showLoadingStatus();
     }
+    preselect_ = true;
     std::vector<bool> hasRecord(n);
     for (const TJPEGImage& record : records)
         if (record.itemNumber >= 1 && record.itemNumber <= n)
@@ -244,12 +245,7 @@ void TFileManagerModel::itemArrived(const TItemReading& reading) {
         LogLine("Enters GetPictureData index=" + QString::number(n));
         if (reading.failure.isEmpty()) {
             keepReading(reading, false);
-            // Only ever adds to the selection: what the user chose meanwhile stays.
-            const QScopedValueRollback preselecting(preselecting_, true);
-            const QString destination =
-                destinationOf(reading.contents, reading.picture, readMovie(reading));
-            if (!destination.isEmpty() && !QFileInfo::exists(destination))
-                view_.SetEntrySelected(n - 1, true);
+            preselect(reading);
         } else {
             LogLine("Exception : GetPictureData " + reading.failure);
             setEntry(n, "-"); // nothing of the item could be read
@@ -259,6 +255,23 @@ void TFileManagerModel::itemArrived(const TItemReading& reading) {
         showLoadingStatus();
     else
         finishLoading();
+}
+
+// Until the user chooses otherwise, a loaded item whose destination file does
+// not exist yet joins the selection.
+void TFileManagerModel::preselect(const TItemReading& reading) {
+    if (!preselect_)
+        return;
+    const QScopedValueRollback preselecting(preselecting_, true);
+    const QString destination =
+        destinationOf(reading.contents, reading.picture, readMovie(reading));
+    if (!destination.isEmpty() && !QFileInfo::exists(destination))
+        view_.SetEntrySelected(reading.itemNumber - 1, true);
+}
+
+void TFileManagerModel::KeepSelection() {
+    if (!preselecting_)
+        preselect_ = false;
 }
 
 void TFileManagerModel::setEntry(int itemNumber, const QString& name) {

@@ -123,6 +123,9 @@ class TFileManagerModel {
     bool loading() const;
     // The window shows the entries first to last (list indexes): they load next.
     void ShowingEntries(int first, int last);
+    // The selection changed: unless the model made the change, the user
+    // chose it, and items that load from now on no longer join it.
+    void KeepSelection();
     // Ends the background loading at once; what is loaded stays.
     void StopLoading();
     // While it lives no loaded item changes the list or the records: for work
@@ -177,6 +180,7 @@ class TFileManagerModel {
     void finishLoading();
     void itemArrived(const TItemReading& reading);
     void setEntry(int itemNumber, const QString& name);
+    void preselect(const TItemReading& reading);
     // The reading's facts into the entry, the size table, the item and the record.
     void keepReading(const TItemReading& reading, bool reload);
     void keepRecord(const TItemReading& reading, bool reload);
@@ -207,6 +211,7 @@ class TFileManagerModel {
     std::vector<qint64> sizes_;
     std::vector<TCameraItem> items_; // by item number - 1, as long as entries_
     TPictureDataLines lines_;
+    bool preselect_ = false;    // loaded items join the selection
     bool preselecting_ = false; // a "$TEXT" is never asked for the preselection
     int answered_ = 0;          // items the loading has answered for
     std::optional<QString> userText_;
