@@ -87,7 +87,8 @@ class TFileManagerModel {
     // The list: one entry per object in collection order ("-" for an object
     // that is neither picture nor movie); item number = index + 1.
     const QStringList& entries() const { return entries_; }
-    // The size table: bytes of an item, 0 until read.
+    // The size table: bytes of an item, as the camera's listing gave them
+    // and its properties confirm.
     qint64 sizeOf(int itemNumber) const;
     // The item as read from the camera; an item still loading is read now, as
     // GetPictureData reads it, so its facts are whole. Item numbers outside
@@ -98,7 +99,8 @@ class TFileManagerModel {
     std::optional<TPictureChoices> choices(int itemNumber) const;
     // Sum of the size table entries of the list indexes.
     qint64 totalSize(const QList<int>& indexes) const;
-    // Set by GetAllThumnails to the size of all entries.
+    // The size of all entries: set by GetAllThumnails, and again once the
+    // items have loaded.
     qint64 selectedTotal = 0;
 
     // The item read last: its contents and the properties last read.
@@ -117,7 +119,8 @@ class TFileManagerModel {
 
     // Rebuilds the list from the collection: every name at once, each marked
     // as loading until its data and thumbnail are read in the background;
-    // then the entry whose destination file does not exist yet is selected.
+    // then the entry whose destination file does not exist yet is selected,
+    // until the user chooses a selection.
     void GetAllThumnails();
     // Whether items of the list are still loading.
     bool loading() const;
