@@ -245,6 +245,19 @@ cdError CDEnumImageItemPropertyReset(cdHItem item, uint32_t option, cdHEnum* enu
 cdError CDEnumImageItemPropertyRelease(cdHEnum enumeration);
 /* size: the buffer's capacity on entry, the bytes written on return. */
 cdError CDGetImageItemProperty(cdHItem item, uint32_t propertyId, uint32_t* size, void* buffer);
+/* One property of CDGetImageItemProperties: propertyId and buffer in; size
+   in as the buffer's capacity, out as the bytes written; result out: the code
+   CDGetImageItemProperty answers for it. */
+typedef struct cdItemPropertyRequest {
+    uint32_t propertyId;
+    uint32_t size;
+    void* buffer;
+    cdError result;
+} cdItemPropertyRequest;
+/* Several properties of an open item in one call, each as
+   CDGetImageItemProperty reads it; the call itself fails only as the item
+   does (a bad handle, an item not open). */
+cdError CDGetImageItemProperties(cdHItem item, uint32_t count, cdItemPropertyRequest* requests);
 
 /* Data handles of an open item; they stay valid until the item's last close. */
 cdError CDGetPicture(cdHItem item, cdHImageData* data);

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -248,30 +250,74 @@ template <class Steps> void withComputerSource(Steps&& steps) {
     source.release();
 }
 
-template <class T> bool readProperty(cdHItem item, uint32_t propertyId, T& value) {
-    uint32_t size = sizeof value;
-    return CDGetImageItemProperty(item, propertyId, &size, &value) == CD_OK;
-}
+// The properties of an open item, read in one call: a camera over its cable
+// answers every call after a delay, and a list reads thousands of items.
+class ItemProperties {
+  public:
+    explicit ItemProperties(cdHItem item) {
+        static constexpr uint32_t ids[] = {
+            CD_ITEMPROP_NUMBER,     CD_ITEMPROP_TIME,          CD_ITEMPROP_SHUTTER_SPEED,
+            CD_ITEMPROP_APERTURE,   CD_ITEMPROP_EXPOSURE_COMP, CD_ITEMPROP_FLASH,
+            CD_ITEMPROP_MACRO,      CD_ITEMPROP_ROTATION,      CD_ITEMPROP_ISO,
+            CD_ITEMPROP_MODEL_NAME, CD_ITEMPROP_OWNER_NAME,    CD_ITEMPROP_FOCAL_LENGTH,
+            CD_ITEMPROP_TELE_FOCAL, CD_ITEMPROP_WIDE_FOCAL};
+        static_assert(std::size(ids) == Count);
+        for (size_t i = 0; i < Count; ++i) {
+            requests_[i] = {ids[i], Capacity, values_[i], CD_OK};
+        }
+        if (const cdError code = CDGetImageItemProperties(item, Count, requests_); code != CD_OK) {
+            for (cdItemPropertyRequest& request : requests_) {
+                request.result = code;
+            }
+        }
+    }
 
-template <class T> int32_t propertyOr0(cdHItem item, uint32_t propertyId) {
-    T value{};
-    return readProperty(item, propertyId, value) ? static_cast<int32_t>(value) : 0;
-}
+    // Copies the property into value when it was read and fits: false as
+    // CDGetImageItemProperty would fail with a buffer of value's size.
+    template <class T> bool read(uint32_t propertyId, T& value) const {
+        return readInto(propertyId, &value, sizeof value);
+    }
 
-int32_t focalOf(cdHItem item, uint32_t propertyId) {
+    bool readInto(uint32_t propertyId, void* buffer, uint32_t capacity) const {
+        for (const cdItemPropertyRequest& request : requests_) {
+            if (request.propertyId == propertyId) {
+                if (request.result != CD_OK || request.size > capacity) {
+                    return false;
+                }
+                std::memcpy(buffer, request.buffer, request.size);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    template <class T> int32_t or0(uint32_t propertyId) const {
+        T value{};
+        return read(propertyId, value) ? static_cast<int32_t>(value) : 0;
+    }
+
+  private:
+    static constexpr size_t Count = 14;
+    static constexpr uint32_t Capacity = 32; // the longest property: a name
+    cdItemPropertyRequest requests_[Count];
+    uint8_t values_[Count][Capacity];
+};
+
+int32_t focalOf(const ItemProperties& properties, uint32_t propertyId) {
     cdRational focal{};
-    if (!readProperty(item, propertyId, focal) || focal.denominator == 0) {
+    if (!properties.read(propertyId, focal) || focal.denominator == 0) {
         return 0;
     }
     return static_cast<int32_t>(static_cast<uint32_t>(focal.numerator) /
                                 static_cast<uint32_t>(focal.denominator));
 }
 
-template <class Record> void readNumberAndSize(cdHItem item, cdHImageData data, Record& record) {
-    const uint32_t number = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_NUMBER));
+template <class Record>
+void readNumberAndSize(const ItemProperties& properties, cdHImageData data, Record& record) {
+    const uint32_t number = static_cast<uint32_t>(properties.or0<uint32_t>(CD_ITEMPROP_NUMBER));
     record.directoryNumber = static_cast<int32_t>(number / 10000);
     record.fileNumber = static_cast<int32_t>(number % 10000);
-    record.shootingTime = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_TIME));
+    record.shootingTime = static_cast<uint32_t>(properties.or0<uint32_t>(CD_ITEMPROP_TIME));
     for (const auto& [propertyId, field] : {std::pair{CD_IMAGEPROP_WIDTH, &record.width},
                                             std::pair{CD_IMAGEPROP_HEIGHT, &record.height}}) {
         uint16_t value = 0;
@@ -282,30 +328,29 @@ template <class Record> void readNumberAndSize(cdHItem item, cdHImageData data, 
     }
 }
 
-void readPictureProperties(cdHItem item, cdHImageData data, tsPictureProperties& record) {
-    readNumberAndSize(item, data, record);
+void readPictureProperties(const ItemProperties& properties, cdHImageData data,
+                           tsPictureProperties& record) {
+    readNumberAndSize(properties, data, record);
     cdRational rational{};
-    if (readProperty(item, CD_ITEMPROP_SHUTTER_SPEED, rational)) {
+    if (properties.read(CD_ITEMPROP_SHUTTER_SPEED, rational)) {
         record.shutterSpeedNumerator = rational.numerator;
         record.shutterSpeedDenominator = rational.denominator;
     }
-    if (readProperty(item, CD_ITEMPROP_APERTURE, rational)) {
+    if (properties.read(CD_ITEMPROP_APERTURE, rational)) {
         record.apertureNumerator = rational.numerator;
         record.apertureDenominator = rational.denominator;
     }
-    readProperty(item, CD_ITEMPROP_EXPOSURE_COMP, record.exposureCompensation);
+    properties.read(CD_ITEMPROP_EXPOSURE_COMP, record.exposureCompensation);
     float flash = 0.0f;
-    record.flash = readProperty(item, CD_ITEMPROP_FLASH, flash) && flash != 0.0f ? 1 : 0;
-    record.macro = propertyOr0<uint8_t>(item, CD_ITEMPROP_MACRO) == 1 ? 1 : 0;
-    record.rotation = propertyOr0<int32_t>(item, CD_ITEMPROP_ROTATION);
-    record.isoSpeed = propertyOr0<uint16_t>(item, CD_ITEMPROP_ISO);
-    uint32_t size = sizeof record.modelName;
-    CDGetImageItemProperty(item, CD_ITEMPROP_MODEL_NAME, &size, record.modelName);
-    size = sizeof record.ownerName;
-    CDGetImageItemProperty(item, CD_ITEMPROP_OWNER_NAME, &size, record.ownerName);
-    record.focalLength = propertyOr0<uint16_t>(item, CD_ITEMPROP_FOCAL_LENGTH) >> 5;
-    record.teleFocalLength = focalOf(item, CD_ITEMPROP_TELE_FOCAL);
-    record.wideFocalLength = focalOf(item, CD_ITEMPROP_WIDE_FOCAL);
+    record.flash = properties.read(CD_ITEMPROP_FLASH, flash) && flash != 0.0f ? 1 : 0;
+    record.macro = properties.or0<uint8_t>(CD_ITEMPROP_MACRO) == 1 ? 1 : 0;
+    record.rotation = properties.or0<int32_t>(CD_ITEMPROP_ROTATION);
+    record.isoSpeed = properties.or0<uint16_t>(CD_ITEMPROP_ISO);
+    properties.read(CD_ITEMPROP_MODEL_NAME, record.modelName);
+    properties.read(CD_ITEMPROP_OWNER_NAME, record.ownerName);
+    record.focalLength = properties.or0<uint16_t>(CD_ITEMPROP_FOCAL_LENGTH) >> 5;
+    record.teleFocalLength = focalOf(properties, CD_ITEMPROP_TELE_FOCAL);
+    record.wideFocalLength = focalOf(properties, CD_ITEMPROP_WIDE_FOCAL);
 }
 
 // The open item's data of one kind, with the data's information.
@@ -453,7 +498,7 @@ tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
             Opened enumeration(properties, CDEnumImageItemPropertyRelease);
             copyFileName(record->fileName, sizeof record->fileName, info.fileName);
             record->fileSize = info.byteCount;
-            readPictureProperties(item, data, *record);
+            readPictureProperties(ItemProperties(item), data, *record);
             enumeration.release();
         }
         opened.release();
@@ -471,7 +516,7 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
         record->fileSize = info.byteCount;
         cdHEnum properties = 0;
         if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
-            readNumberAndSize(item, data, *record);
+            readNumberAndSize(ItemProperties(item), data, *record);
             CDEnumImageItemPropertyRelease(properties);
         }
         opened.release();
