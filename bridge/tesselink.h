@@ -107,6 +107,16 @@ typedef struct tsObjectContents {
     int32_t sounds;
 } tsObjectContents;
 
+/* Kinds of tsItemEntry. */
+enum { TS_ITEM_OTHER = 0, TS_ITEM_PICTURE = 1, TS_ITEM_MOVIE = 2 };
+
+/* What the collection knows of an item from the camera's listing alone. */
+typedef struct tsItemEntry {
+    char fileName[52]; /* shortened as in tsPictureProperties */
+    int32_t kind;      /* TS_ITEM_...: OTHER for a sound file or a file of no known kind */
+    uint32_t fileSize;
+} tsItemEntry;
+
 /* Which files a computer folder collection holds: non-zero = wanted. */
 typedef struct tsFileKinds {
     uint8_t jpegPictures;
@@ -230,6 +240,10 @@ tsResult* tsOpenPicCollection(int32_t kind, const char* path, tsFileKinds kinds)
 tsResult* tsClosePicCollection(void);
 tsResult* tsGetNrOfPicturesOnCamera(int32_t* count);
 tsResult* tsGetNrOfMoviesCamera(int32_t* count);
+/* Entries first to first + count - 1 of the collection, from what opening it
+   read in one listing of the camera: no call reaches the camera, so a card of
+   thousands of items is named at once, before any item's properties are read. */
+tsResult* tsGetItemList(int32_t first, int32_t count, tsItemEntry* entries);
 tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents);
 tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* properties);
 tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* properties);
@@ -331,6 +345,7 @@ int32_t unregister_app(const uint16_t* name, tsRegistrationResult* result);
 TESSELINK_STATIC_ASSERT(sizeof(tsPictureProperties) == 184, "picture properties");
 TESSELINK_STATIC_ASSERT(sizeof(tsMovieProperties) == 76, "movie properties");
 TESSELINK_STATIC_ASSERT(sizeof(tsObjectContents) == 16, "object contents");
+TESSELINK_STATIC_ASSERT(sizeof(tsItemEntry) == 60, "item entry");
 TESSELINK_STATIC_ASSERT(sizeof(tsFileKinds) == 4, "file kinds");
 TESSELINK_STATIC_ASSERT(sizeof(tsImageSize) == 8, "image size");
 TESSELINK_STATIC_ASSERT(sizeof(tsRegistrationResult) == 8, "registration result");

@@ -218,6 +218,20 @@ cdError CDEnumImageItemReset(cdHVolume volume, uint32_t depth, uint32_t option,
 cdError CDGetImageItemCount(cdHEnum enumeration, uint32_t* count);
 cdError CDEnumImageItemNext(cdHEnum enumeration, cdHItem* item);
 cdError CDEnumImageItemRelease(cdHEnum enumeration);
+/* What CDGetImageItemList tells of one item without opening it. */
+typedef struct cdItemListEntry {
+    cdHItem item;
+    uint32_t format; /* CD_FORMAT_... */
+    char name[256];  /* the main file's name */
+    uint32_t size;   /* bytes of the main file */
+    uint32_t number; /* from the file's path: directory number * 10000 + file number; 0 unknown */
+} cdItemListEntry;
+/* The items the enumeration has not handed out yet, at most *count of them,
+   in the order CDEnumImageItemNext would give them, in one call; *count is
+   set to the entries written and the enumeration moves past them. Reads only
+   what the camera lists of each file, none of its data: a whole card at the
+   price of one call. */
+cdError CDGetImageItemList(cdHEnum enumeration, uint32_t* count, cdItemListEntry* entries);
 /* An item for any file of the computer; freed with CDFreeImageItem. */
 cdError CDMakeImageItem(const char* path, uint32_t format, cdHItem* item);
 cdError CDFreeImageItem(cdHItem item);
@@ -231,6 +245,19 @@ cdError CDEnumImageItemPropertyReset(cdHItem item, uint32_t option, cdHEnum* enu
 cdError CDEnumImageItemPropertyRelease(cdHEnum enumeration);
 /* size: the buffer's capacity on entry, the bytes written on return. */
 cdError CDGetImageItemProperty(cdHItem item, uint32_t propertyId, uint32_t* size, void* buffer);
+/* One property of CDGetImageItemProperties: propertyId and buffer in; size
+   in as the buffer's capacity, out as the bytes written; result out: the code
+   CDGetImageItemProperty answers for it. */
+typedef struct cdItemPropertyRequest {
+    uint32_t propertyId;
+    uint32_t size;
+    void* buffer;
+    cdError result;
+} cdItemPropertyRequest;
+/* Several properties of an open item in one call, each as
+   CDGetImageItemProperty reads it; the call itself fails only as the item
+   does (a bad handle, an item not open). */
+cdError CDGetImageItemProperties(cdHItem item, uint32_t count, cdItemPropertyRequest* requests);
 
 /* Data handles of an open item; they stay valid until the item's last close. */
 cdError CDGetPicture(cdHItem item, cdHImageData* data);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
@@ -144,6 +145,18 @@ int GetNrOfPicturesOnCamera() {
     int32_t count = 0;
     Run([&] { return tsGetNrOfPicturesOnCamera(&count); });
     return count;
+}
+
+std::vector<tsItemEntry> GetItemList() {
+    std::vector<tsItemEntry> entries;
+    Run([&] {
+        int32_t count = 0;
+        if (tsResult* counted = tsGetNrOfPicturesOnCamera(&count); counted->code != 0)
+            return counted;
+        entries.resize(size_t(std::max(count, 0)));
+        return tsGetItemList(0, int32_t(entries.size()), entries.data());
+    });
+    return entries;
 }
 
 tsObjectContents GetObjectContents(int index) {

@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QString>
 #include <optional>
+#include <vector>
 
 bool operator==(const tsPictureProperties& a, const tsPictureProperties& b);
 bool operator==(const tsMovieProperties& a, const tsMovieProperties& b);
@@ -74,6 +75,8 @@ void GetVolume(int n);
 void OpenPicCollection(int kind, const QString& path, tsFileKinds kinds);
 void ClosePicCollection();
 int GetNrOfPicturesOnCamera();
+// Every entry of the open collection, as its opening listed them.
+std::vector<tsItemEntry> GetItemList();
 tsObjectContents GetObjectContents(int index);
 tsPictureProperties GetPictureProperties(int index);
 tsMovieProperties GetMovieProperties(int index);

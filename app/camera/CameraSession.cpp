@@ -6,6 +6,8 @@
 #include "LanguageFile.h"
 #include "Log.h"
 
+#include <QCoreApplication>
+
 #include <mutex>
 #include <optional>
 
@@ -205,18 +207,37 @@ void TCameraOperation::endStep() {
     tsClearCancel();
 }
 
+void TCameraSession::runStep(TCameraOperation& operation, const std::function<void()>& step) {
+    try {
+        if (!operation.beginStep())
+            throw ECameraCancelled("Stopped");
+        step();
+    } catch (...) {
+        operation.endStep();
+        throw;
+    }
+    operation.endStep();
+}
+
 void TCameraSession::perform(TCameraOperation& operation, const std::function<void()>& step) {
     const TWatchHandle watch = operation.onProgress ? watchProgress(operation.onProgress) : nullptr;
-    cameraThread::Call([&] {
+    cameraThread::Call([&] { runStep(operation, step); });
+}
+
+void TCameraSession::queue(std::shared_ptr<TCameraOperation> operation, std::function<void()> step,
+                           std::function<void(std::exception_ptr failure)> done) {
+    cameraThread::Post([operation = std::move(operation), step = std::move(step),
+                        done = std::move(done)] {
+        std::exception_ptr failure;
         try {
-            if (!operation.beginStep())
-                throw ECameraCancelled("Stopped");
-            step();
+            runStep(*operation, step);
         } catch (...) {
-            operation.endStep();
-            throw;
+            failure = std::current_exception();
         }
-        operation.endStep();
+        // The application outlives every window: the answer has a receiver
+        // however soon its asker goes.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [done, failure] { done(failure); }, Qt::QueuedConnection);
     });
 }
 

@@ -14,9 +14,10 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <mutex>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class TAppServices;
 
@@ -78,6 +79,12 @@ class TCameraSession : public QObject {
     // one at a time in the order asked. A step of a cancelled operation does
     // not begin: it raises ECameraCancelled.
     void perform(TCameraOperation& operation, const std::function<void()>& step);
+    // Queues step for the camera thread and returns at once; steps run one at
+    // a time in the order asked, between those of perform. When it has run,
+    // done gets what it raised (null for nothing) on the window thread; a
+    // step of a cancelled operation does not begin and raises ECameraCancelled.
+    void queue(std::shared_ptr<TCameraOperation> operation, std::function<void()> step,
+               std::function<void(std::exception_ptr failure)> done);
 
     // While the handle lives, the bridge's progress reports reach onProgress
     // on the caller thread. A report that arrives while an earlier one still
@@ -94,6 +101,8 @@ class TCameraSession : public QObject {
     void cameraEvent(int event, int reason);
 
   private:
+    // On the camera thread: the step between its operation's step brackets.
+    static void runStep(TCameraOperation& operation, const std::function<void()>& step);
     QString text(const char* key, const char* def) const;
     void handleEvent(int event, int reason);
     static void eventCallback(int32_t event, int32_t reason);

@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -65,7 +66,7 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
     : QDialog(parent), services_(services), session_(session), nameSelect_(nameSelect),
       texts_(std::make_unique<TWindowLocaliser>(*this, Section)),
       c_(std::make_unique<TFileManagerControls>(*this, *texts_)),
-      model_(std::make_unique<TFileManagerModel>(services.language(), *this)),
+      model_(std::make_unique<TFileManagerModel>(services.language(), *this, session)),
       transfer_(std::make_unique<TTransfer>(*model_, *this, *this, session, services.language(),
                                             receivedFiles)),
       cdBurn_(std::make_unique<TCDBurnStep>(*this, services.language())) {
@@ -102,6 +103,8 @@ TForm_filemanager::TForm_filemanager(TAppServices& services, TCameraSession& ses
 
 TForm_filemanager::~TForm_filemanager() {
     writeSettings();
+    // The list's selection changes as it goes, after the model is gone.
+    disconnect(c_->ListBox_Cam_File_Names, nullptr, this, nullptr);
 }
 
 QString TForm_filemanager::text(const char* key, const char* def) const {
@@ -123,6 +126,11 @@ void TForm_filemanager::connectControls() {
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesDblClick));
     connect(list, &QListWidget::pressed, this,
             guarded(&TForm_filemanager::ListBox_Cam_File_NamesMouseDown));
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] { model_->KeepSelection(); });
+    // The rows in sight load first.
+    const auto showing = [this] { showingEntries(); };
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, showing);
+    connect(list->verticalScrollBar(), &QScrollBar::rangeChanged, this, showing);
     onClick(c.Button_sel_all, &TForm_filemanager::Button_sel_allClick);
     onClick(c.Button_Unselect_all, &TForm_filemanager::Button_Unselect_allClick);
     onClick(c.Button1, &TForm_filemanager::Button1Click);
@@ -327,7 +335,7 @@ void TForm_filemanager::FormActivate() {
     LetMessagesRun();
     if (!searchFolder())
         return;
-    buildList();
+    model_->GetAllThumnails();
     if (autoTransfer) {
         autoTransfer = false;
         if (selectForAutoTransfer())
@@ -344,6 +352,9 @@ bool TForm_filemanager::selectForAutoTransfer() {
         Button_sel_allClick();
         return true;
     }
+    // The items' facts tell which are new: the list must have loaded.
+    if (!model_->WaitForLoading())
+        return false;
     if (!selectedIndexes().isEmpty()) {
         ListBox_Cam_File_NamesClick();
         return true;
@@ -355,19 +366,6 @@ bool TForm_filemanager::selectForAutoTransfer() {
     SetStatusText(none);
     notify(none, TNotice::Information);
     return false;
-}
-
-// The entries transferred before carry a mark.
-void TForm_filemanager::buildList() {
-    model_->GetAllThumnails();
-    QListWidget* list = c_->ListBox_Cam_File_Names;
-    const QString mark = text("text_transferred_before", "Transferred before");
-    const QIcon icon = style()->standardIcon(QStyle::SP_DialogApplyButton);
-    for (int index : model_->transferredEntries)
-        if (QListWidgetItem* item = list->item(index)) {
-            item->setIcon(icon);
-            item->setToolTip(mark);
-        }
 }
 
 void TForm_filemanager::done(int result) {
@@ -384,6 +382,7 @@ void TForm_filemanager::FormClose() {
     LogLine("Enters TForm_filemanager.FormClose");
     if (search_)
         search_->cancel();
+    model_->StopLoading();
     transfer_->Stop();
     model_->records.clear();
 }
@@ -403,6 +402,25 @@ void TForm_filemanager::ClearEntries() {
 
 void TForm_filemanager::AddEntry(const QString& text) {
     c_->ListBox_Cam_File_Names->addItem(text);
+}
+
+void TForm_filemanager::SetEntryText(int index, const QString& text) {
+    if (QListWidgetItem* item = c_->ListBox_Cam_File_Names->item(index))
+        item->setText(text);
+}
+
+void TForm_filemanager::showingEntries() {
+    const QListWidget* list = c_->ListBox_Cam_File_Names;
+    const int first = std::max(list->indexAt(QPoint(0, 0)).row(), 0);
+    const int last = list->indexAt(QPoint(0, list->viewport()->height() - 1)).row();
+    model_->ShowingEntries(first, last < 0 ? list->count() - 1 : last);
+}
+
+void TForm_filemanager::MarkEntryTransferred(int index) {
+    if (QListWidgetItem* item = c_->ListBox_Cam_File_Names->item(index)) {
+        item->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+        item->setToolTip(text("text_transferred_before", "Transferred before"));
+    }
 }
 
 void TForm_filemanager::SetEntrySelected(int index, bool selected) {
@@ -642,8 +660,11 @@ void TForm_filemanager::Button_MovieOptionsClick() {
 void TForm_filemanager::Button1Click() {
     LogLine("Enters TForm_filemanager.Button1Click (Preview pics bottom)");
     model_->MarkSelected(selectedIndexes());
-    if (showPreview)
+    if (showPreview) {
+        // The preview keeps the records while it is open.
+        const TItemLoader::THold held = model_->HoldLoading();
         showPreview(*this);
+    }
     c_->ListBox_Cam_File_Names->clearSelection();
     SelectEntries(model_->MarkedIndexes());
     ListBox_Cam_File_NamesClick();
@@ -652,10 +673,13 @@ void TForm_filemanager::Button1Click() {
 // The actions on the selected files.
 
 void TForm_filemanager::Button_StartTransferClick() {
-    if (search_)
+    if (search_) {
         search_->cancel();
-    else
-        transfer_->Button_StartTransferClick();
+        return;
+    }
+    // The transfer reads the items it needs itself, and keeps records meanwhile.
+    const TItemLoader::THold held = model_->HoldLoading();
+    transfer_->Button_StartTransferClick();
 }
 
 void TForm_filemanager::Button_DeleteClick() {
@@ -667,14 +691,14 @@ void TForm_filemanager::Button_DeleteClick() {
     QString question =
         text("infomsg_sure_to_delete_pictures", "Are you sure to delete these pictures?") + "\n";
     for (int index : selected)
-        question += "\n" + c_->ListBox_Cam_File_Names->item(index)->text();
+        question += "\n" + model_->entries().value(index);
     if (MessageDlg(question, mtWarning, mbYes | mbNo) == mrNo)
         return;
     model_->DeletePictures(selected);
     FormShow();
     LogLine("Getting all Thumbnails");
     Button_sel_allClick();
-    buildList();
+    model_->GetAllThumnails();
 }
 
 void TForm_filemanager::Button_Comment_AddClick() {
@@ -863,7 +887,7 @@ void TForm_filemanager::Button_SelSubdirFilenameClick() {
 void TForm_filemanager::SpinEdit_VolumeNrChange() {
     model_->ChangeVolume(c_->SpinEdit_VolumeNr->value());
     FormShow();
-    buildList();
+    model_->GetAllThumnails();
 }
 
 // The Options menu: the check mark has flipped already.

@@ -108,6 +108,8 @@ class TForm_filemanager : public QDialog,
     void SetStatusText(const QString& text) override;
     void ClearEntries() override;
     void AddEntry(const QString& text) override;
+    void SetEntryText(int index, const QString& text) override;
+    void MarkEntryTransferred(int index) override;
     void SetEntrySelected(int index, bool selected) override;
     void SelectEntries(const QList<int>& indexes) override;
     void ShowPictureData(const TPictureDataLines& lines) override;
@@ -154,9 +156,10 @@ class TForm_filemanager : public QDialog,
     void setFileNamePattern(const QString& pattern);
     void setSubDirPattern(const QString& pattern);
     int currentItemNumber() const;
+    // Tells the model which entries are in sight.
+    void showingEntries();
     QString text(const char* key, const char* def) const;
     void cardChanged();
-    void buildList();
     // The automatic transfer's selection: false when there is nothing to take.
     bool selectForAutoTransfer();
     bool searchFolder();

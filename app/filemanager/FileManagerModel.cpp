@@ -1,6 +1,7 @@
 #include "FileManagerModel.h"
 
 #include "CameraClient.h"
+#include "CameraSession.h"
 #include "Dates.h"
 #include "Destination.h"
 #include "Errors.h"
@@ -12,27 +13,22 @@
 #include "NamePattern.h"
 #include "ProgramFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
 using fmkeys::Section;
 
-// Each item's thumbnail passes through it and is read back at once.
+// Each item's thumbnail passes through it on the camera thread and is read back at once.
 QString thumbnailFile() {
     return ScratchFile("thumbnail.jpg");
-}
-
-// What the thumbnail file holds now: the next item overwrites it before the
-// window may draw it. A file that cannot be read shows nothing.
-TThumbnail thumbnailFileDrawing() {
-    QFile file(thumbnailFile());
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return [bytes] { return QImage::fromData(bytes); };
 }
 
 TThumbnail recordDrawing(const TJPEGImage& record) {
@@ -55,6 +51,61 @@ std::optional<qint64> exifPhotoSeconds(const QString& photoDate) {
     return DateTimeToSeconds(FromQDateTime(date));
 }
 
+// On the camera thread: the thumbnail's bytes, or nothing when the camera has none.
+std::optional<QByteArray> receivedThumbnail(int index) {
+    if (!ReceiveThumbnail(index, thumbnailFile()))
+        return std::nullopt;
+    QFile file(thumbnailFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// On the camera thread: what the camera tells of the item, its thumbnail when
+// wanted; raises the camera's failure.
+TItemReading ReadItem(int itemNumber, bool wantThumbnail, bool folderDates) {
+    TItemReading reading;
+    reading.itemNumber = itemNumber;
+    const int index = itemNumber - 1;
+    reading.contents = tesselink::GetObjectContents(index);
+    if (reading.contents.pictures > 0) {
+        reading.picture = tesselink::GetPictureProperties(index);
+        if (wantThumbnail && tesselink::TextOf(reading.picture.fileName) != "-")
+            reading.thumbnail = receivedThumbnail(index);
+    } else if (reading.contents.movies > 0) {
+        reading.movie = tesselink::GetMovieProperties(index);
+        reading.thumbnail = receivedThumbnail(index);
+        if (folderDates && reading.thumbnail) {
+            // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
+            const ExifContents exif = ReadExif(thumbnailFile());
+            if (const auto seconds =
+                    exif.hasExif() ? exifPhotoSeconds(exif.summary.photoDate) : std::nullopt)
+                reading.thumbnailDate = uint32_t(*seconds);
+        }
+    }
+    return reading;
+}
+
+// The movie's properties as the list knows them: dated by the thumbnail when it tells.
+tsMovieProperties readMovie(const TItemReading& reading) {
+    tsMovieProperties movie = reading.movie;
+    if (reading.thumbnailDate)
+        movie.shootingTime = *reading.thumbnailDate;
+    return movie;
+}
+
+// An item as the listing names it, before anything of it is read.
+TCameraItem ListedItem(const tsItemEntry& entry) {
+    TCameraItem item;
+    if (entry.kind == TS_ITEM_PICTURE || entry.kind == TS_ITEM_MOVIE) {
+        item.kind =
+            entry.kind == TS_ITEM_PICTURE ? TCameraItem::TKind::Picture : TCameraItem::TKind::Movie;
+        item.name = tesselink::TextOf(entry.fileName);
+        item.size = entry.fileSize;
+    } else {
+        item.name = "-";
+    }
+    return item;
+}
+
 } // namespace
 
 bool ReceiveThumbnail(int index, const QString& path) {
@@ -74,9 +125,11 @@ bool ReceiveThumbnail(int index, const QString& path) {
     }
 }
 
-TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view)
-    : language_(language), buildingView_(std::make_unique<TListBuildingView>(view)),
-      view_(*buildingView_) {}
+TFileManagerModel::TFileManagerModel(const TLanguageFile& language, TFileManagerView& view,
+                                     TCameraSession& session)
+    : language_(language), session_(session),
+      buildingView_(std::make_unique<TListBuildingView>(view)), view_(*buildingView_),
+      loader_(session, [this](const TItemReading& reading) { itemArrived(reading); }) {}
 
 TFileManagerModel::~TFileManagerModel() = default;
 
@@ -90,7 +143,7 @@ const TCameraItem& TFileManagerModel::item(int itemNumber) {
     static const TCameraItem none;
     if (itemNumber < 1 || itemNumber > entries_.size())
         return none;
-    if (itemNumber > qsizetype(items_.size()) || !items_[itemNumber - 1].loaded)
+    if (!items_[itemNumber - 1].loaded)
         GetPictureData(itemNumber, false);
     return items_[itemNumber - 1];
 }
@@ -102,12 +155,6 @@ std::optional<TPictureChoices> TFileManagerModel::choices(int itemNumber) const 
     if (at == records.end() || at->itemNumber != itemNumber)
         return std::nullopt;
     return ChoicesOf(*at);
-}
-
-// The item just read, as the current properties hold it.
-void TFileManagerModel::keepItem(int itemNumber) {
-    items_.resize(std::max<size_t>(items_.size(), itemNumber));
-    items_[itemNumber - 1] = CameraItemOf(currentContents, currentPicture, currentMovie);
 }
 
 qint64 TFileManagerModel::totalSize(const QList<int>& indexes) const {
@@ -126,73 +173,179 @@ QString TFileManagerModel::localDate(uint32_t seconds) const {
 }
 
 void TFileManagerModel::GetAllThumnails() {
-    const TListBuildingView::TBuilding building(*buildingView_);
-    // Left set when the camera fails, until the next run.
-    listBuilding_ = true;
+    loader_.stop();
     selectedTotal = 0;
-    const int n = tesselink::GetNrOfPicturesOnCamera();
-    sizes_.assign(std::max(n, 0), 0);
-    items_.clear();
+    answered_ = 0;
+    const std::vector<tsItemEntry> listed = tesselink::GetItemList();
+    const int n = int(listed.size());
+    items_.assign(n, {});
+    sizes_.assign(n, 0);
     entries_.clear();
-    transferredEntries.clear();
-    view_.ClearEntries();
-    for (int e = 1; e <= n; ++e) {
-        view_.SetStatusText(language_.readFormatted(Section, "statusbar_get_pic_data_for_pic",
-                                                    "Getting picture data for picture %s of %s",
-                                                    {QString::number(e), QString::number(n)}));
-        try {
-            GetPictureData(e, false);
-        } catch (const ELumvikError& error) {
-            showNoThumbnail(error);
-            if (entries_.size() < e) { // nothing of the item could be read
-                addEntryIfMissing(e, "-");
-                currentContents = {};
-            }
+    {
+        const TListBuildingView::TBuilding building(*buildingView_);
+        view_.ClearEntries();
+        for (int e = 1; e <= n; ++e) {
+            items_[e - 1] = ListedItem(listed[e - 1]);
+            sizes_[e - 1] = items_[e - 1].size;
+            selectedTotal += sizes_[e - 1];
+            entries_ << items_[e - 1].name;
+            view_.AddEntry(loadingText(entries_.last()));
         }
-        selectedTotal += sizes_[e - 1];
-        const QString destination = DestinationPath();
-        const bool known =
-            transferredBefore && !destination.isEmpty() &&
-            transferredBefore(CameraItemOf(currentContents, currentPicture, currentMovie));
-        if (known)
-            transferredEntries << e - 1;
-        view_.SetEntrySelected(e - 1,
-                               !destination.isEmpty() && !QFileInfo::exists(destination) && !known);
+        showLoadingStatus();
     }
-    view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
-                                              {QString::number(roundedKB(selectedTotal))}));
-    listBuilding_ = false;
+    preselect_ = true;
+    std::vector<bool> hasRecord(n);
+    for (const TJPEGImage& record : records)
+        if (record.itemNumber >= 1 && record.itemNumber <= n)
+            hasRecord[record.itemNumber - 1] = true;
+    // A record kept from an earlier list keeps its thumbnail and the user's changes.
+    loader_.start(n, [hasRecord, folder = computerDirectory](int itemNumber) {
+        return ReadItem(itemNumber, !hasRecord[itemNumber - 1], folder);
+    });
+    if (!loader_.loading())
+        finishLoading();
 }
 
-void TFileManagerModel::addEntryIfMissing(int itemNumber, const QString& name) {
-    if (entries_.size() < itemNumber) {
-        entries_ << name;
-        view_.AddEntry(name);
+bool TFileManagerModel::loading() const {
+    return loader_.loading();
+}
+
+void TFileManagerModel::ShowingEntries(int first, int last) {
+    loader_.prefer(first + 1, last + 1);
+}
+
+void TFileManagerModel::StopLoading() {
+    ++stops_;
+    loader_.stop();
+}
+
+bool TFileManagerModel::WaitForLoading() {
+    const int stops = stops_;
+    while (loading() && stops_ == stops)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return stops_ == stops;
+}
+
+TItemLoader::THold TFileManagerModel::HoldLoading() {
+    return TItemLoader::THold(loader_);
+}
+
+QString TFileManagerModel::loadingText(const QString& name) const {
+    return language_.readFormatted(Section, "text_entry_loading", "%s (loading...)", {name});
+}
+
+void TFileManagerModel::showLoadingStatus() {
+    view_.SetStatusText(language_.readFormatted(
+        Section, "statusbar_get_pic_data_for_pic", "Getting picture data for picture %s of %s",
+        {QString::number(answered_), QString::number(entries_.size())}));
+}
+
+// The list's total is the sizes the camera's properties gave, as the
+// transfer counts them.
+void TFileManagerModel::finishLoading() {
+    selectedTotal = std::accumulate(sizes_.begin(), sizes_.end(), qint64(0));
+    view_.SetStatusText(fmkeys::ReadFormatted(language_, fmkeys::TotalToReceive,
+                                              {QString::number(roundedKB(selectedTotal))}));
+}
+
+void TFileManagerModel::itemArrived(const TItemReading& reading) {
+    const int n = reading.itemNumber;
+    ++answered_;
+    if (n >= 1 && n <= entries_.size() && !items_[n - 1].loaded) {
+        LogLine("Enters GetPictureData index=" + QString::number(n));
+        if (reading.failure.isEmpty()) {
+            keepReading(reading, false);
+            preselect(reading);
+        } else {
+            LogLine("Exception : GetPictureData " + reading.failure);
+            setEntry(n, "-"); // nothing of the item could be read
+        }
     }
+    if (loader_.loading())
+        showLoadingStatus();
+    else
+        finishLoading();
+}
+
+// An item transferred before is marked. Until the user chooses otherwise, any
+// other loaded item whose destination file does not exist yet joins the
+// selection.
+void TFileManagerModel::preselect(const TItemReading& reading) {
+    const QScopedValueRollback preselecting(preselecting_, true);
+    const tsMovieProperties movie = readMovie(reading);
+    const QString destination = destinationOf(reading.contents, reading.picture, movie);
+    if (destination.isEmpty())
+        return;
+    if (transferredBefore &&
+        transferredBefore(CameraItemOf(reading.contents, reading.picture, movie))) {
+        view_.MarkEntryTransferred(reading.itemNumber - 1);
+        return;
+    }
+    if (preselect_ && !QFileInfo::exists(destination))
+        view_.SetEntrySelected(reading.itemNumber - 1, true);
+}
+
+void TFileManagerModel::KeepSelection() {
+    if (!preselecting_)
+        preselect_ = false;
+}
+
+void TFileManagerModel::setEntry(int itemNumber, const QString& name) {
+    entries_[itemNumber - 1] = name;
+    view_.SetEntryText(itemNumber - 1, name);
 }
 
 void TFileManagerModel::GetPictureData(int itemNumber, bool reload) {
     LogLine("Enters GetPictureData index=" + QString::number(itemNumber));
     view_.LetMessagesRun();
-    currentContents = tesselink::GetObjectContents(itemNumber - 1);
-    if (currentContents.pictures < 1 && currentContents.movies < 1)
-        addEntryIfMissing(itemNumber, "-");
-    else if (currentContents.pictures < 1)
-        readMovie(itemNumber);
-    else
-        readPicture(itemNumber, reload);
-    keepItem(itemNumber);
+    const bool thumbnail = reload || !FindRecord(itemNumber);
+    const bool folder = computerDirectory;
+    TItemReading reading;
+    TCameraOperation operation;
+    session_.perform(operation, [&] { reading = ReadItem(itemNumber, thumbnail, folder); });
+    loader_.drop(itemNumber);
+    while (entries_.size() < itemNumber) { // read before any list was built
+        entries_ << "-";
+        items_.emplace_back();
+        sizes_.push_back(0);
+        view_.AddEntry("-");
+    }
+    currentContents = reading.contents;
+    currentPicture = reading.picture;
+    currentMovie = readMovie(reading);
+    keepReading(reading, reload);
+    showReading(reading);
 }
 
-void TFileManagerModel::showNoThumbnail(const ELumvikError& error) {
-    LogLine("Exception : GetPictureData " + error.message());
-    view_.ShowThumbnail([] { return QImage(); });
+void TFileManagerModel::keepReading(const TItemReading& reading, bool reload) {
+    const int n = reading.itemNumber;
+    const tsMovieProperties movie = readMovie(reading);
+    const TCameraItem item = CameraItemOf(reading.contents, reading.picture, movie);
+    setEntry(n, item.name);
+    LogLine((item.isMovie() ? "Filename of movie=" : "Filename of picture=") + item.name);
+    sizes_[n - 1] = item.size;
+    items_[n - 1] = item;
+    // Without a record the transfer copies the picture as it is.
+    if (item.isPicture() && hasRecordExtension(item.name) && reading.thumbnail) {
+        try {
+            keepRecord(reading, reload);
+        } catch (const ELumvikError& error) {
+            LogLine("Exception : GetPictureData " + error.message());
+        }
+    }
 }
 
-bool TFileManagerModel::fetchThumbnail(int itemNumber) {
-    const bool received = ReceiveThumbnail(itemNumber - 1, thumbnailFile());
-    view_.ShowThumbnail(received ? thumbnailFileDrawing() : [] { return QImage(); });
-    return received;
+void TFileManagerModel::showReading(const TItemReading& reading) {
+    const TCameraItem& item = items_[reading.itemNumber - 1];
+    if (item.isPicture())
+        showPicture(item, reading);
+    else if (item.isMovie())
+        showMovie(item, reading);
+}
+
+void TFileManagerModel::showThumbnail(const TItemReading& reading) {
+    const QByteArray bytes = reading.thumbnail.value_or(QByteArray());
+    view_.ShowThumbnail([bytes] { return QImage::fromData(bytes); });
 }
 
 // The record is decoded only when drawn; an error then is logged and shows nothing.
@@ -207,28 +360,15 @@ void TFileManagerModel::showRecordThumbnail(const TJPEGImage& record) {
     });
 }
 
-void TFileManagerModel::readMovie(int itemNumber) {
-    currentMovie = tesselink::GetMovieProperties(itemNumber - 1);
-    const QString name = tesselink::TextOf(currentMovie.fileName);
-    addEntryIfMissing(itemNumber, name);
-    LogLine("Filename of movie=" + name);
-    lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + localDate(currentMovie.shootingTime);
-    lines_.fileSize = caption(fmkeys::FileSizeLabel) + QString::number(currentMovie.fileSize);
-    lines_.size = caption(fmkeys::SizeLabel) + QString::number(currentMovie.width) + "x" +
-                  QString::number(currentMovie.height);
-    sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
-    sizes_[itemNumber - 1] = currentMovie.fileSize;
-    const bool thumbnail = fetchThumbnail(itemNumber);
-    if (computerDirectory && thumbnail) {
-        // A folder's movie dates are the file's; the thumbnail's EXIF date is the shot's.
-        const ExifContents exif = ReadExif(thumbnailFile());
-        if (const auto seconds =
-                exif.hasExif() ? exifPhotoSeconds(exif.summary.photoDate) : std::nullopt) {
-            currentMovie.shootingTime = uint32_t(*seconds);
-            lines_.dateAndTime =
-                caption(fmkeys::DateAndTimeLabel) + " " + localDate(currentMovie.shootingTime);
-        }
-    }
+void TFileManagerModel::showMovie(const TCameraItem& item, const TItemReading& reading) {
+    const tsMovieProperties& m = item.movie;
+    // A folder's movie dated by its thumbnail shows the date as the pictures do.
+    lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + (reading.thumbnailDate ? " " : "") +
+                         localDate(m.shootingTime);
+    lines_.fileSize = caption(fmkeys::FileSizeLabel) + QString::number(m.fileSize);
+    lines_.size =
+        caption(fmkeys::SizeLabel) + QString::number(m.width) + "x" + QString::number(m.height);
+    showThumbnail(reading);
     lines_.pictureLinesVisible = false;
     view_.ShowPictureData(lines_);
 }
@@ -261,20 +401,16 @@ void TFileManagerModel::showRecord(TJPEGImage& record) {
     }
 }
 
-void TFileManagerModel::readPicture(int itemNumber, bool reload) {
-    currentPicture = tesselink::GetPictureProperties(itemNumber - 1);
-    const tsPictureProperties& p = currentPicture;
-    const QString name = tesselink::TextOf(p.fileName);
-    addEntryIfMissing(itemNumber, name);
-    LogLine("Filename of picture=" + name);
+void TFileManagerModel::showPicture(const TCameraItem& item, const TItemReading& reading) {
+    const tsPictureProperties& p = item.picture;
     lines_.rotate = caption(fmkeys::RotateLabel);
     lines_.resize = caption(fmkeys::ResizeLabel);
     lines_.compression = caption(fmkeys::CompressionLabel);
     lines_.gray = caption(fmkeys::GrayLabel);
-    TJPEGImage* record = FindRecord(itemNumber);
-    if (record)
+    if (TJPEGImage* record = FindRecord(reading.itemNumber))
         showRecord(*record);
-    const bool thumbnail = name == "-" || (record && !reload) || fetchThumbnail(itemNumber);
+    else if (item.name != "-")
+        showThumbnail(reading);
     const auto onOff = [this](uint8_t flag) {
         return " " + (flag ? caption({"text_on", "on"}) : caption({"text_off", "off"}));
     };
@@ -292,17 +428,7 @@ void TFileManagerModel::readPicture(int itemNumber, bool reload) {
     lines_.size =
         caption(fmkeys::SizeLabel) + QString::number(p.width) + "x" + QString::number(p.height);
     lines_.dateAndTime = caption(fmkeys::DateAndTimeLabel) + " " + localDate(p.shootingTime);
-    sizes_.resize(std::max<size_t>(sizes_.size(), itemNumber));
-    sizes_[itemNumber - 1] = p.fileSize;
     lines_.pictureLinesVisible = true;
-    // Without a record the transfer copies the picture as it is.
-    if (hasRecordExtension(name) && thumbnail) {
-        try {
-            keepRecord(itemNumber, reload);
-        } catch (const ELumvikError& error) {
-            showNoThumbnail(error);
-        }
-    }
     view_.ShowPictureData(lines_);
 }
 
@@ -313,11 +439,12 @@ TArrayPic::iterator TFileManagerModel::recordPosition(int itemNumber) {
         [](const TJPEGImage& record, int number) { return record.itemNumber < number; });
 }
 
-void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
-    const tsPictureProperties& p = currentPicture;
+void TFileManagerModel::keepRecord(const TItemReading& reading, bool reload) {
+    const int itemNumber = reading.itemNumber;
+    const tsPictureProperties& p = reading.picture;
     const auto fresh = [&] {
-        return NewPictureRecord(thumbnailFile(), itemNumber, tesselink::TextOf(p.fileName), p.width,
-                                p.height, p.fileSize);
+        return NewPictureRecord(*reading.thumbnail, itemNumber, tesselink::TextOf(p.fileName),
+                                p.width, p.height, p.fileSize);
     };
     const auto at = recordPosition(itemNumber);
     if (at == records.end() || at->itemNumber != itemNumber) {
@@ -325,18 +452,13 @@ void TFileManagerModel::keepRecord(int itemNumber, bool reload) {
         // The transfer turns the picture the way the camera tagged it.
         if (p.rotation == 90 || p.rotation == 180 || p.rotation == 270)
             record.rotateInMemory(p.rotation);
-        showRecordThumbnail(record);
-        lines_.rotate = caption(fmkeys::RotateLabel) + " " + QString::number(p.rotation) + " " +
-                        caption(fmkeys::Degrees);
     } else if (reload) {
         *at = fresh();
-        // The panel shows the record as it is now, not as it was before the reset.
-        showRecord(*at);
     }
 }
 
 QString TFileManagerModel::userText() {
-    if (listBuilding_)
+    if (preselecting_)
         return {};
     if (!userText_)
         userText_ = (askUserText ? askUserText() : std::nullopt).value_or(QString());
@@ -355,10 +477,16 @@ QString TFileManagerModel::CreateName(const QString& pattern, bool movie) {
 }
 
 QString TFileManagerModel::DestinationPath() {
+    return destinationOf(currentContents, currentPicture, currentMovie);
+}
+
+QString TFileManagerModel::destinationOf(const tsObjectContents& contents,
+                                         const tsPictureProperties& picture,
+                                         const tsMovieProperties& movie) {
     return DestinationOf(
-               CameraItemOf(currentContents, currentPicture, currentMovie),
-               {subDirPattern, fileNamePattern}, {targetDirectory, {}},
-               [](const QString&) { return false; }, [this] { return userText(); })
+               CameraItemOf(contents, picture, movie), {subDirPattern, fileNamePattern},
+               {targetDirectory, {}}, [](const QString&) { return false; },
+               [this] { return userText(); })
         .path;
 }
 
@@ -423,6 +551,8 @@ QList<int> TFileManagerModel::MarkedIndexes() const {
 }
 
 void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
+    // Item numbers change with every delete: no reading may name the wrong item.
+    StopLoading();
     int running = 1;
     for (auto index = indexes.rbegin(); index != indexes.rend(); ++index, ++running) {
         view_.SetStatusText(language_.readFormatted(
@@ -436,6 +566,7 @@ void TFileManagerModel::DeletePictures(const QList<int>& indexes) {
 
 // The item numbers of the list and the records no longer name the same objects.
 void TFileManagerModel::forgetCollection() {
+    StopLoading();
     records.clear();
     items_.clear();
     entries_.clear();
@@ -450,6 +581,7 @@ void TFileManagerModel::ApplyComment(const QList<int>& indexes, const QString& m
 
 void TFileManagerModel::ChangeVolume(int volume) {
     LogLine("Enters SpinEdit_VolumeNrChange. New vol=" + QString::number(volume));
+    StopLoading();
     tesselink::ClosePicCollection();
     tesselink::GetVolume(volume);
     tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});

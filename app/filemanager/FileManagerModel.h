@@ -3,11 +3,14 @@
 // window: the list of camera files with their sizes, the data of the item read
 // last, the picture transformation records, the patterns and target directory,
 // and the rules that build the list, name the files and change the records.
+// The list shows every name at once; the items' data and thumbnails are read
+// in the background through the camera session and fill it in.
 // The window shows what the model asks through TFileManagerView; tests drive
 // the model with a view of their own.
 
 #include "CameraItem.h"
 #include "FileManagerKeys.h"
+#include "ItemLoader.h"
 #include "PictureRecords.h"
 #include "tesselink.h"
 
@@ -20,7 +23,7 @@
 #include <optional>
 #include <vector>
 
-class ELumvikError;
+class TCameraSession;
 class TLanguageFile;
 class TListBuildingView;
 
@@ -44,6 +47,11 @@ class TFileManagerView {
     virtual void SetStatusText(const QString& text) = 0;
     virtual void ClearEntries() = 0;
     virtual void AddEntry(const QString& text) = 0;
+    // Replaces the text of the entry at index; a view that keeps no entry
+    // texts may leave it.
+    virtual void SetEntryText(int /*index*/, const QString& /*text*/) {}
+    // The entry's item was transferred before: the list marks it.
+    virtual void MarkEntryTransferred(int /*index*/) {}
     virtual void SetEntrySelected(int index, bool selected) = 0;
     // Selects the entries of the list indexes, all in one step.
     virtual void SelectEntries(const QList<int>& indexes) = 0;
@@ -74,24 +82,27 @@ bool ReceiveThumbnail(int index, const QString& path);
 
 class TFileManagerModel {
   public:
-    TFileManagerModel(const TLanguageFile& language, TFileManagerView& view);
+    TFileManagerModel(const TLanguageFile& language, TFileManagerView& view,
+                      TCameraSession& session);
     ~TFileManagerModel();
 
     // The list: one entry per object in collection order ("-" for an object
     // that is neither picture nor movie); item number = index + 1.
     const QStringList& entries() const { return entries_; }
-    // The size table: bytes of an item, 0 until read.
+    // The size table: bytes of an item, as the camera's listing gave them
+    // and its properties confirm.
     qint64 sizeOf(int itemNumber) const;
-    // The item as last read from the camera; an item not read yet is read
-    // now, as GetPictureData reads it. Item numbers outside the list give an
-    // item of kind Other.
+    // The item as read from the camera; an item still loading is read now, as
+    // GetPictureData reads it, so its facts are whole. Item numbers outside
+    // the list give an item of kind Other.
     const TCameraItem& item(int itemNumber);
     // What the user chose for the item's picture; nullopt for an item with
     // no picture transformation record (movies, unreadable pictures).
     std::optional<TPictureChoices> choices(int itemNumber) const;
     // Sum of the size table entries of the list indexes.
     qint64 totalSize(const QList<int>& indexes) const;
-    // Set by GetAllThumnails to the size of all entries.
+    // The size of all entries: set by GetAllThumnails, and again once the
+    // items have loaded.
     qint64 selectedTotal = 0;
 
     // The item read last: its contents and the properties last read.
@@ -108,16 +119,33 @@ class TFileManagerModel {
     QString subDirPattern;
     QString moviesDirectory;
 
-    // Rebuilds the list from the collection, selecting exactly the entries
-    // whose destination file does not exist yet and, when given, that were
-    // not transferred before.
+    // Rebuilds the list from the collection: every name at once, each marked
+    // as loading until its data and thumbnail are read in the background;
+    // then the entry whose destination file does not exist yet is selected,
+    // until the user chooses a selection.
     void GetAllThumnails();
+    // When given, an item it knows was transferred before: it is marked and
+    // not preselected.
     std::function<bool(const TCameraItem&)> transferredBefore;
-    // The list indexes that transferredBefore knew at the last GetAllThumnails.
-    QList<int> transferredEntries;
-    // Reads item q into the current properties and the panel; appends it to
-    // the list when the list is shorter; keeps its record. reload replaces an
-    // existing record by one without any transformation.
+    // Whether items of the list are still loading.
+    bool loading() const;
+    // The window shows the entries first to last (list indexes): they load next.
+    void ShowingEntries(int first, int last);
+    // The selection changed: unless the model made the change, the user
+    // chose it, and items that load from now on no longer join it.
+    void KeepSelection();
+    // Ends the background loading at once; what is loaded stays.
+    void StopLoading();
+    // Lets events run until every item has loaded; false when the loading
+    // was stopped meanwhile (the window closed, the user stopped).
+    bool WaitForLoading();
+    // While it lives no loaded item changes the list or the records: for work
+    // that keeps pointers into them or reads item after item itself.
+    [[nodiscard]] TItemLoader::THold HoldLoading();
+    // Reads item q into the current properties and the panel, waiting for the
+    // camera; appends it to the list when the list is shorter; keeps its
+    // record. reload replaces an existing record by one without any
+    // transformation.
     void GetPictureData(int itemNumber, bool reload);
 
     // The pattern expanded from the current movie (movie) or picture properties.
@@ -158,35 +186,44 @@ class TFileManagerModel {
   private:
     void forgetCollection();
     TArrayPic::iterator recordPosition(int itemNumber);
-    void readMovie(int itemNumber);
-    void readPicture(int itemNumber, bool reload);
-    void keepRecord(int itemNumber, bool reload);
+    QString loadingText(const QString& name) const;
+    void showLoadingStatus();
+    void finishLoading();
+    void itemArrived(const TItemReading& reading);
+    void setEntry(int itemNumber, const QString& name);
+    void preselect(const TItemReading& reading);
+    // The reading's facts into the entry, the size table, the item and the record.
+    void keepReading(const TItemReading& reading, bool reload);
+    void keepRecord(const TItemReading& reading, bool reload);
+    // The reading in the panel, after keepReading.
+    void showReading(const TItemReading& reading);
+    void showPicture(const TCameraItem& item, const TItemReading& reading);
+    void showMovie(const TCameraItem& item, const TItemReading& reading);
     void showRecord(TJPEGImage& record);
-    // A file whose data or thumbnail cannot be read costs one log line and
-    // shows an empty thumbnail; the item keeps what could be read and the
-    // list goes on.
-    void showNoThumbnail(const ELumvikError& error);
-    // The item's thumbnail from the camera, shown; false, with an empty
-    // thumbnail shown, when the camera cannot give it.
-    bool fetchThumbnail(int itemNumber);
+    void showThumbnail(const TItemReading& reading);
     // The record's thumbnail as it now stands, or an empty one when it does
     // not decode.
     void showRecordThumbnail(const TJPEGImage& record);
-    void addEntryIfMissing(int itemNumber, const QString& name);
+    QString destinationOf(const tsObjectContents& contents, const tsPictureProperties& picture,
+                          const tsMovieProperties& movieProperties);
     QString caption(fmkeys::TText text) const;
     QString localDate(uint32_t seconds) const;
     QString userText();
 
     const TLanguageFile& language_;
+    TCameraSession& session_;
     // The window, reached through a view that keeps it from repainting for
     // every item of a list building.
     std::unique_ptr<TListBuildingView> buildingView_;
     TFileManagerView& view_;
     QStringList entries_;
     std::vector<qint64> sizes_;
-    std::vector<TCameraItem> items_; // by item number - 1
-    void keepItem(int itemNumber);
+    std::vector<TCameraItem> items_; // by item number - 1, as long as entries_
     TPictureDataLines lines_;
-    bool listBuilding_ = false;
+    bool preselect_ = false;    // loaded items join the selection
+    bool preselecting_ = false; // a "$TEXT" is never asked for the preselection
+    int answered_ = 0;          // items the loading has answered for
+    int stops_ = 0;             // StopLoading calls, for WaitForLoading
     std::optional<QString> userText_;
+    TItemLoader loader_; // last: its readings reach the members above
 };

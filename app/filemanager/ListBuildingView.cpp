@@ -40,6 +40,14 @@ void TListBuildingView::AddEntry(const QString& text) {
     ++windowEntries_;
 }
 
+void TListBuildingView::SetEntryText(int index, const QString& text) {
+    const int kept = index - windowEntries_;
+    if (kept >= 0 && kept < entries_.size())
+        entries_[kept] = text;
+    else
+        window_.SetEntryText(index, text);
+}
+
 void TListBuildingView::SetEntrySelected(int index, bool selected) {
     const int kept = index - windowEntries_;
     if (kept >= 0 && kept < qsizetype(selected_.size()))

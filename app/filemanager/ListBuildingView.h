@@ -37,6 +37,9 @@ class TListBuildingView : public TFileManagerView {
     void SetStatusText(const QString& text) override;
     void ClearEntries() override;
     void AddEntry(const QString& text) override;
+    void SetEntryText(int index, const QString& text) override;
+    // Marks come from loaded items, after the building has shown every entry.
+    void MarkEntryTransferred(int index) override { window_.MarkEntryTransferred(index); }
     void SetEntrySelected(int index, bool selected) override;
     void SelectEntries(const QList<int>& indexes) override;
     void ShowPictureData(const TPictureDataLines& lines) override;

@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
@@ -27,10 +26,6 @@ void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
 }
-
-// Ends a listing at a stop; no error of the camera, so the listing's own
-// handling of unreadable items lets it pass.
-struct TListingStopped {};
 
 } // namespace
 
@@ -105,7 +100,7 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
           request.json,
           services.language().read(Section, "text_rotated", "turned %s degrees clockwise"))),
       record_(std::make_unique<TTransferRecord>(ConnectedCameraKey())),
-      model_(std::make_unique<TFileManagerModel>(services.language(), *this)) {
+      model_(std::make_unique<TFileManagerModel>(services.language(), *this, session)) {
     const TSettings& s = services.settings();
     const QString section = TSettings::Section;
     using namespace fmkeys;
@@ -142,13 +137,9 @@ TConsoleImport::TConsoleImport(TAppServices& services, TCameraSession& session,
 TConsoleImport::~TConsoleImport() = default;
 
 int TConsoleImport::run() {
-    try {
-        const QScopedValueRollback listing(listing_, true);
-        model_->GetAllThumnails();
-    } catch (const TListingStopped&) {
-        return 0;
-    }
-    if (stopped_)
+    // Nothing is written before the whole card is known.
+    model_->GetAllThumnails();
+    if (!model_->WaitForLoading() || stopped_)
         return 0;
     if (request_.all)
         for (size_t i = 0; i < selected_.size(); ++i)
@@ -196,6 +187,7 @@ void TConsoleImport::received(int itemNumber) {
 
 void TConsoleImport::stop() {
     stopped_ = true;
+    model_->StopLoading();
     transfer_->Stop();
 }
 
@@ -219,9 +211,6 @@ void TConsoleImport::SelectEntries(const QList<int>& indexes) {
 
 void TConsoleImport::LetMessagesRun() {
     QCoreApplication::processEvents();
-    // The list of a big card takes a while; nothing is written before it ends.
-    if (stopped_ && listing_)
-        throw TListingStopped();
 }
 
 QList<int> TConsoleImport::selectedIndexes() const {

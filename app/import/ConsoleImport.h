@@ -68,6 +68,5 @@ class TConsoleImport : public TFileManagerView, public TTransferWindow {
     std::vector<bool> selected_;
     int chosen_ = 0; // the files the transfer takes
     int done_ = 0;
-    bool listing_ = false; // a stop ends the listing at the next item
     bool stopped_ = false;
 };

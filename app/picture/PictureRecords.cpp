@@ -1,11 +1,19 @@
 #include "PictureRecords.h"
 
+#include "AtomicFile.h"
+
 #include <cmath>
 
 TJPEGImage NewPictureRecord(const QString& thumbnailFile, int itemNumber, const QString& name,
                             int width, int height, qint64 fileSize) {
+    return NewPictureRecord(ReadWholeFile(thumbnailFile), itemNumber, name, width, height,
+                            fileSize);
+}
+
+TJPEGImage NewPictureRecord(const QByteArray& thumbnail, int itemNumber, const QString& name,
+                            int width, int height, qint64 fileSize) {
     TJPEGImage record;
-    record.loadFromFile(thumbnailFile);
+    record.loadFromData(thumbnail);
     record.itemNumber = itemNumber;
     record.name = name;
     record.pictureWidth = width;

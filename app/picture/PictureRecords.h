@@ -17,3 +17,6 @@ using TArrayPic = std::vector<TJPEGImage>;
 // not selected, no comment lines); sizeKB is fileSize / 1024 rounded.
 TJPEGImage NewPictureRecord(const QString& thumbnailFile, int itemNumber, const QString& name,
                             int width, int height, qint64 fileSize);
+// The same with the thumbnail's JPEG bytes.
+TJPEGImage NewPictureRecord(const QByteArray& thumbnail, int itemNumber, const QString& name,
+                            int width, int height, qint64 fileSize);

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -91,17 +93,42 @@ struct CameraKind {
     uint32_t option;
 };
 
+int32_t kindOfFormat(uint32_t format) {
+    switch (format) {
+    case CD_FORMAT_JPEG:
+    case CD_FORMAT_CRW:
+    case CD_FORMAT_TIFF:
+    case CD_FORMAT_CR2:
+        return TS_ITEM_PICTURE;
+    case CD_FORMAT_MOVIE:
+        return TS_ITEM_MOVIE;
+    default:
+        return TS_ITEM_OTHER;
+    }
+}
+
+tsItemEntry listedEntry(const std::string& name, uint32_t format, uint32_t size) {
+    tsItemEntry listed{};
+    copyFileName(listed.fileName, sizeof listed.fileName, name.c_str());
+    listed.kind = kindOfFormat(format);
+    listed.fileSize = size;
+    return listed;
+}
+
+// One listing of the camera names the whole card: a call for each item would
+// cost a card of thousands minutes over a real camera's cable.
 void openCameraCollection(const CameraKind& kind) {
     Connection& state = connection();
     check(CDEnumImageItemReset(state.volume, kind.depth, kind.option, &state.itemEnumeration));
     uint32_t count = 0;
     check(CDGetImageItemCount(state.itemEnumeration, &count));
+    std::vector<cdItemListEntry> listed(count);
+    check(CDGetImageItemList(state.itemEnumeration, &count, listed.data()));
     for (uint32_t i = 0; i < count; ++i) {
         CollectionEntry entry;
-        check(CDEnumImageItemNext(state.itemEnumeration, &entry.item));
-        check(CDOpenImage(entry.item));
-        entry.sortKey = sortKeyOf(entry.item);
-        check(CDCloseImage(entry.item));
+        entry.item = listed[i].item;
+        entry.sortKey = listed[i].number % 10000;
+        entry.listed = listedEntry(listed[i].name, listed[i].format, listed[i].size);
         insertSorted(std::move(entry));
     }
 }
@@ -160,8 +187,14 @@ class FolderSearch : public WildcardFileSearch {
         CollectionEntry entry;
         entry.file = path;
         entry.companion = companionOf(path, format_);
+        std::error_code error;
+        const uintmax_t size = fs::file_size(path, error);
+        entry.listed =
+            listedEntry(fs::path(path).filename().string(), format_,
+                        error ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX)));
         if (CDMakeImageItem(path.c_str(), format_, &entry.item) != CD_OK) {
             entry.item = 0;
+            entry.listed.kind = TS_ITEM_OTHER; // nothing of it can be read
             auto& entries = collection().entries;
             entries.insert(entries.begin(), std::move(entry));
             return;
@@ -217,30 +250,74 @@ template <class Steps> void withComputerSource(Steps&& steps) {
     source.release();
 }
 
-template <class T> bool readProperty(cdHItem item, uint32_t propertyId, T& value) {
-    uint32_t size = sizeof value;
-    return CDGetImageItemProperty(item, propertyId, &size, &value) == CD_OK;
-}
+// The properties of an open item, read in one call: a camera over its cable
+// answers every call after a delay, and a list reads thousands of items.
+class ItemProperties {
+  public:
+    explicit ItemProperties(cdHItem item) {
+        static constexpr uint32_t ids[] = {
+            CD_ITEMPROP_NUMBER,     CD_ITEMPROP_TIME,          CD_ITEMPROP_SHUTTER_SPEED,
+            CD_ITEMPROP_APERTURE,   CD_ITEMPROP_EXPOSURE_COMP, CD_ITEMPROP_FLASH,
+            CD_ITEMPROP_MACRO,      CD_ITEMPROP_ROTATION,      CD_ITEMPROP_ISO,
+            CD_ITEMPROP_MODEL_NAME, CD_ITEMPROP_OWNER_NAME,    CD_ITEMPROP_FOCAL_LENGTH,
+            CD_ITEMPROP_TELE_FOCAL, CD_ITEMPROP_WIDE_FOCAL};
+        static_assert(std::size(ids) == Count);
+        for (size_t i = 0; i < Count; ++i) {
+            requests_[i] = {ids[i], Capacity, values_[i], CD_OK};
+        }
+        if (const cdError code = CDGetImageItemProperties(item, Count, requests_); code != CD_OK) {
+            for (cdItemPropertyRequest& request : requests_) {
+                request.result = code;
+            }
+        }
+    }
 
-template <class T> int32_t propertyOr0(cdHItem item, uint32_t propertyId) {
-    T value{};
-    return readProperty(item, propertyId, value) ? static_cast<int32_t>(value) : 0;
-}
+    // Copies the property into value when it was read and fits: false as
+    // CDGetImageItemProperty would fail with a buffer of value's size.
+    template <class T> bool read(uint32_t propertyId, T& value) const {
+        return readInto(propertyId, &value, sizeof value);
+    }
 
-int32_t focalOf(cdHItem item, uint32_t propertyId) {
+    bool readInto(uint32_t propertyId, void* buffer, uint32_t capacity) const {
+        for (const cdItemPropertyRequest& request : requests_) {
+            if (request.propertyId == propertyId) {
+                if (request.result != CD_OK || request.size > capacity) {
+                    return false;
+                }
+                std::memcpy(buffer, request.buffer, request.size);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    template <class T> int32_t or0(uint32_t propertyId) const {
+        T value{};
+        return read(propertyId, value) ? static_cast<int32_t>(value) : 0;
+    }
+
+  private:
+    static constexpr size_t Count = 14;
+    static constexpr uint32_t Capacity = 32; // the longest property: a name
+    cdItemPropertyRequest requests_[Count];
+    uint8_t values_[Count][Capacity];
+};
+
+int32_t focalOf(const ItemProperties& properties, uint32_t propertyId) {
     cdRational focal{};
-    if (!readProperty(item, propertyId, focal) || focal.denominator == 0) {
+    if (!properties.read(propertyId, focal) || focal.denominator == 0) {
         return 0;
     }
     return static_cast<int32_t>(static_cast<uint32_t>(focal.numerator) /
                                 static_cast<uint32_t>(focal.denominator));
 }
 
-template <class Record> void readNumberAndSize(cdHItem item, cdHImageData data, Record& record) {
-    const uint32_t number = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_NUMBER));
+template <class Record>
+void readNumberAndSize(const ItemProperties& properties, cdHImageData data, Record& record) {
+    const uint32_t number = static_cast<uint32_t>(properties.or0<uint32_t>(CD_ITEMPROP_NUMBER));
     record.directoryNumber = static_cast<int32_t>(number / 10000);
     record.fileNumber = static_cast<int32_t>(number % 10000);
-    record.shootingTime = static_cast<uint32_t>(propertyOr0<uint32_t>(item, CD_ITEMPROP_TIME));
+    record.shootingTime = static_cast<uint32_t>(properties.or0<uint32_t>(CD_ITEMPROP_TIME));
     for (const auto& [propertyId, field] : {std::pair{CD_IMAGEPROP_WIDTH, &record.width},
                                             std::pair{CD_IMAGEPROP_HEIGHT, &record.height}}) {
         uint16_t value = 0;
@@ -251,30 +328,29 @@ template <class Record> void readNumberAndSize(cdHItem item, cdHImageData data, 
     }
 }
 
-void readPictureProperties(cdHItem item, cdHImageData data, tsPictureProperties& record) {
-    readNumberAndSize(item, data, record);
+void readPictureProperties(const ItemProperties& properties, cdHImageData data,
+                           tsPictureProperties& record) {
+    readNumberAndSize(properties, data, record);
     cdRational rational{};
-    if (readProperty(item, CD_ITEMPROP_SHUTTER_SPEED, rational)) {
+    if (properties.read(CD_ITEMPROP_SHUTTER_SPEED, rational)) {
         record.shutterSpeedNumerator = rational.numerator;
         record.shutterSpeedDenominator = rational.denominator;
     }
-    if (readProperty(item, CD_ITEMPROP_APERTURE, rational)) {
+    if (properties.read(CD_ITEMPROP_APERTURE, rational)) {
         record.apertureNumerator = rational.numerator;
         record.apertureDenominator = rational.denominator;
     }
-    readProperty(item, CD_ITEMPROP_EXPOSURE_COMP, record.exposureCompensation);
+    properties.read(CD_ITEMPROP_EXPOSURE_COMP, record.exposureCompensation);
     float flash = 0.0f;
-    record.flash = readProperty(item, CD_ITEMPROP_FLASH, flash) && flash != 0.0f ? 1 : 0;
-    record.macro = propertyOr0<uint8_t>(item, CD_ITEMPROP_MACRO) == 1 ? 1 : 0;
-    record.rotation = propertyOr0<int32_t>(item, CD_ITEMPROP_ROTATION);
-    record.isoSpeed = propertyOr0<uint16_t>(item, CD_ITEMPROP_ISO);
-    uint32_t size = sizeof record.modelName;
-    CDGetImageItemProperty(item, CD_ITEMPROP_MODEL_NAME, &size, record.modelName);
-    size = sizeof record.ownerName;
-    CDGetImageItemProperty(item, CD_ITEMPROP_OWNER_NAME, &size, record.ownerName);
-    record.focalLength = propertyOr0<uint16_t>(item, CD_ITEMPROP_FOCAL_LENGTH) >> 5;
-    record.teleFocalLength = focalOf(item, CD_ITEMPROP_TELE_FOCAL);
-    record.wideFocalLength = focalOf(item, CD_ITEMPROP_WIDE_FOCAL);
+    record.flash = properties.read(CD_ITEMPROP_FLASH, flash) && flash != 0.0f ? 1 : 0;
+    record.macro = properties.or0<uint8_t>(CD_ITEMPROP_MACRO) == 1 ? 1 : 0;
+    record.rotation = properties.or0<int32_t>(CD_ITEMPROP_ROTATION);
+    record.isoSpeed = properties.or0<uint16_t>(CD_ITEMPROP_ISO);
+    properties.read(CD_ITEMPROP_MODEL_NAME, record.modelName);
+    properties.read(CD_ITEMPROP_OWNER_NAME, record.ownerName);
+    record.focalLength = properties.or0<uint16_t>(CD_ITEMPROP_FOCAL_LENGTH) >> 5;
+    record.teleFocalLength = focalOf(properties, CD_ITEMPROP_TELE_FOCAL);
+    record.wideFocalLength = focalOf(properties, CD_ITEMPROP_WIDE_FOCAL);
 }
 
 // The open item's data of one kind, with the data's information.
@@ -383,6 +459,18 @@ tsResult* tsGetNrOfMoviesCamera(int32_t* count) {
     return countEntries("tsGetNrOfMoviesCamera", count);
 }
 
+tsResult* tsGetItemList(int32_t first, int32_t count, tsItemEntry* entries) {
+    return runExport("tsGetItemList", [&] {
+        const int64_t end = int64_t(first) + count;
+        if (first < 0 || count < 0 || end > int64_t(collection().entries.size())) {
+            fail(TS_ERR_BAD_INDEX);
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            entries[i] = entryAt(first + i).listed;
+        }
+    });
+}
+
 tsResult* tsGetObjectContents(int32_t index, tsObjectContents* contents) {
     return runExport("tsGetObjectContents", [&] {
         const CollectionEntry& entry = entryAt(index);
@@ -410,7 +498,7 @@ tsResult* tsGetPictureProperties(int32_t index, tsPictureProperties* record) {
             Opened enumeration(properties, CDEnumImageItemPropertyRelease);
             copyFileName(record->fileName, sizeof record->fileName, info.fileName);
             record->fileSize = info.byteCount;
-            readPictureProperties(item, data, *record);
+            readPictureProperties(ItemProperties(item), data, *record);
             enumeration.release();
         }
         opened.release();
@@ -428,7 +516,7 @@ tsResult* tsGetMovieProperties(int32_t index, tsMovieProperties* record) {
         record->fileSize = info.byteCount;
         cdHEnum properties = 0;
         if (CDEnumImageItemPropertyReset(item, 0, &properties) == CD_OK) {
-            readNumberAndSize(item, data, *record);
+            readNumberAndSize(ItemProperties(item), data, *record);
             CDEnumImageItemPropertyRelease(properties);
         }
         opened.release();

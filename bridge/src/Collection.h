@@ -3,6 +3,7 @@
 // computer folder, addressed by their position.
 
 #include "cdsdk.h"
+#include "tesselink.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,7 @@ struct CollectionEntry {
     cdHItem item = 0;                     // 0 for a folder file the SDK could not make an item of
     std::optional<std::string> companion; // thumbnail file of a folder RAW file or movie
     std::optional<std::string> file;      // the entry's file in a folder collection
+    tsItemEntry listed{};                 // what the listing told when the collection opened
 };
 
 struct Collection {

@@ -218,21 +218,6 @@ std::optional<uint32_t> leadingNumber(const std::string& text) {
     return static_cast<uint32_t>(std::stoul(text.substr(0, std::min<size_t>(digits, 9))));
 }
 
-// "DCIM/100CANON/IMG_1234.JPG" -> 1001234.
-std::optional<uint32_t> numberOfPath(const fs::path& file) {
-    const std::string stem = file.stem().string();
-    size_t first = stem.size();
-    while (first > 0 && std::isdigit(static_cast<unsigned char>(stem[first - 1]))) {
-        --first;
-    }
-    const auto fileNumber = leadingNumber(stem.substr(first));
-    if (!fileNumber) {
-        return std::nullopt;
-    }
-    const uint32_t folder = leadingNumber(file.parent_path().filename().string()).value_or(0);
-    return folder % 1000 * 10000 + *fileNumber % 10000;
-}
-
 // Width and height from the main header of an AVI file.
 void readMovieSize(const fs::path& file, ItemMetadata& metadata) {
     const Bytes bytes = readFileHead(file, 72).value_or(Bytes());
@@ -360,6 +345,20 @@ fs::path exifFile(const ItemFiles& files, bool picture, bool ownExif, bool reada
 }
 
 } // namespace
+
+std::optional<uint32_t> numberOfPath(const fs::path& file) {
+    const std::string stem = file.stem().string();
+    size_t first = stem.size();
+    while (first > 0 && std::isdigit(static_cast<unsigned char>(stem[first - 1]))) {
+        --first;
+    }
+    const auto fileNumber = leadingNumber(stem.substr(first));
+    if (!fileNumber) {
+        return std::nullopt;
+    }
+    const uint32_t folder = leadingNumber(file.parent_path().filename().string()).value_or(0);
+    return folder % 1000 * 10000 + *fileNumber % 10000;
+}
 
 ItemMetadata readMetadata(const ItemFiles& files, const CameraDescription* camera) {
     ItemMetadata metadata;

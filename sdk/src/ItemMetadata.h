@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace cdsim {
@@ -26,5 +27,9 @@ struct ItemMetadata {
 // camera: the description of the camera holding the item, or null for a file
 // of the computer.
 ItemMetadata readMetadata(const ItemFiles& files, const CameraDescription* camera);
+
+// The item number a file's path tells: "DCIM/100CANON/IMG_1234.JPG" ->
+// 1001234; nothing when its name ends in no number.
+std::optional<uint32_t> numberOfPath(const std::filesystem::path& file);
 
 } // namespace cdsim

@@ -1,5 +1,6 @@
 // Image items, their properties and their data.
 
+#include "ItemMetadata.h"
 #include "State.h"
 #include "Transfer.h"
 
@@ -75,6 +76,21 @@ void releaseData(State& state, Item& item) {
     item.dataHandles.clear();
 }
 
+// Copies one of the item's properties to buffer, of capacity size; size
+// becomes the bytes copied.
+cdError copyProperty(const ItemMetadata& found, uint32_t propertyId, uint32_t& size, void* buffer) {
+    const auto value = found.properties.find(propertyId);
+    if (!found.present || value == found.properties.end()) {
+        return CD_ERR_PROPERTY_UNAVAILABLE;
+    }
+    if (size < value->second.size()) {
+        return CD_ERR_BUFFER_TOO_SMALL;
+    }
+    std::memcpy(buffer, value->second.data(), value->second.size());
+    size = static_cast<uint32_t>(value->second.size());
+    return CD_OK;
+}
+
 template <class Choose>
 cdError getData(const char* operation, cdHItem handle, cdHImageData* data, Choose&& choose) {
     return run(operation, [&](State& state, auto&) {
@@ -115,6 +131,25 @@ cdError CDGetImageItemCount(cdHEnum handle, uint32_t* count) {
 cdError CDEnumImageItemNext(cdHEnum handle, cdHItem* next) {
     return run("CDEnumImageItemNext",
                [&](State& state, auto&) { *next = state.nextEntry(handle, EnumKind::Item); });
+}
+
+cdError CDGetImageItemList(cdHEnum handle, uint32_t* count, cdItemListEntry* entries) {
+    return run("CDGetImageItemList", [&](State& state, auto&) {
+        auto& items = state.enumeration(handle, EnumKind::Item);
+        uint32_t written = 0;
+        for (; written < *count && items.next < items.entries.size(); ++written, ++items.next) {
+            cdItemListEntry& entry = entries[written];
+            const cdHItem listed = items.entries[items.next];
+            const auto& found = item(state, listed);
+            entry = cdItemListEntry{};
+            entry.item = listed;
+            entry.format = found.files.format;
+            std::strncpy(entry.name, found.files.main.filename().c_str(), sizeof entry.name - 1);
+            entry.size = cardOf(found).size(found.files.main);
+            entry.number = numberOfPath(found.files.main).value_or(0);
+        }
+        *count = written;
+    });
 }
 
 cdError CDEnumImageItemRelease(cdHEnum handle) {
@@ -219,16 +254,20 @@ cdError CDEnumImageItemPropertyRelease(cdHEnum handle) {
 
 cdError CDGetImageItemProperty(cdHItem handle, uint32_t propertyId, uint32_t* size, void* buffer) {
     return run("CDGetImageItemProperty", [&](State& state, auto&) {
-        const auto& found = metadata(openItem(state, handle));
-        const auto value = found.properties.find(propertyId);
-        if (!found.present || value == found.properties.end()) {
-            throw Failure{CD_ERR_PROPERTY_UNAVAILABLE};
+        if (const cdError code =
+                copyProperty(metadata(openItem(state, handle)), propertyId, *size, buffer)) {
+            throw Failure{code};
         }
-        if (*size < value->second.size()) {
-            throw Failure{CD_ERR_BUFFER_TOO_SMALL};
+    });
+}
+
+cdError CDGetImageItemProperties(cdHItem handle, uint32_t count, cdItemPropertyRequest* requests) {
+    return run("CDGetImageItemProperties", [&](State& state, auto&) {
+        const ItemMetadata& found = metadata(openItem(state, handle));
+        for (uint32_t i = 0; i < count; ++i) {
+            cdItemPropertyRequest& request = requests[i];
+            request.result = copyProperty(found, request.propertyId, request.size, request.buffer);
         }
-        std::memcpy(buffer, value->second.data(), value->second.size());
-        *size = static_cast<uint32_t>(value->second.size());
     });
 }
 

@@ -4,8 +4,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -162,6 +164,48 @@ TEST_F(CollectionTest, FolderEntriesOrderedByKeyThenByKind) {
     EXPECT_EQ(count(), 1);
 }
 
+// The listing read when the collection opens names each entry as its
+// properties do, with their kind and size, for a camera and for a folder.
+TEST_F(CollectionTest, ItemListAgreesWithEveryEntrysProperties) {
+    const QString folder = testenv::newFolder("card");
+    fixture::writePicture(folder + "/IMG_0001.JPG");
+    fixture::writeFile(folder + "/IMG_0002.CRW", "raw");
+    fixture::writeFile(folder + "/SND_0003.WAV", fixture::soundBytes());
+    fixture::writeMovie(folder + "/MVI_0004.AVI");
+    const std::vector<std::function<void()>> opens = {[this] { openStandardCamera(); },
+                                                      [&] { openFolder(folder); }};
+    for (const auto& open : opens) {
+        open();
+        std::vector<tsItemEntry> listed(static_cast<size_t>(count()));
+        ASSERT_EQ(tsGetItemList(0, count(), listed.data())->code, 0);
+        for (int i = 0; i < count(); ++i) {
+            tsObjectContents contents{};
+            ASSERT_EQ(tsGetObjectContents(i, &contents)->code, 0);
+            tsPictureProperties picture{};
+            tsMovieProperties movie{};
+            std::string name = "-";
+            uint32_t size = 0;
+            int32_t kind = TS_ITEM_OTHER;
+            if (contents.movies > 0) {
+                ASSERT_EQ(tsGetMovieProperties(i, &movie)->code, 0);
+                std::tie(name, size, kind) =
+                    std::tuple(movie.fileName, movie.fileSize, TS_ITEM_MOVIE);
+            } else if (contents.pictures > 0) {
+                ASSERT_EQ(tsGetPictureProperties(i, &picture)->code, 0);
+                std::tie(name, size, kind) =
+                    std::tuple(picture.fileName, picture.fileSize, TS_ITEM_PICTURE);
+            }
+            EXPECT_EQ(listed[i].kind, kind) << i;
+            if (kind != TS_ITEM_OTHER) {
+                EXPECT_EQ(listed[i].fileName, name) << i;
+                EXPECT_EQ(listed[i].fileSize, size) << name;
+            }
+        }
+        EXPECT_EQ(tsClosePicCollection()->code, 0);
+        tsDisconnect();
+    }
+}
+
 TEST_F(CollectionTest, FolderFileTheSdkCannotTakeGoesFirstAndAnswersWithTheSdksCode) {
     const QString folder = testenv::newFolder("card");
     for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"}) {
@@ -257,12 +301,18 @@ TEST_F(CollectionTest, CallerErrorsGetTheirOwnCodes) {
     openStandardCamera();
     tsPictureProperties properties{};
     tsObjectContents contents{};
+    tsItemEntry listed[2];
     const std::string path = (testenv::newFolder("out") + "/x").toStdString();
     const std::vector<std::function<const tsResult*()>> calls = {
         [&] { return tsGetPictureProperties(4, &properties); },
-        [&] { return tsGetObjectContents(-1, &contents); }, [&] { return tsDeletePicture(4); },
+        [&] { return tsGetObjectContents(-1, &contents); },
+        [&] { return tsDeletePicture(4); },
         [&] { return tsGetThumbnail(99, path.c_str()); },
-        [&] { return tsGetPicture(4, path.c_str(), 0); }};
+        [&] { return tsGetPicture(4, path.c_str(), 0); },
+        [&] { return tsGetItemList(3, 2, listed); },
+        [&] { return tsGetItemList(-1, 1, listed); },
+        [&] { return tsGetItemList(0, -1, listed); },
+        [&] { return tsGetItemList(INT32_MAX, 1, listed); }};
     for (const auto& call : calls) {
         const tsResult* result = call();
         EXPECT_EQ(result->code, TS_ERR_BAD_INDEX) << statusName(result);

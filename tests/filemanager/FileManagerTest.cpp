@@ -1,6 +1,7 @@
 #include "CameraConnection.h"
 #include "CameraFixture.h"
 #include "CameraSession.h"
+#include "CameraThread.h"
 #include "Dates.h"
 #include "DemoCard.h"
 #include "Dlg_Filemanager.h"
@@ -19,6 +20,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -127,6 +129,7 @@ TEST_F(FileManagerTest, VolumeSelectorOpensTheOtherCardWithItsOwnRecords) {
         key(w, Qt::Key_G);
         key(w, Qt::Key_Left);
         control<QSpinBox>(w, "SpinEdit_VolumeNr")->setValue(2);
+        waitForItems(w);
         EXPECT_EQ(listed(w), QStringList({"IMG_0001.JPG"}));
         EXPECT_EQ(selectedNames(w), QStringList({"IMG_0001.JPG"}));
         ASSERT_EQ(w.model().records.size(), 1u);
@@ -145,6 +148,7 @@ TEST_F(FileManagerTest, ObjectWithNeitherPictureNorMovieIsListedAsADashAndLeftAl
     runFlowA([](TForm_filemanager& w) {
         control<QSpinBox>(w, "SpinEdit_VolumeNr")->setValue(2);
         w.FormActivate();
+        waitForItems(w);
         const int dash = int(listed(w).indexOf("-"));
         ASSERT_GE(dash, 0) << listed(w).join(",").toStdString();
         EXPECT_FALSE(w.selectedIndexes().contains(dash)) << "it is never transferred";
@@ -296,12 +300,14 @@ TEST_F(FileManagerTest, ActivationSelectsOnlyEntriesNotTransferredUnderTheCurren
         control<QAction>(w, "Createsubdirectorywithdate1")->trigger();
         EXPECT_EQ(control<QLabel>(w, "LabelSubDirData")->text(), "$YYYY-$MM-$DD/");
         w.FormActivate();
+        waitForItems(w);
         EXPECT_EQ(selectedNames(w), QStringList({"IMG_0003.JPG", "IMG_0005.JPG", "MVI_0007.AVI"}));
         // Everything there: nothing is selected, the status still counts all entries.
         for (const char* name :
              {"2004-05-06/IMG_0005.jpg", "2004-05-07/MVI_0007.avi", "2004-05-09/IMG_0003.jpg"})
             testfiles::Write(target + name, "x");
         w.FormActivate();
+        waitForItems(w);
         EXPECT_TRUE(w.selectedIndexes().isEmpty());
         const qint64 all = w.model().totalSize({0, 1, 2, 3});
         EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
@@ -464,6 +470,7 @@ TEST_F(FileManagerTest, ActivationFromAnotherProgramKeepsTheSelection) {
     runFlowA([](TForm_filemanager& w) {
         w.show();
         QApplication::setActiveWindow(&w);
+        waitForItems(w);
         w.Button_Unselect_allClick();
         w.SetEntrySelected(2, true);
         QApplication::setActiveWindow(nullptr); // the user switches to another program
@@ -474,6 +481,7 @@ TEST_F(FileManagerTest, ActivationFromAnotherProgramKeepsTheSelection) {
         ours.show();
         QApplication::setActiveWindow(&ours);
         QApplication::setActiveWindow(&w);
+        waitForItems(w);
         EXPECT_EQ(selectedNames(w), StandardEntries) << "rebuilt: nothing transferred yet";
         w.hide();
     });
@@ -541,12 +549,14 @@ TEST_F(FileManagerTest, TargetFieldEndsInSlashAndAFileStandsForItsFolder) {
 TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListBuilds) {
     plugInStandardCamera();
     TSettings().writeString(TSettings::Section, "LabelFileNameData", "$CAM $TEXT");
-    runFlowA([this](TForm_filemanager& w) {
-        EXPECT_EQ(script.asked().size(), 1) << "the list was built without asking";
+    whenListed([this](TForm_filemanager& w) {
         TFileManagerModel& m = w.model();
+        ASSERT_TRUE(m.loading());
         m.GetPictureData(3, false);
         script.enter("holiday");
-        EXPECT_EQ(m.DestinationPath(), target + "IMG_0005 holiday.jpg");
+        EXPECT_EQ(m.DestinationPath(), target + "IMG_0005 holiday.jpg") << "asked while items load";
+        waitForItems(w);
+        EXPECT_EQ(script.asked().size(), 2) << "the list was built without asking";
         m.GetPictureData(1, false);
         EXPECT_EQ(m.DestinationPath(), target + "IMG_0003 holiday.jpg");
         m.ForgetUserText();
@@ -556,6 +566,7 @@ TEST_F(FileManagerTest, UserTextIsAskedOncePerTransferClickAndNeverWhileTheListB
         EXPECT_EQ(script.asked()[1].caption, "Custom text added to filename");
         EXPECT_EQ(script.asked()[1].text, "Your text:");
     });
+    main().Getpictures1Click();
 }
 
 TEST_F(FileManagerTest, OptionsSetThePatternsAndPersist) {
@@ -680,6 +691,95 @@ TEST_F(FileManagerTest, FailedConnectEndsFlowAWithItsTexts) {
 
 // Runs the flows through every text they read and checks them against the
 // shipped English file.
+// The list names every item before any is read; each entry says it is still
+// loading until its data and thumbnail arrive, and the sizes the listing gave
+// are those the items' properties give.
+TEST_F(FileManagerTest, ListNamesEveryItemAtOnceAndFillsInBehind) {
+    plugInStandardCamera();
+    whenListed([](TForm_filemanager& w) {
+        EXPECT_EQ(w.model().entries(), StandardEntries);
+        QStringList marked;
+        for (const QString& name : StandardEntries)
+            marked << name + " (loading...)";
+        EXPECT_EQ(listed(w), marked);
+        EXPECT_TRUE(w.model().records.empty());
+        EXPECT_TRUE(w.model().loading());
+        EXPECT_EQ(control<QStatusBar>(w, "StatusBar1")->currentMessage(),
+                  "Getting picture data for picture 0 of 4");
+        const qint64 listedTotal = w.model().totalSize({0, 1, 2, 3});
+        EXPECT_GT(listedTotal, 0);
+
+        waitForItems(w);
+        EXPECT_EQ(listed(w), StandardEntries);
+        EXPECT_EQ(selectedNames(w), StandardEntries) << "nothing was transferred yet";
+        EXPECT_EQ(w.model().records.size(), 3u);
+        EXPECT_EQ(w.model().totalSize({0, 1, 2, 3}), listedTotal);
+        EXPECT_EQ(w.model().selectedTotal, listedTotal);
+        EXPECT_TRUE(w.model().item(4).isMovie());
+    });
+    main().Getpictures1Click();
+}
+
+// A transfer started before the items loaded reads what it needs itself: every
+// selected file arrives, the picture the camera tagged as turned arrives turned.
+TEST_F(FileManagerTest, TransferStartedWhileItemsLoadGetsEverySelectedFile) {
+    plugInStandardCamera();
+    whenListed([this](TForm_filemanager& w) {
+        ASSERT_TRUE(w.model().loading());
+        w.Button_sel_allClick();
+        w.Button_StartTransferClick();
+        QStringList received;
+        for (const QString& path : w.receivedFiles)
+            received << QFileInfo(path).fileName();
+        for (const char* name : {"IMG_0003.jpg", "CRW_0004.crw", "IMG_0005.jpg", "MVI_0007.avi"})
+            EXPECT_TRUE(received.contains(name))
+                << name << " in " << received.join(" ").toStdString();
+        const QImage turned(target + "IMG_0003.jpg");
+        EXPECT_GT(turned.height(), turned.width()) << "turned the way the camera tagged it";
+        waitForItems(w);
+        EXPECT_EQ(listed(w), StandardEntries);
+    });
+    main().Getpictures1Click();
+}
+
+// A delete while items load takes what the user selected, no more, and no
+// reading of the old list lands on the new one, whose item numbers name
+// other items.
+TEST_F(FileManagerTest, DeleteWhileItemsLoadRebuildsAListWhoseRecordsMatchTheirEntries) {
+    const fixture::CameraFolder camera = fixture::standardCamera(testenv::newFolder("camera"));
+    camera.plugIn();
+    whenListed([this](TForm_filemanager& w) {
+        // The user's choice: items loaded from now on do not join it.
+        w.Button_Unselect_allClick();
+        fileList(w)->item(0)->setSelected(true);
+        EXPECT_TRUE(w.model().loading());
+        script.press(mrYes);
+        w.Button_DeleteClick();
+        waitForItems(w);
+        EXPECT_EQ(w.model().entries(),
+                  QStringList({"CRW_0004.CRW", "IMG_0005.JPG", "MVI_0007.AVI"}));
+        EXPECT_EQ(listed(w), w.model().entries());
+        EXPECT_EQ(w.model().records.size(), 2u);
+        for (const TJPEGImage& record : w.model().records)
+            EXPECT_EQ(record.name, w.model().entries().value(record.itemNumber - 1));
+    });
+    main().Getpictures1Click();
+    EXPECT_FALSE(QFileInfo::exists(camera.volume("CF") + "/DCIM/101CANON/IMG_0003.JPG"));
+}
+
+// Closing the window while its items load leaves nothing running: what the
+// camera thread still answers finds no window, and the camera keeps no item open.
+TEST_F(FileManagerTest, ClosingWhileItemsLoadLeavesNothingBehind) {
+    plugInStandardCamera();
+    whenListed([](TForm_filemanager& w) { EXPECT_TRUE(w.model().loading()); });
+    main().Getpictures1Click();
+    cameraThread::Call([] {});
+    QCoreApplication::processEvents();
+    cdsimOpenCounts counts{};
+    cdsimGetOpenCounts(&counts);
+    EXPECT_EQ(counts.itemOpens, 0u);
+}
+
 TEST_F(FileManagerTest, EnglishFileHoldsEveryTextTheFileManagerReads) {
     TLanguageReadRecorder recorder;
     plugInStandardCamera();

@@ -32,13 +32,15 @@ TEST_F(FileManagerOverPtpTest, PicturesTheCameraAddsOrRemovesShowInTheOpenList) 
         const QStringList card = {"IMG_0001.JPG", "IMG_0002.JPG"};
         ASSERT_EQ(listed(w), card);
         ASSERT_EQ(vcamera::inject(vcamera::Injection::ObjectAdded), CD_OK);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return listed(w).size() == 3; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return listed(w).size() == 3 && !w.model().loading(); }, 10000));
         EXPECT_EQ(listed(w), (QStringList{"GPH_0098.JPG", "IMG_0001.JPG", "IMG_0002.JPG"}));
         EXPECT_NE(recordOf(w, "GPH_0098.JPG"), nullptr);
         EXPECT_TRUE(w.selectedIndexes().size() == 3) << "a new picture is to be received";
 
         ASSERT_EQ(vcamera::inject(vcamera::Injection::ObjectRemoved), CD_OK);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return listed(w).size() == 2; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return listed(w).size() == 2 && !w.model().loading(); }, 10000));
         EXPECT_EQ(listed(w), card) << "the picture the camera added last went first";
     });
     EXPECT_TRUE(script.asked().size() == 1) << "no box but the window itself";

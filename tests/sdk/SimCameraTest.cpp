@@ -205,6 +205,18 @@ TEST_F(SimCameraTest, PicturePropertiesComeFromExifAndPath) {
     size = sizeof macro;
     EXPECT_EQ(CDGetImageItemProperty(picture, CD_ITEMPROP_MACRO, &size, &macro),
               CD_ERR_PROPERTY_UNAVAILABLE);
+    // Several at once, each answered as alone.
+    char owner[32] = {};
+    char cut[4] = {};
+    cdItemPropertyRequest requests[] = {{CD_ITEMPROP_OWNER_NAME, sizeof owner, owner, 0x99},
+                                        {CD_ITEMPROP_MACRO, sizeof macro, &macro, 0x99},
+                                        {CD_ITEMPROP_OWNER_NAME, sizeof cut, cut, 0x99}};
+    ASSERT_EQ(CDGetImageItemProperties(picture, 3, requests), CD_OK);
+    EXPECT_EQ(requests[0].result, CD_OK);
+    EXPECT_STREQ(owner, "Lumvik Tester");
+    EXPECT_EQ(requests[0].size, sizeof owner);
+    EXPECT_EQ(requests[1].result, CD_ERR_PROPERTY_UNAVAILABLE);
+    EXPECT_EQ(requests[2].result, CD_ERR_BUFFER_TOO_SMALL);
 
     const cdHItem rotated = found.at(3); // IMG_0003.JPG, orientation 6
     ASSERT_EQ(CDOpenImage(rotated), CD_OK);

@@ -8,6 +8,8 @@
 #include "TestEnvironment.h"
 #include "cdsdk_simcontrol.h"
 
+#include <QTest>
+
 TJPEGImage* recordOf(TForm_filemanager& window, const QString& name) {
     const QStringList& entries = window.model().entries();
     EXPECT_EQ(entries.count(name), 1) << name.toStdString();
@@ -38,7 +40,18 @@ void FileManagerTest::plugInStandardCamera() {
     fixture::standardCamera(testenv::newFolder("camera")).plugIn();
 }
 
+void waitForItems(TForm_filemanager& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.model().loading(); }, 60000));
+}
+
 void FileManagerTest::whenShown(std::function<void(TForm_filemanager&)> body) {
+    whenListed([body](TForm_filemanager& window) {
+        waitForItems(window);
+        body(window);
+    });
+}
+
+void FileManagerTest::whenListed(std::function<void(TForm_filemanager&)> body) {
     script.then([body](const TDialogRequest& request) {
         auto* window = qobject_cast<TForm_filemanager*>(request.window);
         EXPECT_NE(window, nullptr) << "the flow showed " << request.caption.toStdString();

@@ -15,6 +15,9 @@ class TJPEGImage;
 // The record of the only list entry of that name; nullptr when none.
 TJPEGImage* recordOf(TForm_filemanager& window, const QString& name);
 
+// Waits until the items of the window's list have loaded.
+void waitForItems(TForm_filemanager& window);
+
 class FileManagerTest : public MainWindowTest {
   protected:
     void SetUp() override;
@@ -25,8 +28,10 @@ class FileManagerTest : public MainWindowTest {
     // Points the simulated camera at the standard test card (volumes CF and SD).
     void plugInStandardCamera();
     // The file manager of the next flow, shown and activated, is handed to
-    // body; then it closes.
+    // body once its items have loaded; then it closes.
     void whenShown(std::function<void(TForm_filemanager&)> body);
+    // The same as soon as the list names its items, while they still load.
+    void whenListed(std::function<void(TForm_filemanager&)> body);
     void runFlowA(std::function<void(TForm_filemanager&)> body);
     // The program started by the desktop with `directory` as its argument:
     // the automatic transfer, every box answered.

@@ -31,6 +31,7 @@ class TRecordingTransferWindow : public TFileManagerView, public TTransferWindow
     void SetStatusText(const QString& text) override { statuses << text; }
     void ClearEntries() override { entries.clear(); }
     void AddEntry(const QString& text) override { entries << text; }
+    void SetEntryText(int index, const QString& text) override { entries[index] = text; }
     void SetEntrySelected(int, bool) override {}
     void SelectEntries(const QList<int>&) override {}
     void ShowPictureData(const TPictureDataLines&) override {}

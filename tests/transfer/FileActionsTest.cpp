@@ -29,6 +29,7 @@ TEST_F(TransferTest, DeleteRemovesFromTheLastToTheFirstAndRebuildsTheList) {
         const std::size_t records = w.model().records.size();
         select(w, {before[1], before[3]});
         control<QPushButton>(w, "Button_Delete")->click();
+        waitForItems(w);
         EXPECT_EQ(w.model().entries().size(), before.size() - 2);
         EXPECT_FALSE(w.model().entries().contains(before[1]));
         EXPECT_FALSE(w.model().entries().contains(before[3]));

@@ -49,6 +49,7 @@ class PlainTransferTest : public ::testing::Test {
         tesselink::GetVolume(1);
         tesselink::OpenPicCollection(TS_SOURCE_CAMERA_ALL, "", tsFileKinds{1, 1, 1, 0});
         model.GetAllThumnails();
+        ASSERT_TRUE(model.WaitForLoading());
         window.options.targetDirectory = target;
     }
     void TearDown() override {
@@ -88,7 +89,7 @@ class PlainTransferTest : public ::testing::Test {
     const QString target = testenv::newFolder("target") + "/";
     TLanguageFile language;
     TRecordingTransferWindow window;
-    TFileManagerModel model{language, window};
+    TFileManagerModel model{language, window, session};
     QStringList received;
     TTransfer transfer{model, window, window, session, language, received};
 };
@@ -392,6 +393,7 @@ TEST_F(PlainTransferTest, AChangedPictureOfAFolderBringsItsSoundNote) {
     tesselink::OpenPicCollection(TS_SOURCE_FOLDER, camera.volume("CF"), tsFileKinds{1, 1, 1, 1});
     model.computerDirectory = true;
     model.GetAllThumnails();
+    ASSERT_TRUE(model.WaitForLoading());
     ASSERT_TRUE(model.ChangeRecord(itemOf("IMG_0005.JPG"), TRecordChange::Gray));
     transferOf({"IMG_0005.JPG"});
     EXPECT_EQ(tree(), QStringList({"IMG_0005.jpg", "IMG_0005.wav"}));

@@ -190,14 +190,16 @@ qint64 ioCounter(const QByteArray& name) {
 double transferSeconds(const Collection& collection, const QString& target) {
     TLanguageFile language;
     QuietView view;
-    TFileManagerModel model(language, view);
+    BenchServices services(target + "settings.ini");
+    TCameraSession session(services);
+    TFileManagerModel model(language, view, session);
     openCollection(collection);
     model.targetDirectory = target;
     model.GetAllThumnails();
+    while (model.loading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     AllSelected window(int(model.entries().size()), target);
     QStringList received;
-    BenchServices services(target + "settings.ini");
-    TCameraSession session(services);
     TTransfer transfer(model, view, window, session, language, received);
     const qint64 written = ioCounter("write_bytes"), read = ioCounter("rchar");
     QElapsedTimer timer;
