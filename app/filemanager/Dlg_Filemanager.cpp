@@ -620,6 +620,9 @@ void TForm_filemanager::ListBox_Cam_File_NamesDblClick() {
     model_->GetPictureData(std::max(c_->ListBox_Cam_File_Names->currentRow(), 0) + 1, false);
     SetStatusText(fmkeys::Read(language, fmkeys::PictureDataReceived));
     c_->ListBox_Cam_File_Names->clearSelection();
+    // The user's choice, also when nothing was selected yet: items that load
+    // from now on stay unselected.
+    model_->KeepSelection();
     ListBox_Cam_File_NamesClick();
 }
 
@@ -648,6 +651,9 @@ void TForm_filemanager::Button_sel_allClick() {
 void TForm_filemanager::Button_Unselect_allClick() {
     LogLine("Enters TForm_filemanager.Button_Unselect_allClick");
     c_->ListBox_Cam_File_Names->clearSelection();
+    // The user's choice, also when nothing was selected yet: items that load
+    // from now on stay unselected.
+    model_->KeepSelection();
     ListBox_Cam_File_NamesClick();
 }
 

@@ -12,6 +12,7 @@
 #include "LanguageFile.h"
 #include "Log.h"
 #include "NamePattern.h"
+#include "OffThread.h"
 #include "ProgramFolder.h"
 #include "ReceivedFile.h"
 #include "ReceivedPicture.h"
@@ -24,6 +25,7 @@
 #include <QScopeGuard>
 #include <QStorageInfo>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -554,9 +556,17 @@ void TTransfer::flushReceivedFiles(const TTransferOptions& options) const {
     QStringList folders{options.targetDirectory};
     if (!options.folders().movies.isEmpty())
         folders << options.folders().movies;
-    for (const QString& folder : folders)
-        if (const int error = cdfile::flushFileSystem(QFile::encodeName(folder).toStdString()))
-            throw EInOutError(folder + ": " + QString::fromLocal8Bit(std::strerror(error)));
+    // A flush of a slow disk takes seconds: the window paints meanwhile, and
+    // takes no click until the files are safe.
+    std::atomic_bool cancel = false;
+    RunOffThread(
+        [&folders] {
+            for (const QString& folder : folders)
+                if (const int error =
+                        cdfile::flushFileSystem(QFile::encodeName(folder).toStdString()))
+                    throw EInOutError(folder + ": " + QString::fromLocal8Bit(std::strerror(error)));
+        },
+        cancel, QEventLoop::ExcludeUserInputEvents);
 }
 
 void TTransfer::afterTransferActions(const TTransferOptions& options) {
