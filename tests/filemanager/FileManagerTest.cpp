@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -661,9 +660,7 @@ TEST_F(FileManagerTest, CameraEventReachesTheMessageThreadWhileTheWindowRuns) {
     plugInStandardCamera();
     runFlowA([this](TForm_filemanager& w) {
         cdsimInjectEvent(0x00040000 | 13);
-        QDeadlineTimer deadline(10000);
-        while (script.asked().size() < 2 && !deadline.hasExpired())
-            QTest::qWait(10);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return script.asked().size() >= 2; }, 10000));
         ASSERT_EQ(script.asked().size(), 2);
         EXPECT_EQ(script.asked()[1].caption, "Camera event");
         EXPECT_EQ(script.asked()[1].text, "USB connection lost");

@@ -1,5 +1,6 @@
 #include "ReceivedFile.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,16 +23,6 @@ std::string local(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // More than one block of the copy, with no period a block could hide.
 QByteArray largeBytes() {
@@ -52,7 +43,7 @@ QStringList entries(const QString& folder) {
 TEST(ReceivedFileTest, BytesAndFilesArriveWholeWithTheQuartersReported) {
     const QString folder = testenv::newFolder("out");
     const QByteArray bytes = largeBytes();
-    writeFile(folder + "/source", bytes);
+    testfiles::Write(folder + "/source", bytes);
     std::vector<uint32_t> told;
     const auto record = [&](uint32_t percent) { told.push_back(percent); };
 
@@ -63,8 +54,8 @@ TEST(ReceivedFileTest, BytesAndFilesArriveWholeWithTheQuartersReported) {
               0);
     ASSERT_EQ(cdfile::writeNewFile(local(folder + "/empty.wav"), "", 0), 0);
 
-    EXPECT_EQ(contents(folder + "/a.jpg"), bytes);
-    EXPECT_EQ(contents(folder + "/b.jpg"), bytes);
+    EXPECT_EQ(testfiles::Read(folder + "/a.jpg"), bytes);
+    EXPECT_EQ(testfiles::Read(folder + "/b.jpg"), bytes);
     EXPECT_EQ(QFileInfo(folder + "/empty.wav").size(), 0);
     EXPECT_EQ(told, (std::vector<uint32_t>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
     EXPECT_EQ(entries(folder), (QStringList{"a.jpg", "b.jpg", "empty.wav", "source"}));
@@ -80,7 +71,7 @@ TEST(ReceivedFileTest, ADatedFileArrivesWithItsTimeAndReplacesNothing) {
     EXPECT_EQ(status.st_mtim.tv_sec, taken.tv_sec);
     EXPECT_EQ(status.st_mtim.tv_nsec, taken.tv_nsec);
     EXPECT_EQ(cdfile::writeNewFile(local(folder + "/IMG_0001.jpg"), "other", 5, taken), EEXIST);
-    EXPECT_EQ(contents(folder + "/IMG_0001.jpg"), "picture");
+    EXPECT_EQ(testfiles::Read(folder + "/IMG_0001.jpg"), "picture");
     EXPECT_EQ(entries(folder), QStringList{"IMG_0001.jpg"});
 }
 
@@ -95,7 +86,7 @@ TEST(ReceivedFileTest, NothingIsReplacedAndAFailureLeavesNothing) {
     };
     const QString elsewhere = testenv::newFolder("elsewhere") + "/target";
     const std::vector<Case> cases{
-        {"a file", "IMG_0001.JPG", [](const QString& p) { writeFile(p, "earlier"); }, EEXIST},
+        {"a file", "IMG_0001.JPG", [](const QString& p) { testfiles::Write(p, "earlier"); }, EEXIST},
         {"a dangling link", "IMG_0002.JPG", [&](const QString& p) { QFile::link(elsewhere, p); },
          EEXIST},
         {"a folder", "IMG_0003.JPG", [](const QString& p) { QDir().mkdir(p); }, EEXIST},
@@ -115,7 +106,7 @@ TEST(ReceivedFileTest, NothingIsReplacedAndAFailureLeavesNothing) {
 // A file-size limit stops the copy part way, as a full disk would.
 TEST(ReceivedFileTest, ACopyCutShortLeavesNoFile) {
     const QString folder = testenv::newFolder("out");
-    writeFile(folder + "/source", largeBytes());
+    testfiles::Write(folder + "/source", largeBytes());
     const pid_t child = fork();
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -140,7 +131,7 @@ TEST(ReceivedFileTest, TemporariesOfEndedWritersAreRemovedOnTheNextWrite) {
     const QString left = QString(".lumvik-%1-0.part").arg(ended);
     const QString running = QString(".lumvik-%1-3.part").arg(getppid());
     for (const QString& name : {left, running, QString(".lumvik-x-1.part"), QString("keep.part")})
-        writeFile(folder + "/" + name, "partial");
+        testfiles::Write(folder + "/" + name, "partial");
     EXPECT_TRUE(cdfile::isTemporaryName(left.toStdString()));
     EXPECT_FALSE(cdfile::isTemporaryName("IMG_0001.JPG"));
     EXPECT_FALSE(cdfile::isTemporaryName(".lumvik-x-1.part"));
@@ -155,7 +146,7 @@ TEST(ReceivedFileTest, TemporariesOfEndedWritersAreRemovedOnTheNextWrite) {
 // waiting on a FIFO, and within the limit; the copy refuses the same.
 TEST(ReceivedFileTest, OnlyRegularFilesWithinTheLimitAreRead) {
     const QString folder = testenv::newFolder("others");
-    writeFile(folder + "/small", "0123456789");
+    testfiles::Write(folder + "/small", "0123456789");
     ASSERT_EQ(mkfifo(local(folder + "/fifo").c_str(), 0600), 0);
     QDir().mkpath(folder + "/folder");
     QFile huge(folder + "/huge");

@@ -68,11 +68,7 @@ QStringList TransferTest::receivedTree() const {
 }
 
 QStringList TransferTest::shownTexts() const {
-    QStringList texts;
-    for (const TDialogRequest& request : script.asked())
-        if (request.kind == TDialogRequest::Message)
-            texts << request.text;
-    return texts;
+    return MessageTexts(script);
 }
 
 namespace {
