@@ -2,6 +2,8 @@
 
 #include "CameraClient.h"
 
+#include <cstring>
+
 TCameraItem CameraItemOf(const tsObjectContents& contents, const tsPictureProperties& picture,
                          const tsMovieProperties& movie) {
     TCameraItem item;
@@ -26,4 +28,20 @@ TCameraItem CameraItemOf(const tsObjectContents& contents, const tsPictureProper
         item.name = "-";
     }
     return item;
+}
+
+namespace {
+
+template <class Facts> bool sameBytes(const Facts& a, const Facts& b) {
+    return std::memcmp(&a, &b, sizeof(Facts)) == 0;
+}
+
+} // namespace
+
+bool TCameraItem::operator==(const TCameraItem& other) const {
+    return kind == other.kind && name == other.name && folderNumber == other.folderNumber &&
+           fileNumber == other.fileNumber && size == other.size &&
+           shootingTime == other.shootingTime && loaded == other.loaded &&
+           sameBytes(contents, other.contents) && sameBytes(picture, other.picture) &&
+           sameBytes(movie, other.movie);
 }

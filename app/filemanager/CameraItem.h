@@ -31,6 +31,8 @@ struct TCameraItem {
     tsPictureProperties picture{}; // for a picture
     tsMovieProperties movie{};     // for a movie
 
+    // Field by field; the camera's facts byte by byte.
+    bool operator==(const TCameraItem& other) const;
     bool isPicture() const { return kind == TKind::Picture; }
     bool isMovie() const { return kind == TKind::Movie; }
     bool transferable() const { return kind != TKind::Other; }
