@@ -69,7 +69,14 @@ bool TSettings::contains(const QString& section, const QString& key) const {
     return store_->contains(keyPath(section, key));
 }
 
+// A value the store already holds is not written again: closing a window
+// stores all its values, and each rewrite of the file costs a flush to disk.
+// The store is read first, so that a value another instance wrote meanwhile
+// is not taken for ours.
 void TSettings::writeString(const QString& section, const QString& key, const QString& value) {
+    store_->sync();
+    if (contains(section, key) && readString(section, key, QString()) == value)
+        return;
     store_->setValue(keyPath(section, key), value);
     store_->sync();
 }

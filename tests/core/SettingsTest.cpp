@@ -56,6 +56,25 @@ TEST(Settings, WritesAreStoredAtOnceAndReadBack) {
     EXPECT_EQ(again.readString(S, "EditPCSourceDir", ""), "/home/me/Pictures, old");
 }
 
+// Storing a value the file already holds leaves the file alone, also when
+// another instance wrote it; a changed value is written.
+TEST(Settings, AnUnchangedValueLeavesTheFileAlone) {
+    const QString path = storeWith("[Lumvik_utilities]\nDirOnPC=/home/me\n");
+    const auto inode = [&path] {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+    };
+    TSettings settings(path);
+    const auto before = inode();
+    settings.writeString(S, "DirOnPC", "/home/me");
+    EXPECT_EQ(inode(), before) << "rewritten for nothing";
+
+    TSettings(path).writeString(S, "DirOnPC", "/elsewhere");
+    settings.writeString(S, "DirOnPC", "/home/me");
+    EXPECT_EQ(TSettings(path).readString(S, "DirOnPC", ""), "/home/me")
+        << "a stale copy of the value hid the write";
+}
+
 TEST(Settings, EraseSectionRemovesOnlyThatSection) {
     const QString path = storeWith("[TesselSDK]\nActiveXVersion=3\n[Lumvik_utilities]\nx=1\n");
     TSettings settings(path);
