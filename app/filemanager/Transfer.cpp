@@ -17,6 +17,7 @@
 #include "ReceivedFile.h"
 #include "ReceivedPicture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -458,22 +459,34 @@ QDateTime TTransfer::keptDate(const QString& path) const {
 void TTransfer::writeChangedPicture(const TPlannedEntry& entry, const QString& path,
                                     const TTransferOptions& options) {
     const std::unique_ptr<TStagedPicture> staged = std::move(staged_);
+    // The status texts reach the window on its own thread.
+    const auto status = [this](const QString& text) {
+        QMetaObject::invokeMethod(
+            qApp, [this, text] { view_.SetStatusText(text); }, Qt::QueuedConnection);
+    };
     TChangedPicture changed;
-    try {
-        changed = ChangedPicture(staged->picture, *entry.choices,
-                                 options.addTransformationToComment, language_, path,
-                                 [this](const QString& status) { view_.SetStatusText(status); });
-    } catch (...) {
-        LogLine("Restores the received picture " + path);
-        staged->write(path, staged->picture.bytes);
-        throw;
-    }
+    // Turning and re-encoding a picture of many megapixels takes a second:
+    // the window paints and answers meanwhile.
+    std::atomic_bool cancel = false;
+    RunOffThread(
+        [&] {
+            try {
+                changed = ChangedPicture(staged->picture, *entry.choices,
+                                         options.addTransformationToComment, language_, path,
+                                         status);
+            } catch (...) {
+                LogLine("Restores the received picture " + path);
+                staged->write(path, staged->picture.bytes);
+                throw;
+            }
+            if (changed.rewritten)
+                LogLine("Opens picture to set file date");
+            staged->write(path, changed.bytes);
+        },
+        cancel);
     // The automatic lines stay in the picture's comment, as written.
     if (TJPEGImage* record = model_.FindRecord(entry.itemNumber))
         record->commentLines = changed.comment;
-    if (changed.rewritten)
-        LogLine("Opens picture to set file date");
-    staged->write(path, changed.bytes);
 }
 
 void TTransfer::commonTail(const TPlannedEntry& entry, const QString& path,
